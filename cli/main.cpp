@@ -1,0 +1,59 @@
+// tavrin-cli: Tavrin Studio's flows without windows, for scripts and production lines.
+#include "cli/CliCommands.h"
+
+#include <QCoreApplication>
+#include <QTextStream>
+
+#include <cstdio>
+#include <functional>
+#include <map>
+
+namespace {
+
+struct SCommand
+{
+    std::function<int(const QStringList&)> run;
+    const char* synopsis;
+};
+
+const std::map<QString, SCommand>& Commands()
+{
+    static const std::map<QString, SCommand> commands = {
+        {QStringLiteral("exchange"),
+         {Cli::RunExchange, "exchange --port DEV [--write] [--attempts N] TAG [EXT [WORD2 [WORD3]]]\n"
+                            "      send one request frame and print it with the reply"}},
+    };
+    return commands;
+}
+
+void Usage(FILE* out)
+{
+    std::fprintf(out, "usage: tavrin-cli COMMAND [ARGS]\n\ncommands:\n");
+    for (const auto& [name, command] : Commands())
+        std::fprintf(out, "  %s\n", command.synopsis);
+    std::fprintf(out, "\nNumbers are decimal or 0x-prefixed hexadecimal.\n");
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("tavrin-cli"));
+
+    QStringList args = QCoreApplication::arguments();
+    args.removeFirst();
+    if (args.isEmpty() || args.first() == QLatin1String("--help") ||
+        args.first() == QLatin1String("-h")) {
+        Usage(args.isEmpty() ? stderr : stdout);
+        return args.isEmpty() ? Cli::kExitUsage : Cli::kExitOk;
+    }
+    const QString name = args.takeFirst();
+    const auto it = Commands().find(name);
+    if (it == Commands().end()) {
+        Cli::Error(QStringLiteral("unknown command \"%1\"").arg(name));
+        Usage(stderr);
+        return Cli::kExitUsage;
+    }
+    return it->second.run(args);
+}

@@ -1,0 +1,119 @@
+#include "link/CControllerLink.h"
+
+#include <QElapsedTimer>
+
+#include <algorithm>
+
+namespace {
+
+std::uint8_t ByteAt(const std::uint8_t* window, int length, int position)
+{
+    return position < length ? window[position] : 0xFF;
+}
+
+// Ten bytes from `start` form a valid reply frame; places not yet received read as 0xFF.
+// Fed one byte at a time, as Transact does, the scan only ever tests a partly received
+// candidate when it is the newest byte alone (a lead and nine 0xFF never sum to 0xFF), so a
+// frame is found exactly when its tenth byte is in.
+bool IsFrameAt(const std::uint8_t* window, int length, int start)
+{
+    if (ByteAt(window, length, start) != LinkProtocol::kReplyLead)
+        return false;
+    std::uint8_t sum = 0;
+    for (int i = 0; i < static_cast<int>(LinkProtocol::kFrameSize); ++i)
+        sum = static_cast<std::uint8_t>(sum + ByteAt(window, length, start + i));
+    return sum == 0xFF;
+}
+
+int FindLead(const std::uint8_t* window, int from, int last)
+{
+    for (int i = std::max(from, 0); i <= last; ++i) {
+        if (window[i] == LinkProtocol::kReplyLead)
+            return i;
+    }
+    return -1;
+}
+
+} // namespace
+
+CControllerLink::CControllerLink()
+{
+    m_window.fill(0xFF);
+    m_transmit.fill(0xFF);
+    m_lastReply.fill(0xFF);
+}
+
+int CControllerLink::FindReplyFrame(const std::uint8_t* window, int length)
+{
+    const int last = length - 1;
+    if (FindLead(window, m_scanPos, last) < 0 || last - m_scanPos < 9)
+        return -1;
+
+    int candidate = m_scanPos;
+    for (;;) {
+        if (IsFrameAt(window, length, candidate))
+            return candidate;
+        ++m_scanPos;
+        if (last - m_scanPos < 9)
+            return -1;
+        candidate = FindLead(window, m_scanPos, last);
+        if (candidate < 0)
+            return -1;
+    }
+}
+
+bool CControllerLink::Transact(CLinkPacket& packet, int attempts)
+{
+    for (int attempt = 0; attempt < attempts; ++attempt) {
+        if (RunAttempt(packet))
+            return true;
+    }
+    return false;
+}
+
+bool CControllerLink::RunAttempt(CLinkPacket& packet)
+{
+    m_transmit = packet.request.Encode();
+    PurgeRxTx();
+    m_window.fill(0xFF);
+    m_lastReply.fill(0xFF);
+    FindReplyFrame();
+
+    const auto* bytes = reinterpret_cast<const char*>(m_transmit.data());
+    if (WriteBytes(bytes, static_cast<qint64>(m_transmit.size())) <
+        static_cast<qint64>(m_transmit.size()))
+        return false;
+
+    // A monotonic clock: the deadline cannot be disturbed by a tick counter wrapping or the
+    // wall clock being set.
+    QElapsedTimer clock;
+    clock.start();
+    const qint64 deadline = static_cast<qint64>(m_replyTimeoutMs);
+
+    int received = 0;
+    while (clock.elapsed() < deadline) {
+        const int byte = ReadByte();
+        if (byte < 0)
+            continue;
+        m_window[static_cast<std::size_t>(received++)] = static_cast<std::uint8_t>(byte);
+
+        const int position = FindReplyFrame(m_window.data(), received);
+        if (position >= 0) {
+            // The frame is kept apart from the window so that the scan, which stays on it,
+            // keeps seeing exactly the bytes that came off the line.
+            for (std::size_t i = 0; i < m_lastReply.size(); ++i)
+                m_lastReply[i] = ByteAt(m_window.data(), received, position + static_cast<int>(i));
+            packet.reply = CLinkRecord::Decode(m_lastReply.data());
+            if (packet.request.word1 > kAnyReplyWord1 || packet.ReplyMatchesRequest())
+                return true;
+        }
+
+        // A full window without an accepted reply ends the attempt: a reply that starts
+        // beyond it could not be decoded anyway, so rather than wait out the deadline the
+        // next attempt purges the line and asks again at once. This also stops a flood of
+        // noise from holding the attempt.
+        if (received >= kReceiveWindowSize)
+            return false;
+    }
+    return false;
+}

@@ -1,0 +1,201 @@
+#include "link/CSerialPort.h"
+
+#include <QDeadlineTimer>
+
+namespace {
+
+QSerialPort::Parity ToQtParity(std::uint8_t parity)
+{
+    switch (parity) {
+    case CSerialPort::ParityOdd:
+        return QSerialPort::OddParity;
+    case CSerialPort::ParityEven:
+        return QSerialPort::EvenParity;
+    case CSerialPort::ParityMark:
+        return QSerialPort::MarkParity;
+    case CSerialPort::ParitySpace:
+        return QSerialPort::SpaceParity;
+    default:
+        return QSerialPort::NoParity;
+    }
+}
+
+QSerialPort::StopBits ToQtStopBits(std::uint8_t stopBits)
+{
+    switch (stopBits) {
+    case CSerialPort::StopOneAndHalf:
+        return QSerialPort::OneAndHalfStop;
+    case CSerialPort::StopTwo:
+        return QSerialPort::TwoStop;
+    default:
+        return QSerialPort::OneStop;
+    }
+}
+
+QSerialPort::DataBits ToQtDataBits(std::uint8_t byteSize)
+{
+    switch (byteSize) {
+    case 5:
+        return QSerialPort::Data5;
+    case 6:
+        return QSerialPort::Data6;
+    case 7:
+        return QSerialPort::Data7;
+    default:
+        return QSerialPort::Data8;
+    }
+}
+
+} // namespace
+
+CSerialPort::CSerialPort()
+{
+    SetTimeouts(kReadIntervalTimeoutMs, kReadPerByteTimeoutMs, kReadConstantTimeoutMs,
+                kWritePerByteTimeoutMs, kWriteConstantTimeoutMs);
+}
+
+CSerialPort::~CSerialPort()
+{
+    Close();
+}
+
+void CSerialPort::Configure(const QString& portName, std::uint32_t baudRate, std::uint8_t parity,
+                            std::uint8_t byteSize, std::uint8_t stopBits)
+{
+    SetPortName(portName);
+    m_baudRate = baudRate;
+    m_parity = parity;
+    m_byteSize = byteSize;
+    m_stopBits = stopBits;
+}
+
+void CSerialPort::SetPortName(const QString& portName)
+{
+    if (IsOpen())
+        Close();
+    m_portName = portName;
+}
+
+bool CSerialPort::ApplyLineSettings()
+{
+    // Qt applies these when it opens the device; a pseudo-terminal refuses some of them
+    // (parity) when they are changed on an open port, so they are all set beforehand.
+    // Flow control stays off in both directions: the protocol has none, and RTS is driven
+    // by hand after the open.
+    bool ok = m_port.setBaudRate(static_cast<qint32>(m_baudRate));
+    ok = m_port.setDataBits(ToQtDataBits(m_byteSize)) && ok;
+    ok = m_port.setParity(ToQtParity(m_parity)) && ok;
+    ok = m_port.setStopBits(ToQtStopBits(m_stopBits)) && ok;
+    ok = m_port.setFlowControl(QSerialPort::NoFlowControl) && ok;
+    return ok;
+}
+
+bool CSerialPort::Open()
+{
+    m_failed = true;
+    if (IsOpen())
+        Close();
+
+    m_port.setPortName(m_portName);
+    const bool settingsStored = ApplyLineSettings();
+
+    // Exclusive (Qt holds a lock file and sets TIOCEXCL), existing devices only, no
+    // overlapped I/O: Qt opens without O_CREAT and we only ever use the blocking waits.
+    if (!m_port.open(QIODevice::ReadWrite)) {
+        // Either the device could not be opened, or it opened and the driver refused the
+        // line settings; in the latter case Qt has already closed it again, so there is
+        // no handle left on which to drive DTR and RTS.
+        m_port.clearError();
+        return false;
+    }
+
+    // The device accepted every line setting; the time-outs are our own read and write
+    // limits and take effect from here on.
+    if (settingsStored)
+        m_failed = false;
+
+    // Drop DTR, then raise RTS, after every open: the programming cable powers its level
+    // shifter from RTS. A pseudo-terminal has no modem lines and refuses both; the port
+    // stays usable, so the refusal is cleared and ignored.
+    m_port.setDataTerminalReady(false);
+    m_port.clearError();
+    m_port.setRequestToSend(true);
+    m_port.clearError();
+
+    return !m_failed;
+}
+
+void CSerialPort::Close()
+{
+    if (m_port.isOpen())
+        m_port.close();
+    m_port.clearError();
+}
+
+bool CSerialPort::IsOpen() const
+{
+    return m_port.isOpen();
+}
+
+void CSerialPort::PurgeRxTx()
+{
+    if (IsOpen()) {
+        m_port.clear(QSerialPort::AllDirections);
+        m_port.clearError();
+    }
+}
+
+void CSerialPort::SetTimeouts(std::uint32_t readInterval, std::uint32_t readPerByte,
+                              std::uint32_t readConstant, std::uint32_t writePerByte,
+                              std::uint32_t writeConstant)
+{
+    m_timeouts = {readInterval, readPerByte, readConstant, writePerByte, writeConstant};
+    if (IsOpen())
+        m_failed = false;
+}
+
+int CSerialPort::ByteReadTimeoutMs() const
+{
+    return static_cast<int>(m_timeouts[1] * 1 + m_timeouts[2]);
+}
+
+int CSerialPort::ReadByte()
+{
+    if (!IsOpen())
+        return -1;
+    // waitForReadyRead waits for *new* data even when some is already buffered, so it is
+    // only called when Qt's buffer is empty; otherwise each byte would cost a full wait.
+    if (m_port.bytesAvailable() == 0 && !m_port.waitForReadyRead(ByteReadTimeoutMs())) {
+        m_port.clearError();
+        return -1;
+    }
+    char byte = 0;
+    if (m_port.read(&byte, 1) != 1)
+        return -1;
+    return static_cast<unsigned char>(byte);
+}
+
+qint64 CSerialPort::WriteBytes(const char* data, qint64 length)
+{
+    if (!IsOpen() || length <= 0)
+        return 0;
+    if (m_port.write(data, length) != length) {
+        m_port.clear(QSerialPort::Output);
+        m_port.clearError();
+        return 0;
+    }
+    const qint64 limitMs =
+        static_cast<qint64>(m_timeouts[3]) * length + static_cast<qint64>(m_timeouts[4]);
+    QDeadlineTimer deadline(limitMs);
+    while (m_port.bytesToWrite() > 0 && !deadline.hasExpired()) {
+        if (!m_port.waitForBytesWritten(static_cast<int>(deadline.remainingTime())))
+            break;
+    }
+    const qint64 written = length - m_port.bytesToWrite();
+    if (written < length) {
+        // What the driver did not take in time must never reach the line late.
+        m_port.clear(QSerialPort::Output);
+    }
+    m_port.clearError();
+    return written;
+}

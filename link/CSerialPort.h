@@ -1,0 +1,95 @@
+#pragma once
+
+#include <QByteArray>
+#include <QSerialPort>
+#include <QString>
+
+#include <array>
+#include <cstdint>
+
+// The one serial port through which the application talks to a controller.
+//
+// It keeps the port name and the line settings, opens the port exactly as the controller's
+// protocol needs it (19200 baud, 8 data bits, even parity, 2 stop bits, no flow control,
+// DTR low, RTS high) and closes it. It does no framing and no retries: CControllerLink,
+// derived from it, is the only code that reads and writes bytes.
+//
+// Single-threaded: use it from the thread that created it (the UI thread).
+class CSerialPort
+{
+public:
+    // Operating-system parity codes (as stored in the settings and passed to Configure).
+    enum EParity : std::uint8_t { ParityNone = 0, ParityOdd = 1, ParityEven = 2, ParityMark = 3, ParitySpace = 4 };
+    // Operating-system stop-bit codes.
+    enum EStopBits : std::uint8_t { StopOne = 0, StopOneAndHalf = 1, StopTwo = 2 };
+
+    static constexpr const char* kUnassignedPort = "Unassigned";
+
+    // Default time-outs in milliseconds: read interval, read per byte, read constant,
+    // write per byte, write constant. A one-byte read gives up after 15 * 1 + 30 = 45 ms,
+    // a 10-byte write after 60 * 10 + 60 = 660 ms.
+    static constexpr std::uint32_t kReadIntervalTimeoutMs = 15;
+    static constexpr std::uint32_t kReadPerByteTimeoutMs = 15;
+    static constexpr std::uint32_t kReadConstantTimeoutMs = 30;
+    static constexpr std::uint32_t kWritePerByteTimeoutMs = 60;
+    static constexpr std::uint32_t kWriteConstantTimeoutMs = 60;
+
+    CSerialPort();
+    virtual ~CSerialPort();
+    CSerialPort(const CSerialPort&) = delete;
+    CSerialPort& operator=(const CSerialPort&) = delete;
+
+    // Sets the port name (closing an open port) and stores the line settings; does not open.
+    void Configure(const QString& portName, std::uint32_t baudRate, std::uint8_t parity,
+                   std::uint8_t byteSize, std::uint8_t stopBits);
+    // Closes the port if it is open, then stores the name: a device path such as
+    // "/dev/ttyUSB0" or "COM3", or a bare name that Qt resolves in the device folder.
+    void SetPortName(const QString& portName);
+    // Opens an existing device exclusively and applies the stored line settings. True only
+    // when the device opened and the driver accepted every setting. Shows no message.
+    bool Open();
+    void Close();
+    bool IsOpen() const;
+    // Discards whatever the driver holds in both directions (clear, not abort).
+    void PurgeRxTx();
+    // Stores the five time-outs (milliseconds). They bound every read and write; an open
+    // port uses the new values from the next call on.
+    void SetTimeouts(std::uint32_t readInterval, std::uint32_t readPerByte,
+                     std::uint32_t readConstant, std::uint32_t writePerByte,
+                     std::uint32_t writeConstant);
+
+    // Reads one byte. Returns -1 when none arrived within the one-byte read limit
+    // (read per byte + read constant, 45 ms by default) or the port is closed.
+    int ReadByte();
+    // Writes the bytes and waits until the driver took them, at most the write time-out for
+    // that length. Returns how many bytes were handed on (0 on a closed port); whatever was
+    // not taken in time is dropped.
+    qint64 WriteBytes(const char* data, qint64 length);
+
+    const QString& PortName() const { return m_portName; }
+    bool OpenFailed() const { return m_failed; }
+    std::uint32_t BaudRate() const { return m_baudRate; }
+    std::uint8_t Parity() const { return m_parity; }
+    std::uint32_t RtsControl() const { return m_rtsControl; }
+    std::uint8_t ByteSize() const { return m_byteSize; }
+    std::uint8_t StopBits() const { return m_stopBits; }
+    const std::array<std::uint32_t, 5>& Timeouts() const { return m_timeouts; }
+    // Limit of a one-byte read in milliseconds.
+    int ByteReadTimeoutMs() const;
+
+    // The underlying Qt port, for inspection in tests and diagnostics only.
+    const QSerialPort& Device() const { return m_port; }
+
+private:
+    bool ApplyLineSettings();
+
+    QString m_portName = QString::fromLatin1(kUnassignedPort);
+    QSerialPort m_port;
+    std::array<std::uint32_t, 5> m_timeouts{};
+    bool m_failed = false;
+    std::uint32_t m_baudRate = 19200;
+    std::uint8_t m_parity = ParityEven;
+    std::uint32_t m_rtsControl = 0;
+    std::uint8_t m_byteSize = 8;
+    std::uint8_t m_stopBits = StopTwo;
+};

@@ -1,0 +1,284 @@
+#include "sim/CControllerSim.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/prctl.h>
+#include <termios.h>
+#include <unistd.h>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+void SleepUntil(Clock::time_point when)
+{
+    // steady_clock is CLOCK_MONOTONIC; an absolute sleep keeps overshoot from piling up
+    // over the characters of a paced reply.
+    const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(when.time_since_epoch());
+    timespec ts{};
+    ts.tv_sec = static_cast<time_t>(ns.count() / 1000000000);
+    ts.tv_nsec = static_cast<long>(ns.count() % 1000000000);
+    while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &ts, nullptr) == EINTR) {
+    }
+}
+
+Clock::duration Characters(double count)
+{
+    return std::chrono::duration_cast<Clock::duration>(
+        std::chrono::duration<double, std::milli>(count * CControllerSim::kCharacterTimeMs));
+}
+
+bool Every(long counter, int n)
+{
+    return n > 0 && counter % n == 0;
+}
+
+} // namespace
+
+CControllerSim::CControllerSim(CSimModel model) : m_model(std::move(model)) {}
+
+CControllerSim::~CControllerSim()
+{
+    Stop();
+}
+
+bool CControllerSim::Start()
+{
+    if (m_thread.joinable())
+        return true;
+
+    m_master = posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK);
+    if (m_master < 0 || grantpt(m_master) != 0 || unlockpt(m_master) != 0) {
+        m_error = QStringLiteral("cannot create a pseudo-terminal: %1")
+                      .arg(QString::fromLocal8Bit(std::strerror(errno)));
+        Stop();
+        return false;
+    }
+    char name[128] = {};
+    if (ptsname_r(m_master, name, sizeof name) != 0) {
+        m_error = QStringLiteral("cannot name the pseudo-terminal");
+        Stop();
+        return false;
+    }
+    m_slavePath = QString::fromLocal8Bit(name);
+
+    // Raw in both directions: no echo, no line editing, no newline translation. Setting the
+    // master's attributes sets the terminal's. The simulator holds its own descriptor of the
+    // terminal so that it does not hang up whenever the client closes its end.
+    termios tio{};
+    if (tcgetattr(m_master, &tio) == 0) {
+        cfmakeraw(&tio);
+        tcsetattr(m_master, TCSANOW, &tio);
+    }
+    m_slaveKeep = ::open(name, O_RDWR | O_NOCTTY | O_NONBLOCK);
+    if (m_slaveKeep >= 0 && tcgetattr(m_slaveKeep, &tio) == 0) {
+        cfmakeraw(&tio);
+        tcsetattr(m_slaveKeep, TCSANOW, &tio);
+    }
+
+    if (pipe2(m_wakePipe, O_NONBLOCK | O_CLOEXEC) != 0) {
+        m_error = QStringLiteral("cannot create the wake-up pipe");
+        Stop();
+        return false;
+    }
+    m_stop = false;
+    m_thread = std::thread([this] { Run(); });
+    return true;
+}
+
+void CControllerSim::Stop()
+{
+    m_stop = true;
+    if (m_thread.joinable()) {
+        Wake();
+        m_thread.join();
+    }
+    for (int* fd : {&m_master, &m_slaveKeep, &m_wakePipe[0], &m_wakePipe[1]}) {
+        if (*fd >= 0)
+            ::close(*fd);
+        *fd = -1;
+    }
+}
+
+void CControllerSim::Wake()
+{
+    if (m_wakePipe[1] >= 0) {
+        const char c = 1;
+        [[maybe_unused]] const auto n = ::write(m_wakePipe[1], &c, 1);
+    }
+}
+
+void CControllerSim::SetFaults(const CSimFaults& faults)
+{
+    std::lock_guard lock(m_mutex);
+    m_faults = faults;
+}
+
+CSimFaults CControllerSim::Faults() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_faults;
+}
+
+void CControllerSim::SetResponder(Responder responder)
+{
+    std::lock_guard lock(m_mutex);
+    m_responder = std::move(responder);
+}
+
+void CControllerSim::SetPaused(bool paused)
+{
+    m_paused = paused;
+    Wake();
+}
+
+void CControllerSim::InjectBytes(const QByteArray& bytes)
+{
+    Send(bytes, Clock::now(), false);
+}
+
+void CControllerSim::WithModel(const std::function<void(CSimModel&)>& fn)
+{
+    std::lock_guard lock(m_mutex);
+    fn(m_model);
+}
+
+std::vector<CSimRequest> CControllerSim::Requests() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_requests;
+}
+
+std::size_t CControllerSim::RequestCount() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_requests.size();
+}
+
+void CControllerSim::ClearRequests()
+{
+    std::lock_guard lock(m_mutex);
+    m_requests.clear();
+}
+
+void CControllerSim::Run()
+{
+    // Sub-millisecond pacing needs the kernel not to batch our wake-ups.
+    prctl(PR_SET_TIMERSLACK, 1UL, 0, 0, 0);
+
+    std::uint8_t buffer[512];
+    while (!m_stop) {
+        pollfd fds[2] = {{m_wakePipe[0], POLLIN, 0}, {m_master, 0, 0}};
+        if (!m_paused)
+            fds[1].events = POLLIN;
+        if (::poll(fds, 2, -1) < 0) {
+            if (errno == EINTR)
+                continue;
+            break;
+        }
+        if (fds[0].revents & POLLIN) {
+            while (::read(m_wakePipe[0], buffer, sizeof buffer) > 0) {
+            }
+        }
+        if (m_stop)
+            break;
+        if (!m_paused && (fds[1].revents & POLLIN)) {
+            const ssize_t n = ::read(m_master, buffer, sizeof buffer);
+            if (n > 0)
+                HandleInput(buffer, static_cast<std::size_t>(n), Clock::now());
+        }
+    }
+}
+
+void CControllerSim::HandleInput(const std::uint8_t* data, std::size_t length,
+                                 Clock::time_point at)
+{
+    m_rx.insert(m_rx.end(), data, data + length);
+    // Resynchronise on the request lead: bytes that cannot start a valid request are
+    // skipped, as a controller's receiver would.
+    std::size_t start = 0;
+    while (m_rx.size() - start >= LinkProtocol::kFrameSize) {
+        const std::uint8_t* candidate = m_rx.data() + start;
+        if (LinkProtocol::IsValidFrame(candidate, LinkProtocol::kRequestLead)) {
+            LinkFrame frame{};
+            std::memcpy(frame.data(), candidate, frame.size());
+            start += frame.size();
+            HandleRequest(frame, at);
+        } else {
+            ++start;
+        }
+    }
+    m_rx.erase(m_rx.begin(), m_rx.begin() + static_cast<std::ptrdiff_t>(start));
+}
+
+void CControllerSim::HandleRequest(const LinkFrame& frame, Clock::time_point at)
+{
+    QByteArray out;
+    CSimFaults faults;
+    {
+        std::lock_guard lock(m_mutex);
+        m_requests.push_back({frame, at});
+        faults = m_faults;
+        const CLinkRecord request = CLinkRecord::Decode(frame.data());
+        if (faults.silent)
+            return;
+        const long number = ++m_answered;
+        if (Every(number, faults.dropEvery))
+            return;
+
+        if (m_responder) {
+            const auto custom = m_responder(request);
+            if (!custom)
+                return;
+            out = *custom;
+        } else {
+            auto reply = m_model.Answer(request);
+            if (!reply)
+                return;
+            if (Every(number, faults.wrongEchoEvery))
+                reply->word1 = static_cast<std::uint16_t>(reply->word1 + 1);
+            LinkFrame bytes = CSimModel::EncodeReply(*reply);
+            if (Every(number, faults.badChecksumEvery))
+                bytes[9] = static_cast<std::uint8_t>(bytes[9] ^ 0x5A);
+            if (faults.echoRequest)
+                out.append(reinterpret_cast<const char*>(frame.data()),
+                           static_cast<qsizetype>(frame.size()));
+            out.append(faults.strayBytes);
+            out.append(reinterpret_cast<const char*>(bytes.data()),
+                       static_cast<qsizetype>(bytes.size()));
+        }
+    }
+
+    Clock::time_point notBefore = at;
+    if (faults.wireSpeed) {
+        // The request took ten character times to arrive on a real line.
+        notBefore += Characters(LinkProtocol::kFrameSize);
+    }
+    if (faults.delayMs > 0)
+        notBefore += std::chrono::milliseconds(faults.delayMs);
+    Send(out, notBefore, faults.wireSpeed);
+}
+
+void CControllerSim::Send(const QByteArray& bytes, Clock::time_point notBefore, bool wireSpeed)
+{
+    std::lock_guard lock(m_writeMutex);
+    if (m_master < 0 || bytes.isEmpty())
+        return;
+    if (!wireSpeed) {
+        if (Clock::now() < notBefore)
+            SleepUntil(notBefore);
+        // Non-blocking: when the client has stopped reading, what does not fit is lost, as
+        // it would be on a real line.
+        [[maybe_unused]] const auto n =
+            ::write(m_master, bytes.constData(), static_cast<size_t>(bytes.size()));
+        return;
+    }
+    for (qsizetype i = 0; i < bytes.size(); ++i) {
+        SleepUntil(notBefore + Characters(static_cast<double>(i + 1)));
+        [[maybe_unused]] const auto n = ::write(m_master, bytes.constData() + i, 1);
+    }
+}

@@ -1,0 +1,104 @@
+#pragma once
+
+#include "sim/CSimModel.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <atomic>
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <mutex>
+#include <optional>
+#include <thread>
+#include <vector>
+
+// Faults the simulated controller can inject into its replies. Every "every N" counts
+// answered requests from 1; N = 0 switches the fault off.
+struct CSimFaults
+{
+    bool silent = false;            // receive and record requests, never answer
+    int dropEvery = 0;              // no reply to every Nth request
+    int badChecksumEvery = 0;       // every Nth reply has a wrong checksum byte
+    int wrongEchoEvery = 0;         // every Nth reply is a valid frame with another word 1
+    bool echoRequest = false;       // the 10 request bytes go out again before the reply
+    QByteArray strayBytes;          // sent before every reply (after the echo)
+    int delayMs = 0;                // wait before replying
+    bool wireSpeed = false;         // pace traffic like 19200 baud 8E2: 0.625 ms a character
+};
+
+// A request the simulator received, with its arrival time on the simulator's clock.
+struct CSimRequest
+{
+    LinkFrame frame{};
+    std::chrono::steady_clock::time_point at;
+    CLinkRecord Record() const { return CLinkRecord::Decode(frame.data()); }
+};
+
+// The far end of the cable: serves a pseudo-terminal and answers 10-byte request frames the
+// way a controller does, from a CSimModel, with optional fault injection. It runs its own
+// thread; every public call is thread-safe, so a test drives the link on its thread while
+// the simulator answers on its own.
+class CControllerSim
+{
+public:
+    // Custom replies for tests: given the request, the exact bytes to send (nullopt: none).
+    using Responder = std::function<std::optional<QByteArray>(const CLinkRecord& request)>;
+
+    static constexpr double kCharacterTimeMs = 12.0 * 1000.0 / 19200.0; // 0.625 ms
+
+    explicit CControllerSim(CSimModel model = CSimModel::DefaultController());
+    ~CControllerSim();
+    CControllerSim(const CControllerSim&) = delete;
+    CControllerSim& operator=(const CControllerSim&) = delete;
+
+    // Opens the pseudo-terminal and starts answering. False (with ErrorString) on failure.
+    bool Start();
+    void Stop();
+    // The device path a client opens, e.g. "/dev/pts/3"; empty before Start.
+    QString SlavePath() const { return m_slavePath; }
+    QString ErrorString() const { return m_error; }
+
+    void SetFaults(const CSimFaults& faults);
+    CSimFaults Faults() const;
+    void SetResponder(Responder responder);
+    // While paused the simulator reads nothing from the line, so the client's writes back up.
+    void SetPaused(bool paused);
+    // Sends raw bytes to the client now.
+    void InjectBytes(const QByteArray& bytes);
+
+    // Runs `fn` on the model under the simulator's lock (to read or change its table).
+    void WithModel(const std::function<void(CSimModel&)>& fn);
+
+    std::vector<CSimRequest> Requests() const;
+    std::size_t RequestCount() const;
+    void ClearRequests();
+
+private:
+    void Run();
+    void HandleInput(const std::uint8_t* data, std::size_t length,
+                     std::chrono::steady_clock::time_point at);
+    void HandleRequest(const LinkFrame& frame, std::chrono::steady_clock::time_point at);
+    void Send(const QByteArray& bytes, std::chrono::steady_clock::time_point notBefore,
+              bool wireSpeed);
+    void Wake();
+
+    mutable std::mutex m_mutex; // guards model, faults, responder, requests, counter
+    CSimModel m_model;
+    CSimFaults m_faults;
+    Responder m_responder;
+    std::vector<CSimRequest> m_requests;
+    long m_answered = 0;
+
+    std::mutex m_writeMutex;
+    std::vector<std::uint8_t> m_rx; // sim thread only
+    int m_master = -1;
+    int m_slaveKeep = -1;
+    int m_wakePipe[2] = {-1, -1};
+    QString m_slavePath;
+    QString m_error;
+    std::atomic<bool> m_stop{false};
+    std::atomic<bool> m_paused{false};
+    std::thread m_thread;
+};

@@ -1,0 +1,133 @@
+// tavrin-sim: a simulated motor controller on a pseudo-terminal.
+#include "sim/CControllerSim.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QFile>
+#include <QTextStream>
+
+#include <csignal>
+#include <cstdio>
+#include <pthread.h>
+#include <unistd.h>
+
+namespace {
+
+bool ParseCount(const QCommandLineParser& parser, const QString& name, int& out)
+{
+    if (!parser.isSet(name))
+        return true;
+    bool ok = false;
+    out = parser.value(name).toInt(&ok, 0);
+    if (!ok || out < 0) {
+        std::fprintf(stderr, "tavrin-sim: --%s needs a whole number of 0 or more\n",
+                     qPrintable(name));
+        return false;
+    }
+    return true;
+}
+
+bool ParseHexBytes(const QString& text, QByteArray& out)
+{
+    const QString compact = QString(text).remove(QLatin1Char(' ')).remove(QLatin1Char(':'));
+    if (compact.size() % 2 != 0)
+        return false;
+    for (qsizetype i = 0; i < compact.size(); i += 2) {
+        bool ok = false;
+        const int byte = compact.mid(i, 2).toInt(&ok, 16);
+        if (!ok)
+            return false;
+        out.append(static_cast<char>(byte));
+    }
+    return true;
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    // SIGINT and SIGTERM are taken by sigwait below; block them before any thread starts.
+    sigset_t stopSignals;
+    sigemptyset(&stopSignals);
+    sigaddset(&stopSignals, SIGINT);
+    sigaddset(&stopSignals, SIGTERM);
+    sigaddset(&stopSignals, SIGHUP);
+    pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
+
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("tavrin-sim"));
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral(
+        "Simulated motor controller. Serves a pseudo-terminal, prints its device path on the\n"
+        "first line of standard output, and answers 10-byte request frames until it gets\n"
+        "SIGINT or SIGTERM. Every valid request is answered with a reply frame that echoes\n"
+        "its extension and word 1; a tag the controller does not have is answered with\n"
+        "word 1 zero. The built-in table answers tag 8 (identification code 9), tag 9\n"
+        "(sub-type 0) and parameters 0x1000 to 0x1004.\n\n"
+        "Faults count answered requests from 1; N = 0 switches a fault off."));
+    parser.addHelpOption();
+    parser.addOptions({
+        {QStringLiteral("link"), QStringLiteral("Also make a symbolic link at <path> to the device."),
+         QStringLiteral("path")},
+        {QStringLiteral("silent"), QStringLiteral("Record requests but never answer.")},
+        {QStringLiteral("drop-every"), QStringLiteral("Drop the reply to every Nth request."),
+         QStringLiteral("N")},
+        {QStringLiteral("bad-checksum-every"),
+         QStringLiteral("Corrupt the checksum of every Nth reply."), QStringLiteral("N")},
+        {QStringLiteral("wrong-echo-every"),
+         QStringLiteral("Answer every Nth request with a valid frame for another word 1."),
+         QStringLiteral("N")},
+        {QStringLiteral("echo"), QStringLiteral("Echo each request's 10 bytes before the reply.")},
+        {QStringLiteral("stray"),
+         QStringLiteral("Send these bytes (hex, e.g. \"72 00 13\") before every reply."),
+         QStringLiteral("hex")},
+        {QStringLiteral("delay"), QStringLiteral("Wait <ms> milliseconds before each reply."),
+         QStringLiteral("ms")},
+        {QStringLiteral("wire-speed"),
+         QStringLiteral("Pace requests and replies like 19200 baud 8E2 (0.625 ms a byte).")},
+    });
+    parser.process(app);
+
+    CSimFaults faults;
+    faults.silent = parser.isSet(QStringLiteral("silent"));
+    faults.echoRequest = parser.isSet(QStringLiteral("echo"));
+    faults.wireSpeed = parser.isSet(QStringLiteral("wire-speed"));
+    if (!ParseCount(parser, QStringLiteral("drop-every"), faults.dropEvery) ||
+        !ParseCount(parser, QStringLiteral("bad-checksum-every"), faults.badChecksumEvery) ||
+        !ParseCount(parser, QStringLiteral("wrong-echo-every"), faults.wrongEchoEvery) ||
+        !ParseCount(parser, QStringLiteral("delay"), faults.delayMs))
+        return 1;
+    if (parser.isSet(QStringLiteral("stray")) &&
+        !ParseHexBytes(parser.value(QStringLiteral("stray")), faults.strayBytes)) {
+        std::fprintf(stderr, "tavrin-sim: --stray needs hexadecimal byte pairs\n");
+        return 1;
+    }
+
+    CControllerSim sim;
+    sim.SetFaults(faults);
+    if (!sim.Start()) {
+        std::fprintf(stderr, "tavrin-sim: %s\n", qPrintable(sim.ErrorString()));
+        return 1;
+    }
+
+    const QString link = parser.value(QStringLiteral("link"));
+    if (!link.isEmpty()) {
+        QFile::remove(link);
+        if (::symlink(QFile::encodeName(sim.SlavePath()).constData(),
+                      QFile::encodeName(link).constData()) != 0) {
+            std::fprintf(stderr, "tavrin-sim: cannot create the link %s\n", qPrintable(link));
+            return 1;
+        }
+    }
+
+    std::printf("%s\n", qPrintable(sim.SlavePath()));
+    std::fflush(stdout);
+
+    int signal = 0;
+    sigwait(&stopSignals, &signal);
+    sim.Stop();
+    if (!link.isEmpty())
+        QFile::remove(link);
+    return 0;
+}

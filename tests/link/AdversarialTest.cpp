@@ -1,0 +1,109 @@
+// Whatever arrives from the port, Transact accepts only a valid frame that answers the
+// request, and never runs past its deadline.
+#include "LinkTestSupport.h"
+
+#include <random>
+
+namespace {
+
+// The outcome the finder must reach on `stream`: the first valid frame to be complete
+// within the receive window decides the attempt.
+struct SExpected
+{
+    bool accepted = false;
+    int position = -1;
+};
+
+SExpected Oracle(const QByteArray& stream, const CLinkRecord& request)
+{
+    const auto* bytes = reinterpret_cast<const std::uint8_t*>(stream.constData());
+    const int window = std::min<int>(static_cast<int>(stream.size()), 20);
+    for (int end = 10; end <= window; ++end) {
+        const int start = end - 10;
+        if (!LinkProtocol::IsValidFrame(bytes + start, 0x72))
+            continue;
+        const CLinkRecord reply = CLinkRecord::Decode(bytes + start);
+        const bool answers = request.word1 > 0xFFF0 ||
+                             (reply.extension == request.extension && reply.word1 == request.word1);
+        return {answers, start};
+    }
+    return {};
+}
+
+} // namespace
+
+TEST_F(SimLinkTest, RandomAndHostileStreamsAreNeverMistakenForAReply)
+{
+    std::mt19937 rng(0x7A581);
+    auto pick = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
+
+    int acceptedCount = 0;
+    int rejectedCount = 0;
+    for (int round = 0; round < 120; ++round) {
+        CLinkPacket packet;
+        const std::uint16_t tag = round % 7 == 0 ? 0xFFFF : static_cast<std::uint16_t>(pick(0, 0xFFFF));
+        packet.SetRequest(tag, static_cast<std::uint8_t>(pick(0, 7)));
+
+        QByteArray stream;
+        const int pieces = pick(1, 6);
+        for (int i = 0; i < pieces; ++i) {
+            switch (pick(0, 6)) {
+            case 0: // noise
+                for (int n = pick(1, 12); n > 0; --n)
+                    stream.append(static_cast<char>(pick(0, 255)));
+                break;
+            case 1: // a flood of leads
+                stream.append(QByteArray(pick(1, 25), '\x72'));
+                break;
+            case 2: // the request echoed
+                stream.append(Bytes(packet.request.Encode()));
+                break;
+            case 3: { // a partial reply
+                const QByteArray full = Bytes(ReplyFrame(0x08, packet.request.extension, tag, 7));
+                stream.append(full.left(pick(1, 9)));
+                break;
+            }
+            case 4: { // a reply with a broken checksum
+                LinkFrame f = ReplyFrame(0x08, packet.request.extension, tag, 7);
+                f[9] = static_cast<std::uint8_t>(f[9] + pick(1, 255));
+                stream.append(Bytes(f));
+                break;
+            }
+            case 5: // a valid frame for something else
+                stream.append(Bytes(ReplyFrame(0x08, static_cast<std::uint8_t>(pick(0, 0x98)),
+                                               static_cast<std::uint16_t>(tag ^ pick(1, 0xFFFF)), 3)));
+                break;
+            default: // the right reply
+                stream.append(Bytes(ReplyFrame(0x08, packet.request.extension, tag,
+                                               static_cast<std::uint16_t>(pick(0, 0xFFFF)))));
+                break;
+            }
+        }
+
+        sim.SetResponder([stream](const CLinkRecord&) { return std::optional<QByteArray>(stream); });
+        const SExpected expected = Oracle(stream, packet.request);
+
+        bool accepted = false;
+        const qint64 elapsed = Timed(packet, 1, accepted);
+        ASSERT_EQ(accepted, expected.accepted) << "round " << round << " stream "
+                                               << stream.toHex(' ').toStdString();
+        // One attempt: the 50 ms deadline plus at most one 45 ms read, with room for a
+        // loaded machine.
+        EXPECT_LE(elapsed, 50 + 45 + 150) << "round " << round;
+        if (accepted) {
+            ++acceptedCount;
+            const QByteArray frame = Bytes(link.LastReplyBytes());
+            EXPECT_EQ(stream.mid(expected.position, 10), frame) << "round " << round;
+            EXPECT_TRUE(LinkProtocol::IsValidFrame(link.LastReplyBytes().data(), 0x72));
+            if (tag <= 0xFFF0) {
+                EXPECT_EQ(packet.reply.word1, tag);
+                EXPECT_EQ(packet.reply.extension, packet.request.extension);
+            }
+        } else {
+            ++rejectedCount;
+        }
+    }
+    // The generator must exercise both outcomes for the test to mean anything.
+    EXPECT_GT(acceptedCount, 10);
+    EXPECT_GT(rejectedCount, 10);
+}

@@ -1,0 +1,114 @@
+// Opening and configuring the serial port, on a real pseudo-terminal.
+#include "LinkTestSupport.h"
+
+#include <termios.h>
+
+TEST(SerialPort, StartsUnassignedWithTheProtocolSettings)
+{
+    CSerialPort port;
+    EXPECT_EQ(port.PortName(), QStringLiteral("Unassigned"));
+    EXPECT_FALSE(port.IsOpen());
+    EXPECT_FALSE(port.OpenFailed());
+    EXPECT_EQ(port.BaudRate(), 19200u);
+    EXPECT_EQ(port.Parity(), CSerialPort::ParityEven);
+    EXPECT_EQ(port.ByteSize(), 8);
+    EXPECT_EQ(port.StopBits(), CSerialPort::StopTwo);
+    EXPECT_EQ(port.RtsControl(), 0u);
+    EXPECT_EQ(port.Timeouts(), (std::array<std::uint32_t, 5>{15, 15, 30, 60, 60}));
+    EXPECT_EQ(port.ByteReadTimeoutMs(), 45);
+}
+
+TEST(SerialPort, NamesThatAreNoDeviceFailToOpen)
+{
+    for (const char* name : {"Unassigned", "zzz", "/dev/does-not-exist-tavrin"}) {
+        CSerialPort port;
+        port.SetPortName(QString::fromLatin1(name));
+        EXPECT_FALSE(port.Open()) << name;
+        EXPECT_FALSE(port.IsOpen()) << name;
+        EXPECT_TRUE(port.OpenFailed()) << name;
+        EXPECT_EQ(port.ReadByte(), -1);
+    }
+}
+
+TEST_F(SimLinkTest, AfterOpenTheLineIs19200EightEvenTwoWithoutFlowControl)
+{
+    EXPECT_TRUE(link.IsOpen());
+    EXPECT_FALSE(link.OpenFailed());
+    const QSerialPort& device = link.Device();
+    EXPECT_EQ(device.baudRate(), 19200);
+    EXPECT_EQ(device.dataBits(), QSerialPort::Data8);
+    EXPECT_EQ(device.parity(), QSerialPort::EvenParity);
+    EXPECT_EQ(device.stopBits(), QSerialPort::TwoStop);
+    EXPECT_EQ(device.flowControl(), QSerialPort::NoFlowControl);
+
+    // What the terminal itself holds (a pseudo-terminal keeps no parity bit, so parity is
+    // checked on the port's own record above).
+    termios tio{};
+    ASSERT_EQ(tcgetattr(static_cast<int>(device.handle()), &tio), 0);
+    EXPECT_EQ(cfgetospeed(&tio), static_cast<speed_t>(B19200));
+    EXPECT_EQ(cfgetispeed(&tio), static_cast<speed_t>(B19200));
+    EXPECT_EQ(tio.c_cflag & CSIZE, static_cast<tcflag_t>(CS8));
+    EXPECT_TRUE(tio.c_cflag & CSTOPB);
+    EXPECT_FALSE(tio.c_cflag & CRTSCTS);
+    EXPECT_FALSE(tio.c_iflag & (IXON | IXOFF));
+}
+
+TEST_F(SimLinkTest, ASecondOpenOfAHeldPortFailsAndTheFirstStaysUsable)
+{
+    CControllerLink other;
+    other.SetPortName(sim.SlavePath());
+    EXPECT_FALSE(other.Open());
+    EXPECT_FALSE(other.IsOpen());
+
+    CLinkPacket packet;
+    packet.SetRequest(8, 0);
+    EXPECT_TRUE(link.Transact(packet, 2));
+    EXPECT_EQ(packet.reply.word2, 9);
+}
+
+TEST_F(SimLinkTest, ReopeningWorksAgainAndAgain)
+{
+    // Open on an open port closes and reopens it; a closed port reopens with its settings.
+    for (int round = 0; round < 3; ++round) {
+        ASSERT_TRUE(link.Open()) << "reopen while open, round " << round;
+        CLinkPacket packet;
+        packet.SetRequest(8, 0);
+        ASSERT_TRUE(link.Transact(packet, 2));
+        link.Close();
+        EXPECT_FALSE(link.IsOpen());
+        ASSERT_TRUE(link.Open()) << "open after close, round " << round;
+    }
+    EXPECT_EQ(link.Device().parity(), QSerialPort::EvenParity);
+}
+
+TEST_F(SimLinkTest, ChangingThePortNameClosesThePort)
+{
+    ASSERT_TRUE(link.IsOpen());
+    link.SetPortName(QStringLiteral("zzz"));
+    EXPECT_FALSE(link.IsOpen());
+    EXPECT_EQ(link.PortName(), QStringLiteral("zzz"));
+    link.Configure(sim.SlavePath(), 19200, CSerialPort::ParityEven, 8, CSerialPort::StopTwo);
+    EXPECT_TRUE(link.Open());
+}
+
+TEST_F(SimLinkTest, AOneByteReadGivesUpAfterAboutFortyFiveMilliseconds)
+{
+    QElapsedTimer timer;
+    timer.start();
+    EXPECT_EQ(link.ReadByte(), -1);
+    const qint64 elapsed = timer.elapsed();
+    EXPECT_GE(elapsed, 40);
+    EXPECT_LE(elapsed, 200);
+
+    sim.InjectBytes(QByteArray::fromHex("a5"));
+    EXPECT_EQ(link.ReadByte(), 0xA5);
+}
+
+TEST_F(SimLinkTest, PurgeDropsWhatTheControllerSentEarlier)
+{
+    sim.InjectBytes(QByteArray::fromHex("72727272"));
+    // Let the bytes reach the terminal before purging them.
+    ASSERT_EQ(link.ReadByte(), 0x72);
+    link.PurgeRxTx();
+    EXPECT_EQ(link.ReadByte(), -1);
+}
