@@ -62,6 +62,17 @@ int CControllerLink::FindReplyFrame(const std::uint8_t* window, int length)
     }
 }
 
+bool CControllerLink::AnswersRequest(const CLinkPacket& packet)
+{
+    if (packet.request.word1 > kAnyReplyWord1)
+        return true;
+    if (packet.reply.extension != packet.request.extension)
+        return false;
+    // Word 1 zero with the right extension is the controller's "no such tag": a definite
+    // answer, so the caller learns it at once instead of after every attempt's time-out.
+    return packet.reply.word1 == packet.request.word1 || packet.reply.word1 == 0;
+}
+
 bool CControllerLink::Transact(CLinkPacket& packet, int attempts)
 {
     for (int attempt = 0; attempt < attempts; ++attempt) {
@@ -104,7 +115,7 @@ bool CControllerLink::RunAttempt(CLinkPacket& packet)
             for (std::size_t i = 0; i < m_lastReply.size(); ++i)
                 m_lastReply[i] = ByteAt(m_window.data(), received, position + static_cast<int>(i));
             packet.reply = CLinkRecord::Decode(m_lastReply.data());
-            if (packet.request.word1 > kAnyReplyWord1 || packet.ReplyMatchesRequest())
+            if (AnswersRequest(packet))
                 return true;
         }
 

@@ -3,12 +3,19 @@
 #include "link/CLinkPacket.h"
 #include "link/CSerialPort.h"
 
+#include <QString>
+
 #include <array>
 #include <cstdint>
 
 // The controller link: the serial port plus the one routine, Transact, through which every
-// exchange with a controller passes. Higher layers build packets and call Transact; nothing
-// else reads from or writes to the port.
+// exchange with a controller passes, and the controller's command set on top of it. Higher
+// layers call the commands (or build packets and call Transact); nothing else reads from or
+// writes to the port. No operation shows a message: callers word the outcome.
+//
+// Two result conventions, as the callers expect them: ReadWord, WriteWord and
+// WriteBytesVerified return true on success; ReadControllerStatus and the trip-code reads
+// return 0 on success and 4 when no reply came.
 //
 // One exchange at a time, on the thread that owns the link: the receive window and the scan
 // position are shared by all exchanges.
@@ -26,16 +33,96 @@ public:
     // A request whose word 1 is above this is answered by any valid frame.
     static constexpr std::uint16_t kAnyReplyWord1 = 0xFFF0;
 
+    // Reply time-outs set by Identify: 100 ms for controller type 12, 50 ms for all others.
+    static constexpr std::uint32_t kSlowReplyTimeoutMs = 100;
+    static constexpr std::uint16_t kSlowReplyType = 12;
+    // Pause between the bytes of a verified block write.
+    static constexpr int kByteWritePauseMs = 20;
+    // Pause between a parameter write and its read-back.
+    static constexpr int kWriteSettleMs = 50;
+
+    // Extensions: which quantity of a tag a request reads or writes.
+    enum EExtension : std::uint8_t {
+        ExtValue = 0,
+        ExtMaximum = 2,
+        ExtMinimum = 3,
+        ExtScale = 4,
+        ExtDivisor = 5,
+        ExtStep = 6,
+        ExtShift = 7,
+        ExtEepromByte = 0x81,
+        ExtAdcValue = 0x98,
+    };
+
+    // Tags with a fixed meaning.
+    static constexpr std::uint16_t kTagIdentification = 8;
+    static constexpr std::uint16_t kTagSubType = 9;
+    static constexpr std::uint16_t kTagPlusVariant = 64;
+    static constexpr std::uint16_t kTagOlderFamily = 0x1B20;
+    static constexpr std::uint16_t kTagOlderIsoVariant = 0x3403;
+    static constexpr std::uint16_t kTagOlderFallback = 0x3428;
+    static constexpr std::uint16_t kTagStatus = 0xFFFF;
+    static constexpr std::uint16_t kTagTripCode1 = 32;
+    static constexpr std::uint16_t kTagTripCode2 = 48;
+
+    // No identified controller type.
+    static constexpr std::uint16_t kNoType = 0xFFFF;
+
+    // Outcome of Probe.
+    enum EProbeResult {
+        ProbeSupported = 0,       // answered, "Supported" set, "Temp. unavailable" clear
+        ProbeTempUnavailable = 1, // answered, "Supported" and "Temp. unavailable" set
+        ProbeNotSupported = 2,    // answered, "Supported" clear
+        ProbeNoSuchTag = 3,       // answered with word 1 zero
+        ProbeNoReply = 4,         // no reply
+    };
+
     CControllerLink();
 
-    // Sends the request of `packet` and waits for a valid reply frame that answers it
-    // (same extension and word 1, or any valid frame when word 1 > 0xFFF0). Each attempt
+    // Reads (tag, extension) and classifies the answer. `packet` receives the exchange.
+    int Probe(std::uint16_t tag, std::uint8_t extension);
+    int Probe(std::uint16_t tag, std::uint8_t extension, CLinkPacket& packet);
+    // True and `value` = reply word 2 when a reply came; `value` untouched otherwise.
+    bool ReadWord(std::uint16_t tag, std::uint8_t extension, std::uint16_t& value);
+    // A write request; true when a reply came (its status byte is not examined).
+    bool WriteWord(std::uint16_t tag, std::uint8_t extension, std::uint16_t value,
+                   std::uint16_t aux);
+    // Identifies the connected controller. 0 when identified (`type` then holds the type, or
+    // kNoType for an identification code outside the map); otherwise a nonzero EProbeResult
+    // with `type` kNoType. Always ends by setting the reply time-out for the type found.
+    int Identify(std::uint16_t& type);
+    // 0 and `byte` = firmware byte (low byte of word 2); 4 and `byte` = 0xFFFF when no
+    // reply. Reply byte 2, a raw battery reading, stays in LastReplyBytes().
+    int ReadControllerStatus(std::uint16_t& byte);
+    // 0 and the trip code; 4 and 0xFFFF when no reply.
+    int ReadTripCode1(std::uint16_t& code);
+    int ReadTripCode2(std::uint16_t& code);
+    // Identifies the controller and, only when it is of `type`, writes `length` EEPROM bytes
+    // from `startAddress` on, reading each back (3 attempts each, 20 ms between bytes).
+    // True when every byte was written and read back equal; false for a length of 0.
+    bool WriteBytesVerified(std::uint16_t type, const std::uint8_t* data, std::uint16_t length,
+                            std::uint16_t startAddress);
+
+    // Display name of a controller type; "Unknown controller" for 32 and above.
+    static QString ControllerTypeName(std::uint16_t type);
+    // Controller type for an identification code (reply word 2 of tag 8); kNoType when the
+    // code is outside the map.
+    static std::uint16_t TypeFromIdentificationCode(std::uint16_t code);
+    // Type 14's variants by sub-type code (reply word 2 of tag 9); other types unchanged.
+    static std::uint16_t ApplySubType(std::uint16_t type, std::uint16_t subType);
+
+    // Sends the request of `packet` and waits for a valid reply frame that answers it: same
+    // extension and either the same word 1 or word 1 zero ("no such tag"); any valid frame
+    // answers a request whose word 1 is above 0xFFF0. Each attempt
     // purges the port, writes the 10 request bytes and reads byte by byte until the reply
     // time-out has passed (the last read may add up to one byte-read limit, 45 ms). True
     // when a reply was accepted and decoded into packet.reply within `attempts` attempts;
     // otherwise packet.reply holds whatever frame was decoded last (or all ones).
     // Never shows a message and never closes the port.
     bool Transact(CLinkPacket& packet, int attempts);
+
+    // Whether the decoded reply of `packet` answers its request, as Transact decides it.
+    static bool AnswersRequest(const CLinkPacket& packet);
 
     void SetReplyTimeout(std::uint32_t milliseconds) { m_replyTimeoutMs = milliseconds; }
     std::uint32_t ReplyTimeout() const { return m_replyTimeoutMs; }
@@ -56,6 +143,7 @@ public:
 
 private:
     bool RunAttempt(CLinkPacket& packet);
+    int ReadFixedTag(std::uint16_t tag, std::uint16_t& value);
 
     std::uint32_t m_replyTimeoutMs = kDefaultReplyTimeoutMs;
     std::array<std::uint8_t, kReceiveWindowSize> m_window{};

@@ -22,13 +22,19 @@ std::optional<std::uint16_t> CSimTag::Quantity(std::uint8_t extension) const
     }
 }
 
+std::uint8_t CSimTag::StatusFor(std::uint8_t extension) const
+{
+    if (extension >= 2 && extension <= 7 && (unsupportedAttributes & (1u << extension)))
+        return static_cast<std::uint8_t>(flags & ~LinkProtocol::kStatusSupported);
+    return flags;
+}
+
 CSimModel CSimModel::DefaultController()
 {
     using namespace LinkProtocol;
     CSimModel model;
-    // Identification: code 9 on tag 8, sub-type 0 on tag 9.
-    model.SetTag(8, {.value = 9, .maximum = 0xFF, .flags = kStatusSupported | kStatusReadOnly});
-    model.SetTag(9, {.value = 0, .maximum = 0xFF, .flags = kStatusSupported | kStatusReadOnly});
+    model.SetIdentity(9);
+    model.SetTripCodes(0, 0);
     // A few parameters with realistic limits and scaling.
     model.SetTag(0x1000, {.value = 250, .maximum = 500, .minimum = 10, .scale = 1, .divisor = 10,
                           .step = 5, .shift = 0, .flags = kStatusSupported | kStatusForeground});
@@ -42,6 +48,86 @@ CSimModel CSimModel::DefaultController()
                           .flags = kStatusSupported | kStatusReadOnly});
     model.ResetChecksum();
     return model;
+}
+
+namespace {
+
+CSimTag FixedTag(std::uint16_t value, std::uint8_t flags = LinkProtocol::kStatusSupported |
+                                                          LinkProtocol::kStatusReadOnly)
+{
+    CSimTag tag;
+    tag.value = value;
+    tag.maximum = 0xFFFF;
+    tag.flags = flags;
+    tag.fixed = true;
+    return tag;
+}
+
+std::vector<std::uint8_t> DefaultEeprom()
+{
+    // Deterministic contents that are not all one value, so that reads can be checked.
+    std::vector<std::uint8_t> bytes(CSimModel::kDefaultEepromSize);
+    for (std::size_t i = 0; i < bytes.size(); ++i)
+        bytes[i] = static_cast<std::uint8_t>((i * 37 + 11) & 0xFF);
+    return bytes;
+}
+
+} // namespace
+
+bool CSimModel::SetIdentity(int type)
+{
+    using namespace LinkProtocol;
+    const bool newer = (type >= 0 && type <= 18 && type != 5 && type != 6) || type == 30 ||
+                       type == 31;
+    if (!newer && type != 5 && type != 6)
+        return false;
+
+    for (std::uint16_t tag : {8, 9, 64, 0x1B20, 0x3403, 0x3428})
+        m_tags.erase(tag);
+
+    if (newer) {
+        std::uint16_t code = static_cast<std::uint16_t>(type);
+        std::uint16_t subType = 0;
+        if (type >= 15 && type <= 18)
+            code = static_cast<std::uint16_t>(0x20 + 0x10 * (type - 15));
+        if (type == 10)
+            code = 9;
+        if (type == 30 || type == 31) {
+            code = 14;
+            subType = type == 30 ? 3 : 2;
+        }
+        m_tags[8] = FixedTag(code);
+        m_tags[9] = FixedTag(subType);
+        if (type == 10)
+            m_tags[64] = FixedTag(1);
+    } else {
+        // The older family answers tag 8 without "Supported" and is told apart by its own
+        // probe tags.
+        m_tags[8] = FixedTag(0, 0);
+        m_tags[0x1B20] = FixedTag(0);
+        if (type == 6)
+            m_tags[0x3403] = FixedTag(0);
+    }
+    if (m_eeprom.empty())
+        m_eeprom = DefaultEeprom();
+    return true;
+}
+
+void CSimModel::SetIdentificationCode(std::uint16_t code)
+{
+    m_tags[8] = FixedTag(code);
+}
+
+void CSimModel::SetStatus(std::uint8_t firmware, std::uint8_t battery)
+{
+    m_firmware = firmware;
+    m_battery = battery;
+}
+
+void CSimModel::SetTripCodes(std::uint16_t first, std::uint16_t second)
+{
+    m_tags[32] = FixedTag(first);
+    m_tags[48] = FixedTag(second);
 }
 
 void CSimModel::SetTag(std::uint16_t tag, const CSimTag& quantities)
@@ -63,8 +149,10 @@ const CSimTag* CSimModel::Tag(std::uint16_t tag) const
 std::uint16_t CSimModel::ValueSum() const
 {
     std::uint16_t sum = 0;
-    for (const auto& [tag, quantities] : m_tags)
-        sum = static_cast<std::uint16_t>(sum + quantities.value);
+    for (const auto& [tag, quantities] : m_tags) {
+        if (!quantities.fixed)
+            sum = static_cast<std::uint16_t>(sum + quantities.value);
+    }
     return sum;
 }
 
@@ -98,6 +186,18 @@ std::optional<CLinkRecord> CSimModel::Answer(const CLinkRecord& request)
     reply.word3 = 0;
     reply.control = 0;
 
+    if (request.extension == 0x81)
+        return AnswerEeprom(request, reply);
+    if (request.word1 == 0xFFFF) {
+        // Controller status: firmware byte in word 2, battery reading where the extension
+        // would be echoed.
+        reply.control = LinkProtocol::kStatusSupported | LinkProtocol::kStatusReadOnly;
+        reply.extension = m_battery;
+        reply.word2 = m_firmware;
+        reply.checksum = reply.ComputeChecksum();
+        return reply;
+    }
+
     auto it = m_tags.find(request.word1);
     if (it == m_tags.end()) {
         reply.word1 = 0; // no such parameter
@@ -112,7 +212,7 @@ std::optional<CLinkRecord> CSimModel::Answer(const CLinkRecord& request)
         return reply;
     }
 
-    reply.control = tag.flags;
+    reply.control = tag.StatusFor(request.extension);
     const bool writable = (tag.flags & LinkProtocol::kStatusSupported) &&
                           !(tag.flags & LinkProtocol::kStatusReadOnly);
     if (request.control == LinkProtocol::kControlWrite && request.extension == 0 && writable) {
@@ -122,6 +222,22 @@ std::optional<CLinkRecord> CSimModel::Answer(const CLinkRecord& request)
     reply.word2 = *tag.Quantity(request.extension);
     if (request.extension == 0)
         reply.word3 = m_checksum;
+    reply.checksum = reply.ComputeChecksum();
+    return reply;
+}
+
+std::optional<CLinkRecord> CSimModel::AnswerEeprom(const CLinkRecord& request, CLinkRecord reply)
+{
+    if (request.word1 >= m_eeprom.size()) {
+        reply.word1 = 0; // beyond the EEPROM: no such address
+        reply.checksum = reply.ComputeChecksum();
+        return reply;
+    }
+    std::uint8_t& byte = m_eeprom[request.word1];
+    if (request.control == LinkProtocol::kControlWrite && !m_stuckEeprom.count(request.word1))
+        byte = static_cast<std::uint8_t>(request.word2 & 0xFF);
+    reply.control = LinkProtocol::kStatusSupported;
+    reply.word2 = byte;
     reply.checksum = reply.ComputeChecksum();
     return reply;
 }

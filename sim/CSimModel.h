@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <map>
 #include <optional>
+#include <set>
+#include <vector>
 
 // One tag of the simulated controller: its seven quantities and its status flags.
 struct CSimTag
@@ -17,9 +19,16 @@ struct CSimTag
     std::uint16_t step = 1;
     std::uint16_t shift = 0;
     std::uint8_t flags = LinkProtocol::kStatusSupported;
+    // Bit e set: the quantity of extension e (2..7) is answered without "Supported".
+    std::uint8_t unsupportedAttributes = 0;
+    // A fixed tag (identification, trip codes) rather than a stored parameter: it is not
+    // covered by the checksum word.
+    bool fixed = false;
 
     // The quantity an extension selects (0 value, 2 maximum ... 7 shift); nullopt otherwise.
     std::optional<std::uint16_t> Quantity(std::uint8_t extension) const;
+    // The status byte of the reply to a read of `extension`.
+    std::uint8_t StatusFor(std::uint8_t extension) const;
 };
 
 // What the simulated controller knows and how it answers one request. It is pure: no port,
@@ -32,9 +41,28 @@ class CSimModel
 {
 public:
     static constexpr std::uint16_t kChecksumBase = 0xA5C3;
+    static constexpr std::size_t kDefaultEepromSize = 2048;
 
     // A small table: identification code 9 on tag 8 and a handful of parameters.
     static CSimModel DefaultController();
+
+    // Makes the model identify as controller type `type` (0..18, 30, 31): sets or removes
+    // tags 8, 9, 64 and the older family's probe tags 0x1B20, 0x3403 and 0x3428. False for a
+    // type that identification cannot produce.
+    bool SetIdentity(int type);
+    // Answers tag 8 with this code whatever the type (e.g. an unmapped 0x21).
+    void SetIdentificationCode(std::uint16_t code);
+
+    // Status tag 0xFFFF: the firmware byte in word 2 and the raw battery reading in reply
+    // byte 2 (where other replies echo the extension).
+    void SetStatus(std::uint8_t firmware, std::uint8_t battery);
+    void SetTripCodes(std::uint16_t first, std::uint16_t second);
+
+    // EEPROM bytes, read and written with extension 0x81 at address word 1.
+    std::vector<std::uint8_t>& Eeprom() { return m_eeprom; }
+    const std::vector<std::uint8_t>& Eeprom() const { return m_eeprom; }
+    // A worn EEPROM cell: writes to it are acknowledged but do not change it.
+    void SetEepromStuck(std::uint16_t address) { m_stuckEeprom.insert(address); }
 
     void SetTag(std::uint16_t tag, const CSimTag& quantities);
     void RemoveTag(std::uint16_t tag);
@@ -60,6 +88,12 @@ public:
 private:
     std::uint16_t ValueSum() const;
 
+    std::optional<CLinkRecord> AnswerEeprom(const CLinkRecord& request, CLinkRecord reply);
+
     std::map<std::uint16_t, CSimTag> m_tags;
     std::uint16_t m_checksum = kChecksumBase;
+    std::uint8_t m_firmware = 23;
+    std::uint8_t m_battery = 131; // 24.0 V at 5.464 counts a volt
+    std::vector<std::uint8_t> m_eeprom;
+    std::set<std::uint16_t> m_stuckEeprom;
 };
