@@ -116,14 +116,14 @@ TEST_F(SimLinkTest, ASilentControllerIsNotIdentifiedAndResetsTheTimeOut)
     EXPECT_EQ(link.ReplyTimeout(), 50u);
 }
 
-// A reply 115 ms late misses a 50 ms time-out (whose last read ends by about 95 ms) but is
-// taken within a 100 ms one (whose last read starts before 100 ms).
+// A reply 70 ms late misses a 50 ms time-out (the attempt takes only the byte that ends its
+// last read) but is taken whole within a 100 ms one.
 TEST_F(SimLinkTest, AType12ControllerIsWaitedForUpTo100Milliseconds)
 {
     sim.WithModel([](CSimModel& m) { m.SetIdentity(12); });
     ASSERT_EQ(IdentifiedType(link), 12);
     CSimFaults faults;
-    faults.delayMs = 115;
+    faults.delayMs = 70;
     sim.SetFaults(faults);
     std::uint16_t value = 0;
     EXPECT_TRUE(link.ReadWord(0x1000, 0, value));
@@ -135,7 +135,7 @@ TEST_F(SimLinkTest, OtherControllersAreWaitedForUpTo50Milliseconds)
     sim.WithModel([](CSimModel& m) { m.SetIdentity(9); });
     ASSERT_EQ(IdentifiedType(link), 9);
     CSimFaults faults;
-    faults.delayMs = 115;
+    faults.delayMs = 70;
     sim.SetFaults(faults);
     CLinkPacket packet;
     packet.SetRequest(0x1000, 0);
