@@ -70,6 +70,7 @@ public:
     const std::map<std::uint16_t, CSimTag>& Tags() const { return m_tags; }
 
     std::uint16_t ChecksumWord() const { return m_checksum; }
+    void SetChecksumWord(std::uint16_t word) { m_checksum = word; }
     // Sets the checksum word so that it agrees with the current values.
     void ResetChecksum();
     // Value sum plus checksum word still equals the base: every write so far carried the

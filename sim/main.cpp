@@ -1,5 +1,6 @@
 // tavrin-sim: a simulated motor controller on a pseudo-terminal.
 #include "sim/CControllerSim.h"
+#include "sim/CSimConfig.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -63,11 +64,22 @@ int main(int argc, char* argv[])
         "first line of standard output, and answers 10-byte request frames until it gets\n"
         "SIGINT or SIGTERM. Every valid request is answered with a reply frame that echoes\n"
         "its extension and word 1; a tag the controller does not have is answered with\n"
-        "word 1 zero. The built-in table answers tag 8 (identification code 9), tag 9\n"
-        "(sub-type 0) and parameters 0x1000 to 0x1004.\n\n"
+        "word 1 zero. It also answers the status tag 0xFFFF (firmware byte, battery\n"
+        "reading), trip codes (tags 32 and 48) and EEPROM bytes (extension 0x81).\n\n"
+        "--type picks the controller family that identification will find: 0..18 by the\n"
+        "identification code on tag 8 (9 and 10 told apart by tag 64), 30 and 31 as\n"
+        "sub-types of 14 on tag 9, 5 and 6 as the older family without tag 8. For a\n"
+        "controller that answers nothing use --silent; for an unmapped identification\n"
+        "code use a --config file with \"identificationCode\". --config FILE overrides\n"
+        "tags, flags, attributes without Supported, trip codes, status and EEPROM\n"
+        "contents (see sim/CSimConfig.h for the format).\n\n"
         "Faults count answered requests from 1; N = 0 switches a fault off."));
     parser.addHelpOption();
     parser.addOptions({
+        {QStringLiteral("type"), QStringLiteral("Controller type to simulate (default 9)."),
+         QStringLiteral("N")},
+        {QStringLiteral("config"), QStringLiteral("JSON file with overrides."),
+         QStringLiteral("file")},
         {QStringLiteral("link"), QStringLiteral("Also make a symbolic link at <path> to the device."),
          QStringLiteral("path")},
         {QStringLiteral("silent"), QStringLiteral("Record requests but never answer.")},
@@ -104,7 +116,24 @@ int main(int argc, char* argv[])
         return 1;
     }
 
-    CControllerSim sim;
+    CSimModel model = CSimModel::DefaultController();
+    if (parser.isSet(QStringLiteral("type"))) {
+        bool ok = false;
+        const int type = parser.value(QStringLiteral("type")).toInt(&ok, 0);
+        if (!ok || !model.SetIdentity(type)) {
+            std::fprintf(stderr, "tavrin-sim: --type must be 0..18, 30 or 31\n");
+            return 1;
+        }
+    }
+    if (parser.isSet(QStringLiteral("config"))) {
+        QString error;
+        if (!SimConfig::ApplyFile(parser.value(QStringLiteral("config")), model, error)) {
+            std::fprintf(stderr, "tavrin-sim: %s\n", qPrintable(error));
+            return 1;
+        }
+    }
+
+    CControllerSim sim(std::move(model));
     sim.SetFaults(faults);
     if (!sim.Start()) {
         std::fprintf(stderr, "tavrin-sim: %s\n", qPrintable(sim.ErrorString()));

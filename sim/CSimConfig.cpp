@@ -1,0 +1,299 @@
+#include "sim/CSimConfig.h"
+
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+
+#include <optional>
+
+namespace SimConfig {
+namespace {
+
+// A number from a JSON number or a decimal/"0x" string, within [minimum, maximum].
+std::optional<qint64> Number(const QJsonValue& value, qint64 minimum, qint64 maximum)
+{
+    qint64 n = 0;
+    if (value.isDouble()) {
+        const double d = value.toDouble();
+        if (d != static_cast<double>(static_cast<qint64>(d)))
+            return std::nullopt;
+        n = static_cast<qint64>(d);
+    } else if (value.isString()) {
+        QString text = value.toString().trimmed();
+        bool ok = false;
+        const bool negative = text.startsWith(QLatin1Char('-'));
+        if (negative)
+            text.remove(0, 1);
+        n = text.startsWith(QLatin1String("0x"), Qt::CaseInsensitive) ? text.mid(2).toLongLong(&ok, 16)
+                                                                      : text.toLongLong(&ok, 10);
+        if (!ok)
+            return std::nullopt;
+        if (negative)
+            n = -n;
+    } else {
+        return std::nullopt;
+    }
+    if (n < minimum || n > maximum)
+        return std::nullopt;
+    return n;
+}
+
+// A 16-bit word: 0..65535, or -32768..-1 as two's complement.
+std::optional<std::uint16_t> Word(const QJsonValue& value)
+{
+    const auto n = Number(value, -32768, 0xFFFF);
+    if (!n)
+        return std::nullopt;
+    return static_cast<std::uint16_t>(*n & 0xFFFF);
+}
+
+std::optional<std::uint8_t> FlagBit(const QString& name)
+{
+    static const std::pair<const char*, std::uint8_t> names[] = {
+        {"invert", LinkProtocol::kStatusInvert},
+        {"signed", LinkProtocol::kStatusSigned},
+        {"foreground", LinkProtocol::kStatusForeground},
+        {"wrap", LinkProtocol::kStatusWrap},
+        {"supported", LinkProtocol::kStatusSupported},
+        {"readonly", LinkProtocol::kStatusReadOnly},
+        {"volatile", LinkProtocol::kStatusVolatile},
+        {"tempunavailable", LinkProtocol::kStatusTempUnavailable},
+    };
+    QString key = name.toLower();
+    key.remove(QLatin1Char(' ')).remove(QLatin1Char('.')).remove(QLatin1Char('_'));
+    for (const auto& [text, bit] : names) {
+        if (key == QLatin1String(text))
+            return bit;
+    }
+    return std::nullopt;
+}
+
+std::optional<std::uint8_t> Flags(const QJsonValue& value)
+{
+    if (!value.isArray()) {
+        const auto n = Number(value, 0, 0xFF);
+        return n ? std::optional<std::uint8_t>(static_cast<std::uint8_t>(*n)) : std::nullopt;
+    }
+    std::uint8_t flags = 0;
+    for (const QJsonValue& item : value.toArray()) {
+        const auto bit = FlagBit(item.toString());
+        if (!bit)
+            return std::nullopt;
+        flags |= *bit;
+    }
+    return flags;
+}
+
+const std::pair<const char*, std::uint8_t> kQuantities[] = {
+    {"value", 0}, {"maximum", 2}, {"minimum", 3}, {"scale", 4},
+    {"divisor", 5}, {"step", 6},  {"shift", 7},
+};
+
+std::uint16_t* QuantityField(CSimTag& tag, std::uint8_t extension)
+{
+    switch (extension) {
+    case 0:
+        return &tag.value;
+    case 2:
+        return &tag.maximum;
+    case 3:
+        return &tag.minimum;
+    case 4:
+        return &tag.scale;
+    case 5:
+        return &tag.divisor;
+    case 6:
+        return &tag.step;
+    case 7:
+        return &tag.shift;
+    default:
+        return nullptr;
+    }
+}
+
+bool ApplyTag(std::uint16_t number, const QJsonValue& entry, CSimModel& model, QString& error)
+{
+    const QString where = QStringLiteral("tag 0x%1").arg(number, 4, 16, QLatin1Char('0'));
+    if (entry.isNull()) {
+        model.RemoveTag(number);
+        return true;
+    }
+    if (!entry.isObject()) {
+        error = where + QStringLiteral(": expected an object or null");
+        return false;
+    }
+    const QJsonObject object = entry.toObject();
+    CSimTag tag = model.Tag(number) ? *model.Tag(number) : CSimTag{};
+    for (const auto& [name, extension] : kQuantities) {
+        const QString key = QString::fromLatin1(name);
+        if (!object.contains(key))
+            continue;
+        const auto word = Word(object.value(key));
+        if (!word) {
+            error = where + QStringLiteral(": \"%1\" is not a 16-bit number").arg(key);
+            return false;
+        }
+        *QuantityField(tag, extension) = *word;
+    }
+    if (object.contains(QStringLiteral("flags"))) {
+        const auto flags = Flags(object.value(QStringLiteral("flags")));
+        if (!flags) {
+            error = where + QStringLiteral(": bad \"flags\"");
+            return false;
+        }
+        tag.flags = *flags;
+    }
+    if (object.contains(QStringLiteral("unsupported"))) {
+        tag.unsupportedAttributes = 0;
+        for (const QJsonValue& item : object.value(QStringLiteral("unsupported")).toArray()) {
+            bool known = false;
+            for (const auto& [name, extension] : kQuantities) {
+                if (extension >= 2 && item.toString() == QLatin1String(name)) {
+                    tag.unsupportedAttributes |= static_cast<std::uint8_t>(1u << extension);
+                    known = true;
+                }
+            }
+            if (!known) {
+                error = where + QStringLiteral(": unknown quantity \"%1\" in \"unsupported\"")
+                                    .arg(item.toString());
+                return false;
+            }
+        }
+    }
+    model.SetTag(number, tag);
+    return true;
+}
+
+bool ApplyEeprom(const QJsonObject& eeprom, CSimModel& model, QString& error)
+{
+    if (eeprom.contains(QStringLiteral("size"))) {
+        const auto size = Number(eeprom.value(QStringLiteral("size")), 0, 0x10000);
+        if (!size) {
+            error = QStringLiteral("eeprom: \"size\" must be 0..65536");
+            return false;
+        }
+        model.Eeprom().resize(static_cast<std::size_t>(*size));
+    }
+    if (eeprom.contains(QStringLiteral("fill"))) {
+        const auto fill = Number(eeprom.value(QStringLiteral("fill")), 0, 0xFF);
+        if (!fill) {
+            error = QStringLiteral("eeprom: \"fill\" must be a byte");
+            return false;
+        }
+        std::fill(model.Eeprom().begin(), model.Eeprom().end(), static_cast<std::uint8_t>(*fill));
+    }
+    const QJsonObject bytes = eeprom.value(QStringLiteral("bytes")).toObject();
+    for (auto it = bytes.begin(); it != bytes.end(); ++it) {
+        const auto start = Number(QJsonValue(it.key()), 0, 0xFFFF);
+        if (!start) {
+            error = QStringLiteral("eeprom: bad address \"%1\"").arg(it.key());
+            return false;
+        }
+        qint64 address = *start;
+        for (const QJsonValue& item : it.value().toArray()) {
+            const auto byte = Number(item, 0, 0xFF);
+            if (!byte || address >= static_cast<qint64>(model.Eeprom().size())) {
+                error = QStringLiteral("eeprom: bad byte or address beyond the EEPROM at %1")
+                            .arg(address);
+                return false;
+            }
+            model.Eeprom()[static_cast<std::size_t>(address++)] = static_cast<std::uint8_t>(*byte);
+        }
+    }
+    for (const QJsonValue& item : eeprom.value(QStringLiteral("stuck")).toArray()) {
+        const auto address = Number(item, 0, 0xFFFF);
+        if (!address) {
+            error = QStringLiteral("eeprom: bad \"stuck\" address");
+            return false;
+        }
+        model.SetEepromStuck(static_cast<std::uint16_t>(*address));
+    }
+    return true;
+}
+
+} // namespace
+
+bool Apply(const QJsonObject& config, CSimModel& model, QString& error)
+{
+    if (config.contains(QStringLiteral("type"))) {
+        const auto type = Number(config.value(QStringLiteral("type")), 0, 31);
+        if (!type || !model.SetIdentity(static_cast<int>(*type))) {
+            error = QStringLiteral("\"type\" must be 0..18, 30 or 31");
+            return false;
+        }
+    }
+    if (config.contains(QStringLiteral("identificationCode"))) {
+        const auto code = Word(config.value(QStringLiteral("identificationCode")));
+        if (!code) {
+            error = QStringLiteral("\"identificationCode\" is not a 16-bit number");
+            return false;
+        }
+        model.SetIdentificationCode(*code);
+    }
+    bool valuesChanged = false;
+    const QJsonObject tags = config.value(QStringLiteral("tags")).toObject();
+    for (auto it = tags.begin(); it != tags.end(); ++it) {
+        const auto number = Number(QJsonValue(it.key()), 0, 0xFFFF);
+        if (!number) {
+            error = QStringLiteral("bad tag number \"%1\"").arg(it.key());
+            return false;
+        }
+        if (!ApplyTag(static_cast<std::uint16_t>(*number), it.value(), model, error))
+            return false;
+        valuesChanged = true;
+    }
+    if (config.contains(QStringLiteral("tripCodes"))) {
+        const QJsonArray trips = config.value(QStringLiteral("tripCodes")).toArray();
+        const auto first = Word(trips.at(0));
+        const auto second = Word(trips.at(1));
+        if (trips.size() != 2 || !first || !second) {
+            error = QStringLiteral("\"tripCodes\" must be two 16-bit numbers");
+            return false;
+        }
+        model.SetTripCodes(*first, *second);
+    }
+    if (config.contains(QStringLiteral("status"))) {
+        const QJsonObject status = config.value(QStringLiteral("status")).toObject();
+        const auto firmware = Number(status.value(QStringLiteral("firmware")), 0, 0xFF);
+        const auto battery = Number(status.value(QStringLiteral("battery")), 0, 0xFF);
+        if (!firmware || !battery) {
+            error = QStringLiteral("\"status\" needs \"firmware\" and \"battery\" bytes");
+            return false;
+        }
+        model.SetStatus(static_cast<std::uint8_t>(*firmware), static_cast<std::uint8_t>(*battery));
+    }
+    if (config.contains(QStringLiteral("eeprom")) &&
+        !ApplyEeprom(config.value(QStringLiteral("eeprom")).toObject(), model, error))
+        return false;
+    if (config.contains(QStringLiteral("checksum"))) {
+        const auto checksum = Word(config.value(QStringLiteral("checksum")));
+        if (!checksum) {
+            error = QStringLiteral("\"checksum\" is not a 16-bit number");
+            return false;
+        }
+        model.SetChecksumWord(*checksum);
+    } else if (valuesChanged) {
+        model.ResetChecksum();
+    }
+    return true;
+}
+
+bool ApplyFile(const QString& path, CSimModel& model, QString& error)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        error = QStringLiteral("cannot read %1: %2").arg(path, file.errorString());
+        return false;
+    }
+    QJsonParseError parseError{};
+    const QJsonDocument document = QJsonDocument::fromJson(file.readAll(), &parseError);
+    if (parseError.error != QJsonParseError::NoError || !document.isObject()) {
+        error = QStringLiteral("%1: not a JSON object (%2 at offset %3)")
+                    .arg(path, parseError.errorString())
+                    .arg(parseError.offset);
+        return false;
+    }
+    return Apply(document.object(), model, error);
+}
+
+} // namespace SimConfig

@@ -1,0 +1,37 @@
+#pragma once
+
+#include "sim/CSimModel.h"
+
+#include <QJsonObject>
+#include <QString>
+
+// Overrides for the simulated controller from a JSON file (tavrin-sim --config FILE).
+//
+//   {
+//     "type": 9,                          identity family (0..18, 30, 31)
+//     "identificationCode": "0x21",       tag 8 answers this code instead
+//     "tags": {
+//       "0x1000": { "value": 250, "maximum": 500, "minimum": -20, "scale": 1,
+//                   "divisor": 10, "step": 5, "shift": 0,
+//                   "flags": ["Supported", "Signed"]        (or a number such as "0x48"),
+//                   "unsupported": ["maximum", "step"] },   quantities without "Supported"
+//       "0x2000": null                    the controller does not have this tag
+//     },
+//     "tripCodes": [18, 0],               tags 32 and 48
+//     "status": { "firmware": 42, "battery": 131 },
+//     "checksum": "0x1234",               the checksum word (default: consistent)
+//     "eeprom": { "size": 2048, "fill": 0, "bytes": { "0x100": [1, 2, 3] },
+//                 "stuck": [258] }
+//   }
+//
+// Numbers may be decimal or "0x" hexadecimal strings; negative values are stored as their
+// 16-bit two's complement. A tag entry changes only the fields it names.
+namespace SimConfig {
+
+// Applies `config` to `model`. False with `error` set when the file is malformed; the model
+// may then be partly changed.
+bool Apply(const QJsonObject& config, CSimModel& model, QString& error);
+// Reads and applies a JSON file.
+bool ApplyFile(const QString& path, CSimModel& model, QString& error);
+
+} // namespace SimConfig

@@ -1,0 +1,90 @@
+// JSON overrides of the simulated controller.
+#include "sim/CSimConfig.h"
+
+#include <QJsonDocument>
+#include <gtest/gtest.h>
+
+namespace {
+
+QJsonObject Json(const char* text)
+{
+    return QJsonDocument::fromJson(QByteArray(text)).object();
+}
+
+} // namespace
+
+TEST(SimConfig, OverridesTagsIdentityTripsStatusAndEeprom)
+{
+    CSimModel model = CSimModel::DefaultController();
+    QString error;
+    ASSERT_TRUE(SimConfig::Apply(Json(R"({
+        "type": 10,
+        "tags": {
+            "0x1000": { "value": -20, "minimum": "-0x32", "flags": ["Supported", "Signed"],
+                        "unsupported": ["maximum", "step"] },
+            "4097": null,
+            "0x3000": { "value": 7 }
+        },
+        "tripCodes": ["0x12", 0],
+        "status": { "firmware": 42, "battery": 131 },
+        "eeprom": { "size": 16, "fill": 170, "bytes": { "0x4": [1, 2, 3] }, "stuck": [5] }
+    })"), model, error)) << error.toStdString();
+
+    ASSERT_NE(model.Tag(0x1000), nullptr);
+    const CSimTag& tag = *model.Tag(0x1000);
+    EXPECT_EQ(tag.value, 0xFFEC);
+    EXPECT_EQ(tag.minimum, 0xFFCE);
+    EXPECT_EQ(tag.maximum, 500) << "fields not named keep their values";
+    EXPECT_EQ(tag.flags, LinkProtocol::kStatusSupported | LinkProtocol::kStatusSigned);
+    EXPECT_EQ(tag.StatusFor(2) & LinkProtocol::kStatusSupported, 0);
+    EXPECT_EQ(tag.StatusFor(6) & LinkProtocol::kStatusSupported, 0);
+    EXPECT_NE(tag.StatusFor(3) & LinkProtocol::kStatusSupported, 0);
+    EXPECT_EQ(model.Tag(0x1001), nullptr);
+    EXPECT_EQ(model.Tag(0x3000)->value, 7);
+    EXPECT_EQ(model.Tag(64)->value, 1) << "type 10 answers tag 64";
+    EXPECT_EQ(model.Tag(32)->value, 0x12);
+    EXPECT_TRUE(model.ChecksumConsistent()) << "a changed table gets a consistent checksum";
+
+    const std::vector<std::uint8_t> expected = {170, 170, 170, 170, 1, 2, 3, 170,
+                                                170, 170, 170, 170, 170, 170, 170, 170};
+    EXPECT_EQ(model.Eeprom(), expected);
+
+    // The status reply carries the battery reading where the extension would be.
+    CLinkRecord request;
+    request.lead = 0x63;
+    request.control = 1;
+    request.extension = 0;
+    request.word1 = 0xFFFF;
+    request.word2 = request.word3 = 0;
+    request.checksum = request.ComputeChecksum();
+    const auto reply = model.Answer(request);
+    ASSERT_TRUE(reply);
+    EXPECT_EQ(reply->extension, 131);
+    EXPECT_EQ(reply->word2, 42);
+}
+
+TEST(SimConfig, MalformedFilesAreRefusedWithAReason)
+{
+    const char* bad[] = {
+        R"({"type": 19})",
+        R"({"type": "nine"})",
+        R"({"tags": {"0x10000": {}}})",
+        R"({"tags": {"0x10": {"value": 70000}}})",
+        R"({"tags": {"0x10": {"flags": ["Sticky"]}}})",
+        R"({"tags": {"0x10": {"unsupported": ["colour"]}}})",
+        R"({"tags": {"0x10": 5}})",
+        R"({"tripCodes": [1]})",
+        R"({"status": {"firmware": 300, "battery": 1}})",
+        R"({"eeprom": {"size": 4, "bytes": {"3": [1, 2]}}})",
+    };
+    for (const char* text : bad) {
+        CSimModel model = CSimModel::DefaultController();
+        QString error;
+        EXPECT_FALSE(SimConfig::Apply(Json(text), model, error)) << text;
+        EXPECT_FALSE(error.isEmpty()) << text;
+    }
+    CSimModel model;
+    QString error;
+    EXPECT_FALSE(SimConfig::ApplyFile(QStringLiteral("/nonexistent/sim.json"), model, error));
+    EXPECT_TRUE(error.contains(QStringLiteral("/nonexistent/sim.json")));
+}
