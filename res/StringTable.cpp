@@ -83,6 +83,11 @@ const QHash<int, QString>& Table()
         {57344, "Tavrin"},
         {57345, "Ready"},
         {57638, "Program Not Equal."},
+        // File errors: %1 the file name, %2 the cause.
+        {61704, "%1 was not found."},
+        {61705, "Access to %1 was denied."},
+        {61706, "An unexpected error occurred while reading %1."},
+        {61720, "The tag file %1 could not be loaded: %2."},
         };
         QHash<int, QString> t;
         for (const auto& [id, text] : entries)
