@@ -1,0 +1,165 @@
+#include "data/CParameterSet.h"
+
+#include "data/CArchive.h"
+#include "res/StringTable.h"
+
+#include <QFile>
+#include <QSaveFile>
+
+#include <algorithm>
+#include <bitset>
+
+namespace {
+
+using Result = CParameterSet::Result;
+using EStatus = CParameterSet::EStatus;
+
+Result Failure(EStatus status, const QString& text)
+{
+    Result result;
+    result.status = status;
+    result.errorText = text;
+    return result;
+}
+
+Result ArchiveFailure(const CArchiveException& error)
+{
+    Result result = Failure(EStatus::ArchiveError, QString::fromLatin1(error.what()));
+    result.archiveCause = error.Cause();
+    return result;
+}
+
+} // namespace
+
+CParameter* CParameterSet::Append(std::unique_ptr<CParameter> parameter)
+{
+    m_parameters.push_back(std::move(parameter));
+    return m_parameters.back().get();
+}
+
+void CParameterSet::Clear()
+{
+    m_parameters.clear();
+    m_empty = true;
+}
+
+void CParameterSet::Reset()
+{
+    Clear();
+    m_headerWord = kReadHeaderWord;
+    m_dataControllerType = kNoControllerType;
+}
+
+CParameter* CParameterSet::FindParameter(quint16 tagNumber) const
+{
+    for (const auto& parameter : m_parameters)
+        if (parameter->tagNumber == tagNumber)
+            return parameter.get();
+    return nullptr;
+}
+
+int CParameterSet::RemoveDuplicateTags()
+{
+    std::bitset<65536> seen;
+    const auto before = m_parameters.size();
+    std::erase_if(m_parameters, [&seen](const std::unique_ptr<CParameter>& parameter) {
+        if (seen.test(parameter->tagNumber))
+            return true;
+        seen.set(parameter->tagNumber);
+        return false;
+    });
+    return int(before - m_parameters.size());
+}
+
+void CParameterSet::Store(CArchive& archive) const
+{
+    archive.WriteWord(m_headerWord);
+    archive.WriteInt32(qint32(m_parameters.size()));
+    archive.WriteWord(m_dataControllerType);
+    for (const auto& parameter : m_parameters)
+        parameter->Serialize(archive);
+}
+
+CParameterSet::Result CParameterSet::Load(CArchive& archive)
+{
+    Reset();
+    Result result;
+    List loaded;
+    quint16 headerWord = 0;
+    quint16 type = 0;
+    try {
+        headerWord = archive.ReadWord();
+        // The count is only what the file claims: a negative one reads nothing, a huge one
+        // runs into the end of the file. Records are allocated only as their bytes arrive.
+        const qint32 count = archive.ReadInt32();
+        type = archive.ReadWord();
+        for (qint32 i = 0; i < count; ++i) {
+            auto parameter = std::make_unique<CParameter>();
+            parameter->Serialize(archive);
+            const quint32 stored = parameter->recordChecksum;
+            parameter->recordChecksum = parameter->ComputeChecksum();
+            if (!CParameter::IsChecksumAccepted(stored, parameter->recordChecksum)) {
+                result = Failure(EStatus::BadChecksum, LoadString(kChecksumErrorText));
+                result.refusedRecord = i;
+                break;
+            }
+            loaded.push_back(std::move(parameter));
+        }
+    } catch (const CArchiveException& error) {
+        return ArchiveFailure(error);
+    }
+
+    m_headerWord = headerWord;
+    m_dataControllerType = type;
+    m_parameters = std::move(loaded);
+    result.duplicatesRemoved = RemoveDuplicateTags();
+    m_empty = false;
+    return result;
+}
+
+CParameterSet::Result CParameterSet::Store(QIODevice& device) const
+{
+    try {
+        CArchive archive(&device, CArchive::EMode::Store);
+        Store(archive);
+        archive.Close();
+    } catch (const CArchiveException& error) {
+        Result result = ArchiveFailure(error);
+        result.status = EStatus::WriteFailed;
+        if (!device.errorString().isEmpty())
+            result.errorText = device.errorString();
+        return result;
+    }
+    return {};
+}
+
+CParameterSet::Result CParameterSet::Load(QIODevice& device)
+{
+    CArchive archive(&device, CArchive::EMode::Load);
+    return Load(archive);
+}
+
+CParameterSet::Result CParameterSet::SaveFile(const QString& path) const
+{
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return Failure(EStatus::OpenFailed, file.errorString());
+    Result result = Store(static_cast<QIODevice&>(file));
+    if (!result.Ok()) {
+        file.cancelWriting();
+        return result;
+    }
+    if (!file.commit())
+        return Failure(EStatus::WriteFailed, file.errorString());
+    return result;
+}
+
+CParameterSet::Result CParameterSet::LoadFile(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        Reset();
+        return Failure(EStatus::OpenFailed, file.errorString());
+    }
+    return Load(static_cast<QIODevice&>(file));
+}

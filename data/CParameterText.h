@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QtGlobal>
+
+class CParameter;
+
+// Value texts of parameters, in the units of their tag.
+
+// The text of number n of a record whose tag has the given units code and presentation code.
+// limit is true for the minimum and maximum texts (a two-state limit is "on" when it equals
+// the raw maximum) and false for the value text (the record's two-state rule, with Invert).
+//
+// Presentation codes: 1 "%0.1f secs" of n/10, 2 "%0.2f secs" of n/100, 3 the units format and
+// " %", 4 the units format and " sec" / " secs", 5 "%0.1f Amps" of n/10, 6 "%0.1f Volts" of
+// n/10, 7 "%0.1f" of n/10; 0 and 8..127 the units format alone. A units code outside the
+// table formats as a plain decimal number.
+QString FormatValue(qint64 n, quint16 tagUnitsCode, int tagPresentationCode,
+                    const CParameter& record, bool limit);
+
+// Applies a units format (the 8-bit text 2 of a units entry) to n. The formats use one
+// placeholder of printf's: "%d", "%c" (the character of the low byte of n), "%X"/"%x" with
+// optional zero padding and width, and "%%" for a percent sign. "%c" of 0 ends the text, as
+// the terminating zero it is. Result in 8-bit bytes.
+QByteArray ApplyUnitsFormat(const QByteArray& format, qint64 n);

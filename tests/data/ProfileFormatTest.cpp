@@ -1,0 +1,331 @@
+#include "data/CParameterSet.h"
+
+#include <QBuffer>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using EStatus = CParameterSet::EStatus;
+
+// Header 0x0203, two records, controller type 10, then the two records.
+// clang-format off
+const QByteArray kTwoRecords = QByteArray::fromHex(
+    "0302"
+    "02000000"
+    "0a00"
+    // ext tag  value csum disp max  min  scale div shift step unit flags checksum
+    "00" "0001" "0a00" "3412" "0800" "e803" "0000" "0100" "0100" "0000" "0100" "0900" "48"
+    "3c170000"
+    "81" "efbe" "ffff" "0000" "01ff" "ff7f" "0080" "feff" "0300" "0201" "0500" "1800" "ff"
+    "97bf0400");
+// clang-format on
+
+std::unique_ptr<CParameter> RecordA()
+{
+    auto p = std::make_unique<CParameter>();
+    p->tagNumber = 0x0100;
+    p->value = 10;
+    p->checksumWord = 0x1234;
+    p->displayWord = 0x0008;
+    p->maximum = 1000;
+    p->scale = 1;
+    p->div = 1;
+    p->step = 1;
+    p->unitsCode = 9;
+    p->supported = true;
+    p->isSigned = true;
+    return p;
+}
+
+std::unique_ptr<CParameter> RecordB()
+{
+    auto p = std::make_unique<CParameter>();
+    p->extension = 0x81;
+    p->tagNumber = 0xBEEF;
+    p->value = 0xFFFF;
+    p->displayWord = 0xFF01;
+    p->maximum = 0x7FFF;
+    p->minimum = 0x8000;
+    p->scale = 0xFFFE;
+    p->div = 3;
+    p->shift = 0x0102;
+    p->step = 5;
+    p->unitsCode = 24;
+    p->SetFlagsByte(0xFF);
+    return p;
+}
+
+QByteArray StoreToBytes(const CParameterSet& set)
+{
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    EXPECT_TRUE(set.Store(buffer).Ok());
+    return buffer.data();
+}
+
+CParameterSet::Result LoadFromBytes(CParameterSet& set, const QByteArray& bytes)
+{
+    QBuffer buffer;
+    buffer.setData(bytes);
+    buffer.open(QIODevice::ReadOnly);
+    return set.Load(buffer);
+}
+
+// A profile of the given records with the checksum of record `index` moved so that
+// recomputed - stored = d.
+QByteArray WithChecksumOffset(const QByteArray& profile, int index, qint32 d)
+{
+    QByteArray bytes = profile;
+    const qsizetype at = CParameterSet::kHeaderSize + index * CParameter::kStoredSize + 24;
+    quint32 stored = quint8(bytes[at]) | quint8(bytes[at + 1]) << 8 | quint8(bytes[at + 2]) << 16 |
+                     quint32(quint8(bytes[at + 3])) << 24;
+    stored -= quint32(d);
+    for (int i = 0; i < 4; ++i)
+        bytes[at + i] = char(stored >> (8 * i));
+    return bytes;
+}
+
+TEST(ProfileFormat, StoresByteExactly)
+{
+    CParameterSet set;
+    set.SetHeaderWord(0x0203);
+    set.SetDataControllerType(10);
+    set.Append(RecordA());
+    set.Append(RecordB());
+    EXPECT_EQ(StoreToBytes(set).toHex(), kTwoRecords.toHex());
+    // Storing sets each record's checksum to the sum it wrote.
+    EXPECT_EQ(set.Parameters()[0]->recordChecksum, 0x173Cu);
+    EXPECT_EQ(set.Parameters()[1]->recordChecksum, 0x4BF97u);
+}
+
+TEST(ProfileFormat, LoadsByteExactly)
+{
+    CParameterSet set;
+    const auto result = LoadFromBytes(set, kTwoRecords);
+    ASSERT_TRUE(result.Ok()) << result.errorText.toStdString();
+    EXPECT_EQ(set.HeaderWord(), 0x0203);
+    EXPECT_EQ(set.DataControllerType(), 10);
+    EXPECT_FALSE(set.IsEmpty());
+    ASSERT_EQ(set.RecordCount(), 2);
+
+    auto a = RecordA();
+    a->recordChecksum = 0x173C;
+    auto b = RecordB();
+    b->recordChecksum = 0x4BF97;
+    EXPECT_EQ(*set.Parameters()[0], *a);
+    EXPECT_EQ(*set.Parameters()[1], *b);
+
+    // Storing after a load writes the loaded header word back, not the read default.
+    EXPECT_EQ(StoreToBytes(set), kTwoRecords);
+}
+
+TEST(ProfileFormat, EmptyProfileKeepsItsType)
+{
+    CParameterSet set;
+    set.Append(RecordA());
+    const auto result = LoadFromBytes(set, QByteArray::fromHex("0101000000001e00"));
+    ASSERT_TRUE(result.Ok());
+    EXPECT_EQ(set.RecordCount(), 0);
+    EXPECT_EQ(set.DataControllerType(), 30);
+    EXPECT_FALSE(set.IsEmpty());
+
+    CParameterSet fresh;
+    EXPECT_TRUE(fresh.IsEmpty());
+    EXPECT_EQ(StoreToBytes(fresh), QByteArray::fromHex("010100000000ffff"));
+}
+
+TEST(ProfileFormat, ChecksumWindowEdges)
+{
+    for (qint32 d : {-3, -2, 0, 4, 5}) {
+        SCOPED_TRACE(d);
+        CParameterSet set;
+        const auto result = LoadFromBytes(set, WithChecksumOffset(kTwoRecords, 1, d));
+        const bool accepted = d >= -2 && d <= 4;
+        EXPECT_EQ(result.Ok(), accepted);
+        EXPECT_EQ(set.RecordCount(), accepted ? 2 : 1);
+        // An accepted record carries the recomputed checksum, not the stored one.
+        EXPECT_EQ(set.Parameters()[0]->recordChecksum, 0x173Cu);
+        if (accepted) {
+            EXPECT_EQ(set.Parameters()[1]->recordChecksum, 0x4BF97u);
+        }
+    }
+}
+
+TEST(ProfileFormat, RefusedRecordStopsTheLoadAndKeepsThoseBefore)
+{
+    CParameterSet three;
+    three.SetDataControllerType(9);
+    three.Append(RecordA());
+    three.Append(RecordB());
+    auto c = RecordA();
+    c->tagNumber = 0x0300;
+    three.Append(std::move(c));
+    const QByteArray bytes = WithChecksumOffset(StoreToBytes(three), 1, 7);
+
+    CParameterSet set;
+    const auto result = LoadFromBytes(set, bytes);
+    EXPECT_EQ(result.status, EStatus::BadChecksum);
+    EXPECT_EQ(result.refusedRecord, 1);
+    EXPECT_EQ(result.errorText, "Incorrect checksum in the PRF file");
+    ASSERT_EQ(set.RecordCount(), 1); // the third record is not read
+    EXPECT_EQ(set.Parameters()[0]->tagNumber, 0x0100);
+    EXPECT_EQ(set.DataControllerType(), 9);
+    EXPECT_FALSE(set.IsEmpty());
+    EXPECT_EQ(set.FindParameter(0x0300), nullptr);
+
+    // The set stays consistent: storing it gives a one-record profile.
+    EXPECT_EQ(StoreToBytes(set).size(), CParameterSet::kHeaderSize + CParameter::kStoredSize);
+}
+
+TEST(ProfileFormat, ChecksumDifferenceIsSigned32Bit)
+{
+    // stored 0xFFFFFFFF against a small sum is d = +1 after wrapping: accepted.
+    EXPECT_TRUE(CParameter::IsChecksumAccepted(0xFFFFFFFF, 0));
+    EXPECT_TRUE(CParameter::IsChecksumAccepted(2, 0));
+    EXPECT_FALSE(CParameter::IsChecksumAccepted(3, 0));
+    EXPECT_TRUE(CParameter::IsChecksumAccepted(0xFFFFFFFC, 0));
+    EXPECT_FALSE(CParameter::IsChecksumAccepted(0xFFFFFFFB, 0));
+    EXPECT_FALSE(CParameter::IsChecksumAccepted(0x80000000, 0));
+}
+
+TEST(ProfileFormat, TruncatedFilesFailWithEndOfFileAndKeepNothing)
+{
+    for (qsizetype size : {qsizetype(0), qsizetype(1), qsizetype(7), qsizetype(8),
+                           qsizetype(8 + 27), qsizetype(8 + 28 + 27)}) {
+        SCOPED_TRACE(size);
+        CParameterSet set;
+        set.Append(RecordA());
+        set.SetDataControllerType(5);
+        const auto result = LoadFromBytes(set, kTwoRecords.left(size));
+        EXPECT_EQ(result.status, EStatus::ArchiveError);
+        EXPECT_EQ(result.archiveCause, EArchiveError::EndOfFile);
+        EXPECT_FALSE(result.errorText.isEmpty());
+        EXPECT_EQ(set.RecordCount(), 0);
+        EXPECT_TRUE(set.IsEmpty());
+        EXPECT_EQ(set.DataControllerType(), CParameterSet::kNoControllerType);
+    }
+}
+
+TEST(ProfileFormat, HostileRecordCounts)
+{
+    // A count of 2^31 - 1 over one record: the file runs out, nothing is reserved for it.
+    QByteArray huge = kTwoRecords.left(8 + 28);
+    huge.replace(2, 4, QByteArray::fromHex("ffffff7f"));
+    CParameterSet set;
+    auto result = LoadFromBytes(set, huge);
+    EXPECT_EQ(result.status, EStatus::ArchiveError);
+    EXPECT_EQ(result.archiveCause, EArchiveError::EndOfFile);
+    EXPECT_EQ(set.RecordCount(), 0);
+
+    // A negative count reads no record; bytes after the claimed records are ignored.
+    QByteArray negative = kTwoRecords;
+    negative.replace(2, 4, QByteArray::fromHex("ffffffff"));
+    result = LoadFromBytes(set, negative);
+    EXPECT_TRUE(result.Ok());
+    EXPECT_EQ(set.RecordCount(), 0);
+    EXPECT_EQ(set.DataControllerType(), 10);
+
+    QByteArray fewer = kTwoRecords;
+    fewer[2] = 1;
+    result = LoadFromBytes(set, fewer);
+    EXPECT_TRUE(result.Ok());
+    EXPECT_EQ(set.RecordCount(), 1);
+}
+
+TEST(ProfileFormat, DuplicateTagsKeepTheFirstRecord)
+{
+    CParameterSet source;
+    source.Append(RecordA());
+    source.Append(RecordB());
+    auto second = RecordA();
+    second->value = 99;
+    source.Append(std::move(second));
+    auto third = RecordB();
+    third->value = 7;
+    source.Append(std::move(third));
+
+    CParameterSet set;
+    const auto result = LoadFromBytes(set, StoreToBytes(source));
+    ASSERT_TRUE(result.Ok());
+    EXPECT_EQ(result.duplicatesRemoved, 2);
+    ASSERT_EQ(set.RecordCount(), 2);
+    EXPECT_EQ(set.Parameters()[0]->value, 10);
+    EXPECT_EQ(set.Parameters()[1]->value, 0xFFFF);
+    EXPECT_EQ(set.FindParameter(0x0100), set.Parameters()[0].get());
+    EXPECT_EQ(set.FindParameter(0xBEEF), set.Parameters()[1].get());
+    EXPECT_EQ(set.FindParameter(0x0101), nullptr);
+}
+
+TEST(ProfileFormat, RemoveDuplicateTagsKeepsOrderAndCounts)
+{
+    CParameterSet set;
+    for (quint16 tag : {5, 1, 5, 2, 1, 5, 0xFFFF, 0xFFFF}) {
+        auto p = std::make_unique<CParameter>();
+        p->tagNumber = tag;
+        p->value = quint16(set.RecordCount());
+        set.Append(std::move(p));
+    }
+    EXPECT_EQ(set.RemoveDuplicateTags(), 4);
+    std::vector<std::pair<quint16, quint16>> kept;
+    for (const auto& p : set.Parameters())
+        kept.emplace_back(p->tagNumber, p->value);
+    const std::vector<std::pair<quint16, quint16>> expected = {{5, 0}, {1, 1}, {2, 3}, {0xFFFF, 6}};
+    EXPECT_EQ(kept, expected);
+    EXPECT_EQ(set.RemoveDuplicateTags(), 0);
+}
+
+TEST(ProfileFile, SaveAndLoadThroughFiles)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString path = dir.filePath("machine.prf");
+
+    CParameterSet set;
+    set.SetDataControllerType(10);
+    set.Append(RecordA());
+    set.Append(RecordB());
+    set.Append(RecordB());
+    set.Parameters()[2]->tagNumber = 7;
+    ASSERT_TRUE(set.SaveFile(path).Ok());
+
+    CParameterSet first;
+    ASSERT_TRUE(first.LoadFile(path).Ok());
+    EXPECT_EQ(first.HeaderWord(), CParameterSet::kReadHeaderWord);
+    EXPECT_EQ(first.RecordCount(), 3);
+
+    // Saving a shorter set over the file replaces it whole.
+    CParameterSet two;
+    ASSERT_TRUE(LoadFromBytes(two, kTwoRecords).Ok());
+    ASSERT_TRUE(two.SaveFile(path).Ok());
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), kTwoRecords);
+    file.close();
+
+    CParameterSet loaded;
+    ASSERT_TRUE(loaded.LoadFile(path).Ok());
+    EXPECT_EQ(loaded.RecordCount(), 2);
+    EXPECT_EQ(loaded.HeaderWord(), 0x0203);
+}
+
+TEST(ProfileFile, MissingFilesAndFoldersAreReportedNotThrown)
+{
+    QTemporaryDir dir;
+    CParameterSet set;
+    set.Append(RecordA());
+    auto result = set.LoadFile(dir.filePath("absent.prf"));
+    EXPECT_EQ(result.status, EStatus::OpenFailed);
+    EXPECT_FALSE(result.errorText.isEmpty());
+    EXPECT_EQ(set.RecordCount(), 0);
+
+    CParameterSet one;
+    one.Append(RecordA());
+    result = one.SaveFile(dir.filePath("no/such/folder/x.prf"));
+    EXPECT_EQ(result.status, EStatus::OpenFailed);
+    EXPECT_FALSE(QFile::exists(dir.filePath("no/such/folder/x.prf")));
+}
+
+} // namespace
