@@ -3,6 +3,7 @@
 #include "data/CArchive.h"
 #include "data/COptionTextTable.h"
 #include "data/CParameterText.h"
+#include "data/CTagInfo.h"
 
 #include <algorithm>
 #include <bit>
@@ -205,4 +206,19 @@ QString CParameter::MaximumText(quint16 tagUnitsCode, int tagPresentationCode,
                                 quint16 controllerType) const
 {
     return NumberText(MaximumDisplay(), tagUnitsCode, tagPresentationCode, controllerType, true);
+}
+
+QString CParameter::ValueText(const CTagInfo& tag, quint16 controllerType) const
+{
+    return ValueText(tag.unitsCode, tag.PresentationCode(), controllerType);
+}
+
+QString CParameter::MinimumText(const CTagInfo& tag, quint16 controllerType) const
+{
+    return MinimumText(tag.unitsCode, tag.PresentationCode(), controllerType);
+}
+
+QString CParameter::MaximumText(const CTagInfo& tag, quint16 controllerType) const
+{
+    return MaximumText(tag.unitsCode, tag.PresentationCode(), controllerType);
 }

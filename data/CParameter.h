@@ -5,6 +5,8 @@
 #include <QString>
 #include <QtGlobal>
 
+class CTagInfo;
+
 // One controller parameter as the system knows it: the raw 16-bit value and limits as the
 // controller reports them, the scaling that turns controller words into engineering values,
 // the units code, the display word and the eight reply flags.
@@ -117,6 +119,11 @@ public:
                         quint16 controllerType) const;
     QString MaximumText(quint16 tagUnitsCode, int tagPresentationCode,
                         quint16 controllerType) const;
+
+    // The same with the units and presentation codes taken from the parameter's tag.
+    QString ValueText(const CTagInfo& tag, quint16 controllerType) const;
+    QString MinimumText(const CTagInfo& tag, quint16 controllerType) const;
+    QString MaximumText(const CTagInfo& tag, quint16 controllerType) const;
 
     // Every field and flag equal.
     bool operator==(const CParameter& other) const;

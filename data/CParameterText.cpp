@@ -2,6 +2,7 @@
 
 #include "data/CCodePage.h"
 #include "data/CParameter.h"
+#include "data/CTagInfo.h"
 #include "data/CUnitsTable.h"
 
 #include <algorithm>
@@ -106,4 +107,9 @@ QString FormatValue(qint64 n, quint16 tagUnitsCode, int tagPresentationCode,
     default:
         return CCodePage::ToUnicode(ApplyUnitsFormat(format, n));
     }
+}
+
+QString FormatValue(qint64 n, const CTagInfo& tag, const CParameter& record, bool limit)
+{
+    return FormatValue(n, tag.unitsCode, tag.PresentationCode(), record, limit);
 }

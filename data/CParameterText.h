@@ -5,6 +5,7 @@
 #include <QtGlobal>
 
 class CParameter;
+class CTagInfo;
 
 // Value texts of parameters, in the units of their tag.
 
@@ -23,4 +24,7 @@ QString FormatValue(qint64 n, quint16 tagUnitsCode, int tagPresentationCode,
 // placeholder of printf's: "%d", "%c" (the character of the low byte of n), "%X"/"%x" with
 // optional zero padding and width, and "%%" for a percent sign. "%c" of 0 ends the text, as
 // the terminating zero it is. Result in 8-bit bytes.
+// The same with the units and presentation codes of the tag.
+QString FormatValue(qint64 n, const CTagInfo& tag, const CParameter& record, bool limit);
+
 QByteArray ApplyUnitsFormat(const QByteArray& format, qint64 n);

@@ -1,6 +1,7 @@
 #include "data/COptionTextTable.h"
 #include "data/CParameter.h"
 #include "data/CParameterText.h"
+#include "data/CTagInfo.h"
 #include "data/CUnitsTable.h"
 #include "res/StringTable.h"
 
@@ -301,6 +302,27 @@ TEST(ParameterText, ValueAndLimitTextsChooseOptionTextsOrUnits)
     flag.invert = true;
     EXPECT_EQ(flag.ValueText(kYesNo, 0, 9), "No");
     EXPECT_EQ(flag.MaximumText(kYesNo, 0, 9), "Yes");
+}
+
+TEST(ParameterText, TagSuppliesUnitsAndPresentation)
+{
+    // The tag's codes count, not the copies in the record (the engineering dialog changes
+    // the tag's presentation code).
+    CTagInfo tag;
+    tag.tag = 200;
+    tag.unitsCode = kMillivolts;
+    tag.displayWord = 0xFF01 | (3 << 1);
+    CParameter p = Plain();
+    p.tagNumber = 200;
+    p.unitsCode = kCelsius;
+    p.displayWord = 0;
+    p.value = 40;
+    p.maximum = 100;
+    EXPECT_EQ(p.ValueText(tag, 9), "40 mV %");
+    EXPECT_EQ(FormatValue(7, tag, p, false), "7 mV %");
+    tag.SetPresentationCode(0);
+    EXPECT_EQ(p.MaximumText(tag, 9), "100 mV");
+    EXPECT_EQ(p.MinimumText(tag, 9), "0 mV");
 }
 
 } // namespace
