@@ -3,6 +3,9 @@
 // (Transact) lives in CControllerLink.cpp.
 #include "link/CControllerLink.h"
 
+#include "data/CParameter.h"
+#include "data/CUnitsTable.h"
+
 #include <QThread>
 
 namespace {
@@ -195,4 +198,79 @@ bool CControllerLink::WriteBytesVerified(std::uint16_t type, const std::uint8_t*
         QThread::msleep(kByteWritePauseMs);
     }
     return true;
+}
+
+int CControllerLink::ReadParameter(std::uint16_t tag, std::uint16_t unitsCode, CParameter& record)
+{
+    record.unitsCode = unitsCode;
+    CLinkPacket packet;
+    packet.SetRequest(tag, ExtValue);
+    if (!Transact(packet, kCommandAttempts) || !packet.IsReplyValid())
+        return ReadFailed;
+    if (!packet.ReplyMatchesRequest())
+        return packet.ReplyWord1IsZero() ? ReadNoSuchParameter : ReadFailed;
+
+    record.supported = packet.IsSupported();
+    if (!record.supported)
+        return ReadFailed;
+    record.tagNumber = packet.reply.word1;
+    record.value = packet.reply.word2;
+    record.checksumWord = packet.reply.word3;
+    record.extension = packet.reply.extension;
+    record.SetFlagsByte(packet.ReplyStatus());
+
+    struct SAttribute
+    {
+        std::uint8_t extension;
+        std::uint16_t CParameter::*field;
+        std::uint16_t fallback;
+    };
+    const SAttribute attributes[] = {
+        {ExtMaximum, &CParameter::maximum, CUnitsTable::DefaultMaximum(unitsCode)},
+        {ExtMinimum, &CParameter::minimum, 0},
+        {ExtScale, &CParameter::scale, 1},
+        {ExtDivisor, &CParameter::div, 1},
+        {ExtStep, &CParameter::step, 1},
+        {ExtShift, &CParameter::shift, 0},
+    };
+    for (const SAttribute& attribute : attributes) {
+        CLinkPacket read;
+        read.SetRequest(tag, attribute.extension);
+        if (!Transact(read, kCommandAttempts))
+            return ReadFailed;
+        std::uint16_t word = read.IsSupported() ? read.reply.word2 : attribute.fallback;
+        // A zero multiplier or divisor would make every displayed value 0 or undefined.
+        if (word == 0 && (attribute.extension == ExtScale || attribute.extension == ExtDivisor))
+            word = 1;
+        record.*attribute.field = word;
+    }
+    return ReadOk;
+}
+
+int CControllerLink::WriteParameter(const CParameter& record)
+{
+    CLinkPacket packet;
+    packet.SetRequest(record.tagNumber, record.extension);
+    if (!Transact(packet, kCommandAttempts))
+        return WriteNoReply;
+    if (!packet.IsSupported())
+        return WriteNotSupported;
+    if (packet.IsReadOnly())
+        return WriteReadOnly;
+
+    // The controller keeps a checksum word over its stored values; moving this value by d
+    // moves the checksum word by -d so that the sum stays the same.
+    const std::uint16_t newValue = record.value;
+    packet.request.word2 = newValue;
+    packet.request.word3 =
+        static_cast<std::uint16_t>(packet.reply.word3 + packet.reply.word2 - newValue);
+    packet.SetWrite();
+    if (!Transact(packet, kCommandAttempts))
+        return WriteNoReply;
+
+    packet.SetRead();
+    QThread::msleep(kWriteSettleMs);
+    if (!Transact(packet, kWriteReadBackAttempts))
+        return WriteNoReply;
+    return packet.reply.word2 == newValue ? WriteOk : WriteMismatch;
 }

@@ -8,6 +8,8 @@
 #include <array>
 #include <cstdint>
 
+class CParameter;
+
 // The controller link: the serial port plus the one routine, Transact, through which every
 // exchange with a controller passes, and the controller's command set on top of it. Higher
 // layers call the commands (or build packets and call Transact); nothing else reads from or
@@ -102,6 +104,26 @@ public:
     // True when every byte was written and read back equal; false for a length of 0.
     bool WriteBytesVerified(std::uint16_t type, const std::uint8_t* data, std::uint16_t length,
                             std::uint16_t startAddress);
+
+    // Results of ReadParameter.
+    enum EReadParameterResult { ReadOk = 0, ReadNoSuchParameter = 1, ReadFailed = 2 };
+    // Results of WriteParameter.
+    enum EWriteParameterResult {
+        WriteOk = 0,            // written and confirmed by the read-back
+        WriteNotSupported = 1,  // the controller does not support the parameter
+        WriteReadOnly = 2,      // the parameter is read only; nothing was written
+        WriteMismatch = 5,      // the read-back shows another value (the write is not repeated)
+        WriteNoReply = 6,       // no reply at some step
+    };
+
+    // Reads a parameter's value and its six attributes (maximum, minimum, scale, divisor,
+    // step, shift) into `record`, seven exchanges of 2 attempts each. Attributes the
+    // controller answers without "Supported" get their defaults (maximum: the default of
+    // `unitsCode`); a scale or divisor of 0 is stored as 1.
+    int ReadParameter(std::uint16_t tag, std::uint16_t unitsCode, CParameter& record);
+    // Writes `record`'s value: a read (for the checksum word), the write with a checksum word
+    // adjusted by the change, 50 ms, then a read-back of up to 50 attempts.
+    int WriteParameter(const CParameter& record);
 
     // Display name of a controller type; "Unknown controller" for 32 and above.
     static QString ControllerTypeName(std::uint16_t type);

@@ -216,8 +216,22 @@ std::optional<CLinkRecord> CSimModel::Answer(const CLinkRecord& request)
     const bool writable = (tag.flags & LinkProtocol::kStatusSupported) &&
                           !(tag.flags & LinkProtocol::kStatusReadOnly);
     if (request.control == LinkProtocol::kControlWrite && request.extension == 0 && writable) {
-        tag.value = request.word2;
-        m_checksum = request.word3;
+        // Like a controller, keep the value within the tag's limits; a write beyond them
+        // reads back as the limit.
+        const bool isSigned = tag.flags & LinkProtocol::kStatusSigned;
+        auto number = [isSigned](std::uint16_t w) {
+            return isSigned ? static_cast<int>(static_cast<std::int16_t>(w)) : static_cast<int>(w);
+        };
+        std::uint16_t value = request.word2;
+        if (number(tag.minimum) <= number(tag.maximum)) {
+            if (number(value) > number(tag.maximum))
+                value = tag.maximum;
+            if (number(value) < number(tag.minimum))
+                value = tag.minimum;
+        }
+        // The checksum word follows what is actually stored.
+        m_checksum = static_cast<std::uint16_t>(request.word3 + request.word2 - value);
+        tag.value = value;
     }
     reply.word2 = *tag.Quantity(request.extension);
     if (request.extension == 0)
