@@ -46,15 +46,6 @@ TEST(ParameterRecord, NewRecordIsAllZeroAndFlagsMapToTheirBits)
     EXPECT_EQ(all.FlagsByte(), 0xFF);
 }
 
-TEST(ParameterRecord, PresentationCodeIsBitsOneToSeven)
-{
-    CParameter p;
-    p.displayWord = 0xFF01 | (5 << 1);
-    EXPECT_EQ(p.PresentationCode(), 5);
-    p.displayWord = 0x00FE;
-    EXPECT_EQ(p.PresentationCode(), 127);
-}
-
 TEST(ParameterConversion, ScalesAndRoundsHalfAwayFromZero)
 {
     const CParameter tenth = Scaled(1, 10, 0);
