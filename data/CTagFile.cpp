@@ -65,11 +65,23 @@ CTagLoadResult CTagFile::LoadTagFile(const QString& path)
         return result;
     }
 
+    result = Load(&file, path);
+    if (!result.Ok())
+        return result;
+    m_path = path;
+    m_fileTime = QFileInfo(file).lastModified();
+    return result;
+}
+
+CTagLoadResult CTagFile::Load(QIODevice* device, const QString& name)
+{
+    Clear();
+    CTagLoadResult result;
     TagList tags;
     TextList texts;
     std::uint16_t tagCount = 0;
     try {
-        CArchive archive(&file, CArchive::EMode::Load, &Classes());
+        CArchive archive(device, CArchive::EMode::Load, &Classes());
         tagCount = archive.ReadWord();
         archive.ReadObjectList(tags);
         archive.ReadWord(); // not used
@@ -80,14 +92,11 @@ CTagLoadResult CTagFile::LoadTagFile(const QString& path)
         result.status = CTagLoadResult::EStatus::Malformed;
         result.cause = error.Cause();
         result.message = LoadString(kStringBadFormat)
-                             .arg(path, QString::fromLatin1(CArchiveException::CauseText(
+                             .arg(name, QString::fromLatin1(CArchiveException::CauseText(
                                             error.Cause())));
         return result;
     }
-
     SetContents(tagCount, std::move(tags), std::move(texts));
-    m_path = path;
-    m_fileTime = QFileInfo(file).lastModified();
     return result;
 }
 

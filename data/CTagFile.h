@@ -59,6 +59,9 @@ public:
     // Replaces both lists with the file's contents. All or nothing: on any failure both lists
     // and the path are empty and the file time is invalid.
     CTagLoadResult LoadTagFile(const QString& path);
+    // Replaces both lists with what an open device holds, all or nothing; path and time are
+    // cleared. `name` goes into the failure message.
+    CTagLoadResult Load(QIODevice* device, const QString& name);
     // Writes the lists in the tag file layout to an open device. Throws CArchiveException.
     void Store(QIODevice* device) const;
     // Writes the lists to `path` through QSaveFile (the old file survives a failed write).

@@ -1,0 +1,146 @@
+// tavrin-cli tags: compile a tag-file source, and print a tag file.
+#include "cli/CliCommands.h"
+#include "data/CCodePage.h"
+#include "data/CTagFile.h"
+#include "data/CTagSource.h"
+
+#include <QFileInfo>
+
+#include <cstdio>
+
+namespace Cli {
+
+namespace {
+
+// A failed load or compile: one line on standard error, exit status 1.
+constexpr int kExitBadFile = 1;
+
+const char* kTagsUsage = "usage: tags compile SOURCE -o FILE\n"
+                         "       tags [dump] PATH [--type N]";
+
+// One field of a tab-separated line: UTF-8, with backslash, tab, CR and LF escaped.
+QString Field(const QString& text)
+{
+    QString out;
+    out.reserve(text.size());
+    for (const QChar c : text) {
+        if (c == QLatin1Char('\\'))
+            out += QLatin1String("\\\\");
+        else if (c == QLatin1Char('\t'))
+            out += QLatin1String("\\t");
+        else if (c == QLatin1Char('\r'))
+            out += QLatin1String("\\r");
+        else if (c == QLatin1Char('\n'))
+            out += QLatin1String("\\n");
+        else
+            out += c;
+    }
+    return out;
+}
+
+QString Field(const QByteArray& text)
+{
+    return Field(CCodePage::ToUnicode(text));
+}
+
+void PrintLine(const QStringList& fields)
+{
+    std::fputs(fields.join(QLatin1Char('\t')).toUtf8().constData(), stdout);
+    std::fputc('\n', stdout);
+}
+
+int Compile(const QStringList& args)
+{
+    if (args.size() != 3 || args[1] != QLatin1String("-o")) {
+        Error(QString::fromLatin1(kTagsUsage));
+        return kExitUsage;
+    }
+    CTagFile tags;
+    QString error;
+    if (!CTagSource::ParseFile(args[0], tags, &error)) {
+        Error(error);
+        return kExitBadFile;
+    }
+    if (!tags.SaveTagFile(args[2], &error)) {
+        Error(QStringLiteral("%1: %2").arg(args[2], error));
+        return kExitBadFile;
+    }
+    return kExitOk;
+}
+
+int Dump(const QStringList& args)
+{
+    QString path;
+    std::optional<unsigned> type;
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        if (args[i] == QLatin1String("--type") && i + 1 < args.size()) {
+            type = ParseWord(args[++i]);
+            if (!type) {
+                Error(QStringLiteral("--type needs a number from 0 to 65535"));
+                return kExitUsage;
+            }
+        } else if (path.isEmpty() && !args[i].startsWith(QLatin1String("--"))) {
+            path = args[i];
+        } else {
+            Error(QString::fromLatin1(kTagsUsage));
+            return kExitUsage;
+        }
+    }
+    if (path.isEmpty()) {
+        Error(QString::fromLatin1(kTagsUsage));
+        return kExitUsage;
+    }
+    // A directory is searched for the newest tag file, as the application does at start.
+    if (QFileInfo(path).isDir()) {
+        const QString directory = path;
+        if (!CTagFile::FindNewestTagFile(directory, QString::fromLatin1(CTagFile::kPattern),
+                                         path)) {
+            Error(QStringLiteral("%1: no %2 file").arg(directory,
+                                                       QString::fromLatin1(CTagFile::kPattern)));
+            return kExitBadFile;
+        }
+    }
+
+    CTagFile tags;
+    const CTagLoadResult result = tags.LoadTagFile(path);
+    if (!result.Ok()) {
+        Error(result.message);
+        return kExitBadFile;
+    }
+    PrintLine({QStringLiteral("file"), Field(tags.Path()), QString::number(tags.TagCount())});
+    for (const auto& tag : tags.Tags()) {
+        if (type && !tag->AppliesToType(*type))
+            continue;
+        PrintLine({QStringLiteral("tag"), QString::number(tag->tag),
+                   QString::asprintf("0x%08X", static_cast<unsigned>(tag->controllerMask)),
+                   QString::number(tag->unitsCode), QString::number(tag->group),
+                   QString::number(tag->PresentationCode()), QString::number(tag->privilege),
+                   Field(tag->name), Field(tag->information), Field(tag->help)});
+    }
+    for (const auto& text : tags.Texts()) {
+        QStringList fields{QStringLiteral("text"), QString::number(text->code),
+                           QString::fromLatin1(text->Class().name),
+                           QString::number(text->TextCount())};
+        for (int i = 0; i < text->TextCount(); ++i)
+            fields << Field(text->Text(i));
+        PrintLine(fields);
+    }
+    return kExitOk;
+}
+
+} // namespace
+
+int RunTags(const QStringList& args)
+{
+    if (args.isEmpty()) {
+        Error(QString::fromLatin1(kTagsUsage));
+        return kExitUsage;
+    }
+    if (args.first() == QLatin1String("compile"))
+        return Compile(args.mid(1));
+    if (args.first() == QLatin1String("dump"))
+        return Dump(args.mid(1));
+    return Dump(args);
+}
+
+} // namespace Cli
