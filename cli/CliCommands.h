@@ -20,6 +20,9 @@ std::optional<unsigned> ParseWord(const QString& text, unsigned maximum = 0xFFFF
 void Error(const QString& text);
 
 int RunExchange(const QStringList& args);
+int RunIdentify(const QStringList& args);
+int RunParam(const QStringList& args);
+int RunSet(const QStringList& args);
 int RunTags(const QStringList& args);
 
 } // namespace Cli

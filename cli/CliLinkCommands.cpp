@@ -94,9 +94,11 @@ int RunExchange(const QStringList& args)
         Error(QStringLiteral("no reply that answers the request"));
         return kExitNoReply;
     }
-    std::printf("reply    %s  status 0x%02X word1 %u word2 %u word3 %u\n",
+    const bool noSuchTag = packet.reply.word1 == 0 && packet.request.word1 != 0 &&
+                           packet.request.word1 <= CControllerLink::kAnyReplyWord1;
+    std::printf("reply    %s  status 0x%02X word1 %u word2 %u word3 %u%s\n",
                 qPrintable(Hex(link.LastReplyBytes())), packet.reply.control, packet.reply.word1,
-                packet.reply.word2, packet.reply.word3);
+                packet.reply.word2, packet.reply.word3, noSuchTag ? "  (no such tag)" : "");
     return kExitOk;
 }
 

@@ -22,6 +22,18 @@ const std::map<QString, SCommand>& Commands()
         {QStringLiteral("tags"),
          {Cli::RunTags, "tags compile SOURCE -o FILE | tags [dump] PATH [--type N]\n"
                         "      compile a tag-file source; print a tag file (or the newest in a folder)"}},
+        {QStringLiteral("identify"),
+         {Cli::RunIdentify, "identify [--port DEV]\n"
+                            "      identify the connected controller: prints \"type N NAME\"; exit 2 when none"}},
+        {QStringLiteral("param"),
+         {Cli::RunParam, "param TAG [--port DEV] [--units U]\n"
+                         "      read one parameter: prints \"param\" tag value maximum minimum scale div\n"
+                         "      step shift checksum-word flags extension; exit 3 no such parameter, 2 failed"}},
+        {QStringLiteral("set"),
+         {Cli::RunSet, "set TAG RAW [--port DEV]\n"
+                       "      write one parameter's raw value and confirm it: prints \"set\" result meaning;\n"
+                       "      exit 0 confirmed, 2 no reply, 3 no such parameter, 11 not supported,\n"
+                       "      12 read only, 15 read-back differs"}},
         {QStringLiteral("exchange"),
          {Cli::RunExchange, "exchange --port DEV [--write] [--attempts N] TAG [EXT [WORD2 [WORD3]]]\n"
                             "      send one request frame and print it with the reply"}},
@@ -34,7 +46,8 @@ void Usage(FILE* out)
     std::fprintf(out, "usage: tavrin-cli COMMAND [ARGS]\n\ncommands:\n");
     for (const auto& [name, command] : Commands())
         std::fprintf(out, "  %s\n", command.synopsis);
-    std::fprintf(out, "\nNumbers are decimal or 0x-prefixed hexadecimal.\n");
+    std::fprintf(out, "\nNumbers are decimal or 0x-prefixed hexadecimal. Without --port the\n"
+                      "\"PortDevice\" setting names the serial device.\n");
 }
 
 } // namespace

@@ -1,6 +1,8 @@
 // tavrin-sim: a simulated motor controller on a pseudo-terminal.
 #include "sim/CControllerSim.h"
 #include "sim/CSimConfig.h"
+#include "sim/CSimTagTable.h"
+#include "data/CTagFile.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -66,6 +68,10 @@ int main(int argc, char* argv[])
         "its extension and word 1; a tag the controller does not have is answered with\n"
         "word 1 zero. It also answers the status tag 0xFFFF (firmware byte, battery\n"
         "reading), trip codes (tags 32 and 48) and EEPROM bytes (extension 0x81).\n\n"
+        "The parameter table is built from a tag file (--tags, default: the bundled\n"
+        "TagList0001.tag in ../share beside this program): every tag that applies to the\n"
+        "controller type, with plausible, deterministic values, limits and scaling.\n"
+        "Without a tag file a small built-in table (tags 0x1000 to 0x1004) is used.\n\n"
         "--type picks the controller family that identification will find: 0..18 by the\n"
         "identification code on tag 8 (9 and 10 told apart by tag 64), 30 and 31 as\n"
         "sub-types of 14 on tag 9, 5 and 6 as the older family without tag 8. For a\n"
@@ -78,6 +84,8 @@ int main(int argc, char* argv[])
     parser.addOptions({
         {QStringLiteral("type"), QStringLiteral("Controller type to simulate (default 9)."),
          QStringLiteral("N")},
+        {QStringLiteral("tags"), QStringLiteral("Tag file to build the parameter table from."),
+         QStringLiteral("file")},
         {QStringLiteral("config"), QStringLiteral("JSON file with overrides."),
          QStringLiteral("file")},
         {QStringLiteral("link"), QStringLiteral("Also make a symbolic link at <path> to the device."),
@@ -116,14 +124,36 @@ int main(int argc, char* argv[])
         return 1;
     }
 
-    CSimModel model = CSimModel::DefaultController();
+    int type = 9;
     if (parser.isSet(QStringLiteral("type"))) {
         bool ok = false;
-        const int type = parser.value(QStringLiteral("type")).toInt(&ok, 0);
-        if (!ok || !model.SetIdentity(type)) {
+        type = parser.value(QStringLiteral("type")).toInt(&ok, 0);
+        if (!ok || !CSimModel().SetIdentity(type)) {
             std::fprintf(stderr, "tavrin-sim: --type must be 0..18, 30 or 31\n");
             return 1;
         }
+    }
+    const bool tagsGiven = parser.isSet(QStringLiteral("tags"));
+    const QString tagsPath = tagsGiven ? parser.value(QStringLiteral("tags"))
+                                       : QCoreApplication::applicationDirPath() +
+                                             QStringLiteral("/../share/TagList0001.tag");
+    CSimModel model;
+    CTagFile tagFile;
+    if (QFile::exists(tagsPath)) {
+        const CTagLoadResult loaded = tagFile.LoadTagFile(tagsPath);
+        if (!loaded.Ok()) {
+            std::fprintf(stderr, "tavrin-sim: %s\n", qPrintable(loaded.message));
+            return 1;
+        }
+        model.SetIdentity(type);
+        model.SetTripCodes(0, 0);
+        SimTagTable::AddParameters(model, tagFile, type);
+    } else if (tagsGiven) {
+        std::fprintf(stderr, "tavrin-sim: no tag file at %s\n", qPrintable(tagsPath));
+        return 1;
+    } else {
+        model = CSimModel::DefaultController();
+        model.SetIdentity(type);
     }
     if (parser.isSet(QStringLiteral("config"))) {
         QString error;
