@@ -1,10 +1,10 @@
 // tavrin-cli commands that talk to a controller: identify, param, set.
+#include "app/CAppSettings.h"
 #include "cli/CliCommands.h"
 #include "data/CParameter.h"
 #include "link/CControllerLink.h"
 
 #include <QCommandLineParser>
-#include <QSettings>
 
 #include <cstdio>
 
@@ -16,8 +16,7 @@ constexpr int kExitWriteRefused = 10; // plus the write result: 11, 12 or 15
 
 QString DefaultPortDevice()
 {
-    QSettings settings(QStringLiteral("Kelvane Motion"), QStringLiteral("Tavrin Studio"));
-    return settings.value(QStringLiteral("Settings/PortDevice")).toString();
+    return CAppSettings().PortDevice();
 }
 
 // Parses the command's options and opens the link. `usage` is shown on a usage error.

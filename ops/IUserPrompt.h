@@ -2,6 +2,22 @@
 
 #include <QString>
 
+#include <memory>
+
+// A progress window that a flow drives while it exchanges packets. Flows call Pump() after
+// every step; it lets the window handle input (a Cancel click) and tells whether the user
+// asked to cancel. The window closes when the object is destroyed.
+class IProgress
+{
+public:
+    virtual ~IProgress() = default;
+    virtual void SetRange(int low, int high) = 0;
+    virtual void SetPosition(int position) = 0;
+    // Handles waiting input and returns the cancel flag (always false without a Cancel
+    // button). The flag is never reset once set.
+    virtual bool Pump() = 0;
+};
+
 // How flows talk to the user. Flows (read, write, logs, tools) never touch widgets; the
 // application hands them a message-box implementation, tavrin-cli a terminal one, and tests
 // a scripted one that fails on any prompt it did not expect.
@@ -11,12 +27,28 @@ public:
     enum class EIcon { None, Information, Exclamation, Stop, Question };
     enum class EButtons { Ok, OkCancel, YesNo, YesNoCancel };
     enum class EAnswer { Ok, Cancel, Yes, No };
+    enum class EProgressKind {
+        Cancellable, // with a Cancel button (reading from a controller)
+        Plain,       // without a button (writing to a controller)
+    };
 
     virtual ~IUserPrompt() = default;
 
-    // A message the user acknowledges.
-    virtual void Message(const QString& text, EIcon icon) = 0;
+    // A message the user acknowledges. An empty caption means the application's name.
+    virtual void Message(const QString& text, EIcon icon, const QString& caption = {}) = 0;
     // A question; the answer is one of the buttons offered (closing the box counts as
     // Cancel where offered, otherwise No).
     virtual EAnswer Question(const QString& text, EButtons buttons, EIcon icon) = 0;
+    // "Do you wish to overwrite the settings already in the controller ...?" with its
+    // animation; true for Yes, false for No or Escape.
+    virtual bool ConfirmOverwrite() = 0;
+    // A progress window titled `title` (may be empty); nullptr when none can be shown, in
+    // which case the flow carries on without one.
+    virtual std::unique_ptr<IProgress> BeginProgress(const QString& title, EProgressKind kind) = 0;
+    // File choices; an empty result means the user cancelled. `filter` is in Qt's form,
+    // e.g. "Profile Files  (*.prf)"; `defaultSuffix` without the dot.
+    virtual QString ChooseOpenFile(const QString& caption, const QString& filter) = 0;
+    virtual QString ChooseSaveFile(const QString& caption, const QString& filter,
+                                   const QString& defaultSuffix,
+                                   const QString& suggestedName) = 0;
 };

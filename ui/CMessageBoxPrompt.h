@@ -4,15 +4,20 @@
 
 class QWidget;
 
-// IUserPrompt for the application: modal message boxes over a parent window, with the
-// application's name as the caption.
+// IUserPrompt for the application: modal message boxes, file dialogs and progress windows
+// over a parent window, with the application's name as the default caption.
 class CMessageBoxPrompt : public IUserPrompt
 {
 public:
     explicit CMessageBoxPrompt(QWidget* parent = nullptr) : m_parent(parent) {}
 
-    void Message(const QString& text, EIcon icon) override;
+    void Message(const QString& text, EIcon icon, const QString& caption = {}) override;
     EAnswer Question(const QString& text, EButtons buttons, EIcon icon) override;
+    bool ConfirmOverwrite() override;
+    std::unique_ptr<IProgress> BeginProgress(const QString& title, EProgressKind kind) override;
+    QString ChooseOpenFile(const QString& caption, const QString& filter) override;
+    QString ChooseSaveFile(const QString& caption, const QString& filter,
+                           const QString& defaultSuffix, const QString& suggestedName) override;
 
 private:
     QWidget* m_parent;

@@ -1,0 +1,76 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+
+// The settings store: the one place that names the persistent settings.
+//
+// Settings live per user in QSettings (the registry on Windows, an INI file elsewhere) under
+// organisation "Kelvane Motion", application "Tavrin Studio", in the groups "Settings",
+// "Persistance" and "Recent File List". A missing value reads as its default and reading
+// never creates a value, except the two font values, which are written back with their
+// default when missing. Only the column width is cached; everything else is read and written
+// on every call, so a value written by one part is seen at once by the others. Writes report
+// failure through their result only.
+//
+// Tests point QSettings at a temporary folder (QSettings::setPath) before using it.
+class CAppSettings
+{
+public:
+    static constexpr const char* kOrganisation = "Kelvane Motion";
+    static constexpr const char* kApplication = "Tavrin Studio";
+    static constexpr const char* kSettings = "Settings";
+    static constexpr const char* kPersistance = "Persistance";
+    static constexpr const char* kRecentFileList = "Recent File List";
+    static constexpr int kRecentFileCount = 4;
+    static constexpr int kDefaultColumnWidth = 300;
+    static constexpr int kDefaultFontTenths = 120; // 12 points
+    static constexpr const char* kDefaultFontFace = "Arial";
+    static constexpr const char* kMainFont = "MainLF";
+    static constexpr const char* kTitleFont = "TitleLF";
+    static constexpr const char* kAdcFileName = "ADCChannel.dat";
+
+    CAppSettings();
+
+    int ColumnWidth() const { return m_columnWidth; }
+    bool SetColumnWidth(int width);
+
+    bool PrintFormat() const;
+    bool SetPrintFormat(int flag);
+    bool Isotropic() const;
+    bool SetIsotropic(int flag);
+    bool StandardEnum() const;
+    bool SetStandardEnum(bool standard);
+
+    // Reads a 60-byte font record ("MainLF" or "TitleLF"). When it is missing (or not 60
+    // bytes), creates the default 12-point "Arial", writes it and returns false.
+    bool GetFont(const QString& valueName, QByteArray& logFont) const;
+    bool SetFont(const QString& valueName, const QByteArray& logFont);
+
+    // "ADCFileDirectory" followed directly by "ADCChannel.dat".
+    QString AdcFilePath() const;
+
+    QString TagFileDir() const;
+    // "PortDevice"; `fallback` when missing.
+    QString PortDevice(const QString& fallback = QString()) const;
+    bool SetPortDevice(const QString& device);
+    QString PortName() const;
+    bool SetPortName(const QString& name);
+    int PreviewPages() const;
+    bool SetPreviewPages(int pages);
+
+    // "File1".."File4" of "Recent File List", most recent first, without the missing ones.
+    QStringList RecentFiles() const;
+    bool SetRecentFiles(const QStringList& files);
+
+    // Raw access for the window placement ("Persistance") and other single values.
+    static QVariant Read(const QString& section, const QString& name,
+                         const QVariant& fallback = QVariant());
+    static bool Write(const QString& section, const QString& name, const QVariant& value);
+    static bool Contains(const QString& section, const QString& name);
+
+private:
+    int m_columnWidth;
+};

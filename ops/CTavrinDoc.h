@@ -1,0 +1,97 @@
+#pragma once
+
+#include "data/CParameterSet.h"
+#include "data/CTagFile.h"
+
+#include <QObject>
+#include <QString>
+#include <QTimer>
+
+#include <cstdint>
+
+class CAppSettings;
+class CControllerLink;
+class IUserPrompt;
+
+// The one document: the tag list and text list of the loaded tag file, the parameter set
+// (from a read or a profile), the connected and the data controller type, the link-ready
+// flag and the status poll. No widgets: the frame and the views follow it through signals,
+// and it talks to the user through IUserPrompt.
+class CTavrinDoc : public QObject
+{
+    Q_OBJECT
+
+public:
+    static constexpr int kStatusPollIntervalMs = 850;
+    // Ticks between polls: every 3rd tick while linked, every 6th while not.
+    static constexpr int kPollLimitLinked = 3;
+    static constexpr int kPollLimitUnlinked = 6;
+    static constexpr std::uint16_t kNoType = 0xFFFF;
+    static constexpr const char* kTagFilePattern = "TagList*.tag";
+
+    CTavrinDoc(CControllerLink& link, CAppSettings& settings, IUserPrompt& prompt,
+               QObject* parent = nullptr);
+    ~CTavrinDoc() override;
+
+    // Start-up: no types, an empty set, the status poll started, then the newest tag file of
+    // "TagFileDir" loaded (a message with the stop icon when there is none or it is bad).
+    void Initialise();
+    // Loads the newest tag file of `directory`; false (and a message) when there is none or
+    // it cannot be loaded. The lists are empty afterwards on failure.
+    bool LoadMasterTagFile(const QString& directory);
+
+    CControllerLink& Link() { return m_link; }
+    CAppSettings& Settings() { return m_settings; }
+    IUserPrompt& Prompt() { return *m_prompt; }
+    void SetPrompt(IUserPrompt& prompt) { m_prompt = &prompt; }
+
+    const CTagFile& Tags() const { return m_tags; }
+    CTagFile& Tags() { return m_tags; }
+    bool HasTagFile() const { return !m_tags.Path().isEmpty(); }
+    const CParameterSet& Parameters() const { return m_parameters; }
+    CParameterSet& Parameters() { return m_parameters; }
+
+    std::uint16_t ConnectedType() const { return m_connectedType; }
+    std::uint16_t DataType() const { return m_parameters.DataControllerType(); }
+    bool LinkReady() const { return m_linkReady; }
+    void SetLinkReady(bool ready);
+    // Sets what the last identification found (also done by the status poll).
+    void SetConnectedType(std::uint16_t type);
+
+    std::uint16_t LastTripCode() const { return m_lastTripCode; }
+    const QString& StatusText() const { return m_statusText; }
+
+    // The two controller panes' texts: "Comms lost" while the link is not ready.
+    QString ControllerIdPaneText() const;
+    QString ControllerStatusPaneText() const;
+
+    // The 850 ms status poll. Transfers stop it around their exchanges.
+    void StartStatusPoll();
+    void StopStatusPoll();
+    bool StatusPollRunning() const { return m_pollTimer.isActive(); }
+    int PollCounter() const { return m_pollCounter; }
+    // One tick: counts towards the next poll and polls when due.
+    void PollTick();
+    // One poll: identify, then the trip codes.
+    void Poll();
+
+signals:
+    // Emitted at the start of every poll tick, before any exchange (the ADC view refreshes
+    // its windows on it).
+    void PollTicked();
+    // The link-ready flag, the connected type, the status text or the trip code changed.
+    void ControllerStateChanged();
+
+private:
+    CControllerLink& m_link;
+    CAppSettings& m_settings;
+    IUserPrompt* m_prompt;
+    CTagFile m_tags;
+    CParameterSet m_parameters;
+    std::uint16_t m_connectedType = kNoType;
+    bool m_linkReady = false;
+    std::uint16_t m_lastTripCode = 0;
+    QString m_statusText;
+    int m_pollCounter = -1;
+    QTimer m_pollTimer;
+};

@@ -1,0 +1,205 @@
+#pragma once
+
+#include "ops/IUserPrompt.h"
+
+#include <QStringList>
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <memory>
+
+// IUserPrompt for tests: every prompt a flow shows must have been expected, in order, with
+// its exact text (or a text it contains); anything else fails the test. Progress windows
+// are recorded and can be told to report Cancel after a number of pumps.
+class CScriptedPrompt : public IUserPrompt
+{
+public:
+    enum class EKind { Message, Question, Overwrite, OpenFile, SaveFile };
+
+    struct SExpectation
+    {
+        EKind kind;
+        QString text;          // expected text (Message, Question); empty: any
+        bool contains = false; // text is a part of the shown text
+        EIcon icon = EIcon::None;
+        bool checkIcon = false;
+        EAnswer answer = EAnswer::Ok;
+        bool yes = false;      // ConfirmOverwrite's answer
+        QString file;          // file choices' answer
+    };
+
+    // A record of one progress window.
+    struct SProgressLog
+    {
+        QString title;
+        EProgressKind kind = EProgressKind::Plain;
+        int low = 0;
+        int high = 0;
+        std::vector<int> positions;
+        int pumps = 0;
+        bool closed = false;
+    };
+
+    ~CScriptedPrompt() override
+    {
+        for (const SExpectation& e : m_expected)
+            ADD_FAILURE() << "expected prompt never shown: " << e.text.toStdString();
+    }
+
+    CScriptedPrompt& ExpectMessage(const QString& text, EIcon icon)
+    {
+        m_expected.push_back({EKind::Message, text, false, icon, true});
+        return *this;
+    }
+    CScriptedPrompt& ExpectMessageContaining(const QString& part)
+    {
+        m_expected.push_back({EKind::Message, part, true});
+        return *this;
+    }
+    CScriptedPrompt& ExpectQuestion(const QString& text, EAnswer answer)
+    {
+        SExpectation e{EKind::Question, text};
+        e.answer = answer;
+        m_expected.push_back(e);
+        return *this;
+    }
+    CScriptedPrompt& ExpectOverwrite(bool yes)
+    {
+        SExpectation e{EKind::Overwrite};
+        e.yes = yes;
+        m_expected.push_back(e);
+        return *this;
+    }
+    CScriptedPrompt& ExpectOpenFile(const QString& answer)
+    {
+        SExpectation e{EKind::OpenFile};
+        e.file = answer;
+        m_expected.push_back(e);
+        return *this;
+    }
+    CScriptedPrompt& ExpectSaveFile(const QString& answer)
+    {
+        SExpectation e{EKind::SaveFile};
+        e.file = answer;
+        m_expected.push_back(e);
+        return *this;
+    }
+    // The next progress window reports Cancel from its `pumps`-th Pump on (1 = first).
+    void CancelProgressAfter(int pumps) { m_cancelAfter = pumps; }
+    // No progress window can be shown (BeginProgress returns nullptr).
+    void RefuseProgress() { m_refuseProgress = true; }
+
+    bool AllShown() const { return m_expected.empty(); }
+    const QStringList& Shown() const { return m_shown; }
+    const std::vector<std::shared_ptr<SProgressLog>>& Progress() const { return m_progress; }
+    const QString& LastCaption() const { return m_lastCaption; }
+
+    void Message(const QString& text, EIcon icon, const QString& caption = {}) override
+    {
+        m_shown << text;
+        m_lastCaption = caption;
+        SExpectation e;
+        if (!Next(EKind::Message, text, e))
+            return;
+        if (e.checkIcon)
+            EXPECT_EQ(static_cast<int>(icon), static_cast<int>(e.icon)) << text.toStdString();
+    }
+    EAnswer Question(const QString& text, EButtons, EIcon) override
+    {
+        m_shown << text;
+        SExpectation e;
+        if (!Next(EKind::Question, text, e))
+            return EAnswer::Cancel;
+        return e.answer;
+    }
+    bool ConfirmOverwrite() override
+    {
+        m_shown << QStringLiteral("<overwrite>");
+        SExpectation e;
+        return Next(EKind::Overwrite, QString(), e) && e.yes;
+    }
+    std::unique_ptr<IProgress> BeginProgress(const QString& title, EProgressKind kind) override;
+    QString ChooseOpenFile(const QString&, const QString&) override
+    {
+        SExpectation e;
+        return Next(EKind::OpenFile, QString(), e) ? e.file : QString();
+    }
+    QString ChooseSaveFile(const QString&, const QString&, const QString&,
+                           const QString&) override
+    {
+        SExpectation e;
+        return Next(EKind::SaveFile, QString(), e) ? e.file : QString();
+    }
+
+private:
+    bool Next(EKind kind, const QString& text, SExpectation& out)
+    {
+        if (m_expected.empty()) {
+            ADD_FAILURE() << "unexpected prompt: " << text.toStdString();
+            return false;
+        }
+        out = m_expected.front();
+        m_expected.pop_front();
+        if (out.kind != kind) {
+            ADD_FAILURE() << "prompt of another kind than expected: " << text.toStdString()
+                          << " (expected " << out.text.toStdString() << ")";
+            return false;
+        }
+        if (!out.text.isEmpty()) {
+            if (out.contains)
+                EXPECT_TRUE(text.contains(out.text))
+                    << text.toStdString() << " lacks " << out.text.toStdString();
+            else
+                EXPECT_EQ(text, out.text);
+        }
+        return true;
+    }
+
+    std::deque<SExpectation> m_expected;
+    QStringList m_shown;
+    QString m_lastCaption;
+    std::vector<std::shared_ptr<SProgressLog>> m_progress;
+    int m_cancelAfter = 0;
+    bool m_refuseProgress = false;
+};
+
+namespace ScriptedPromptDetail {
+class CProgress : public IProgress
+{
+public:
+    CProgress(std::shared_ptr<CScriptedPrompt::SProgressLog> log, int cancelAfter)
+        : m_log(std::move(log)), m_cancelAfter(cancelAfter)
+    {
+    }
+    ~CProgress() override { m_log->closed = true; }
+    void SetRange(int low, int high) override
+    {
+        m_log->low = low;
+        m_log->high = high;
+    }
+    void SetPosition(int position) override { m_log->positions.push_back(position); }
+    bool Pump() override
+    {
+        ++m_log->pumps;
+        return m_cancelAfter > 0 && m_log->pumps >= m_cancelAfter;
+    }
+
+private:
+    std::shared_ptr<CScriptedPrompt::SProgressLog> m_log;
+    int m_cancelAfter;
+};
+} // namespace ScriptedPromptDetail
+
+inline std::unique_ptr<IProgress> CScriptedPrompt::BeginProgress(const QString& title,
+                                                                 EProgressKind kind)
+{
+    if (m_refuseProgress)
+        return nullptr;
+    auto log = std::make_shared<SProgressLog>();
+    log->title = title;
+    log->kind = kind;
+    m_progress.push_back(log);
+    const int cancelAfter = m_cancelAfter;
+    m_cancelAfter = 0;
+    return std::make_unique<ScriptedPromptDetail::CProgress>(log, cancelAfter);
+}
