@@ -95,8 +95,8 @@ int Dump(const QStringList& args)
         const QString directory = path;
         if (!CTagFile::FindNewestTagFile(directory, QString::fromLatin1(CTagFile::kPattern),
                                          path)) {
-            Error(QStringLiteral("%1: no %2 file").arg(directory,
-                                                       QString::fromLatin1(CTagFile::kPattern)));
+            Error(QStringLiteral("%1: no %2 file")
+                      .arg(directory, QString::fromLatin1(CTagFile::kPattern)));
             return kExitBadFile;
         }
     }

@@ -338,8 +338,7 @@ std::uint32_t CArchive::ReadTag(std::uint16_t* word)
 }
 
 const CArchiveClass& CArchive::LoadClassTag(std::uint16_t word, std::uint32_t tag,
-                                            const CArchiveClass* required,
-                                            std::uint16_t* schema)
+                                            const CArchiveClass* required, std::uint16_t* schema)
 {
     const CArchiveClass* cls = nullptr;
     std::uint16_t stored = 0;

@@ -40,7 +40,11 @@ class QIODevice;
 class CArchive
 {
 public:
-    enum class EMode { Store, Load };
+    enum class EMode
+    {
+        Store,
+        Load
+    };
     static constexpr int kBufferSize = 4096;
     static constexpr int kMaxClassNameLength = 63;
     static constexpr std::uint32_t kMaxStringLength = 0x7FFFFFFF;
@@ -145,8 +149,8 @@ private:
     bool m_closed = false;
 
     std::array<char, kBufferSize> m_buffer{};
-    qsizetype m_bufferUsed = 0;  // store: bytes waiting; load: bytes in the buffer
-    qsizetype m_bufferPos = 0;   // load: next byte to hand out
+    qsizetype m_bufferUsed = 0; // store: bytes waiting; load: bytes in the buffer
+    qsizetype m_bufferPos = 0;  // load: next byte to hand out
 
     // Store: index of each class and object written so far.
     QHash<const void*, std::uint32_t> m_storeMap;

@@ -4,7 +4,8 @@
 
 // Why an archive operation failed. The numbers are the codes the causes have always had, so a
 // caller (and a message) can tell them apart.
-enum class EArchiveError : int {
+enum class EArchiveError : int
+{
     // A string length above 0x7FFFFFFF, a record that cannot be held (a text count above 8,
     // a null or shared element in an owning list), or a device that refuses a write.
     Generic = 1,

@@ -91,9 +91,9 @@ CTagLoadResult CTagFile::Load(QIODevice* device, const QString& name)
         // Records read before the fault are dropped with `tags` and `texts`.
         result.status = CTagLoadResult::EStatus::Malformed;
         result.cause = error.Cause();
-        result.message = LoadString(kStringBadFormat)
-                             .arg(name, QString::fromLatin1(CArchiveException::CauseText(
-                                            error.Cause())));
+        result.message =
+            LoadString(kStringBadFormat)
+                .arg(name, QString::fromLatin1(CArchiveException::CauseText(error.Cause())));
         return result;
     }
     SetContents(tagCount, std::move(tags), std::move(texts));
@@ -167,9 +167,8 @@ const CTagInfo* CTagFile::FindTag(std::uint16_t tag, std::uint32_t dataControlle
     const auto it = m_tagIndex.constFind(tag);
     if (it == m_tagIndex.constEnd())
         return nullptr;
-    const std::size_t slot = dataControllerType == CTagInfo::kNoControllerType
-                                 ? kAnyTypeSlot
-                                 : dataControllerType % 32;
+    const std::size_t slot =
+        dataControllerType == CTagInfo::kNoControllerType ? kAnyTypeSlot : dataControllerType % 32;
     const std::int32_t index = it.value()[slot];
     return index < 0 ? nullptr : m_tags[static_cast<std::size_t>(index)].get();
 }
@@ -218,8 +217,7 @@ QString CTagFile::ChooseNewest(const QStringList& names)
     return chosen;
 }
 
-bool CTagFile::FindNewestTagFile(const QString& directory, const QString& pattern,
-                                 QString& path)
+bool CTagFile::FindNewestTagFile(const QString& directory, const QString& pattern, QString& path)
 {
     QString dir = directory;
     dir.replace(QLatin1Char('\\'), QLatin1Char('/'));

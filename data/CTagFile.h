@@ -22,7 +22,12 @@ class QIODevice;
 // the cause; the caller shows it (stop icon) or prints it.
 struct CTagLoadResult
 {
-    enum class EStatus { Ok, CannotOpen, Malformed };
+    enum class EStatus
+    {
+        Ok,
+        CannotOpen,
+        Malformed
+    };
 
     EStatus status = EStatus::Ok;
     std::optional<EArchiveError> cause; // Malformed: what the archive reported
@@ -92,8 +97,7 @@ public:
     // with the greatest number before the extension, the first in directory order among
     // equals. `path` receives directory + separator + name (native separators). False when
     // nothing matches. The directory may end in a separator and may use "\" or "/".
-    static bool FindNewestTagFile(const QString& directory, const QString& pattern,
-                                  QString& path);
+    static bool FindNewestTagFile(const QString& directory, const QString& pattern, QString& path);
     // The choice itself, over names in the order the file system returned them; empty when
     // `names` is empty.
     static QString ChooseNewest(const QStringList& names);

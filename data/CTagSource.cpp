@@ -11,8 +11,7 @@
 
 namespace {
 
-bool ParseNumber(const QString& text, std::uint64_t maximum, std::uint64_t& value,
-                 QString& error)
+bool ParseNumber(const QString& text, std::uint64_t maximum, std::uint64_t& value, QString& error)
 {
     bool ok = false;
     if (text.startsWith(QLatin1String("0x"), Qt::CaseInsensitive))
@@ -112,7 +111,12 @@ private:
     bool TagKey(const QString& key, const QString& value);
     bool TextKey(const QString& key, const QString& value);
 
-    enum class ESection { None, Tag, Text };
+    enum class ESection
+    {
+        None,
+        Tag,
+        Text
+    };
     ESection m_section = ESection::None;
     QSet<QString> m_keys;
     std::unique_ptr<CTagInfo> m_tag;
@@ -172,8 +176,8 @@ bool CParser::Line(const QString& raw)
 bool CParser::TagKey(const QString& key, const QString& value)
 {
     CTagInfo& t = *m_tag;
-    const bool both = m_keys.contains(QStringLiteral("types")) &&
-                      m_keys.contains(QStringLiteral("mask"));
+    const bool both =
+        m_keys.contains(QStringLiteral("types")) && m_keys.contains(QStringLiteral("mask"));
     if (both)
         return Fail(QStringLiteral("give either types or mask"));
     if (key == QLatin1String("tag"))
@@ -244,8 +248,8 @@ bool CParser::TextKey(const QString& key, const QString& value)
         if (!ParseText(value, text, m_error))
             return false;
         if (!m_text->AddText(text))
-            return Fail(QStringLiteral("a text record holds at most %1 texts")
-                            .arg(CTextObject::kMaxTexts));
+            return Fail(
+                QStringLiteral("a text record holds at most %1 texts").arg(CTextObject::kMaxTexts));
         return true;
     }
     return Fail(QStringLiteral("unknown key \"%1\" in a text record").arg(key));

@@ -38,8 +38,9 @@ class CTestNode : public CSerializable
 public:
     static const CArchiveClass& ClassInfo()
     {
-        static const CArchiveClass info{"CTestNode", 3, false, nullptr,
-                                        [] { return std::unique_ptr<CSerializable>(new CTestNode); }};
+        static const CArchiveClass info{"CTestNode", 3, false, nullptr, [] {
+                                            return std::unique_ptr<CSerializable>(new CTestNode);
+                                        }};
         return info;
     }
     const CArchiveClass& Class() const override { return ClassInfo(); }
@@ -63,8 +64,9 @@ class CVersioned : public CSerializable
 public:
     static const CArchiveClass& ClassInfo()
     {
-        static const CArchiveClass info{"CVersioned", 2, true, nullptr,
-                                        [] { return std::unique_ptr<CSerializable>(new CVersioned); }};
+        static const CArchiveClass info{"CVersioned", 2, true, nullptr, [] {
+                                            return std::unique_ptr<CSerializable>(new CVersioned);
+                                        }};
         return info;
     }
     const CArchiveClass& Class() const override { return ClassInfo(); }
@@ -129,8 +131,8 @@ TEST(Archive, FixedWidthValuesAreLittleEndianWithoutPadding)
         a.WriteInt32(-2);
         a.WriteQWord(0x0102030405060708ull);
     });
-    EXPECT_EQ(bytes, Bytes({0xAB, 0x34, 0x12, 0xEF, 0xCD, 0xAB, 0x89, 0xFE, 0xFF, 0xFF, 0xFF,
-                            0x08, 0x07, 0x06, 0x05, 0x04, 0x03, 0x02, 0x01}));
+    EXPECT_EQ(bytes, Bytes({0xAB, 0x34, 0x12, 0xEF, 0xCD, 0xAB, 0x89, 0xFE, 0xFF, 0xFF, 0xFF, 0x08,
+                            0x07, 0x06, 0x05, 0x04, 0x03, 0x02, 0x01}));
     LoadError(bytes, [](CArchive& a) {
         EXPECT_EQ(a.ReadByte(), 0xAB);
         EXPECT_EQ(a.ReadWord(), 0x1234);
@@ -168,8 +170,8 @@ TEST(Archive, LongerLengthFormsLoad)
 {
     // A dword length and the 8-byte form (FFFF FFFFFFFF then a qword) both load.
     EXPECT_EQ(LoadText(Bytes({0xFF, 0xFF, 0xFF, 0x02, 0, 0, 0, 'h', 'i'})), "hi");
-    EXPECT_EQ(LoadText(Bytes({0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 3, 0, 0, 0, 0, 0, 0, 0,
-                                'a', 'b', 'c'})),
+    EXPECT_EQ(LoadText(Bytes({0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 3, 0, 0, 0, 0, 0, 0, 0, 'a',
+                              'b', 'c'})),
               "abc");
 }
 
@@ -183,9 +185,9 @@ TEST(Archive, SixteenBitStringLoadsAsCodePageText)
     // A wide length in the word form: FF FE FF, then FF and word 2.
     EXPECT_EQ(LoadText(Bytes({0xFF, 0xFE, 0xFF, 0xFF, 0x02, 0x00, 'o', 0, 'k', 0})), "ok");
     // Cut short: two characters announced, one present.
-    EXPECT_EQ(LoadError(Bytes({0xFF, 0xFE, 0xFF, 0x02, 'a', 0x00}),
-                        [](CArchive& a) { a.ReadString(); }),
-              EArchiveError::EndOfFile);
+    EXPECT_EQ(
+        LoadError(Bytes({0xFF, 0xFE, 0xFF, 0x02, 'a', 0x00}), [](CArchive& a) { a.ReadString(); }),
+        EArchiveError::EndOfFile);
 }
 
 TEST(Archive, Counts)
@@ -214,14 +216,14 @@ TEST(Archive, ClassAndObjectIndicesAreSharedAndReused)
         ar.WriteObject(&b);
         ar.WriteObject(nullptr);
     });
-    const QByteArray expected =
-        Bytes({0xFF, 0xFF, 0x03, 0x00, 0x09, 0x00}) + "CTestNode" + // class: index 1
-        Bytes({0x11, 0x00,                                          // a (index 2)
-               0x01, 0x80,                                          // b: class word 0x8001
-               0x22, 0x00,                                          // b (index 3)
-               0x02, 0x00,                                          // b.next = a
-               0x03, 0x00,                                          // second write of b
-               0x00, 0x00});                                        // null
+    const QByteArray expected = Bytes({0xFF, 0xFF, 0x03, 0x00, 0x09, 0x00}) +
+                                "CTestNode" +        // class: index 1
+                                Bytes({0x11, 0x00,   // a (index 2)
+                                       0x01, 0x80,   // b: class word 0x8001
+                                       0x22, 0x00,   // b (index 3)
+                                       0x02, 0x00,   // b.next = a
+                                       0x03, 0x00,   // second write of b
+                                       0x00, 0x00}); // null
     EXPECT_EQ(bytes, expected);
 
     LoadError(bytes, [](CArchive& ar) {
@@ -311,9 +313,10 @@ TEST(Archive, EveryCauseIsReported)
     EXPECT_EQ(LoadError(Bytes({0xFF, 0xFF, 0xFF, 0x00, 0x00, 0x00, 0x80}),
                         [](CArchive& a) { a.ReadString(); }),
               EArchiveError::Generic);
-    EXPECT_EQ(LoadError(Bytes({0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0, 0, 0, 0x80, 0, 0, 0, 0}),
-                        [](CArchive& a) { a.ReadString(); }),
-              EArchiveError::Generic);
+    EXPECT_EQ(
+        LoadError(Bytes({0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0, 0, 0, 0x80, 0, 0, 0, 0}),
+                  [](CArchive& a) { a.ReadString(); }),
+        EArchiveError::Generic);
     // Bad index: an object index never entered, class index 0, a class index beyond the table,
     // an object index where a class belongs and a class index where an object belongs.
     EXPECT_EQ(LoadError(Bytes({0x01, 0x00}), [](CArchive& a) { a.ReadObject(); }),
@@ -321,13 +324,22 @@ TEST(Archive, EveryCauseIsReported)
     EXPECT_EQ(LoadError(Bytes({0x00, 0x80}), [](CArchive& a) { a.ReadObject(); }),
               EArchiveError::BadIndex);
     EXPECT_EQ(LoadError(node(3) + Bytes({0, 0, 0, 0, 0x05, 0x80}),
-                        [](CArchive& a) { a.ReadObject(); a.ReadObject(); }),
+                        [](CArchive& a) {
+                            a.ReadObject();
+                            a.ReadObject();
+                        }),
               EArchiveError::BadIndex);
     EXPECT_EQ(LoadError(node(3) + Bytes({0, 0, 0, 0, 0x02, 0x80}),
-                        [](CArchive& a) { a.ReadObject(); a.ReadObject(); }),
+                        [](CArchive& a) {
+                            a.ReadObject();
+                            a.ReadObject();
+                        }),
               EArchiveError::BadIndex);
     EXPECT_EQ(LoadError(node(3) + Bytes({0, 0, 0, 0, 0x01, 0x00}),
-                        [](CArchive& a) { a.ReadObject(); a.ReadObject(); }),
+                        [](CArchive& a) {
+                            a.ReadObject();
+                            a.ReadObject();
+                        }),
               EArchiveError::BadIndex);
     // Bad class: unknown name, a name of 64 bytes, the wrong class for the caller.
     EXPECT_EQ(LoadError(Bytes({0xFF, 0xFF, 0x00, 0x02, 0x05, 0x00}) + "CFoo1",
@@ -341,7 +353,10 @@ TEST(Archive, EveryCauseIsReported)
               EArchiveError::BadClass);
     // A back-reference of the wrong class is refused as well.
     EXPECT_EQ(LoadError(node(3) + Bytes({0, 0, 0, 0, 0x02, 0x00}),
-                        [](CArchive& a) { a.ReadObject(); a.ReadObject(&CTagInfo::ClassInfo()); }),
+                        [](CArchive& a) {
+                            a.ReadObject();
+                            a.ReadObject(&CTagInfo::ClassInfo());
+                        }),
               EArchiveError::BadClass);
     // Bad schema.
     EXPECT_EQ(LoadError(node(4), [](CArchive& a) { a.ReadObject(); }), EArchiveError::BadSchema);

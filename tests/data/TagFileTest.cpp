@@ -68,10 +68,10 @@ QByteArray SampleFile()
 const QByteArray kHandFile =
     Bytes({0x01, 0x00, 0x01, 0x00, 0xFF, 0xFF, 0x00, 0x02, 0x08, 0x00}) + "CTagInfo" +
     Bytes({0x02, 0x00, 0x00, 0x1F, 0x07, 0x00, 0x10, 0x00, 0x14, 0x00, // priv tag spare units grp
-           0x01, 0x00, 0x02, 0x00, 0x03, 0x00, 0x04, 0x00, 0x05, 0x00, 0x06, 0x00, 0x07, 0x00,
-           0x09, 0x81,                                                  // display word 0x8109
-           0x00, 0x06, 0x00, 0x00,                                      // mask: types 9, 10
-           0x34, 0x12,                                                  // spare 2
+           0x01, 0x00, 0x02, 0x00, 0x03, 0x00, 0x04, 0x00, 0x05, 0x00,
+           0x06, 0x00, 0x07, 0x00, 0x09, 0x81, // display word 0x8109
+           0x00, 0x06, 0x00, 0x00,             // mask: types 9, 10
+           0x34, 0x12,                         // spare 2
            0x05}) +
     "Inhib" + Bytes({0x00, 0x12}) + "No Help Available " +
     Bytes({0x00, 0x00, 0x02, 0x00, 0xFF, 0xFF, 0x00, 0x02, 0x0A, 0x00}) + "CErrorText" +
@@ -251,7 +251,7 @@ TEST(TagFile, LoadTagFileKeepsPathAndTimeOnlyOnSuccess)
 TEST(TagFile, FindTagTakesTheFirstThatAppliesToTheType)
 {
     CTagFile::TagList tags;
-    tags.push_back(MakeTag(7, 0, "never"));                 // mask 0
+    tags.push_back(MakeTag(7, 0, "never")); // mask 0
     tags.push_back(MakeTag(5, 1u << 9, "nine"));
     tags.push_back(MakeTag(5, (1u << 9) | (1u << 10), "nine and ten"));
     tags.push_back(MakeTag(5, 1u << 31, "thirty-one"));
@@ -261,8 +261,8 @@ TEST(TagFile, FindTagTakesTheFirstThatAppliesToTheType)
     EXPECT_EQ(file.FindTag(5, 9)->name, "nine");
     EXPECT_EQ(file.FindTag(5, 10)->name, "nine and ten");
     EXPECT_EQ(file.FindTag(5, 31)->name, "thirty-one");
-    EXPECT_EQ(file.FindTag(5, 41)->name, "nine");      // type mod 32
-    EXPECT_EQ(file.FindTag(5, 0xFFFF)->name, "nine");  // none identified: first of all
+    EXPECT_EQ(file.FindTag(5, 41)->name, "nine");     // type mod 32
+    EXPECT_EQ(file.FindTag(5, 0xFFFF)->name, "nine"); // none identified: first of all
     EXPECT_EQ(file.FindTag(5, 3), nullptr);
     EXPECT_EQ(file.FindTag(7, 9), nullptr);
     EXPECT_EQ(file.FindTag(7, 0xFFFF)->name, "never");
@@ -343,24 +343,27 @@ TEST(TagFileChoice, NumberBeforeTheExtension)
     EXPECT_EQ(CTagFile::TagFileNumber(QStringLiteral("TagList99999999999999999999999.tag")),
               std::numeric_limits<std::uint64_t>::max());
     // First of equal numbers wins; 12 beats 9; a name without a number counts 0.
-    EXPECT_EQ(CTagFile::ChooseNewest({QStringLiteral("TagList9.tag"), QStringLiteral("TagList12.tag"),
-                                      QStringLiteral("TagList012.tag")}),
-              QStringLiteral("TagList12.tag"));
-    EXPECT_EQ(CTagFile::ChooseNewest({QStringLiteral("TagListA.tag"), QStringLiteral("TagList0.tag")}),
-              QStringLiteral("TagListA.tag"));
+    EXPECT_EQ(
+        CTagFile::ChooseNewest({QStringLiteral("TagList9.tag"), QStringLiteral("TagList12.tag"),
+                                QStringLiteral("TagList012.tag")}),
+        QStringLiteral("TagList12.tag"));
+    EXPECT_EQ(
+        CTagFile::ChooseNewest({QStringLiteral("TagListA.tag"), QStringLiteral("TagList0.tag")}),
+        QStringLiteral("TagListA.tag"));
     EXPECT_EQ(CTagFile::ChooseNewest({}), QString());
 }
 
 TEST(TagFileChoice, FindNewestTagFileInADirectory)
 {
     QTemporaryDir dir;
-    for (const char* name : {"TagList3.tag", "TagList12.tag", "TagListA.tag", "Other40.tag",
-                             "TagList50.txt"}) {
+    for (const char* name :
+         {"TagList3.tag", "TagList12.tag", "TagListA.tag", "Other40.tag", "TagList50.txt"}) {
         QFile file(dir.filePath(QString::fromLatin1(name)));
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     }
     QDir(dir.path()).mkdir(QStringLiteral("TagList99.tag")); // a folder is not a file
-    const QString expected = QDir::toNativeSeparators(dir.filePath(QStringLiteral("TagList12.tag")));
+    const QString expected =
+        QDir::toNativeSeparators(dir.filePath(QStringLiteral("TagList12.tag")));
     for (const QString& directory :
          {dir.path(), dir.path() + QLatin1Char('/'), dir.path() + QLatin1Char('\\')}) {
         QString path;

@@ -10,32 +10,31 @@ namespace {
 
 TEST(TagSource, ParsesEveryKey)
 {
-    const QString source = QStringLiteral(
-        "tagcount = 40 # more than listed\n"
-        "[tag]\n"
-        "tag = 0x1F00\n"
-        "types = 9 10 31\n"
-        "units = 16\n"
-        "group = 20\n"
-        "display = 0x8101\n"
-        "presentation = 4\n"
-        "privilege = 3\n"
-        "spare1 = 1\n"
-        "spare2 = 2\n"
-        "words = 1 2 3 4 5 6 0xFFFF\n"
-        "name = \"Max \\\"Speed\\\" # not a comment\"\n"
-        "info = \"Line 1\\nLine 2\\t°C\\\\\"\n"
-        "help = \"No Help Available \"\n"
-        "[tag]\n"
-        "tag = 2\n"
-        "mask = 0x80000001\n"
-        "[trip]\n"
-        "code = 0x0003\n"
-        "text = \"Overcurrent\"\n"
-        "text = \"\"\n"
-        "[text]\n"
-        "code = 7\n"
-        "code2 = 0\n");
+    const QString source = QStringLiteral("tagcount = 40 # more than listed\n"
+                                          "[tag]\n"
+                                          "tag = 0x1F00\n"
+                                          "types = 9 10 31\n"
+                                          "units = 16\n"
+                                          "group = 20\n"
+                                          "display = 0x8101\n"
+                                          "presentation = 4\n"
+                                          "privilege = 3\n"
+                                          "spare1 = 1\n"
+                                          "spare2 = 2\n"
+                                          "words = 1 2 3 4 5 6 0xFFFF\n"
+                                          "name = \"Max \\\"Speed\\\" # not a comment\"\n"
+                                          "info = \"Line 1\\nLine 2\\t°C\\\\\"\n"
+                                          "help = \"No Help Available \"\n"
+                                          "[tag]\n"
+                                          "tag = 2\n"
+                                          "mask = 0x80000001\n"
+                                          "[trip]\n"
+                                          "code = 0x0003\n"
+                                          "text = \"Overcurrent\"\n"
+                                          "text = \"\"\n"
+                                          "[text]\n"
+                                          "code = 7\n"
+                                          "code2 = 0\n");
     CTagFile file;
     QString error;
     ASSERT_TRUE(CTagSource::Parse(source, file, &error)) << error.toStdString();
@@ -52,7 +51,8 @@ TEST(TagSource, ParsesEveryKey)
     EXPECT_EQ(t.spare2, 2);
     EXPECT_EQ(t.presentationWords[6], 0xFFFF);
     EXPECT_EQ(t.name, "Max \"Speed\" # not a comment");
-    EXPECT_EQ(t.information, QByteArray("Line 1\nLine 2\t\xB0" "C\\"));
+    EXPECT_EQ(t.information, QByteArray("Line 1\nLine 2\t\xB0"
+                                        "C\\"));
     EXPECT_EQ(t.help, "No Help Available ");
     EXPECT_EQ(file.Tags()[1]->controllerMask, 0x80000001u);
     ASSERT_EQ(file.Texts().size(), 2u);
@@ -146,18 +146,18 @@ TEST_F(SampleTagFile, CoversEveryUnitGroupAndPresentation)
 TEST_F(SampleTagFile, HasTheOptionAndDialogTagsForTheirTypes)
 {
     const std::pair<int, std::vector<std::uint32_t>> expected[] = {
-        {7936, {9, 10}},  {7937, {9, 10}},      {7938, {9, 10}},      {8000, {30, 31}},
-        {8016, {30, 31}}, {8002, {30, 31}},     {8018, {30, 31}},     {16480, {9, 10}},
-        {16481, {9, 10}}, {16482, {9, 10}},     {16736, {9, 10}},     {16737, {9, 10}},
-        {16738, {10}},    {16912, {9, 14, 30}}, {16928, {10, 31}},    {16944, {9, 30}},
-        {16960, {9, 10}}, {337, {9, 14, 30}},   {13316, {9, 14, 31}}, {13323, {9, 14, 30}},
-        {7264, {9, 14, 31}}, {7234, {9, 30}},   {7952, {9}},          {7680, {10}},
-        {7440, {9}},      {13313, {9}},         {7201, {9}},          {13312, {9}},
-        {13376, {9}},     {8197, {9}},          {20512, {9}},         {13379, {30}},
-        {7240, {31}},     {7248, {9, 30}},      {8048, {30}},         {20781, {12}},
-        {20782, {12}},    {20783, {12}},        {20784, {12}},        {20788, {12}},
-        {20752, {12}},    {20753, {12}},        {20780, {12}},        {7232, {30}},
-        {7235, {30}},     {13360, {9}},         {13361, {10}},
+        {7936, {9, 10}},     {7937, {9, 10}},      {7938, {9, 10}},      {8000, {30, 31}},
+        {8016, {30, 31}},    {8002, {30, 31}},     {8018, {30, 31}},     {16480, {9, 10}},
+        {16481, {9, 10}},    {16482, {9, 10}},     {16736, {9, 10}},     {16737, {9, 10}},
+        {16738, {10}},       {16912, {9, 14, 30}}, {16928, {10, 31}},    {16944, {9, 30}},
+        {16960, {9, 10}},    {337, {9, 14, 30}},   {13316, {9, 14, 31}}, {13323, {9, 14, 30}},
+        {7264, {9, 14, 31}}, {7234, {9, 30}},      {7952, {9}},          {7680, {10}},
+        {7440, {9}},         {13313, {9}},         {7201, {9}},          {13312, {9}},
+        {13376, {9}},        {8197, {9}},          {20512, {9}},         {13379, {30}},
+        {7240, {31}},        {7248, {9, 30}},      {8048, {30}},         {20781, {12}},
+        {20782, {12}},       {20783, {12}},        {20784, {12}},        {20788, {12}},
+        {20752, {12}},       {20753, {12}},        {20780, {12}},        {7232, {30}},
+        {7235, {30}},        {13360, {9}},         {13361, {10}},
     };
     for (const auto& [tag, types] : expected) {
         for (std::uint32_t type : types)
