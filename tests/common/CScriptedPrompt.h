@@ -18,7 +18,7 @@ public:
 
     struct SExpectation
     {
-        EKind kind;
+        EKind kind = EKind::Message;
         QString text;          // expected text (Message, Question); empty: any
         bool contains = false; // text is a part of the shown text
         EIcon icon = EIcon::None;
@@ -48,38 +48,43 @@ public:
 
     CScriptedPrompt& ExpectMessage(const QString& text, EIcon icon)
     {
-        m_expected.push_back({EKind::Message, text, false, icon, true});
+        SExpectation e = Make(EKind::Message, text);
+        e.icon = icon;
+        e.checkIcon = true;
+        m_expected.push_back(e);
         return *this;
     }
     CScriptedPrompt& ExpectMessageContaining(const QString& part)
     {
-        m_expected.push_back({EKind::Message, part, true});
+        SExpectation e = Make(EKind::Message, part);
+        e.contains = true;
+        m_expected.push_back(e);
         return *this;
     }
     CScriptedPrompt& ExpectQuestion(const QString& text, EAnswer answer)
     {
-        SExpectation e{EKind::Question, text};
+        SExpectation e = Make(EKind::Question, text);
         e.answer = answer;
         m_expected.push_back(e);
         return *this;
     }
     CScriptedPrompt& ExpectOverwrite(bool yes)
     {
-        SExpectation e{EKind::Overwrite};
+        SExpectation e = Make(EKind::Overwrite, QString());
         e.yes = yes;
         m_expected.push_back(e);
         return *this;
     }
     CScriptedPrompt& ExpectOpenFile(const QString& answer)
     {
-        SExpectation e{EKind::OpenFile};
+        SExpectation e = Make(EKind::OpenFile, QString());
         e.file = answer;
         m_expected.push_back(e);
         return *this;
     }
     CScriptedPrompt& ExpectSaveFile(const QString& answer)
     {
-        SExpectation e{EKind::SaveFile};
+        SExpectation e = Make(EKind::SaveFile, QString());
         e.file = answer;
         m_expected.push_back(e);
         return *this;
@@ -101,8 +106,9 @@ public:
         SExpectation e;
         if (!Next(EKind::Message, text, e))
             return;
-        if (e.checkIcon)
+        if (e.checkIcon) {
             EXPECT_EQ(static_cast<int>(icon), static_cast<int>(e.icon)) << text.toStdString();
+        }
     }
     EAnswer Question(const QString& text, EButtons, EIcon) override
     {
@@ -132,6 +138,14 @@ public:
     }
 
 private:
+    static SExpectation Make(EKind kind, const QString& text)
+    {
+        SExpectation e;
+        e.kind = kind;
+        e.text = text;
+        return e;
+    }
+
     bool Next(EKind kind, const QString& text, SExpectation& out)
     {
         if (m_expected.empty()) {
@@ -146,11 +160,12 @@ private:
             return false;
         }
         if (!out.text.isEmpty()) {
-            if (out.contains)
+            if (out.contains) {
                 EXPECT_TRUE(text.contains(out.text))
                     << text.toStdString() << " lacks " << out.text.toStdString();
-            else
+            } else {
                 EXPECT_EQ(text, out.text);
+            }
         }
         return true;
     }

@@ -1,0 +1,55 @@
+#pragma once
+
+#include "app/CAppSettings.h"
+#include "common/CScriptedPrompt.h"
+#include "link/LinkTestSupport.h"
+#include "ops/CTavrinDoc.h"
+
+#include <QSettings>
+#include <QTemporaryDir>
+
+#include <vector>
+
+// A document on a link to the simulated controller, with private settings, a scripted
+// prompt and the bundled tag file (for trip names).
+class OpsSimTest : public SimLinkTest
+{
+protected:
+    // Settings go to a fresh folder before CAppSettings first reads them.
+    struct SPrivateSettings
+    {
+        SPrivateSettings()
+        {
+            QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, dir.path());
+            QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, dir.path());
+        }
+        QTemporaryDir dir;
+    };
+
+    void SetUp() override
+    {
+        SimLinkTest::SetUp();
+        ASSERT_TRUE(doc.Tags().LoadTagFile(QStringLiteral(TAVRIN_BUNDLED_TAG_FILE)).Ok());
+    }
+
+    void Silence(bool silent)
+    {
+        CSimFaults faults;
+        faults.silent = silent;
+        sim.SetFaults(faults);
+    }
+
+    // The requests the simulator received since the last ClearRequests, decoded.
+    std::vector<CLinkRecord> Wire() const
+    {
+        std::vector<CLinkRecord> records;
+        for (const CSimRequest& request : sim.Requests())
+            records.push_back(request.Record());
+        return records;
+    }
+
+    SPrivateSettings privateSettings;
+    CAppSettings settings;
+    CScriptedPrompt prompt;
+    CTavrinDoc doc{link, settings, prompt};
+};
