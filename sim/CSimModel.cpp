@@ -198,6 +198,9 @@ std::optional<CLinkRecord> CSimModel::Answer(const CLinkRecord& request)
         return reply;
     }
 
+    if (auto logReply = m_logs.Answer(request, m_checksum))
+        return logReply;
+
     auto it = m_tags.find(request.word1);
     if (it == m_tags.end()) {
         reply.word1 = 0; // no such parameter

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "link/CLinkPacket.h"
+#include "sim/CSimLogs.h"
 
 #include <cstdint>
 #include <map>
@@ -64,6 +65,10 @@ public:
     // A worn EEPROM cell: writes to it are acknowledged but do not change it.
     void SetEepromStuck(std::uint16_t address) { m_stuckEeprom.insert(address); }
 
+    // The system and control logs; their tags answer before the tag table.
+    CSimLogs& Logs() { return m_logs; }
+    const CSimLogs& Logs() const { return m_logs; }
+
     void SetTag(std::uint16_t tag, const CSimTag& quantities);
     void RemoveTag(std::uint16_t tag);
     const CSimTag* Tag(std::uint16_t tag) const;
@@ -97,4 +102,5 @@ private:
     std::uint8_t m_battery = 131; // 24.0 V at 5.464 counts a volt
     std::vector<std::uint8_t> m_eeprom;
     std::set<std::uint16_t> m_stuckEeprom;
+    CSimLogs m_logs;
 };

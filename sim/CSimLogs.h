@@ -1,0 +1,60 @@
+#pragma once
+
+#include "link/CLinkPacket.h"
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <utility>
+#include <vector>
+
+// The simulated controller's two trip logs, the system log and the control log. Each keeps
+// sixteen entries of a trip code and its occurrence count and one status word:
+//
+//   system log:  status tag 0x40, codes 0x50..0x5F, counts 0x60..0x6F
+//   control log: status tag 0x41, codes 0xA0..0xAF, counts 0xB0..0xBF
+//
+// Value reads (extension 0) answer with "Supported" and the controller's checksum word in
+// word 3. A write of 0 whose word 3 is twice that checksum word (modulo 65536) clears the
+// entry, count or status word; any other write changes nothing. Every reply carries the
+// stored value afterwards in word 2, so a clear is confirmed by a 0 there.
+//
+// The system log's status tag is tag 64, the probe that tells a Tarn+ from a Tarn during
+// identification: a controller identifying as code 9 with the system log present is a Tarn+.
+// A log that is not present leaves its tags to the ordinary tag table.
+class CSimLogs
+{
+public:
+    static constexpr int kEntries = 16;
+    static constexpr std::uint16_t kSystemStatusTag = 0x40;
+    static constexpr std::uint16_t kSystemCodeBase = 0x50;
+    static constexpr std::uint16_t kSystemCountBase = 0x60;
+    static constexpr std::uint16_t kControlStatusTag = 0x41;
+    static constexpr std::uint16_t kControlCodeBase = 0xA0;
+    static constexpr std::uint16_t kControlCountBase = 0xB0;
+
+    enum class ELog { System = 0, Control = 1 };
+
+    struct SLog
+    {
+        bool present = false;         // the controller keeps this log
+        bool tempUnavailable = false; // the status tag answers "Temp. unavailable" as well
+        int length = kEntries;        // entries answered with "Supported"; later ones are not
+        bool refuseClear = false;     // writes are answered but clear nothing
+        std::array<std::uint16_t, kEntries> codes{};
+        std::array<std::uint16_t, kEntries> counts{};
+        std::uint16_t statusWord = 0;
+    };
+
+    SLog& Log(ELog log) { return m_logs[static_cast<std::size_t>(log)]; }
+    const SLog& Log(ELog log) const { return m_logs[static_cast<std::size_t>(log)]; }
+    // Makes the log present with these (code, count) entries from entry 0 on; the others 0.
+    void SetEntries(ELog log, const std::vector<std::pair<std::uint16_t, std::uint16_t>>& entries);
+
+    // The reply to a request for a tag of a present log; nullopt for any other tag.
+    // `checksumWord` is the controller's checksum word (word 3 of value replies).
+    std::optional<CLinkRecord> Answer(const CLinkRecord& request, std::uint16_t checksumWord);
+
+private:
+    std::array<SLog, 2> m_logs;
+};

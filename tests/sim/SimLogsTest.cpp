@@ -1,0 +1,56 @@
+// The simulated controller's trip logs, without a port.
+#include "sim/CSimModel.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+CLinkRecord Request(std::uint16_t tag, bool write = false, std::uint16_t w2 = 0,
+                    std::uint16_t w3 = 0)
+{
+    CLinkRecord r;
+    r.lead = LinkProtocol::kRequestLead;
+    r.control = write ? LinkProtocol::kControlWrite : LinkProtocol::kControlRead;
+    r.extension = 0;
+    r.word1 = tag;
+    r.word2 = w2;
+    r.word3 = w3;
+    r.checksum = r.ComputeChecksum();
+    return r;
+}
+
+} // namespace
+
+TEST(SimLogs, OnlyAZeroWithTwiceTheChecksumWordClears)
+{
+    CSimModel model = CSimModel::DefaultController();
+    model.Logs().SetEntries(CSimLogs::ELog::Control, {{0x0011, 4}});
+    const auto key = static_cast<std::uint16_t>(2u * model.ChecksumWord());
+
+    const auto read = model.Answer(Request(0xA0));
+    ASSERT_TRUE(read);
+    EXPECT_EQ(read->word2, 0x0011);
+    EXPECT_EQ(read->word3, model.ChecksumWord());
+    EXPECT_TRUE(read->control & LinkProtocol::kStatusSupported);
+
+    EXPECT_EQ(model.Answer(Request(0xA0, true, 0, model.ChecksumWord()))->word2, 0x0011);
+    EXPECT_EQ(model.Answer(Request(0xA0, true, 5, key))->word2, 0x0011);
+    EXPECT_EQ(model.Answer(Request(0xA0, true, 0, key))->word2, 0);
+    EXPECT_EQ(model.Logs().Log(CSimLogs::ELog::Control).codes[0], 0);
+    EXPECT_EQ(model.Logs().Log(CSimLogs::ELog::Control).counts[0], 4) << "counts apart";
+    EXPECT_TRUE(model.ChecksumConsistent()) << "log clears leave the parameters' checksum";
+}
+
+TEST(SimLogs, AbsentLogsLeaveTheirTagsToTheTableAndTheSystemLogMakesATarnPlus)
+{
+    CSimModel model = CSimModel::DefaultController(); // identifies as a Tarn, no tag 64
+    EXPECT_EQ(model.Answer(Request(0x40))->word1, 0) << "no such tag without the log";
+    model.Logs().SetEntries(CSimLogs::ELog::System, {});
+    model.Logs().Log(CSimLogs::ELog::System).length = 2;
+    const auto status = model.Answer(Request(0x40));
+    EXPECT_EQ(status->word1, 0x40);
+    EXPECT_EQ(status->control, LinkProtocol::kStatusSupported) << "tag 64 now answers";
+    EXPECT_EQ(model.Answer(Request(0x51))->control, LinkProtocol::kStatusSupported);
+    EXPECT_EQ(model.Answer(Request(0x52))->control, 0) << "beyond the log's length";
+    EXPECT_EQ(model.Answer(Request(0x62))->control, 0);
+}
