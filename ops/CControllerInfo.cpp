@@ -1,0 +1,119 @@
+#include "ops/CControllerInfo.h"
+
+#include "link/CControllerLink.h"
+#include "ops/CTavrinDoc.h"
+#include "ops/CTripNames.h"
+#include "ops/IUserPrompt.h"
+#include "res/StringTable.h"
+
+namespace {
+constexpr int kStringCommsLost = 55;
+constexpr int kStringControllerId = 176;
+constexpr int kStringNoInformation = 177;
+constexpr int kStringTripType = 178;
+constexpr int kStringTripCode = 179;
+constexpr int kStringChecksum = 180;
+constexpr int kStringHardware = 181;
+constexpr int kStringFirmware = 182;
+constexpr int kStringFirmwareAlt = 183;
+constexpr int kStringFirmwareByte = 184;
+constexpr int kStringBattery = 185;
+
+// The string-table texts carry printf formats.
+QByteArray Format(int id)
+{
+    return LoadString(id).toUtf8();
+}
+} // namespace
+
+bool CControllerInfo::HasFirmwareStatus(std::uint16_t type)
+{
+    return type == 9 || type == 10 || type == 12;
+}
+
+bool CControllerInfo::HasProgramChecksum(std::uint16_t type)
+{
+    return type == 9 || type == 10;
+}
+
+bool CControllerInfo::ReadSupported(std::uint16_t tag, std::uint16_t& value)
+{
+    CLinkPacket packet;
+    packet.SetRequest(tag, CControllerLink::ExtValue);
+    if (!m_link.Transact(packet, kVersionAttempts) || !packet.IsSupported())
+        return false;
+    value = packet.reply.word2;
+    return true;
+}
+
+bool CControllerInfo::ReadVersionPair(std::uint16_t tag, std::uint16_t& major,
+                                      std::uint16_t& minor)
+{
+    return ReadSupported(tag, major) && ReadSupported(static_cast<std::uint16_t>(tag + 1), minor);
+}
+
+QString CControllerInfo::Build()
+{
+    m_link.Identify(m_type);
+    QString text = LoadString(kStringControllerId) +
+                   CControllerLink::ControllerTypeName(m_type) + QLatin1Char('\n');
+
+    std::uint16_t major = 0;
+    std::uint16_t minor = 0;
+    if (ReadVersionPair(kTagHardwareVersion, major, minor))
+        text += QString::asprintf(Format(kStringHardware).constData(), major, minor);
+
+    if (ReadVersionPair(kTagFirmwareVersion, major, minor)) {
+        text += QString::asprintf(Format(kStringFirmware).constData(), major, minor);
+    } else if (ReadVersionPair(kTagFirmwareVersionAlt, major, minor)) {
+        text += QString::asprintf(Format(kStringFirmwareAlt).constData(), major, minor);
+    } else if (HasFirmwareStatus(m_type)) {
+        std::uint16_t firmware = 0;
+        if (m_link.ReadControllerStatus(firmware) == 0) {
+            // The battery reading travels in reply byte 2, where other replies echo the
+            // extension.
+            const std::uint8_t battery = m_link.LastReplyBytes()[2];
+            text += QString::asprintf(Format(kStringFirmwareByte).constData(), int(firmware)) +
+                    QLatin1Char('\n');
+            text += QString::asprintf(Format(kStringBattery).constData(),
+                                      battery / kBatteryCountsPerVolt);
+        }
+    }
+
+    if (HasProgramChecksum(m_type)) {
+        std::uint16_t ignored = 0;
+        if (m_link.ReadWord(kTagProgramChecksum, CControllerLink::ExtValue, ignored)) {
+            // The controller keeps this word low byte first: frame byte 5 is its low byte.
+            const LinkFrame& frame = m_link.LastReplyBytes();
+            const int checksum = frame[5] | (frame[6] << 8);
+            text += QString::asprintf(Format(kStringChecksum).constData(), checksum);
+        }
+    }
+
+    std::uint16_t trip = 0;
+    if (m_link.ReadTripCode1(trip) != 0)
+        return LoadString(kStringCommsLost);
+    if (trip == 0 && m_link.ReadTripCode2(trip) != 0)
+        trip = 0;
+    if (trip != 0) {
+        text += QString::asprintf(Format(kStringTripCode).constData(), int(trip));
+        if (const auto name = CTripNames::Find(m_tags, trip))
+            text += QString::asprintf(Format(kStringTripType).constData(),
+                                      name->toUtf8().constData());
+    }
+
+    if (text.isEmpty())
+        text = LoadString(kStringNoInformation);
+    return text;
+}
+
+QString CControllerInfo::Show(CTavrinDoc& doc)
+{
+    doc.StopStatusPoll();
+    CControllerInfo info(doc.Link(), doc.Tags());
+    const QString text = info.Build();
+    doc.SetConnectedType(info.IdentifiedType());
+    doc.StartStatusPoll();
+    doc.Prompt().Message(text, IUserPrompt::EIcon::Information, QString::fromLatin1(kCaption));
+    return text;
+}

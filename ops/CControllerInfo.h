@@ -1,0 +1,54 @@
+#pragma once
+
+#include <QString>
+
+#include <cstdint>
+
+class CControllerLink;
+class CTagFile;
+class CTavrinDoc;
+
+// Controller information: one text summing up the connected controller's identity,
+// versions, battery, program checksum and current trip, built from a fixed series of reads.
+//
+// Build() only exchanges packets and words the text; Show() is the menu command around it,
+// which keeps the status poll away from the exchanges and shows the text to the user.
+class CControllerInfo
+{
+public:
+    // Version pairs: major at the tag, minor at the tag + 1.
+    static constexpr std::uint16_t kTagHardwareVersion = 10;
+    static constexpr std::uint16_t kTagFirmwareVersion = 12;
+    static constexpr std::uint16_t kTagFirmwareVersionAlt = 14;
+    // The program checksum word of the Tarn family, its bytes stored low first.
+    static constexpr std::uint16_t kTagProgramChecksum = 0x7FC0;
+    static constexpr int kVersionAttempts = 2;
+    // Raw battery reading counts per volt.
+    static constexpr double kBatteryCountsPerVolt = 5.464;
+    static constexpr const char* kCaption = "Controller information";
+
+    CControllerInfo(CControllerLink& link, const CTagFile& tags) : m_link(link), m_tags(tags) {}
+
+    // Identifies the controller and reads what it tells about itself; returns the text.
+    // "Comms lost" when the trip code cannot be read. Shows nothing, leaves the poll alone.
+    QString Build();
+    // The controller type the identification at the start of Build() found (0xFFFF: none).
+    std::uint16_t IdentifiedType() const { return m_type; }
+
+    // The menu command: stops the status poll, builds the text, takes the identified type
+    // into the document, restarts the poll and shows the text in an information message
+    // captioned "Controller information". Returns the text shown.
+    static QString Show(CTavrinDoc& doc);
+
+private:
+    // Reads major and minor (value reads of `tag` and `tag` + 1); true when both replies
+    // came with "Supported".
+    bool ReadVersionPair(std::uint16_t tag, std::uint16_t& major, std::uint16_t& minor);
+    bool ReadSupported(std::uint16_t tag, std::uint16_t& value);
+    static bool HasFirmwareStatus(std::uint16_t type);
+    static bool HasProgramChecksum(std::uint16_t type);
+
+    CControllerLink& m_link;
+    const CTagFile& m_tags;
+    std::uint16_t m_type = 0xFFFF;
+};

@@ -1,0 +1,169 @@
+#include "ops/widgets/CLogDlg.h"
+
+#include "ops/CTavrinDoc.h"
+#include "ops/IUserPrompt.h"
+
+#include <QCoreApplication>
+#include <QFontDatabase>
+#include <QHBoxLayout>
+#include <QListWidget>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace {
+
+QString IdName(int id)
+{
+    return QStringLiteral("id%1").arg(id);
+}
+
+// The window's own progress bar as a flow's progress: shown while the object lives.
+class CBarProgress : public IProgress
+{
+public:
+    CBarProgress(QProgressBar* bar, int high) : m_bar(bar)
+    {
+        m_bar->setRange(0, high);
+        m_bar->setValue(0);
+        m_bar->setVisible(true);
+    }
+    ~CBarProgress() override { m_bar->setVisible(false); }
+    void SetRange(int low, int high) override { m_bar->setRange(low, high); }
+    void SetPosition(int position) override { m_bar->setValue(position); }
+    bool Pump() override
+    {
+        // Repaint only: no clicks are taken in the middle of an exchange sequence.
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+        return false;
+    }
+
+private:
+    QProgressBar* m_bar;
+};
+
+// Marks the window busy for the length of an exchange sequence, so that a timer tick that
+// arrives while progress repaints does not start a second one.
+class CBusyGuard
+{
+public:
+    explicit CBusyGuard(bool& busy) : m_busy(busy) { m_busy = true; }
+    ~CBusyGuard() { m_busy = false; }
+
+private:
+    bool& m_busy;
+};
+
+} // namespace
+
+CLogDlg::CLogDlg(CTavrinDoc& doc, CControllerLog::EKind kind, QWidget* parent)
+    : QDialog(parent), m_doc(doc), m_log(doc, kind)
+{
+    setObjectName(IdName(kDialogId));
+    setWindowTitle(m_log.Title());
+
+    m_list = new QListWidget(this);
+    m_list->setObjectName(IdName(kListId));
+    m_list->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    m_list->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_list->setMinimumSize(420, 260);
+
+    m_progress = new QProgressBar(this);
+    m_progress->setObjectName(IdName(kProgressId));
+    m_progress->setTextVisible(false);
+    m_progress->setVisible(false);
+    // The bar keeps its place while hidden so that the buttons do not jump.
+    QSizePolicy keep = m_progress->sizePolicy();
+    keep.setRetainSizeWhenHidden(true);
+    m_progress->setSizePolicy(keep);
+
+    m_refresh = new QPushButton(QStringLiteral("&Refresh"), this);
+    m_refresh->setObjectName(IdName(kRefreshId));
+    m_refresh->setAutoDefault(false);
+    m_clear = new QPushButton(QStringLiteral("&Clear"), this);
+    m_clear->setObjectName(IdName(kClearId));
+    m_clear->setAutoDefault(false);
+    m_ok = new QPushButton(QStringLiteral("OK"), this);
+    m_ok->setObjectName(IdName(kOkId));
+    m_ok->setDefault(true);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(m_refresh);
+    buttons->addWidget(m_clear);
+    buttons->addStretch();
+    buttons->addWidget(m_ok);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(m_list);
+    layout->addWidget(m_progress);
+    layout->addLayout(buttons);
+
+    connect(m_refresh, &QPushButton::clicked, this, &CLogDlg::OnRefresh);
+    connect(m_clear, &QPushButton::clicked, this, &CLogDlg::OnClear);
+    connect(m_ok, &QPushButton::clicked, this, &QDialog::accept);
+    connect(&m_timer, &QTimer::timeout, this, &CLogDlg::OnTimer);
+
+    m_log.SetProgressFactory([this](int high) -> std::unique_ptr<IProgress> {
+        return std::make_unique<CBarProgress>(m_progress, high);
+    });
+    m_log.Open();
+    m_list->addItems(m_log.DisplayLines());
+    UpdateButtons();
+    m_timer.start(kTimerIntervalMs);
+}
+
+CLogDlg::~CLogDlg()
+{
+    m_timer.stop();
+}
+
+int CLogDlg::Run(CTavrinDoc& doc, CControllerLog::EKind kind, QWidget* parent)
+{
+    CLogDlg dialog(doc, kind, parent);
+    return dialog.exec();
+}
+
+void CLogDlg::OnTimer()
+{
+    if (m_busy)
+        return;
+    CBusyGuard guard(m_busy);
+    if (m_log.Tick())
+        ShowLog();
+}
+
+void CLogDlg::OnRefresh()
+{
+    if (m_busy)
+        return;
+    CBusyGuard guard(m_busy);
+    m_log.Read();
+    ShowLog();
+}
+
+void CLogDlg::OnClear()
+{
+    if (m_busy)
+        return;
+    CBusyGuard guard(m_busy);
+    m_log.Clear();
+}
+
+void CLogDlg::done(int result)
+{
+    m_timer.stop();
+    m_doc.StartStatusPoll();
+    QDialog::done(result);
+}
+
+void CLogDlg::ShowLog()
+{
+    m_list->clear();
+    m_list->addItems(m_log.DisplayLines());
+    UpdateButtons();
+}
+
+void CLogDlg::UpdateButtons()
+{
+    m_refresh->setEnabled(m_log.RefreshEnabled());
+    m_clear->setEnabled(m_log.ClearEnabled());
+}

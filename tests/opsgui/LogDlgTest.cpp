@@ -1,0 +1,137 @@
+// The log window, offscreen, against the simulated controller: its controls by id, the
+// timer-driven read, the button states, and the status poll restarted however it closes.
+#include "ops/OpsSimTest.h"
+#include "ops/widgets/CLogDlg.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QElapsedTimer>
+#include <QFontInfo>
+#include <QListWidget>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTimer>
+
+namespace {
+
+using EKind = CControllerLog::EKind;
+
+class LogDlgTest : public OpsSimTest
+{
+protected:
+    template <typename T> static T* Control(QWidget& dialog, int id)
+    {
+        return dialog.findChild<T*>(QStringLiteral("id%1").arg(id));
+    }
+    static QStringList Lines(QWidget& dialog)
+    {
+        QStringList lines;
+        auto* list = Control<QListWidget>(dialog, CLogDlg::kListId);
+        for (int i = 0; list && i < list->count(); ++i)
+            lines << list->item(i)->text();
+        return lines;
+    }
+    void SetSystemLog(const std::vector<std::pair<std::uint16_t, std::uint16_t>>& entries)
+    {
+        sim.WithModel([&](CSimModel& m) { m.Logs().SetEntries(CSimLogs::ELog::System, entries); });
+    }
+};
+
+} // namespace
+
+TEST_F(LogDlgTest, OpensWaitingWithItsControlsAndTitle)
+{
+    CLogDlg dialog(doc, EKind::Control);
+    EXPECT_EQ(dialog.objectName(), QStringLiteral("id146"));
+    EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Control Log"));
+    auto* list = Control<QListWidget>(dialog, CLogDlg::kListId);
+    auto* bar = Control<QProgressBar>(dialog, CLogDlg::kProgressId);
+    auto* refresh = Control<QPushButton>(dialog, CLogDlg::kRefreshId);
+    auto* clear = Control<QPushButton>(dialog, CLogDlg::kClearId);
+    auto* ok = Control<QPushButton>(dialog, CLogDlg::kOkId);
+    ASSERT_TRUE(list && bar && refresh && clear && ok);
+    EXPECT_EQ(refresh->text(), QStringLiteral("&Refresh"));
+    EXPECT_EQ(clear->text(), QStringLiteral("&Clear"));
+    EXPECT_EQ(ok->text(), QStringLiteral("OK"));
+    EXPECT_TRUE(QFontInfo(list->font()).fixedPitch());
+    EXPECT_EQ(Lines(dialog), QStringList{QStringLiteral("Waiting for connection")});
+    EXPECT_FALSE(refresh->isEnabled());
+    EXPECT_FALSE(clear->isEnabled());
+    EXPECT_TRUE(bar->isHidden());
+    EXPECT_TRUE(dialog.TimerActive());
+    EXPECT_EQ(CLogDlg(doc, EKind::System).windowTitle(), QStringLiteral("System Log"));
+}
+
+TEST_F(LogDlgTest, TheTimerReadsTheLogAndClearEmptiesIt)
+{
+    SetSystemLog({{0x0001, 5}, {0x0002, 1}});
+    CLogDlg dialog(doc, EKind::System);
+    dialog.show();
+    // The first 700 ms tick reads the log; allow plenty of time for a loaded machine.
+    QElapsedTimer clock;
+    clock.start();
+    while (Lines(dialog).size() < 3 && clock.elapsed() < 10000)
+        QApplication::processEvents(QEventLoop::AllEvents, 50);
+    EXPECT_EQ(Lines(dialog), (QStringList{
+                                 QStringLiteral("CODE    COUNT   TRIP"),
+                                 QStringLiteral("0x0001     5    Overcurrent."),
+                                 QStringLiteral("0x0002     1    Battery Low."),
+                             }));
+    auto* refresh = Control<QPushButton>(dialog, CLogDlg::kRefreshId);
+    auto* clear = Control<QPushButton>(dialog, CLogDlg::kClearId);
+    EXPECT_TRUE(refresh->isEnabled());
+    EXPECT_TRUE(clear->isEnabled());
+    EXPECT_TRUE(Control<QProgressBar>(dialog, CLogDlg::kProgressId)->isHidden());
+
+    clear->click();
+    bool emptied = false;
+    sim.WithModel([&](CSimModel& m) {
+        emptied = m.Logs().Log(CSimLogs::ELog::System).codes[0] == 0;
+    });
+    EXPECT_TRUE(emptied);
+    dialog.OnTimer(); // the tick after a clear reads again
+    EXPECT_EQ(Lines(dialog), QStringList{QStringLiteral("System log is empty")});
+    EXPECT_TRUE(refresh->isEnabled());
+    EXPECT_FALSE(clear->isEnabled());
+
+    SetSystemLog({{0x0003, 2}});
+    refresh->click();
+    EXPECT_EQ(Lines(dialog).value(1), QStringLiteral("0x0003     2    Battery High."));
+    dialog.accept();
+}
+
+TEST_F(LogDlgTest, ClosingRestartsThePollAfterALostRead)
+{
+    SetSystemLog({{0x0001, 5}});
+    for (int way = 0; way < 3; ++way) {
+        CLogDlg dialog(doc, EKind::System);
+        dialog.show();
+        Silence(true);
+        dialog.OnTimer();
+        EXPECT_EQ(Lines(dialog), QStringList{QStringLiteral("Comms lost")});
+        EXPECT_FALSE(doc.StatusPollRunning()) << "the failed read left the poll stopped";
+        Silence(false);
+
+        if (way == 0)
+            Control<QPushButton>(dialog, CLogDlg::kOkId)->click();
+        else if (way == 1)
+            dialog.reject(); // Escape
+        else
+            dialog.close(); // the window's close box
+        EXPECT_TRUE(doc.StatusPollRunning()) << "closed way " << way;
+        EXPECT_FALSE(dialog.TimerActive()) << "closed way " << way;
+        EXPECT_FALSE(dialog.isVisible());
+        doc.StopStatusPoll();
+    }
+}
+
+TEST_F(LogDlgTest, RunShowsTheWindowModallyUntilOk)
+{
+    QTimer::singleShot(0, [] {
+        auto* dialog = qobject_cast<CLogDlg*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        dialog->findChild<QPushButton*>(QStringLiteral("id1"))->click();
+    });
+    EXPECT_EQ(CLogDlg::Run(doc, EKind::System), int(QDialog::Accepted));
+    EXPECT_TRUE(doc.StatusPollRunning());
+}
