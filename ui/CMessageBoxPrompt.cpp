@@ -1,9 +1,13 @@
 #include "ui/CMessageBoxPrompt.h"
 
+#include "app/CAppSettings.h"
+#include "ui/CCancelProgressDlg.h"
+#include "ui/CProgressDlg.h"
+#include "ui/CUploadWarningDlg.h"
+
 #include <QApplication>
 #include <QFileDialog>
 #include <QMessageBox>
-#include <QProgressDialog>
 
 namespace {
 
@@ -68,53 +72,77 @@ IUserPrompt::EAnswer CMessageBoxPrompt::Question(const QString& text, EButtons b
 
 namespace {
 
-// A modeless progress window; Pump processes waiting events so that Cancel is seen.
-class CProgressWindow : public IProgress
+// Places a progress window over the middle of `owner` (the main window), or leaves it
+// centred on the screen when there is no visible owner. Screen coordinates throughout.
+void CentreOver(QWidget& window, const QWidget* owner)
+{
+    if (!owner || !owner->isVisible())
+        return;
+    const QRect frame = owner->frameGeometry();
+    const QSize size = window.frameGeometry().size();
+    window.move(frame.x() + (frame.width() - size.width()) / 2,
+                frame.y() + (frame.height() - size.height()) / 2);
+}
+
+// The read's progress window: Pump lets the Cancel button, keys and paints through.
+class CCancelProgress : public IProgress
 {
 public:
-    CProgressWindow(const QString& title, bool cancellable, QWidget* parent)
-        : m_dialog(QString(), cancellable ? QObject::tr("Cancel") : QString(), 0, 0, parent)
+    CCancelProgress(const QString& title, const QWidget* owner)
+    {
+        // Created without a parent: a window of its own beside the main window.
+        m_dialog.setWindowTitle(title);
+        m_dialog.Create();
+        CentreOver(m_dialog, owner);
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    }
+    void SetRange(int low, int high) override { m_dialog.SetRange(low, high); }
+    void SetPosition(int position) override { m_dialog.SetPosition(position); }
+    bool Pump() override { return m_dialog.PumpMessages(); }
+
+private:
+    CCancelProgressDlg m_dialog;
+};
+
+// The write's progress window. With no button there is no input worth handling, so Pump
+// only lets it repaint; user input waits until the transfer ends, which keeps menu commands
+// from running in the middle of a write.
+class CPlainProgress : public IProgress
+{
+public:
+    CPlainProgress(const QString& title, const QWidget* owner)
     {
         m_dialog.setWindowTitle(title);
-        m_dialog.setWindowModality(Qt::NonModal);
-        m_dialog.setMinimumDuration(0);
-        m_dialog.setAutoClose(false);
-        m_dialog.setAutoReset(false);
-        if (!cancellable)
-            m_dialog.setCancelButton(nullptr);
-        m_dialog.show();
-        QCoreApplication::processEvents();
+        m_dialog.Create();
+        CentreOver(m_dialog, owner);
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     }
-    void SetRange(int low, int high) override { m_dialog.setRange(low, high); }
-    void SetPosition(int position) override { m_dialog.setValue(position); }
+    void SetRange(int low, int high) override { m_dialog.SetRange(low, high); }
+    void SetPosition(int position) override { m_dialog.SetPosition(position); }
     bool Pump() override
     {
-        QCoreApplication::processEvents();
-        return m_dialog.wasCanceled();
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+        return false;
     }
 
 private:
-    QProgressDialog m_dialog;
+    CProgressDlg m_dialog;
 };
 
 } // namespace
 
 bool CMessageBoxPrompt::ConfirmOverwrite()
 {
-    QMessageBox box(QMessageBox::Warning, QStringLiteral("WARNING"),
-                    QStringLiteral("Do you wish to overwrite the settings already in the "
-                                   "controller with the ones you are editing?"),
-                    QMessageBox::Yes | QMessageBox::No, m_parent);
-    box.setDefaultButton(QMessageBox::No);
-    box.setEscapeButton(QMessageBox::No);
-    return box.exec() == QMessageBox::Yes;
+    CUploadWarningDlg dialog(CAppSettings().TagFileDir(), m_parent);
+    return dialog.exec() == CUploadWarningDlg::kYes;
 }
 
 std::unique_ptr<IProgress> CMessageBoxPrompt::BeginProgress(const QString& title,
                                                             EProgressKind kind)
 {
-    return std::make_unique<CProgressWindow>(title, kind == EProgressKind::Cancellable,
-                                             m_parent);
+    if (kind == EProgressKind::Cancellable)
+        return std::make_unique<CCancelProgress>(title, m_parent);
+    return std::make_unique<CPlainProgress>(title, m_parent);
 }
 
 QString CMessageBoxPrompt::ChooseOpenFile(const QString& caption, const QString& filter)
