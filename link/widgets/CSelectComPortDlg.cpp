@@ -1,0 +1,116 @@
+#include "link/widgets/CSelectComPortDlg.h"
+
+#include "app/CAppSettings.h"
+#include "link/CPortEnumerator.h"
+#include "ops/IUserPrompt.h"
+#include "ui/CMessageBoxPrompt.h"
+
+#include "ui_CSelectComPortDlg.h"
+
+#include <QStringList>
+
+#include <algorithm>
+
+CSelectComPortDlg::CSelectComPortDlg(const QString& section, const QString& nameKey,
+                                     const QString& deviceKey, QWidget* parent, IUserPrompt* prompt,
+                                     FEnumerate enumerate)
+    : QDialog(parent), m_ui(std::make_unique<Ui::CSelectComPortDlg>()), m_section(section),
+      m_nameKey(nameKey), m_deviceKey(deviceKey), m_prompt(prompt),
+      m_enumerate(std::move(enumerate))
+{
+    m_ui->setupUi(this);
+    if (!m_prompt) {
+        m_ownPrompt = std::make_unique<CMessageBoxPrompt>(this);
+        m_prompt = m_ownPrompt.get();
+    }
+    if (!m_enumerate) {
+        m_enumerate = [](CPortList& list, QString& errorText, bool standard) {
+            return CPortEnumerator::EnumeratePorts(list, errorText, standard, false);
+        };
+    }
+    connect(m_ui->id1, &QPushButton::clicked, this, &CSelectComPortDlg::accept);
+    connect(m_ui->id2, &QPushButton::clicked, this, &CSelectComPortDlg::reject);
+    connect(m_ui->portList, &QListWidget::itemDoubleClicked, this, &CSelectComPortDlg::ShowLine);
+
+    Enumerate();
+    FillList();
+}
+
+CSelectComPortDlg::~CSelectComPortDlg() = default;
+
+void CSelectComPortDlg::Enumerate()
+{
+    // The error text is for callers that report it; here a failure just means fewer lines.
+    QString errorText;
+    m_enumerated = m_enumerate(m_ports, errorText, CAppSettings().StandardEnum());
+}
+
+void CSelectComPortDlg::showEvent(QShowEvent* event)
+{
+    if (!m_shown) {
+        m_shown = true;
+        // A port that was busy a moment ago may be free now: one more try on opening.
+        if (!m_enumerated) {
+            Enumerate();
+            FillList();
+        }
+    }
+    QDialog::showEvent(event);
+}
+
+void CSelectComPortDlg::FillList()
+{
+    QStringList lines;
+    for (const CPortEntry& entry : m_ports)
+        lines << entry.friendlyName;
+    std::stable_sort(lines.begin(), lines.end(), [](const QString& a, const QString& b) {
+        return a.compare(b, Qt::CaseInsensitive) < 0;
+    });
+
+    QListWidget* list = m_ui->portList;
+    list->clear();
+    list->addItems(lines);
+    if (list->count() == 0)
+        return;
+
+    const QString stored = CAppSettings::Read(m_section, m_nameKey).toString();
+    int row = 0;
+    for (int i = 0; i < list->count(); ++i) {
+        if (list->item(i)->text().startsWith(stored, Qt::CaseInsensitive)) {
+            row = i;
+            break;
+        }
+    }
+    list->setCurrentRow(row);
+}
+
+void CSelectComPortDlg::ShowLine(QListWidgetItem* item)
+{
+    if (!item)
+        return;
+    const int index = CPortEnumerator::FindByFriendlyName(m_ports, item->text());
+    if (index < 0)
+        return;
+    const CPortEntry& entry = m_ports[index];
+    m_prompt->Message(QStringLiteral("%1 : %2").arg(entry.friendlyName, entry.devicePath),
+                      IUserPrompt::EIcon::None);
+}
+
+void CSelectComPortDlg::accept()
+{
+    const QList<QListWidgetItem*> selected = m_ui->portList->selectedItems();
+    if (!selected.isEmpty()) {
+        const int index = CPortEnumerator::FindByFriendlyName(m_ports, selected.first()->text());
+        if (index >= 0) {
+            const CPortEntry& entry = m_ports[index];
+            if (CAppSettings::Write(m_section, m_nameKey, entry.friendlyName)) {
+                m_choice.friendlyName = entry.friendlyName;
+                if (CAppSettings::Write(m_section, m_deviceKey, entry.devicePath)) {
+                    m_choice.devicePath = entry.devicePath;
+                    m_choice.stored = true;
+                }
+            }
+        }
+    }
+    QDialog::accept();
+}
