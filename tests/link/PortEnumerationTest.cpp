@@ -158,14 +158,6 @@ TEST(PortEnumeration, BothMethodsOnThisMachine)
     }
 }
 
-TEST(PortProbe, LockFileNamesFollowTheDevicePath)
-{
-    EXPECT_EQ(CPortEnumerator::LockFileName(QStringLiteral("/dev/ttyS0")),
-              QStringLiteral("LCK..ttyS0"));
-    EXPECT_EQ(CPortEnumerator::LockFileName(QStringLiteral("/dev/pts/3")),
-              QStringLiteral("LCK..pts_3"));
-}
-
 TEST(PortProbe, RefusesWhatIsNoTerminal)
 {
     QTemporaryDir dir;
