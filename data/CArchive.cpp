@@ -94,6 +94,12 @@ void CArchive::FillBuffer()
 void CArchive::ReadRaw(void* out, qsizetype size)
 {
     RequireLoading();
+    // Most reads are a few bytes that the buffer already holds.
+    if (size >= 0 && size <= m_bufferUsed - m_bufferPos) {
+        std::memcpy(out, m_buffer.data() + m_bufferPos, static_cast<size_t>(size));
+        m_bufferPos += size;
+        return;
+    }
     auto* dest = static_cast<char*>(out);
     while (size > 0) {
         if (m_bufferPos == m_bufferUsed)
@@ -110,8 +116,10 @@ QByteArray CArchive::ReadBytes(qsizetype size)
 {
     RequireLoading();
     // On a file whose size is known, a length that runs past its end fails before anything
-    // is read; on any device the array grows only by what actually arrived.
-    if (!m_device->isSequential()) {
+    // is read; on any device the array grows only by what actually arrived. A length that
+    // the buffer already holds cannot run past the end, so the device (a system call for a
+    // file) is asked only for longer ones.
+    if (size > m_bufferUsed - m_bufferPos && !m_device->isSequential()) {
         const qint64 left = m_device->size() - m_device->pos() + (m_bufferUsed - m_bufferPos);
         if (size > left)
             Fail(EArchiveError::EndOfFile);

@@ -138,6 +138,8 @@ void CTagFile::BuildIndex()
 {
     m_tagIndex.clear();
     m_textIndex.clear();
+    m_tagIndex.reserve(static_cast<qsizetype>(m_tags.size()));
+    m_textIndex.reserve(static_cast<qsizetype>(m_texts.size()));
     TypeSlots empty;
     empty.fill(-1);
     for (std::size_t i = 0; i < m_tags.size(); ++i) {
