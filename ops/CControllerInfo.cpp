@@ -46,8 +46,7 @@ bool CControllerInfo::ReadSupported(std::uint16_t tag, std::uint16_t& value)
     return true;
 }
 
-bool CControllerInfo::ReadVersionPair(std::uint16_t tag, std::uint16_t& major,
-                                      std::uint16_t& minor)
+bool CControllerInfo::ReadVersionPair(std::uint16_t tag, std::uint16_t& major, std::uint16_t& minor)
 {
     return ReadSupported(tag, major) && ReadSupported(static_cast<std::uint16_t>(tag + 1), minor);
 }
@@ -55,8 +54,8 @@ bool CControllerInfo::ReadVersionPair(std::uint16_t tag, std::uint16_t& major,
 QString CControllerInfo::Build()
 {
     m_link.Identify(m_type);
-    QString text = LoadString(kStringControllerId) +
-                   CControllerLink::ControllerTypeName(m_type) + QLatin1Char('\n');
+    QString text = LoadString(kStringControllerId) + CControllerLink::ControllerTypeName(m_type) +
+                   QLatin1Char('\n');
 
     std::uint16_t major = 0;
     std::uint16_t minor = 0;
@@ -98,8 +97,8 @@ QString CControllerInfo::Build()
     if (trip != 0) {
         text += QString::asprintf(Format(kStringTripCode).constData(), int(trip));
         if (const auto name = CTripNames::Find(m_tags, trip))
-            text += QString::asprintf(Format(kStringTripType).constData(),
-                                      name->toUtf8().constData());
+            text +=
+                QString::asprintf(Format(kStringTripType).constData(), name->toUtf8().constData());
     }
 
     if (text.isEmpty())

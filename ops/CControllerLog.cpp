@@ -228,9 +228,10 @@ bool CControllerLog::Clear()
     {
         auto progress = BeginProgress(kClearSteps);
         int step = 0;
-        cleared = ClearGroup(CodeBase(), kEntries, kEntryGroupFailureLimit, progress.get(), step) &&
-                  ClearGroup(CountBase(), kEntries, kEntryGroupFailureLimit, progress.get(), step) &&
-                  ClearGroup(StatusTag(), 1, kStatusGroupFailureLimit, progress.get(), step);
+        cleared =
+            ClearGroup(CodeBase(), kEntries, kEntryGroupFailureLimit, progress.get(), step) &&
+            ClearGroup(CountBase(), kEntries, kEntryGroupFailureLimit, progress.get(), step) &&
+            ClearGroup(StatusTag(), 1, kStatusGroupFailureLimit, progress.get(), step);
     }
     if (pollWasRunning)
         m_doc.StartStatusPoll();

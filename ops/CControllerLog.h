@@ -24,7 +24,11 @@ class IProgress;
 class CControllerLog
 {
 public:
-    enum class EKind { System, Control };
+    enum class EKind
+    {
+        System,
+        Control
+    };
 
     static constexpr int kEntries = 16;
     static constexpr std::uint16_t kSystemStatusTag = 0x40;

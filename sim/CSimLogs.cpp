@@ -29,8 +29,7 @@ void CSimLogs::SetEntries(ELog log,
     }
 }
 
-std::optional<CLinkRecord> CSimLogs::Answer(const CLinkRecord& request,
-                                            std::uint16_t checksumWord)
+std::optional<CLinkRecord> CSimLogs::Answer(const CLinkRecord& request, std::uint16_t checksumWord)
 {
     for (std::size_t which = 0; which < m_logs.size(); ++which) {
         SLog& log = m_logs[which];

@@ -33,7 +33,11 @@ public:
     static constexpr std::uint16_t kControlCodeBase = 0xA0;
     static constexpr std::uint16_t kControlCountBase = 0xB0;
 
-    enum class ELog { System = 0, Control = 1 };
+    enum class ELog
+    {
+        System = 0,
+        Control = 1
+    };
 
     struct SLog
     {

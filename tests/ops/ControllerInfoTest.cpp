@@ -71,7 +71,7 @@ TEST_F(ControllerInfoTest, Corvo120ShowsFirmwareByteAndBatteryAndTheSecondTrip)
 {
     sim.WithModel([](CSimModel& m) {
         m.SetIdentity(12);
-        m.SetStatus(7, 131); // 23.97 V
+        m.SetStatus(7, 131);                         // 23.97 V
         CSimInfoTags::SetProgramChecksum(m, 0x1111); // not a Tarn: never read
         m.SetTripCodes(0, 0x0002);
     });

@@ -222,8 +222,8 @@ TEST_F(ControllerLogTest, ClearOfAShortLogStopsEachGroupAtTheFirstUnsupportedTag
     std::vector<std::uint16_t> tags;
     for (const CLinkRecord& r : Wire())
         tags.push_back(r.word1);
-    const std::vector<std::uint16_t> expected = {0xA0, 0xA0, 0xA1, 0xA1, 0xA2,
-                                                 0xB0, 0xB0, 0xB1, 0xB1, 0xB2, 0x41, 0x41};
+    const std::vector<std::uint16_t> expected = {0xA0, 0xA0, 0xA1, 0xA1, 0xA2, 0xB0,
+                                                 0xB0, 0xB1, 0xB1, 0xB2, 0x41, 0x41};
     EXPECT_EQ(tags, expected);
 }
 
