@@ -232,6 +232,7 @@ const QHash<int, QString>& Table()
         {57344, "Tavrin"},
         {57345, "Ready"},
         {57638, "Program Not Equal."},
+        {59144, "Program Equal.                                                            "},
         // File errors: %1 the file name, %2 the cause.
         {61704, "%1 was not found."},
         {61705, "Access to %1 was denied."},

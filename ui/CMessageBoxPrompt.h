@@ -10,6 +10,8 @@ class CMessageBoxPrompt : public IUserPrompt
 {
 public:
     explicit CMessageBoxPrompt(QWidget* parent = nullptr) : m_parent(parent) {}
+    // The window the prompts are modal to.
+    void SetParent(QWidget* parent) { m_parent = parent; }
 
     void Message(const QString& text, EIcon icon, const QString& caption = {}) override;
     EAnswer Question(const QString& text, EButtons buttons, EIcon icon) override;

@@ -1,0 +1,37 @@
+#include "app/CStartupPort.h"
+
+#include "app/CAppSettings.h"
+#include "link/CControllerLink.h"
+#include "ops/IUserPrompt.h"
+
+namespace StartupPort {
+
+bool ConfigureAndOpen(CControllerLink& link, const QString& device)
+{
+    link.Configure(device, 19200, CSerialPort::ParityEven, 8, CSerialPort::StopTwo);
+    return link.Open();
+}
+
+bool Open(CControllerLink& link, CAppSettings& settings, IUserPrompt& prompt,
+          const std::function<bool()>& selectPort)
+{
+    QString device = settings.PortDevice(QString::fromLatin1(kUnassigned));
+    if (device == QLatin1String(kUnassigned)) {
+        device = QString::fromLatin1(kNoDevice);
+        settings.SetPortDevice(device);
+        settings.SetPortName(device);
+    }
+    ConfigureAndOpen(link, device);
+
+    while (!link.IsOpen()) {
+        const auto answer = prompt.Question(
+            QStringLiteral("Cannot open serial port. Do you wish to select a port now?."),
+            IUserPrompt::EButtons::YesNo, IUserPrompt::EIcon::Exclamation);
+        if (answer != IUserPrompt::EAnswer::Yes || !selectPort || !selectPort())
+            break;
+        ConfigureAndOpen(link, settings.PortDevice(QString::fromLatin1(kUnassigned)));
+    }
+    return link.IsOpen();
+}
+
+} // namespace StartupPort

@@ -1,0 +1,335 @@
+#include "app/widgets/CMainFrame.h"
+
+#include "app/CAppSettings.h"
+#include "app/CWindowPlacement.h"
+#include "app/widgets/CMenuTable.h"
+#include "ops/CTavrinDoc.h"
+#include "res/StringTable.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QStatusBar>
+#include <QStyle>
+#include <QTimer>
+#include <QToolBar>
+
+#include <algorithm>
+
+namespace {
+
+constexpr int kStringEqual = 59144;
+constexpr int kStringNotEqual = 57638;
+constexpr int kStringEqualTip = 69;
+constexpr int kStringNotEqualTip = 70;
+
+QString ObjectId(int id)
+{
+    return QStringLiteral("id%1").arg(id);
+}
+
+QLabel* MakePane(const QString& objectName, const QString& widestText, QWidget* parent)
+{
+    auto* pane = new QLabel(parent);
+    pane->setObjectName(objectName);
+    pane->setMinimumWidth(pane->fontMetrics().horizontalAdvance(widestText) + 8);
+    pane->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    return pane;
+}
+
+} // namespace
+
+CMainFrame::CMainFrame(CTavrinDoc& doc, CAppSettings& settings, QWidget* parent)
+    : QMainWindow(parent), m_doc(doc), m_settings(settings)
+{
+    setObjectName(QStringLiteral("mainFrame"));
+    setWindowTitle(LoadString(57344));
+    resize(kInitialWidth, kInitialHeight);
+    CreateMenus();
+    CreateToolBar();
+    CreateStatusBar();
+    SetEqualityPane(false);
+    m_created = true;
+
+    connect(&m_doc, &CTavrinDoc::ControllerStateChanged, this, &CMainFrame::UpdateCommandStates);
+    // The enabling rules depend on state that changes without a signal (the document's
+    // contents, the settings): refresh them the way an idle update would.
+    auto* refresh = new QTimer(this);
+    refresh->setInterval(kStateRefreshMs);
+    connect(refresh, &QTimer::timeout, this, &CMainFrame::UpdateCommandStates);
+    refresh->start();
+    UpdateCommandStates();
+}
+
+CMainFrame::~CMainFrame()
+{
+    if (!m_placementSaved)
+        SavePlacement();
+}
+
+void CMainFrame::CreateMenus()
+{
+    QMenu* menu = nullptr;
+    QHash<QString, QMenu*> subMenus;
+    for (const MenuTable::SItem& item : MenuTable::Items()) {
+        if (item.menu) {
+            menu = menuBar()->addMenu(QString::fromLatin1(item.menu));
+            subMenus.clear();
+        }
+        if (!item.text) {
+            menu->addSeparator();
+            continue;
+        }
+        QMenu* target = menu;
+        if (item.subMenu) {
+            const QString title = QString::fromLatin1(item.subMenu);
+            if (!subMenus.contains(title))
+                subMenus.insert(title, menu->addMenu(title));
+            target = subMenus.value(title);
+        }
+        auto* action = target->addAction(QString::fromLatin1(item.text));
+        action->setObjectName(ObjectId(item.id));
+        action->setStatusTip(MenuTable::StatusTip(item.id));
+        const QString tip = MenuTable::ToolTip(item.id);
+        action->setToolTip(tip.isEmpty() ? action->text().section(QLatin1Char('\t'), 0, 0).remove(QLatin1Char('&')) : tip);
+        if (item.shortcut)
+            action->setShortcut(QKeySequence(QString::fromLatin1(item.shortcut)));
+        action->setEnabled(false);
+        const int id = item.id;
+        connect(action, &QAction::triggered, this, [this, id] {
+            const auto it = m_commands.constFind(id);
+            if (it != m_commands.constEnd() && it->handler && (!it->enabled || it->enabled()))
+                it->handler();
+            UpdateCommandStates();
+        });
+        m_actions.insert(id, action);
+    }
+
+    // The framework's own commands.
+    SetCommand(MenuTable::IdAppExit, [this] { close(); });
+    for (int id : {MenuTable::IdViewToolbar, MenuTable::IdViewStatusBar})
+        m_actions.value(id)->setCheckable(true);
+    SetCommand(
+        MenuTable::IdViewToolbar, [this] { m_toolBar->setVisible(!m_toolBar->isVisible()); }, {},
+        [this] { return !m_toolBar->isHidden(); });
+    SetCommand(
+        MenuTable::IdViewStatusBar, [this] { statusBar()->setVisible(!statusBar()->isVisible()); },
+        {}, [this] { return !statusBar()->isHidden(); });
+}
+
+void CMainFrame::CreateToolBar()
+{
+    m_toolBar = addToolBar(QStringLiteral("Standard"));
+    m_toolBar->setObjectName(QStringLiteral("toolBar"));
+    m_toolBar->setIconSize(QSize(16, 16));
+    m_toolBar->setMovable(true);
+
+    m_filterBox = new QComboBox(m_toolBar);
+    m_filterBox->setObjectName(ObjectId(MenuTable::IdFilterBox));
+    m_filterBox->setFixedWidth(kFilterBoxWidth);
+    m_filterBox->setMaxVisibleItems(12);
+    m_filterBox->setStatusTip(MenuTable::StatusTip(MenuTable::IdFilterBox));
+    m_filterBox->setToolTip(MenuTable::ToolTip(MenuTable::IdFilterBox));
+    m_filterBox->addItem(QStringLiteral("All"));
+    m_filterBox->setCurrentIndex(0);
+    m_filterBoxAction = m_toolBar->addWidget(m_filterBox);
+    m_toolBar->addSeparator();
+
+    QStyle* style = QApplication::style();
+    const struct
+    {
+        int id;
+        QStyle::StandardPixmap icon;
+    } buttons[] = {
+        {MenuTable::IdFileOpen, QStyle::SP_DialogOpenButton},
+        {MenuTable::IdFileSave, QStyle::SP_DialogSaveButton},
+        {MenuTable::IdFileSend, QStyle::SP_CommandLink},
+        {0, QStyle::SP_CustomBase},
+        {MenuTable::IdFilePrint, QStyle::SP_FileDialogDetailedView},
+        {0, QStyle::SP_CustomBase},
+        {MenuTable::IdWriteToController, QStyle::SP_ArrowUp},
+        {MenuTable::IdReadFromController, QStyle::SP_ArrowDown},
+        {0, QStyle::SP_CustomBase},
+        {MenuTable::IdControllerInfo, QStyle::SP_MessageBoxInformation},
+        {0, QStyle::SP_CustomBase},
+        {MenuTable::IdAdcView, QStyle::SP_ComputerIcon},
+        {MenuTable::IdSystemLog, QStyle::SP_FileDialogContentsView},
+        {MenuTable::IdServiceTimers, QStyle::SP_BrowserReload},
+        {0, QStyle::SP_CustomBase},
+        {MenuTable::IdAppAbout, QStyle::SP_DialogHelpButton},
+    };
+    for (const auto& button : buttons) {
+        if (button.id == 0) {
+            m_toolBar->addSeparator();
+            continue;
+        }
+        QAction* action = m_actions.value(button.id);
+        action->setIcon(style->standardIcon(button.icon));
+        m_toolBar->addAction(action);
+    }
+}
+
+void CMainFrame::CreateStatusBar()
+{
+    QStatusBar* bar = statusBar();
+    bar->setObjectName(QStringLiteral("statusBar"));
+    m_statusPane = MakePane(ObjectId(59143), QStringLiteral("Controller Status"), bar);
+    m_idPane = MakePane(ObjectId(59142), QStringLiteral("Controller ID"), bar);
+    m_equalityPane = new QLabel(bar);
+    m_equalityPane->setObjectName(QStringLiteral("equalityPane"));
+    // 110 pixels held the text in the old system font; make sure the longer of the two texts
+    // fits in the platform's font too.
+    m_equalityPane->setFixedWidth(std::max(
+        kEqualityPaneWidth,
+        m_equalityPane->fontMetrics().horizontalAdvance(LoadString(kStringNotEqual)) + 12));
+    bar->addPermanentWidget(m_statusPane);
+    bar->addPermanentWidget(m_idPane);
+    bar->addPermanentWidget(m_equalityPane);
+    // Keyboard lock indicators: Qt does not report the lock states, so they are shown as
+    // inactive indicators, as on a system that does not tell.
+    for (const auto& [id, text] : {std::pair{59137, "CAP"}, {59138, "NUM"}, {59139, "SCRL"}}) {
+        QLabel* pane = MakePane(ObjectId(id), QString::fromLatin1(text), bar);
+        pane->setText(QString::fromLatin1(text));
+        pane->setEnabled(false);
+        bar->addPermanentWidget(pane);
+    }
+    bar->showMessage(LoadString(57345));
+}
+
+void CMainFrame::SetCommand(int id, std::function<void()> handler, std::function<bool()> enabled,
+                            std::function<bool()> checked)
+{
+    m_commands.insert(id, {std::move(handler), std::move(enabled), std::move(checked)});
+    if (QAction* action = m_actions.value(id); action && m_commands.value(id).checked)
+        action->setCheckable(true);
+    UpdateCommandStates();
+}
+
+void CMainFrame::UpdateCommandStates()
+{
+    if (!m_created)
+        return;
+    for (auto it = m_actions.constBegin(); it != m_actions.constEnd(); ++it) {
+        const auto command = m_commands.constFind(it.key());
+        const bool has = command != m_commands.constEnd() && command->handler;
+        it.value()->setEnabled(has && (!command->enabled || command->enabled()));
+        if (has && command->checked)
+            it.value()->setChecked(command->checked());
+    }
+    UpdateControllerPanes();
+}
+
+void CMainFrame::UpdateControllerPanes()
+{
+    m_statusPane->setText(m_doc.ControllerStatusPaneText());
+    m_idPane->setText(m_doc.ControllerIdPaneText());
+    const int connected = m_doc.ConnectedType();
+    if (connected != m_lastConnectedType) {
+        const bool first = m_lastConnectedType == -1;
+        m_lastConnectedType = connected;
+        if (!first)
+            emit ViewsNeedUpdate(kHintControllerChanged);
+    }
+}
+
+void CMainFrame::SetStatusMessage(int stringId)
+{
+    statusBar()->showMessage(LoadString(stringId));
+}
+
+void CMainFrame::SetEqualityPane(bool equal)
+{
+    m_equal = equal;
+    m_equalityPane->setToolTip(LoadString(equal ? kStringEqualTip : kStringNotEqualTip));
+    m_equalityPane->setText(LoadString(equal ? kStringEqual : kStringNotEqual));
+}
+
+QString CMainFrame::EqualityPaneText() const
+{
+    return m_equalityPane->text();
+}
+
+void CMainFrame::ShowFilterBox(bool show)
+{
+    m_filterBoxAction->setVisible(show);
+}
+
+void CMainFrame::SavePlacement()
+{
+    using namespace WindowPlacement;
+    const Qt::WindowStates states = windowState();
+    EState state = EState::Normal;
+    if (states & Qt::WindowMinimized)
+        state = EState::Minimised;
+    else if (states & Qt::WindowMaximized)
+        state = EState::Maximised;
+    else if (states & Qt::WindowFullScreen)
+        state = EState::Other;
+    const QRect normal = normalGeometry().isValid() ? normalGeometry() : geometry();
+    const SStored stored = ToStored(state, (states & Qt::WindowMaximized) != 0, normal.left(),
+                                    normal.top(), normal.left() + normal.width(),
+                                    normal.top() + normal.height());
+    const QString section = QString::fromLatin1(CAppSettings::kPersistance);
+    CAppSettings::Write(section, QStringLiteral("Iconic"), stored.iconic);
+    CAppSettings::Write(section, QStringLiteral("Maximised"), stored.maximised);
+    CAppSettings::Write(section, QStringLiteral("Left"), stored.left);
+    CAppSettings::Write(section, QStringLiteral("Top"), stored.top);
+    CAppSettings::Write(section, QStringLiteral("Right"), stored.right);
+    CAppSettings::Write(section, QStringLiteral("Bottom"), stored.bottom);
+    m_placementSaved = true;
+}
+
+void CMainFrame::RestorePlacement()
+{
+    using namespace WindowPlacement;
+    const QString section = QString::fromLatin1(CAppSettings::kPersistance);
+    auto read = [&](const char* name, int fallback) {
+        bool ok = false;
+        const int value = CAppSettings::Read(section, QString::fromLatin1(name)).toInt(&ok);
+        return ok ? value : fallback;
+    };
+    SStored stored;
+    stored.iconic = read("Iconic", kNothingStored);
+    if (stored.iconic != kNothingStored) {
+        stored.left = read("Left", 0);
+        stored.right = read("Right", 600);
+        stored.top = read("Top", 30);
+        stored.bottom = read("Bottom", 420);
+    }
+    stored.maximised = read("Maximised", 0);
+    const SRestore restore = FromStored(stored);
+
+    if (restore.useStoredRect && restore.right > restore.left && restore.bottom > restore.top) {
+        setGeometry(restore.left, restore.top, restore.right - restore.left,
+                    restore.bottom - restore.top);
+    }
+    switch (restore.showCommand) {
+    case kShowMinimisedNoActivate:
+        setAttribute(Qt::WA_ShowWithoutActivating, true);
+        // Restoring a window minimised from the maximised state maximises it again.
+        setWindowState(restore.flags == kFlagRestoreToMaximised
+                           ? (Qt::WindowMinimized | Qt::WindowMaximized)
+                           : Qt::WindowMinimized);
+        show();
+        setAttribute(Qt::WA_ShowWithoutActivating, false);
+        break;
+    case kShowMaximised:
+        showMaximized();
+        break;
+    default:
+        showNormal();
+        break;
+    }
+}
+
+void CMainFrame::closeEvent(QCloseEvent* event)
+{
+    // No poll tick may start an exchange while the window goes away.
+    m_doc.StopStatusPoll();
+    SavePlacement();
+    event->accept();
+}

@@ -1,0 +1,92 @@
+#pragma once
+
+#include <QHash>
+#include <QMainWindow>
+
+#include <functional>
+
+class CAppSettings;
+class CTavrinDoc;
+class QComboBox;
+class QLabel;
+class QToolBar;
+
+// The application's one top-level window: menu, tool bar with the filter box, status bar
+// with the controller panes and the equality pane, and the list view. Command handling
+// lives in the document, the view and the application; they register their handlers and
+// enabling rules here, and the frame routes the commands and refreshes their states.
+class CMainFrame : public QMainWindow
+{
+    Q_OBJECT
+
+public:
+    static constexpr int kInitialWidth = 700;
+    static constexpr int kInitialHeight = 500;
+    static constexpr int kFilterBoxWidth = 120;
+    static constexpr int kEqualityPaneWidth = 110;
+    static constexpr int kStateRefreshMs = 250;
+    // Views update hint sent when the connected controller type changes.
+    static constexpr int kHintControllerChanged = 101;
+
+    CMainFrame(CTavrinDoc& doc, CAppSettings& settings, QWidget* parent = nullptr);
+    ~CMainFrame() override;
+
+    // Registers what a command does, when it is enabled and (for checkable items) whether
+    // it is checked. Commands without a handler stay disabled.
+    void SetCommand(int id, std::function<void()> handler, std::function<bool()> enabled = {},
+                    std::function<bool()> checked = {});
+    QAction* Action(int id) const { return m_actions.value(id); }
+    // Re-evaluates every command's enabled and checked state and the controller panes.
+    void UpdateCommandStates();
+
+    // Shows a string-table text in the message pane.
+    void SetStatusMessage(int stringId);
+    // "Program Equal." (with its tool tip) or "Program Not Equal.".
+    void SetEqualityPane(bool equal);
+    QString EqualityPaneText() const;
+    bool EqualityPaneEqual() const { return m_equal; }
+
+    QComboBox* FilterBox() const { return m_filterBox; }
+    void ShowFilterBox(bool show);
+
+    // Applies the stored placement (at start and after every File New or File Open); the
+    // window is shown in the stored state.
+    void RestorePlacement();
+    // Writes the placement ("Persistance") from the current window state.
+    void SavePlacement();
+
+signals:
+    // All views should update with this hint (101: the connected controller changed).
+    void ViewsNeedUpdate(int hint);
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void CreateMenus();
+    void CreateToolBar();
+    void CreateStatusBar();
+    void UpdateControllerPanes();
+
+    struct SCommand
+    {
+        std::function<void()> handler;
+        std::function<bool()> enabled;
+        std::function<bool()> checked;
+    };
+
+    CTavrinDoc& m_doc;
+    CAppSettings& m_settings;
+    QHash<int, QAction*> m_actions;
+    QHash<int, SCommand> m_commands;
+    QToolBar* m_toolBar = nullptr;
+    QComboBox* m_filterBox = nullptr;
+    QAction* m_filterBoxAction = nullptr;
+    QLabel* m_statusPane = nullptr;
+    QLabel* m_idPane = nullptr;
+    QLabel* m_equalityPane = nullptr;
+    bool m_equal = false;
+    bool m_placementSaved = false;
+    bool m_created = false; // menus, tool bar and status bar all exist
+    int m_lastConnectedType = -1;
+};

@@ -1,0 +1,47 @@
+#pragma once
+
+#include "app/CAppSettings.h"
+#include "link/CControllerLink.h"
+
+#include <QStringList>
+
+#include <memory>
+
+class CMainFrame;
+class CMessageBoxPrompt;
+class CTavrinDoc;
+
+// The application: owns the controller link (the one link, alive from start to exit), the
+// settings store, the document and the main frame, and runs the start-up steps.
+class CTavrinApp
+{
+public:
+    CTavrinApp();
+    ~CTavrinApp();
+    CTavrinApp(const CTavrinApp&) = delete;
+    CTavrinApp& operator=(const CTavrinApp&) = delete;
+
+    // Start-up: settings, the document (which loads the tag file and starts the status
+    // poll), the main frame (which opens the serial port, asking for another while that
+    // fails), then the window shown in its stored placement. `arguments` are the command
+    // line arguments after the program name. False when start-up failed.
+    bool InitInstance(const QStringList& arguments);
+
+    // The About box.
+    void ShowAbout();
+
+    CControllerLink& Link() { return m_link; }
+    CAppSettings& Settings() { return *m_settings; }
+    CTavrinDoc& Document() { return *m_doc; }
+    CMainFrame& Frame() { return *m_frame; }
+
+private:
+    void RegisterCommands();
+    bool SelectPort();
+
+    CControllerLink m_link;
+    std::unique_ptr<CAppSettings> m_settings;
+    std::unique_ptr<CMessageBoxPrompt> m_prompt;
+    std::unique_ptr<CTavrinDoc> m_doc;
+    std::unique_ptr<CMainFrame> m_frame;
+};
