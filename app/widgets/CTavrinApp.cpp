@@ -4,7 +4,10 @@
 #include "app/widgets/CAboutDlg.h"
 #include "app/widgets/CMainFrame.h"
 #include "app/widgets/CMenuTable.h"
+#include "link/widgets/CSelectComPortDlg.h"
+#include "ops/CControllerInfo.h"
 #include "ops/CTavrinDoc.h"
+#include "ops/widgets/CLogDlg.h"
 #include "res/StringTable.h"
 #include "ui/CMessageBoxPrompt.h"
 
@@ -46,7 +49,10 @@ bool CTavrinApp::InitInstance(const QStringList& arguments)
 
 bool CTavrinApp::SelectPort()
 {
-    return false;
+    // No parent: the main window is not shown yet while the port is being opened.
+    CSelectComPortDlg dialog(QString::fromLatin1(CAppSettings::kSettings),
+                             QStringLiteral("PortName"), QStringLiteral("PortDevice"));
+    return dialog.exec() == QDialog::Accepted;
 }
 
 void CTavrinApp::ShowAbout()
@@ -63,4 +69,13 @@ void CTavrinApp::RegisterCommands()
         IdStandardEnumeration,
         [this] { m_settings->SetStandardEnum(!m_settings->StandardEnum()); }, {},
         [this] { return m_settings->StandardEnum(); });
+
+    auto linkReady = [this] { return m_doc->LinkReady(); };
+    m_frame->SetCommand(IdControllerInfo, [this] { CControllerInfo::Show(*m_doc); }, linkReady);
+    m_frame->SetCommand(
+        IdSystemLog,
+        [this] { CLogDlg::Run(*m_doc, CControllerLog::EKind::System, m_frame.get()); }, linkReady);
+    m_frame->SetCommand(
+        IdControlLog,
+        [this] { CLogDlg::Run(*m_doc, CControllerLog::EKind::Control, m_frame.get()); }, linkReady);
 }
