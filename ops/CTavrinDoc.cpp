@@ -6,11 +6,13 @@
 #include "res/StringTable.h"
 
 #include <QDir>
+#include <QFileInfo>
 
 namespace {
 constexpr int kStringCommsLost = 55;
 constexpr int kStringOk = 56;
 constexpr int kStringNoTagFile = 203;
+constexpr int kStringCannotSave = 99;
 
 // "Trip: %04X"
 QString TripText(std::uint16_t code)
@@ -142,4 +144,137 @@ void CTavrinDoc::Poll()
     m_statusText = text;
     if (oldTrip != code || oldText != text || oldLinked != linked || oldType != type)
         emit ControllerStateChanged();
+}
+
+void CTavrinDoc::SetModified(bool modified)
+{
+    if (m_modified == modified)
+        return;
+    m_modified = modified;
+    emit TitleChanged();
+}
+
+void CTavrinDoc::SetPathName(const QString& path, bool addToRecent)
+{
+    m_pathName = path;
+    const QFileInfo info(path);
+    m_title = info.fileName().isEmpty() ? path : info.fileName();
+    if (addToRecent)
+        emit RecentFileAdded(QFileInfo(path).absoluteFilePath());
+    emit TitleChanged();
+}
+
+void CTavrinDoc::SetTitle(const QString& title)
+{
+    m_title = title;
+    emit TitleChanged();
+}
+
+void CTavrinDoc::SetEqualityPane(bool equal)
+{
+    m_equal = equal;
+    emit EqualityPaneRequested(equal);
+}
+
+void CTavrinDoc::DeleteContents()
+{
+    m_parameters.Clear();
+    m_parameters.SetEmpty(true);
+}
+
+void CTavrinDoc::OnNewDocument()
+{
+    DeleteContents();
+    m_pathName.clear();
+    m_title = QString::fromLatin1(kUntitled);
+    m_modified = false;
+    emit TitleChanged();
+    UpdateAllViews(0);
+}
+
+bool CTavrinDoc::OnOpenDocument(const QString& path)
+{
+    DeleteContents();
+    const CParameterSet::Result result = m_parameters.LoadFile(path);
+    bool loaded = true;
+    switch (result.status) {
+    case CParameterSet::EStatus::Ok:
+        break;
+    case CParameterSet::EStatus::BadChecksum:
+        // The records before the refused one stay; the user is told.
+        m_prompt->Message(result.errorText, IUserPrompt::EIcon::Exclamation);
+        break;
+    default:
+        m_prompt->Message(result.errorText + QStringLiteral(" - ") + QDir::toNativeSeparators(path),
+                          IUserPrompt::EIcon::Exclamation);
+        DeleteContents();
+        loaded = false;
+        break;
+    }
+    if (loaded) {
+        m_parameters.SetEmpty(false);
+        SetPathName(path, true);
+        m_modified = false;
+        emit TitleChanged();
+    }
+    SetEqualityPane(false);
+    UpdateAllViews(0);
+    return loaded;
+}
+
+bool CTavrinDoc::OnSaveDocument(const QString& path)
+{
+    const CParameterSet::Result result = m_parameters.SaveFile(path);
+    if (result.status != CParameterSet::EStatus::Ok) {
+        m_prompt->Message(result.errorText.isEmpty() ? LoadString(kStringCannotSave)
+                                                     : result.errorText,
+                          IUserPrompt::EIcon::Exclamation);
+        return false;
+    }
+    SetPathName(path, true);
+    SetModified(false);
+    return true;
+}
+
+bool CTavrinDoc::DoSaveAs()
+{
+    const QString suggested = m_pathName == QLatin1String(kDownloaded) ? QString() : m_pathName;
+    const QString path = m_prompt->ChooseSaveFile(QStringLiteral("Save As"),
+                                                  QString::fromLatin1(kProfileFilter),
+                                                  QString::fromLatin1(kProfileSuffix), suggested);
+    if (path.isEmpty())
+        return false;
+    return OnSaveDocument(path);
+}
+
+bool CTavrinDoc::DoFileSave()
+{
+    // A document read from a controller has the path "Downloaded", which names no file.
+    if (m_pathName.isEmpty() || m_pathName == QLatin1String(kDownloaded) ||
+        !QFileInfo(m_pathName).isAbsolute())
+        return DoSaveAs();
+    return OnSaveDocument(m_pathName);
+}
+
+bool CTavrinDoc::SaveModified()
+{
+    if (!m_modified)
+        return true;
+    const auto answer = m_prompt->Question(QStringLiteral("Save changes to %1?").arg(m_title),
+                                           IUserPrompt::EButtons::YesNoCancel,
+                                           IUserPrompt::EIcon::Exclamation);
+    if (answer == IUserPrompt::EAnswer::Cancel)
+        return false;
+    if (answer == IUserPrompt::EAnswer::Yes)
+        return DoFileSave();
+    return true;
+}
+
+bool CTavrinDoc::DoFileOpen()
+{
+    const QString path = m_prompt->ChooseOpenFile(QStringLiteral("Open"),
+                                                  QString::fromLatin1(kProfileFilter));
+    if (path.isEmpty() || !SaveModified())
+        return false;
+    return OnOpenDocument(path);
 }

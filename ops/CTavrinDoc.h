@@ -28,6 +28,10 @@ public:
     static constexpr int kPollLimitUnlinked = 6;
     static constexpr std::uint16_t kNoType = 0xFFFF;
     static constexpr const char* kTagFilePattern = "TagList*.tag";
+    static constexpr const char* kProfileFilter = "Profile Files  (*.prf)";
+    static constexpr const char* kProfileSuffix = "prf";
+    static constexpr const char* kUntitled = "Untitled";
+    static constexpr const char* kDownloaded = "Downloaded";
 
     CTavrinDoc(CControllerLink& link, CAppSettings& settings, IUserPrompt& prompt,
                QObject* parent = nullptr);
@@ -58,6 +62,45 @@ public:
     // Sets what the last identification found (also done by the status poll).
     void SetConnectedType(std::uint16_t type);
 
+    // Framework document state: modified flag, the file path ("Downloaded" after a read)
+    // and the title shown in the window caption ("Untitled" for a new document).
+    bool IsModified() const { return m_modified; }
+    void SetModified(bool modified);
+    const QString& PathName() const { return m_pathName; }
+    // Sets the path and the title (its file name); `addToRecent` also puts it on the
+    // recent-file list (RecentFileAdded).
+    void SetPathName(const QString& path, bool addToRecent = true);
+    const QString& Title() const { return m_title; }
+    void SetTitle(const QString& title);
+
+    // Empties the parameter set: all records deleted, the empty flag set.
+    void DeleteContents();
+    // File New: empty, "Untitled", not modified; views updated.
+    void OnNewDocument();
+    // File Open: empties the document and loads the profile. A file that cannot be read is
+    // reported and leaves the document empty; a refused record is reported (string 123) and
+    // the records before it stay. The equality pane becomes "not equal" and the views
+    // refresh. False when nothing could be loaded.
+    bool OnOpenDocument(const QString& path);
+    // Save and Save As: stores the parameter set in the profile format through a save file.
+    bool OnSaveDocument(const QString& path);
+    // The framework's save-modified question for a modified document: Yes saves (asking for
+    // a file name when the document has none), No discards; false when the user cancelled
+    // (or saving failed).
+    bool SaveModified();
+    // Save: to the current path when it is a file, otherwise Save As.
+    bool DoFileSave();
+    // Save As: asks for a file name (filter "Profile Files  (*.prf)", extension ".prf").
+    bool DoSaveAs();
+    // Open: asks for a profile file, offers to save a modified document, then opens it.
+    bool DoFileOpen();
+
+    // What the main frame and the views show, asked for by the flows.
+    void SetStatusMessage(int stringId) { emit StatusMessageRequested(stringId); }
+    void SetEqualityPane(bool equal);
+    bool EqualityPane() const { return m_equal; }
+    void UpdateAllViews(int hint = 0) { emit ViewsUpdateRequested(hint); }
+
     std::uint16_t LastTripCode() const { return m_lastTripCode; }
     const QString& StatusText() const { return m_statusText; }
 
@@ -81,6 +124,16 @@ signals:
     void PollTicked();
     // The link-ready flag, the connected type, the status text or the trip code changed.
     void ControllerStateChanged();
+    // The message pane should show a string-table text.
+    void StatusMessageRequested(int stringId);
+    // The equality pane should show "Program Equal." (true) or "Program Not Equal.".
+    void EqualityPaneRequested(bool equal);
+    // All views should refresh (hint 0: everything; 101: the connected controller changed).
+    void ViewsUpdateRequested(int hint);
+    // The title or the modified flag changed.
+    void TitleChanged();
+    // A file was opened or saved under this path (most recent first on the list).
+    void RecentFileAdded(const QString& path);
 
 private:
     CControllerLink& m_link;
@@ -91,6 +144,10 @@ private:
     std::uint16_t m_connectedType = kNoType;
     bool m_linkReady = false;
     std::uint16_t m_lastTripCode = 0;
+    bool m_modified = false;
+    bool m_equal = false;
+    QString m_pathName;
+    QString m_title = QStringLiteral("Untitled");
     QString m_statusText;
     int m_pollCounter = -1;
     QTimer m_pollTimer;
