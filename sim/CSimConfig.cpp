@@ -1,5 +1,8 @@
 #include "sim/CSimConfig.h"
 
+#include "sim/CSimInfoTags.h"
+#include "sim/CSimLogs.h"
+
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -211,6 +214,52 @@ bool ApplyEeprom(const QJsonObject& eeprom, CSimModel& model, QString& error)
     return true;
 }
 
+// "logs": { "system": [[code, count], ...], "control": [...] }
+bool ApplyLogs(const QJsonObject& logs, CSimModel& model, QString& error)
+{
+    const std::pair<const char*, CSimLogs::ELog> kinds[] = {{"system", CSimLogs::ELog::System},
+                                                            {"control", CSimLogs::ELog::Control}};
+    for (const auto& [name, kind] : kinds) {
+        if (!logs.contains(QString::fromLatin1(name)))
+            continue;
+        const QJsonArray entries = logs.value(QString::fromLatin1(name)).toArray();
+        if (entries.size() > CSimLogs::kEntries) {
+            error = QStringLiteral("logs: at most %1 entries").arg(CSimLogs::kEntries);
+            return false;
+        }
+        std::vector<std::pair<std::uint16_t, std::uint16_t>> pairs;
+        for (const QJsonValue& entry : entries) {
+            const QJsonArray pair = entry.toArray();
+            const auto code = Word(pair.at(0));
+            const auto count = Word(pair.at(1));
+            if (pair.size() != 2 || !code || !count) {
+                error = QStringLiteral("logs: each entry is [code, count]");
+                return false;
+            }
+            pairs.emplace_back(*code, *count);
+        }
+        model.Logs().SetEntries(kind, pairs);
+    }
+    return true;
+}
+
+// "versions": { "10": [major, minor], "12": [...], "14": [...] }
+bool ApplyVersions(const QJsonObject& versions, CSimModel& model, QString& error)
+{
+    for (auto it = versions.begin(); it != versions.end(); ++it) {
+        const auto tag = Number(QJsonValue(it.key()), 0, 0xFFFE);
+        const QJsonArray pair = it.value().toArray();
+        const auto major = Word(pair.at(0));
+        const auto minor = Word(pair.at(1));
+        if (!tag || pair.size() != 2 || !major || !minor) {
+            error = QStringLiteral("versions: each entry is \"tag\": [major, minor]");
+            return false;
+        }
+        CSimInfoTags::SetVersion(model, static_cast<std::uint16_t>(*tag), *major, *minor);
+    }
+    return true;
+}
+
 } // namespace
 
 bool Apply(const QJsonObject& config, CSimModel& model, QString& error)
@@ -261,6 +310,20 @@ bool Apply(const QJsonObject& config, CSimModel& model, QString& error)
             return false;
         }
         model.SetStatus(static_cast<std::uint8_t>(*firmware), static_cast<std::uint8_t>(*battery));
+    }
+    if (config.contains(QStringLiteral("logs")) &&
+        !ApplyLogs(config.value(QStringLiteral("logs")).toObject(), model, error))
+        return false;
+    if (config.contains(QStringLiteral("versions")) &&
+        !ApplyVersions(config.value(QStringLiteral("versions")).toObject(), model, error))
+        return false;
+    if (config.contains(QStringLiteral("programChecksum"))) {
+        const auto word = Word(config.value(QStringLiteral("programChecksum")));
+        if (!word) {
+            error = QStringLiteral("\"programChecksum\" is not a 16-bit number");
+            return false;
+        }
+        CSimInfoTags::SetProgramChecksum(model, *word);
     }
     if (config.contains(QStringLiteral("eeprom")) &&
         !ApplyEeprom(config.value(QStringLiteral("eeprom")).toObject(), model, error))

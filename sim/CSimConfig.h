@@ -21,7 +21,11 @@
 //     "status": { "firmware": 42, "battery": 131 },
 //     "checksum": "0x1234",               the checksum word (default: consistent)
 //     "eeprom": { "size": 2048, "fill": 0, "bytes": { "0x100": [1, 2, 3] },
-//                 "stuck": [258] }
+//                 "stuck": [258] },
+//     "logs": { "system": [["0x12", 3], ["0x21", 1]], "control": [] },
+//                                         (code, count) entries; a listed log is present
+//     "versions": { "10": [2, 1], "12": [4, 7] },   hardware and firmware version pairs
+//     "programChecksum": "0xBEEF"         tag 0x7FC0
 //   }
 //
 // Numbers may be decimal or "0x" hexadecimal strings; negative values are stored as their

@@ -1,5 +1,6 @@
 // JSON overrides of the simulated controller.
 #include "sim/CSimConfig.h"
+#include "sim/CSimLogs.h"
 
 #include <QJsonDocument>
 #include <gtest/gtest.h>
@@ -87,4 +88,30 @@ TEST(SimConfig, MalformedFilesAreRefusedWithAReason)
     QString error;
     EXPECT_FALSE(SimConfig::ApplyFile(QStringLiteral("/nonexistent/sim.json"), model, error));
     EXPECT_TRUE(error.contains(QStringLiteral("/nonexistent/sim.json")));
+}
+
+TEST(SimConfig, LogsVersionsAndProgramChecksum)
+{
+    CSimModel model;
+    model.SetIdentity(10);
+    QString error;
+    ASSERT_TRUE(SimConfig::Apply(Json(R"({
+        "logs": { "system": [["0x12", 3], [33, 1]] },
+        "versions": { "10": [2, 1], "12": [4, 7] },
+        "programChecksum": "0xBEEF"
+    })"), model, error)) << error.toStdString();
+    const auto& system = model.Logs().Log(CSimLogs::ELog::System);
+    EXPECT_TRUE(system.present);
+    EXPECT_EQ(system.codes[0], 0x12);
+    EXPECT_EQ(system.counts[0], 3);
+    EXPECT_EQ(system.codes[1], 33);
+    EXPECT_FALSE(model.Logs().Log(CSimLogs::ELog::Control).present);
+    ASSERT_NE(model.Tag(12), nullptr);
+    EXPECT_EQ(model.Tag(12)->value, 4);
+    EXPECT_EQ(model.Tag(13)->value, 7);
+    ASSERT_NE(model.Tag(0x7FC0), nullptr);
+    EXPECT_EQ(model.Tag(0x7FC0)->value, 0xBEEF);
+
+    EXPECT_FALSE(SimConfig::Apply(Json(R"({"logs": {"system": [[1]]}})"), model, error));
+    EXPECT_FALSE(SimConfig::Apply(Json(R"({"versions": {"10": [1]}})"), model, error));
 }
