@@ -10,6 +10,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDir>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -330,6 +331,33 @@ void CMainFrame::closeEvent(QCloseEvent* event)
 {
     // No poll tick may start an exchange while the window goes away.
     m_doc.StopStatusPoll();
+    if (m_closeQuery && !m_closeQuery()) {
+        // The user kept the window (cancelled the save question): the poll goes on.
+        m_doc.StartStatusPoll();
+        event->ignore();
+        return;
+    }
     SavePlacement();
     event->accept();
+}
+
+void CMainFrame::SetRecentFiles(const QStringList& files,
+                                const std::function<void(const QString&)>& open)
+{
+    QAction* placeholder = m_actions.value(MenuTable::IdRecentFile);
+    QMenu* menu = qobject_cast<QMenu*>(placeholder->parent());
+    qDeleteAll(m_recentActions);
+    m_recentActions.clear();
+    // The place holder stands in (disabled) while the list is empty.
+    placeholder->setVisible(files.isEmpty());
+    for (int i = 0; i < files.size() && i < CAppSettings::kRecentFileCount; ++i) {
+        auto* action = new QAction(
+            QStringLiteral("&%1 %2").arg(i + 1).arg(QDir::toNativeSeparators(files[i])), menu);
+        action->setObjectName(QStringLiteral("id%1").arg(MenuTable::IdRecentFile + i));
+        action->setStatusTip(MenuTable::StatusTip(MenuTable::IdRecentFile));
+        const QString path = files[i];
+        connect(action, &QAction::triggered, this, [open, path] { open(path); });
+        menu->insertAction(placeholder, action);
+        m_recentActions << action;
+    }
 }

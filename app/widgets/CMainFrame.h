@@ -36,6 +36,11 @@ public:
     void SetCommand(int id, std::function<void()> handler, std::function<bool()> enabled = {},
                     std::function<bool()> checked = {});
     QAction* Action(int id) const { return m_actions.value(id); }
+    // Asked before the window closes (the save-modified question); false keeps it open.
+    void SetCloseQuery(std::function<bool()> query) { m_closeQuery = std::move(query); }
+    // Replaces the recent-file entries of the File menu (most recent first, at most four);
+    // `open` is called with the chosen path.
+    void SetRecentFiles(const QStringList& files, const std::function<void(const QString&)>& open);
     // Re-evaluates every command's enabled and checked state and the controller panes.
     void UpdateCommandStates();
 
@@ -78,6 +83,8 @@ private:
     CTavrinDoc& m_doc;
     CAppSettings& m_settings;
     QHash<int, QAction*> m_actions;
+    QList<QAction*> m_recentActions;
+    std::function<bool()> m_closeQuery;
     QHash<int, SCommand> m_commands;
     QToolBar* m_toolBar = nullptr;
     QComboBox* m_filterBox = nullptr;

@@ -12,6 +12,10 @@
 #include "ui/CMessageBoxPrompt.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QProcess>
+#include <QStandardPaths>
 
 CTavrinApp::CTavrinApp() = default;
 
@@ -27,7 +31,6 @@ CTavrinApp::~CTavrinApp()
 
 bool CTavrinApp::InitInstance(const QStringList& arguments)
 {
-    Q_UNUSED(arguments);
     QCoreApplication::setOrganizationName(QString::fromLatin1(CAppSettings::kOrganisation));
     QCoreApplication::setApplicationName(QString::fromLatin1(CAppSettings::kApplication));
     QGuiApplication::setApplicationDisplayName(LoadString(57344));
@@ -42,9 +45,66 @@ bool CTavrinApp::InitInstance(const QStringList& arguments)
     RegisterCommands();
     StartupPort::Open(m_link, *m_settings, *m_prompt, [this] { return SelectPort(); });
 
+    // A profile named on the command line opens once the tag file is loaded.
+    const QString profile = arguments.isEmpty() ? QString() : arguments.first();
+    if (!profile.isEmpty())
+        m_doc->OnOpenDocument(profile);
+
     m_frame->RestorePlacement();
+    UpdateTitle();
     m_frame->UpdateCommandStates();
     return true;
+}
+
+void CTavrinApp::UpdateTitle()
+{
+    m_frame->setWindowTitle(m_doc->Title() + QStringLiteral(" - ") + LoadString(57344));
+}
+
+void CTavrinApp::AddRecentFile(const QString& path)
+{
+    QStringList files = m_settings->RecentFiles();
+    files.removeAll(path);
+    files.prepend(path);
+    while (files.size() > CAppSettings::kRecentFileCount)
+        files.removeLast();
+    m_settings->SetRecentFiles(files);
+    RefreshRecentFiles();
+}
+
+void CTavrinApp::RefreshRecentFiles()
+{
+    m_frame->SetRecentFiles(m_settings->RecentFiles(), [this](const QString& path) {
+        if (!m_doc->SaveModified())
+            return;
+        if (m_doc->OnOpenDocument(path))
+            m_frame->RestorePlacement();
+    });
+}
+
+void CTavrinApp::SendDocument()
+{
+    // Mail the profile as an attachment: the saved file when it is current, otherwise a
+    // copy written for the purpose.
+    QString path = m_doc->PathName();
+    if (m_doc->IsModified() || !QFileInfo(path).isFile()) {
+        path = QDir(QDir::tempPath()).filePath(
+            (m_doc->Title() == QLatin1String(CTavrinDoc::kDownloaded) ? QStringLiteral("Untitled")
+                                                                      : QFileInfo(m_doc->Title()).completeBaseName()) +
+            QStringLiteral(".prf"));
+        if (!m_doc->Parameters().SaveFile(path).Ok()) {
+            m_prompt->Message(LoadString(99), IUserPrompt::EIcon::Exclamation);
+            return;
+        }
+    }
+    const QString mailer = QStandardPaths::findExecutable(QStringLiteral("xdg-email"));
+    if (mailer.isEmpty() ||
+        !QProcess::startDetached(mailer, {QStringLiteral("--attach"), path})) {
+        m_prompt->Message(QStringLiteral("No e-mail program is available to send the file.\n"
+                                         "The profile is at %1.")
+                              .arg(QDir::toNativeSeparators(path)),
+                          IUserPrompt::EIcon::Exclamation);
+    }
 }
 
 bool CTavrinApp::SelectPort()
@@ -64,6 +124,34 @@ void CTavrinApp::ShowAbout()
 void CTavrinApp::RegisterCommands()
 {
     using namespace MenuTable;
+    QObject::connect(m_doc.get(), &CTavrinDoc::TitleChanged, m_frame.get(), [this] { UpdateTitle(); });
+    QObject::connect(m_doc.get(), &CTavrinDoc::RecentFileAdded, m_frame.get(),
+                     [this](const QString& path) { AddRecentFile(path); });
+    QObject::connect(m_doc.get(), &CTavrinDoc::StatusMessageRequested, m_frame.get(),
+                     &CMainFrame::SetStatusMessage);
+    QObject::connect(m_doc.get(), &CTavrinDoc::EqualityPaneRequested, m_frame.get(),
+                     &CMainFrame::SetEqualityPane);
+    m_frame->SetCloseQuery([this] { return m_doc->SaveModified(); });
+    RefreshRecentFiles();
+
+    auto notEmpty = [this] { return !m_doc->Parameters().IsEmpty(); };
+    m_frame->SetCommand(IdFileOpen, [this] {
+        if (m_doc->DoFileOpen())
+            m_frame->RestorePlacement();
+    });
+    m_frame->SetCommand(IdFileSave, [this] { m_doc->DoFileSave(); }, notEmpty);
+    m_frame->SetCommand(IdFileSaveAs, [this] { m_doc->DoSaveAs(); }, notEmpty);
+    m_frame->SetCommand(IdFileSend, [this] { SendDocument(); }, notEmpty);
+    auto* fileNew = new QAction(m_frame.get());
+    fileNew->setObjectName(QStringLiteral("id%1").arg(IdFileNew));
+    fileNew->setShortcut(QKeySequence(QStringLiteral("Ctrl+N")));
+    QObject::connect(fileNew, &QAction::triggered, m_frame.get(), [this] {
+        if (!m_doc->SaveModified())
+            return;
+        m_doc->OnNewDocument();
+        m_frame->RestorePlacement();
+    });
+    m_frame->addAction(fileNew);
     m_frame->SetCommand(IdAppAbout, [this] { ShowAbout(); });
     m_frame->SetCommand(
         IdStandardEnumeration,

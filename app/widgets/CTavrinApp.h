@@ -37,6 +37,10 @@ public:
 
 private:
     void RegisterCommands();
+    void UpdateTitle();
+    void AddRecentFile(const QString& path);
+    void RefreshRecentFiles();
+    void SendDocument();
     bool SelectPort();
 
     CControllerLink m_link;
