@@ -203,10 +203,12 @@ bool CControllerLink::WriteBytesVerified(std::uint16_t type, const std::uint8_t*
 int CControllerLink::ReadParameter(std::uint16_t tag, std::uint16_t unitsCode, CParameter& record)
 {
     record.unitsCode = unitsCode;
+    m_lastReadFailure = ReadFailureNoReply;
     CLinkPacket packet;
     packet.SetRequest(tag, ExtValue);
     if (!Transact(packet, kCommandAttempts) || !packet.IsReplyValid())
         return ReadFailed;
+    m_lastReadFailure = ReadFailureRefused;
     if (!packet.ReplyMatchesRequest())
         return packet.ReplyWord1IsZero() ? ReadNoSuchParameter : ReadFailed;
 
@@ -236,14 +238,17 @@ int CControllerLink::ReadParameter(std::uint16_t tag, std::uint16_t unitsCode, C
     for (const SAttribute& attribute : attributes) {
         CLinkPacket read;
         read.SetRequest(tag, attribute.extension);
-        if (!Transact(read, kCommandAttempts))
+        if (!Transact(read, kCommandAttempts)) {
+            m_lastReadFailure = ReadFailureNoReply;
             return ReadFailed;
+        }
         std::uint16_t word = read.IsSupported() ? read.reply.word2 : attribute.fallback;
         // A zero multiplier or divisor would make every displayed value 0 or undefined.
         if (word == 0 && (attribute.extension == ExtScale || attribute.extension == ExtDivisor))
             word = 1;
         record.*attribute.field = word;
     }
+    m_lastReadFailure = ReadFailureNone;
     return ReadOk;
 }
 

@@ -121,6 +121,11 @@ public:
     // controller answers without "Supported" get their defaults (maximum: the default of
     // `unitsCode`); a scale or divisor of 0 is stored as 1.
     int ReadParameter(std::uint16_t tag, std::uint16_t unitsCode, CParameter& record);
+    // Why the last ReadParameter did not return ReadOk: the controller gave no reply to one
+    // of its exchanges, or it answered and refused (no "Supported", or no such tag). Readers
+    // of a whole set use it to tell a partial set from a complete one.
+    enum EReadFailure { ReadFailureNone = 0, ReadFailureNoReply = 1, ReadFailureRefused = 2 };
+    EReadFailure LastReadFailure() const { return m_lastReadFailure; }
     // Writes `record`'s value: a read (for the checksum word), the write with a checksum word
     // adjusted by the change, 50 ms, then a read-back of up to 50 attempts.
     int WriteParameter(const CParameter& record);
@@ -172,4 +177,5 @@ private:
     LinkFrame m_transmit{};
     LinkFrame m_lastReply{};
     int m_scanPos = 0;
+    EReadFailure m_lastReadFailure = ReadFailureNone;
 };

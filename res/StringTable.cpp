@@ -229,6 +229,17 @@ const QHash<int, QString>& Table()
         {3544, "Off"},
         {3545, "Cutout Platform"},
         {3546, "Cutout All"},
+        // Transfer flows: the write window, its cancel notice, and what a partial read or
+        // an unconfirmed write tells the user.
+        {4201, "Writing data to controller"},
+        {4202, "Upload cancelled"},
+        {4203, "%1 parameter(s) could not be read: the controller did not reply.\nThe displayed parameters are not the complete set in the controller."},
+        {4204, "%1 parameter(s) could not be written:"},
+        {4205, "not supported by the controller"},
+        {4206, "read only"},
+        {4207, "the controller confirmed a different value"},
+        {4208, "no reply from the controller"},
+        {4209, "result %1"},
         {57344, "Tavrin"},
         {57345, "Ready"},
         {57638, "Program Not Equal."},

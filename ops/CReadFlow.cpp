@@ -1,0 +1,112 @@
+#include "ops/CReadFlow.h"
+
+#include "data/CParameter.h"
+#include "link/CControllerLink.h"
+#include "ops/CTavrinDoc.h"
+#include "ops/IUserPrompt.h"
+#include "res/StringTable.h"
+
+#include <memory>
+
+namespace {
+
+// Reads one tag into a new record, trying up to kReadAttempts times. Returns the record, or
+// nullptr with `noReply` telling whether the last attempt went unanswered.
+std::unique_ptr<CParameter> ReadTag(CControllerLink& link, const CTagInfo& tag, bool& noReply)
+{
+    auto record = std::make_unique<CParameter>();
+    for (int attempt = 0; attempt < CReadFlow::kReadAttempts; ++attempt) {
+        *record = CParameter();
+        if (link.ReadParameter(tag.tag, tag.unitsCode, *record) == CControllerLink::ReadOk) {
+            record->displayWord = tag.displayWord;
+            noReply = false;
+            return record;
+        }
+    }
+    noReply = link.LastReadFailure() == CControllerLink::ReadFailureNoReply;
+    return nullptr;
+}
+
+} // namespace
+
+CReadFlow::SOutcome CReadFlow::Run(CTavrinDoc& doc)
+{
+    SOutcome outcome;
+    IUserPrompt& prompt = doc.Prompt();
+    const CTagFile& tags = doc.Tags();
+    if (tags.Tags().empty()) {
+        prompt.Message(LoadString(kStringNoTagFile), IUserPrompt::EIcon::Exclamation);
+        return outcome;
+    }
+    if (!doc.SaveModified())
+        return outcome;
+
+    doc.DeleteContents();
+    doc.SetPathName(QString::fromLatin1(CTavrinDoc::kDownloaded), false);
+    doc.SetLinkReady(false);
+    doc.StopStatusPoll();
+
+    std::unique_ptr<IProgress> progress = prompt.BeginProgress(
+        LoadString(kStringProgressTitle), IUserPrompt::EProgressKind::Cancellable);
+    doc.SetStatusMessage(kStringUploading);
+    if (progress)
+        progress->SetRange(0, tags.TagCount());
+
+    CControllerLink& link = doc.Link();
+    std::uint16_t type = CTavrinDoc::kNoType;
+    outcome.identifyResult = link.Identify(type);
+    doc.SetConnectedType(type);
+    // The link-ready flag stays clear until the read ends, whatever Identify found: a pump
+    // between tags must not let another controller command start in the middle of this one.
+
+    bool cancelled = false;
+    int index = 0;
+    for (const auto& tag : tags.Tags()) {
+        if (progress) {
+            progress->SetPosition(index);
+            cancelled = progress->Pump();
+        }
+        ++index;
+        if (tag->AppliesToType(type)) {
+            bool noReply = false;
+            if (std::unique_ptr<CParameter> record = ReadTag(link, *tag, noReply)) {
+                doc.Parameters().Append(std::move(record));
+                ++outcome.parametersRead;
+            } else if (noReply) {
+                outcome.unanswered.push_back(tag->tag);
+            } else {
+                outcome.refused.push_back(tag->tag);
+            }
+        }
+        if (cancelled)
+            break;
+    }
+    progress.reset();
+
+    // A set with tags the controller never answered is partial: it must not show as equal.
+    doc.SetEqualityPane(!cancelled && outcome.unanswered.empty());
+    CParameterSet& parameters = doc.Parameters();
+    parameters.SetHeaderWord(CParameterSet::kReadHeaderWord);
+    parameters.SetDataControllerType(type);
+    doc.SetStatusMessage(kStringReady);
+    doc.SetLinkReady(true);
+    doc.StartStatusPoll();
+
+    if (cancelled) {
+        outcome.status = EStatus::Cancelled;
+        doc.DeleteContents();
+        doc.SetTitle(QString::fromLatin1(CTavrinDoc::kUntitled));
+        doc.SetModified(false);
+        prompt.Message(LoadString(kStringAborted), IUserPrompt::EIcon::Exclamation);
+    } else {
+        outcome.status = EStatus::Completed;
+        parameters.SetEmpty(false);
+        doc.SetModified(true);
+        if (!outcome.unanswered.empty()) {
+            prompt.Message(LoadString(kStringUnanswered).arg(outcome.unanswered.size()),
+                           IUserPrompt::EIcon::Exclamation);
+        }
+    }
+    doc.UpdateAllViews(0);
+    return outcome;
+}

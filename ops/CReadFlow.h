@@ -1,0 +1,47 @@
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+class CTavrinDoc;
+
+// Read from controller: fills the document with the connected controller's whole parameter
+// set. Identifies the controller, then reads every tag of the tag list that applies to the
+// connected type (seven exchanges a tag, up to kReadAttempts tries) behind a progress window
+// with Cancel. Synchronous; the only re-entrancy is the progress window's pump between tags,
+// during which the link-ready flag is clear so controller commands stay disabled.
+class CReadFlow
+{
+public:
+    static constexpr int kReadAttempts = 4;
+    static constexpr int kStringNoTagFile = 170;     // "Cannot proceed as no tag file ..."
+    static constexpr int kStringUploading = 93;      // status message during the read
+    static constexpr int kStringReady = 57345;       // status message afterwards
+    static constexpr int kStringAborted = 202;       // "Controller download ... was aborted."
+    static constexpr int kStringProgressTitle = 205; // "Reading data from controller"
+    static constexpr int kStringUnanswered = 4203;   // "%1 parameter(s) could not be read ..."
+
+    enum class EStatus
+    {
+        NotStarted, // no tag file, or the user cancelled the save question: nothing changed
+        Cancelled,  // the user pressed Cancel; the document was emptied
+        Completed,  // every applying tag was visited
+    };
+
+    struct SOutcome
+    {
+        EStatus status = EStatus::NotStarted;
+        int identifyResult = -1; // Identify's result (0 identified); -1 when not run
+        int parametersRead = 0;  // records appended
+        // Applying tags that got no reply in their last attempt: the set is incomplete.
+        std::vector<std::uint16_t> unanswered;
+        // Applying tags the controller answered as absent or not supported.
+        std::vector<std::uint16_t> refused;
+
+        bool Complete() const { return status == EStatus::Completed && unanswered.empty(); }
+    };
+
+    // Runs the whole command on `doc`: questions, messages and the progress window go
+    // through doc.Prompt(); the frame and views follow the document's signals.
+    static SOutcome Run(CTavrinDoc& doc);
+};

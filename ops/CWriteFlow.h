@@ -1,0 +1,65 @@
+#pragma once
+
+#include <QString>
+
+#include <cstdint>
+#include <vector>
+
+class CTavrinDoc;
+
+// Write to controller and compare: sends every record of the document to the connected
+// controller, last record first, each with WriteParameter (read, checksum-keeping write,
+// read-back) up to kWriteAttempts times, behind a progress window without Cancel. The
+// document's records, modified flag and path stay as they are; the equality pane shows
+// "Program Equal." only when every record was confirmed (records without a tag for the
+// connected type are skipped and do not count), and the user is told which were not.
+class CWriteFlow
+{
+public:
+    static constexpr int kWriteAttempts = 4;
+    static constexpr int kProgressRange = 100;
+    static constexpr int kStringTypeMismatch = 196; // "Data is from %s controller. ..."
+    static constexpr int kStringDownloading = 96;   // status message during the write
+    static constexpr int kStringReady = 57345;
+    static constexpr int kStringProgressTitle = 4201; // "Writing data to controller"
+    static constexpr int kStringCancelled = 4202;     // "Upload cancelled"
+    static constexpr int kStringNotWritten = 4204;    // "%1 parameter(s) could not be written:"
+
+    enum class EStatus
+    {
+        TypeMismatch, // the data belongs to another controller type; nothing was sent
+        Declined,     // the user answered No to the overwrite question; nothing was sent
+        Finished,     // every record was visited
+    };
+
+    // A record that the controller did not confirm.
+    struct SFailure
+    {
+        std::uint16_t tag = 0;
+        QString name;   // the tag's name from the tag file
+        int result = 0; // WriteParameter's result of the last attempt (1, 2, 5 or 6)
+    };
+
+    struct SOutcome
+    {
+        EStatus status = EStatus::TypeMismatch;
+        int confirmed = 0;
+        int skipped = 0;
+        std::vector<SFailure> failures; // in the order written (last record first)
+
+        bool AllConfirmed() const { return status == EStatus::Finished && failures.empty(); }
+    };
+
+    // Whether the command is enabled: the link is ready, the document holds records, and
+    // they belong to the connected controller type.
+    static bool CanWrite(const CTavrinDoc& doc);
+
+    // Runs the whole command on `doc`; messages, the overwrite question and the progress
+    // window go through doc.Prompt().
+    static SOutcome Run(CTavrinDoc& doc);
+
+    // "The text 196" with both controller types' names.
+    static QString TypeMismatchText(std::uint16_t dataType, std::uint16_t connectedType);
+    // Why a write was not confirmed, for a WriteParameter result.
+    static QString ResultText(int result);
+};
