@@ -22,7 +22,9 @@ void Error(const QString& text);
 int RunExchange(const QStringList& args);
 int RunIdentify(const QStringList& args);
 int RunParam(const QStringList& args);
+int RunRead(const QStringList& args);
 int RunSet(const QStringList& args);
 int RunTags(const QStringList& args);
+int RunWrite(const QStringList& args);
 
 } // namespace Cli

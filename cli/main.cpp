@@ -34,6 +34,18 @@ const std::map<QString, SCommand>& Commands()
                        "      write one parameter's raw value and confirm it: prints \"set\" result meaning;\n"
                        "      exit 0 confirmed, 2 no reply, 3 no such parameter, 11 not supported,\n"
                        "      12 read only, 15 read-back differs"}},
+        {QStringLiteral("read"),
+         {Cli::RunRead, "read [--port DEV] [--tags PATH] -o OUT.prf\n"
+                        "      read the controller's parameter set into a profile (progress on standard\n"
+                        "      error); prints \"read\" count type name; exit 2 when a tag got no reply\n"
+                        "      (the profile is still written) or no controller answers"}},
+        {QStringLiteral("write"),
+         {Cli::RunWrite, "write IN.prf [--port DEV] [--tags PATH] [--yes]\n"
+                         "      write a profile to the controller, last parameter first, confirming each;\n"
+                         "      asks first unless --yes; prints \"failed\" tag \"name\" result for each\n"
+                         "      record not confirmed, then \"written\" confirmed failed skipped; exit 0 when\n"
+                         "      all were confirmed or skipped, 3 otherwise, 4 profile of another controller\n"
+                         "      type, 5 answered No, 2 no controller"}},
         {QStringLiteral("exchange"),
          {Cli::RunExchange, "exchange --port DEV [--write] [--attempts N] TAG [EXT [WORD2 [WORD3]]]\n"
                             "      send one request frame and print it with the reply"}},
@@ -47,7 +59,8 @@ void Usage(FILE* out)
     for (const auto& [name, command] : Commands())
         std::fprintf(out, "  %s\n", command.synopsis);
     std::fprintf(out, "\nNumbers are decimal or 0x-prefixed hexadecimal. Without --port the\n"
-                      "\"PortDevice\" setting names the serial device.\n");
+                      "\"PortDevice\" setting names the serial device; without --tags the\n"
+                      "\"TagFileDir\" setting names the tag-file folder.\n");
 }
 
 } // namespace

@@ -240,6 +240,7 @@ const QHash<int, QString>& Table()
         {4207, "the controller confirmed a different value"},
         {4208, "no reply from the controller"},
         {4209, "result %1"},
+        {4210, "Do you wish to overwrite the settings already in the controller with the ones you are editing?"},
         {57344, "Tavrin"},
         {57345, "Ready"},
         {57638, "Program Not Equal."},

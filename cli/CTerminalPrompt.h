@@ -1,0 +1,32 @@
+#pragma once
+
+#include "ops/IUserPrompt.h"
+
+#include <cstdio>
+
+// IUserPrompt for tavrin-cli: messages and progress go to standard error, questions are
+// asked there and answered by a line on standard input (y, n or c). End of input answers
+// Cancel where it is offered, otherwise No, so a script without a terminal never hangs.
+// File choices are not offered on a terminal: commands take file names as arguments, so
+// the choosers answer "cancelled".
+class CTerminalPrompt : public IUserPrompt
+{
+public:
+    explicit CTerminalPrompt(FILE* in = stdin, FILE* out = stderr) : m_in(in), m_out(out) {}
+
+    // With this set the overwrite question is answered Yes without asking (--yes).
+    void SetAssumeYes(bool yes) { m_assumeYes = yes; }
+
+    void Message(const QString& text, EIcon icon, const QString& caption = {}) override;
+    EAnswer Question(const QString& text, EButtons buttons, EIcon icon) override;
+    bool ConfirmOverwrite() override;
+    std::unique_ptr<IProgress> BeginProgress(const QString& title, EProgressKind kind) override;
+    QString ChooseOpenFile(const QString& caption, const QString& filter) override;
+    QString ChooseSaveFile(const QString& caption, const QString& filter,
+                           const QString& defaultSuffix, const QString& suggestedName) override;
+
+private:
+    FILE* m_in;
+    FILE* m_out;
+    bool m_assumeYes = false;
+};

@@ -1,0 +1,219 @@
+// tavrin-cli read and write, run as a process against the simulated type-10 controller.
+#include "data/CParameterSet.h"
+#include "data/CTagFile.h"
+#include "sim/CControllerSim.h"
+#include "sim/CSimTagTable.h"
+
+#include <QFileInfo>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+struct SRun
+{
+    int exitCode = -1;
+    QString out;
+    QString err;
+};
+
+class CliTransferTest : public ::testing::Test
+{
+protected:
+    static constexpr int kType = 10;
+
+    void SetUp() override
+    {
+        ASSERT_TRUE(tags.LoadTagFile(QStringLiteral(TAVRIN_BUNDLED_TAG_FILE)).Ok());
+        sim.WithModel([this](CSimModel& m) {
+            m = CSimModel();
+            m.SetIdentity(kType);
+            m.SetTripCodes(0, 0);
+            SimTagTable::AddParameters(m, tags, kType);
+        });
+        ASSERT_TRUE(sim.Start()) << sim.ErrorString().toStdString();
+        ASSERT_TRUE(dir.isValid());
+    }
+
+    SRun Cli(QStringList args, const QByteArray& input = {})
+    {
+        args << QStringLiteral("--port") << sim.SlavePath() << QStringLiteral("--tags")
+             << QStringLiteral(TAVRIN_BUNDLED_TAG_FILE);
+        QProcess process;
+        process.start(QStringLiteral(TAVRIN_CLI_PATH), args);
+        process.write(input);
+        process.closeWriteChannel();
+        EXPECT_TRUE(process.waitForFinished(60000));
+        return {process.exitCode(), QString::fromLocal8Bit(process.readAllStandardOutput()),
+                QString::fromLocal8Bit(process.readAllStandardError())};
+    }
+
+    QString Path(const char* name) const { return dir.filePath(QString::fromLatin1(name)); }
+
+    std::vector<std::uint16_t> ApplyingTags() const
+    {
+        std::vector<std::uint16_t> out;
+        for (const auto& tag : tags.Tags()) {
+            if (tag->AppliesToType(kType))
+                out.push_back(tag->tag);
+        }
+        return out;
+    }
+
+    // A profile of `type` with one record per tag, each holding the controller's value
+    // plus `delta` (a tag the controller lacks gets value 1).
+    void WriteProfile(const QString& path, std::uint16_t type,
+                      const std::vector<std::uint16_t>& numbers, int delta)
+    {
+        CParameterSet set;
+        set.SetDataControllerType(type);
+        sim.WithModel([&](CSimModel& m) {
+            for (const std::uint16_t number : numbers) {
+                auto record = std::make_unique<CParameter>();
+                record->tagNumber = number;
+                const CSimTag* tag = m.Tag(number);
+                record->value = tag ? static_cast<std::uint16_t>(tag->value + delta) : 1;
+                set.Append(std::move(record));
+            }
+        });
+        ASSERT_TRUE(set.SaveFile(path).Ok());
+    }
+
+    // The first applying tags that are writable (wanted = false) or read only (true).
+    std::vector<std::uint16_t> TagsReadOnly(bool wanted, std::size_t count)
+    {
+        std::vector<std::uint16_t> out;
+        sim.WithModel([&](CSimModel& m) {
+            for (const std::uint16_t number : ApplyingTags()) {
+                const CSimTag* tag = m.Tag(number);
+                const bool readOnly = tag->flags & LinkProtocol::kStatusReadOnly;
+                // Writable ones must take value + 1 within their limits.
+                if (readOnly == wanted && out.size() < count && !tag->fixed &&
+                    (wanted || tag->value + tag->step <= tag->maximum) && tag->step == 1)
+                    out.push_back(number);
+            }
+        });
+        return out;
+    }
+
+    CTagFile tags;
+    CControllerSim sim;
+    QTemporaryDir dir;
+};
+
+} // namespace
+
+TEST_F(CliTransferTest, ReadSavesTheWholeSetAndReportsIt)
+{
+    const SRun run = Cli({QStringLiteral("read"), QStringLiteral("-o"), Path("read.prf")});
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    const std::size_t applying = ApplyingTags().size();
+    EXPECT_EQ(run.out, QStringLiteral("read %1 10 Tarn+\n").arg(applying));
+    EXPECT_TRUE(run.err.contains(QStringLiteral("Reading data from controller: 100%")))
+        << run.err.toStdString();
+
+    CParameterSet set;
+    ASSERT_TRUE(set.LoadFile(Path("read.prf")).Ok());
+    EXPECT_EQ(set.RecordCount(), static_cast<int>(applying));
+    EXPECT_EQ(set.DataControllerType(), kType);
+    EXPECT_EQ(set.HeaderWord(), 0x0101);
+    EXPECT_EQ(set.Parameters().front()->tagNumber, ApplyingTags().front());
+
+    // A folder names its newest tag file.
+    QStringList args = {QStringLiteral("read"), QStringLiteral("-o"), Path("again.prf")};
+    QProcess process;
+    process.start(QStringLiteral(TAVRIN_CLI_PATH),
+                  args << QStringLiteral("--port") << sim.SlavePath() << QStringLiteral("--tags")
+                       << QFileInfo(QStringLiteral(TAVRIN_BUNDLED_TAG_FILE)).absolutePath());
+    ASSERT_TRUE(process.waitForFinished(60000));
+    EXPECT_EQ(process.exitCode(), 0) << process.readAllStandardError().toStdString();
+
+    EXPECT_EQ(Cli({QStringLiteral("read")}).exitCode, 1) << "no output file";
+}
+
+TEST_F(CliTransferTest, ReadWithATagUnansweredStillSavesAndExits2)
+{
+    const std::uint16_t silent = ApplyingTags()[5];
+    auto model = std::make_shared<CSimModel>();
+    sim.WithModel([&](CSimModel& m) { *model = m; });
+    sim.SetResponder([model, silent](const CLinkRecord& request) -> std::optional<QByteArray> {
+        if (request.word1 == silent)
+            return std::nullopt;
+        const auto reply = model->Answer(request);
+        const LinkFrame bytes = CSimModel::EncodeReply(*reply);
+        return QByteArray(reinterpret_cast<const char*>(bytes.data()), 10);
+    });
+    const SRun run = Cli({QStringLiteral("read"), QStringLiteral("-o"), Path("partial.prf")});
+    EXPECT_EQ(run.exitCode, 2);
+    EXPECT_EQ(run.out, QStringLiteral("read %1 10 Tarn+\n").arg(ApplyingTags().size() - 1));
+    EXPECT_TRUE(run.err.contains(QStringLiteral("1 parameter(s) could not be read")))
+        << run.err.toStdString();
+    CParameterSet set;
+    ASSERT_TRUE(set.LoadFile(Path("partial.prf")).Ok());
+    EXPECT_EQ(set.FindParameter(silent), nullptr);
+}
+
+TEST_F(CliTransferTest, NoControllerIsReportedAtOnce)
+{
+    CSimFaults faults;
+    faults.silent = true;
+    sim.SetFaults(faults);
+    const SRun run = Cli({QStringLiteral("read"), QStringLiteral("-o"), Path("none.prf")});
+    EXPECT_EQ(run.exitCode, 2);
+    EXPECT_TRUE(run.err.contains(QStringLiteral("no controller was identified")));
+    EXPECT_FALSE(QFileInfo::exists(Path("none.prf")));
+}
+
+TEST_F(CliTransferTest, WriteReportsEveryRecordNotConfirmed)
+{
+    const std::vector<std::uint16_t> writable = TagsReadOnly(false, 2);
+    const std::vector<std::uint16_t> readOnly = TagsReadOnly(true, 1);
+    ASSERT_EQ(writable.size(), 2u);
+    ASSERT_EQ(readOnly.size(), 1u);
+
+    WriteProfile(Path("good.prf"), kType, writable, 1);
+    SRun run = Cli({QStringLiteral("write"), Path("good.prf"), QStringLiteral("--yes")});
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_EQ(run.out, QStringLiteral("written 2 0 0\n"));
+    sim.WithModel([](CSimModel& m) { EXPECT_TRUE(m.ChecksumConsistent()); });
+
+    // Profile order: writable, read only, unknown tag; written from the last.
+    WriteProfile(Path("mixed.prf"), kType, {writable[0], readOnly[0], 0x7ABC}, 1);
+    run = Cli({QStringLiteral("write"), Path("mixed.prf"), QStringLiteral("--yes")});
+    EXPECT_EQ(run.exitCode, 3);
+    const QString name = QString::fromLatin1(tags.FindTag(readOnly[0], kType)->name);
+    EXPECT_EQ(run.out,
+              QStringLiteral("failed %1 \"%2\" 2\nwritten 1 1 1\n").arg(readOnly[0]).arg(name));
+    EXPECT_TRUE(run.err.contains(name + QStringLiteral(": read only"))) << run.err.toStdString();
+}
+
+TEST_F(CliTransferTest, WriteAsksUnlessToldYesAndRefusesAnotherType)
+{
+    const std::vector<std::uint16_t> writable = TagsReadOnly(false, 1);
+    ASSERT_EQ(writable.size(), 1u);
+    WriteProfile(Path("one.prf"), kType, writable, 1);
+
+    SRun run = Cli({QStringLiteral("write"), Path("one.prf")}, "n\n");
+    EXPECT_EQ(run.exitCode, 5);
+    EXPECT_TRUE(run.err.contains(QStringLiteral("Do you wish to overwrite")));
+    EXPECT_TRUE(run.err.contains(QStringLiteral("Upload cancelled")));
+    EXPECT_TRUE(run.out.isEmpty());
+
+    run = Cli({QStringLiteral("write"), Path("one.prf")}, "y\n");
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_EQ(run.out, QStringLiteral("written 1 0 0\n"));
+
+    run = Cli({QStringLiteral("write"), Path("one.prf")});
+    EXPECT_EQ(run.exitCode, 5) << "end of input answers No";
+
+    WriteProfile(Path("tarn.prf"), 9, writable, 1);
+    sim.ClearRequests();
+    run = Cli({QStringLiteral("write"), Path("tarn.prf"), QStringLiteral("--yes")});
+    EXPECT_EQ(run.exitCode, 4);
+    EXPECT_TRUE(run.err.contains(QStringLiteral(
+        "Data is from Tarn controller.\nConnected controller is Tarn+.\nCannot upload the data.")))
+        << run.err.toStdString();
+    for (const CSimRequest& request : sim.Requests())
+        EXPECT_NE(request.Record().control, LinkProtocol::kControlWrite) << "nothing written";
+}
