@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <QtGlobal>
+
+#include <vector>
+
+class CParameterSet;
+class CTagFile;
+
+// One row of the parameter list: the tag's name, the parameter's value text, the tag number
+// and the tag's display group.
+struct SParameterRow
+{
+    QString name;
+    QString value;
+    quint16 tag = 0;
+    quint16 group = 0;
+};
+
+// What the parameter list shows for a parameter set and a filter group.
+struct SParameterRows
+{
+    std::vector<SParameterRow> rows; // top to bottom: the reverse of the set's order
+    std::vector<quint16> groups;     // 0, then every group present, ascending, each once
+    quint16 filterGroup = 0;         // the group the rows are restricted to; 0: no restriction
+    int filterIndex = 0;             // position of filterGroup in `groups`
+};
+
+// The rows and the group list of the parameter list, worked out without any widget so that
+// a refill of thousands of parameters stays cheap and can be checked directly.
+class CParameterRows
+{
+public:
+    // Display groups 0..24 have names; group 0 doubles as the "no restriction" entry.
+    static constexpr int kGroupCount = 25;
+
+    // "All", "Gaugeline", ... "Engineering"; a group outside 0..24 is shown as "Group N".
+    static QString GroupName(quint16 group);
+    // The names of the groups, in the given order (the filter box entries).
+    static QStringList GroupNames(const std::vector<quint16>& groups);
+
+    // Builds the rows of `set`, looking each parameter's tag up for the set's data controller
+    // type. Parameters whose tag is missing are left out and add no group. An empty set (its
+    // empty flag) gives no rows and the group list {0}.
+    //
+    // The rows are restricted to `filterGroup` when it is among the groups present; when it
+    // is not (the group disappeared with a new set), the rows are unrestricted and the
+    // result's filterGroup is 0, so the filter box and the rows never disagree.
+    static SParameterRows Build(const CParameterSet& set, const CTagFile& tags,
+                                quint16 filterGroup);
+};

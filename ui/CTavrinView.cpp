@@ -1,0 +1,192 @@
+#include "ui/CTavrinView.h"
+
+#include "app/CAppSettings.h"
+#include "ops/CParameterRows.h"
+#include "ops/CTavrinDoc.h"
+#include "ui/CProductBitmap.h"
+#include "ui/CTavrinViewModel.h"
+
+#include <QComboBox>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QScrollBar>
+
+CTavrinView::CTavrinView(CTavrinDoc& doc, QComboBox* filterBox, QWidget* parent)
+    : QTreeView(parent), m_doc(doc), m_filterBox(filterBox), m_model(new CTavrinViewModel(this)),
+      m_bitmap(QPixmap::fromImage(CProductBitmap::Draw()))
+{
+    setModel(m_model);
+    setRootIsDecorated(false);
+    setItemsExpandable(false);
+    setUniformRowHeights(true); // lets the view lay out thousands of rows without measuring
+    setAllColumnsShowFocus(true);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setSortingEnabled(false);
+
+    // The selection stays visible when the focus goes to the tool bar or a dialog.
+    QPalette colours = palette();
+    for (QPalette::ColorRole role : {QPalette::Highlight, QPalette::HighlightedText})
+        colours.setColor(QPalette::Inactive, role, colours.color(QPalette::Active, role));
+    setPalette(colours);
+
+    // "Parameter" keeps the stored width; "Values" takes the rest of the header.
+    QHeaderView* head = header();
+    head->setSectionsMovable(false);
+    head->setStretchLastSection(true);
+    head->setSectionResizeMode(0, QHeaderView::Interactive);
+    head->resizeSection(0, m_doc.Settings().ColumnWidth());
+
+    connect(&m_doc, &CTavrinDoc::ViewsUpdateRequested, this, &CTavrinView::OnUpdate);
+    if (m_filterBox)
+        connect(m_filterBox, &QComboBox::activated, this, &CTavrinView::OnFilterSelected);
+    Refill();
+}
+
+CTavrinView::~CTavrinView()
+{
+    m_doc.Settings().SetColumnWidth(header()->sectionSize(0));
+}
+
+void CTavrinView::OnUpdate(int hint)
+{
+    // Hint 101 would go to the ADC windows first; there are none to rebuild, so every hint
+    // refills the list.
+    Q_UNUSED(hint);
+    Refill();
+}
+
+void CTavrinView::Refill()
+{
+    SetRows(m_filterGroup, true);
+    viewport()->update();
+}
+
+void CTavrinView::OnFilterSelected(int index)
+{
+    if (m_doc.Parameters().IsEmpty())
+        return;
+    if (index < 0 || index >= int(m_groups.size()))
+        return;
+    SetRows(m_groups[std::size_t(index)], false);
+}
+
+void CTavrinView::SetRows(quint16 filterGroup, bool refillBox)
+{
+    SParameterRows built = CParameterRows::Build(m_doc.Parameters(), m_doc.Tags(), filterGroup);
+    m_filterGroup = built.filterGroup;
+    m_groups = std::move(built.groups);
+    m_model->SetRows(std::move(built.rows));
+
+    if (refillBox && m_filterBox) {
+        m_filterBox->clear();
+        m_filterBox->addItems(CParameterRows::GroupNames(m_groups));
+        m_filterBox->setCurrentIndex(built.filterIndex);
+    }
+}
+
+int CTavrinView::RowCount() const
+{
+    return m_model->rowCount();
+}
+
+quint16 CTavrinView::RowTag(int row) const
+{
+    if (row < 0 || row >= m_model->rowCount())
+        return 0;
+    return m_model->Rows()[std::size_t(row)].tag;
+}
+
+int CTavrinView::SelectedRow() const
+{
+    const QModelIndexList rows = selectionModel()->selectedRows();
+    return rows.isEmpty() ? -1 : rows.first().row();
+}
+
+void CTavrinView::SelectRow(int row)
+{
+    if (row < 0 || row >= m_model->rowCount()) {
+        selectionModel()->clearSelection();
+        return;
+    }
+    selectionModel()->setCurrentIndex(m_model->index(row, 0), QItemSelectionModel::ClearAndSelect |
+                                                                  QItemSelectionModel::Rows);
+}
+
+void CTavrinView::AfterEditRefresh(int editedRow, bool equal)
+{
+    if (!equal)
+        m_doc.SetEqualityPane(false);
+    const int scroll = verticalScrollBar()->value();
+    m_doc.UpdateAllViews();
+    // The reset leaves the scroll range to a later layout; lay out now so the old position
+    // is still in range when it is put back.
+    executeDelayedItemsLayout();
+    verticalScrollBar()->setValue(scroll);
+    SelectRow(editedRow);
+    m_doc.SetModified(true);
+}
+
+QRect CTavrinView::ProductBitmapRect() const
+{
+    if (!m_doc.Parameters().IsEmpty())
+        return {};
+    const QSize area = viewport()->size();
+    return QRect(
+        QPoint((area.width() - m_bitmap.width()) / 2, (area.height() - m_bitmap.height()) / 2),
+        m_bitmap.size());
+}
+
+void CTavrinView::paintEvent(QPaintEvent* event)
+{
+    QTreeView::paintEvent(event);
+    const QRect where = ProductBitmapRect();
+    if (where.isNull())
+        return;
+    QPainter painter(viewport());
+    painter.drawPixmap(where.topLeft(), m_bitmap);
+}
+
+void CTavrinView::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        const int row = SelectedRow();
+        if (row >= 0)
+            emit EditRequested(RowTag(row), row);
+        event->accept();
+        return;
+    }
+    QTreeView::keyPressEvent(event);
+}
+
+void CTavrinView::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    // Only a double-click on a row counts; the press before it has selected that row.
+    const bool onRow = indexAt(event->position().toPoint()).isValid();
+    const int row = SelectedRow();
+    if (onRow && row >= 0) {
+        const quint16 tag = RowTag(row);
+        if (event->button() == Qt::LeftButton)
+            emit EditRequested(tag, row);
+        else if (event->button() == Qt::RightButton) {
+            if (event->modifiers() & Qt::ControlModifier)
+                emit RawEditRequested(tag);
+            else
+                emit TagInformationRequested(tag);
+        }
+    }
+    QTreeView::mouseDoubleClickEvent(event);
+}
+
+QItemSelectionModel::SelectionFlags CTavrinView::selectionCommand(const QModelIndex& index,
+                                                                  const QEvent* event) const
+{
+    // Ctrl with a click would toggle the selected row off, and Ctrl with a right double-click
+    // would then find no row: a click on a row always selects it.
+    if (event && event->type() == QEvent::MouseButtonPress && index.isValid())
+        return QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows;
+    return QTreeView::selectionCommand(index, event);
+}
