@@ -256,8 +256,10 @@ int CControllerLink::WriteParameter(const CParameter& record)
 {
     CLinkPacket packet;
     packet.SetRequest(record.tagNumber, record.extension);
+    m_lastWriteCurrent.reset();
     if (!Transact(packet, kCommandAttempts))
         return WriteNoReply;
+    m_lastWriteCurrent = packet.reply.word2;
     if (!packet.IsSupported())
         return WriteNotSupported;
     if (packet.IsReadOnly())

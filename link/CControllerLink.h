@@ -7,6 +7,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 
 class CParameter;
 
@@ -129,6 +130,9 @@ public:
     // Writes `record`'s value: a read (for the checksum word), the write with a checksum word
     // adjusted by the change, 50 ms, then a read-back of up to 50 attempts.
     int WriteParameter(const CParameter& record);
+    // The value the controller reported in the last WriteParameter's first read (also when
+    // it then refused the write as read only); nullopt when that read got no reply.
+    std::optional<std::uint16_t> LastWriteCurrentValue() const { return m_lastWriteCurrent; }
 
     // Display name of a controller type; "Unknown controller" for 32 and above.
     static QString ControllerTypeName(std::uint16_t type);
@@ -177,5 +181,6 @@ private:
     LinkFrame m_transmit{};
     LinkFrame m_lastReply{};
     int m_scanPos = 0;
+    std::optional<std::uint16_t> m_lastWriteCurrent;
     EReadFailure m_lastReadFailure = ReadFailureNone;
 };

@@ -113,7 +113,11 @@ CWriteFlow::SOutcome CWriteFlow::Run(CTavrinDoc& doc)
             if (result == CControllerLink::WriteOk)
                 break;
         }
-        if (result == CControllerLink::WriteOk)
+        // A read-only parameter cannot be written, but when the controller already holds
+        // the record's value it matches the display all the same.
+        const bool alreadyEqual = result == CControllerLink::WriteReadOnly &&
+                                  link.LastWriteCurrentValue() == record.value;
+        if (result == CControllerLink::WriteOk || alreadyEqual)
             ++outcome.confirmed;
         else
             outcome.failures.push_back({record.tagNumber, CCodePage::ToUnicode(tag->name), result});

@@ -134,40 +134,51 @@ TEST_F(WriteFlowTest, AConfirmedPassWritesLastRecordFirstAndShowsEqual)
     EXPECT_EQ(doc.PathName(), QStringLiteral("Downloaded"));
 }
 
-TEST_F(WriteFlowTest, ReadOnlyRecordsAreTriedFourTimesAndNamed)
+TEST_F(WriteFlowTest, ReadOnlyRecordsAreTriedFourTimesAndNamedUnlessTheyAlreadyMatch)
 {
     std::vector<std::uint16_t> readOnly = TagsWithFlag(CParameter::kReadOnly, true);
     const std::vector<std::uint16_t> writable = TagsWithFlag(CParameter::kReadOnly, false);
-    ASSERT_GE(readOnly.size(), 2u) << "the simulated set holds read-only parameters";
-    readOnly.resize(2);
-    KeepRecords({readOnly[0], readOnly[1], writable.back()});
+    ASSERT_GE(readOnly.size(), 3u) << "the simulated set holds read-only parameters";
+    readOnly.resize(3);
+    KeepRecords({readOnly[0], readOnly[1], readOnly[2], writable.back()});
+    // Two of them differ from the controller, the third still holds the controller's value.
+    for (const std::uint16_t tag : {readOnly[0], readOnly[1]}) {
+        CParameter* record = doc.Parameters().FindParameter(tag);
+        ASSERT_NE(record, nullptr);
+        record->value = static_cast<std::uint16_t>(record->value == record->minimum
+                                                       ? record->value + 1
+                                                       : record->value - 1);
+    }
+    const std::vector<std::uint16_t> differing = {readOnly[0], readOnly[1]};
 
     prompt.ExpectOverwrite(true);
-    prompt.ExpectMessageContaining(LoadString(4204).arg(readOnly.size()));
+    prompt.ExpectMessageContaining(LoadString(4204).arg(differing.size()));
     const CWriteFlow::SOutcome outcome = CWriteFlow::Run(doc);
     EXPECT_FALSE(outcome.AllConfirmed());
-    ASSERT_EQ(outcome.failures.size(), readOnly.size());
-    for (std::size_t i = 0; i < readOnly.size(); ++i) {
+    ASSERT_EQ(outcome.failures.size(), differing.size());
+    for (std::size_t i = 0; i < differing.size(); ++i) {
         const CWriteFlow::SFailure& failure = outcome.failures[i];
-        EXPECT_EQ(failure.tag, readOnly[readOnly.size() - 1 - i]) << "last record first";
+        EXPECT_EQ(failure.tag, differing[differing.size() - 1 - i]) << "last record first";
         EXPECT_EQ(failure.result, CControllerLink::WriteReadOnly);
         EXPECT_EQ(failure.name.toLatin1(), doc.Tags().FindTag(failure.tag, kType)->name);
     }
-    EXPECT_EQ(outcome.confirmed, 1);
+    EXPECT_EQ(outcome.confirmed, 2) << "the writable record and the read-only one that matches";
 
     // Four reads, no write, for a read-only record.
     EXPECT_EQ(RequestsFor(readOnly.front(), LinkProtocol::kControlRead), 4);
     EXPECT_EQ(RequestsFor(readOnly.front(), LinkProtocol::kControlWrite), 0);
+    EXPECT_EQ(RequestsFor(readOnly[2], LinkProtocol::kControlWrite), 0);
     EXPECT_EQ(Emitted(equality), std::vector<bool>{false});
 
-    // The message names each one and why.
+    // The message names each differing one and why.
     const QString shown = prompt.Shown().back();
-    for (const std::uint16_t tag : readOnly) {
+    for (const std::uint16_t tag : differing) {
         const QString line = QStringLiteral("0x%1 %2: read only")
                                  .arg(tag, 4, 16, QLatin1Char('0'))
                                  .arg(QString::fromLatin1(doc.Tags().FindTag(tag, kType)->name));
         EXPECT_TRUE(shown.contains(line)) << line.toStdString();
     }
+    EXPECT_FALSE(shown.contains(QStringLiteral("0x%1").arg(readOnly[2], 4, 16, QLatin1Char('0'))));
 }
 
 TEST_F(WriteFlowTest, AReadBackMismatchIsRetriedWithFourWrites)
