@@ -6,6 +6,8 @@
 #include "app/widgets/CMenuTable.h"
 #include "link/widgets/CSelectComPortDlg.h"
 #include "ops/CControllerInfo.h"
+#include "ops/CReadFlow.h"
+#include "ops/CWriteFlow.h"
 #include "ops/CTavrinDoc.h"
 #include "ops/widgets/CLogDlg.h"
 #include "res/StringTable.h"
@@ -159,6 +161,9 @@ void CTavrinApp::RegisterCommands()
         [this] { return m_settings->StandardEnum(); });
 
     auto linkReady = [this] { return m_doc->LinkReady(); };
+    m_frame->SetCommand(IdReadFromController, [this] { CReadFlow::Run(*m_doc); }, linkReady);
+    m_frame->SetCommand(IdWriteToController, [this] { CWriteFlow::Run(*m_doc); },
+                        [this] { return CWriteFlow::CanWrite(*m_doc); });
     m_frame->SetCommand(IdControllerInfo, [this] { CControllerInfo::Show(*m_doc); }, linkReady);
     m_frame->SetCommand(
         IdSystemLog,
