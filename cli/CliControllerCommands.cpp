@@ -2,10 +2,14 @@
 #include "app/CAppSettings.h"
 #include "cli/CliCommands.h"
 #include "data/CParameter.h"
+#include "data/CTagFile.h"
+#include "data/CTagInfo.h"
 #include "link/CControllerLink.h"
 
 #include <QCommandLineParser>
+#include <QFileInfo>
 
+#include <algorithm>
 #include <cstdio>
 
 namespace Cli {
@@ -26,8 +30,10 @@ struct SLinkCommand
     CControllerLink link;
     QStringList positional;
 
+    // The command takes positionalCount positional arguments, or up to positionalMax when
+    // that is larger.
     bool Start(const QString& name, const QStringList& args, int positionalCount,
-               const QString& usage, int& exitCode)
+               const QString& usage, int& exitCode, int positionalMax = -1)
     {
         parser.addOption({QStringLiteral("port"), QStringLiteral("Serial device."),
                           QStringLiteral("DEV")});
@@ -37,7 +43,8 @@ struct SLinkCommand
             return false;
         }
         positional = parser.positionalArguments();
-        if (positional.size() != positionalCount) {
+        if (positional.size() < positionalCount ||
+            positional.size() > std::max(positionalCount, positionalMax)) {
             Error(QStringLiteral("usage: ") + usage);
             exitCode = kExitUsage;
             return false;
@@ -103,6 +110,60 @@ const char* WriteResultMeaning(int result)
     }
 }
 
+// --units U: the units code for the read (its default maximum); nullopt on a usage error.
+std::optional<std::uint16_t> UnitsOption(const QCommandLineParser& parser)
+{
+    if (!parser.isSet(QStringLiteral("units")))
+        return std::uint16_t{0};
+    const auto value = ParseWord(parser.value(QStringLiteral("units")), 24);
+    if (!value) {
+        Error(QStringLiteral("--units needs a units code from 0 to 24"));
+        return std::nullopt;
+    }
+    return static_cast<std::uint16_t>(*value);
+}
+
+// --tags PATH (a tag file, or a folder and its newest TagList*.tag): the tag's units code
+// replaces `unitsCode` when the file has the tag for the connected controller type.
+bool UnitsFromTagFile(const QString& path, CControllerLink& link, const QString& tagText,
+                      std::uint16_t& unitsCode, int& exitCode)
+{
+    QString file = path;
+    if (QFileInfo(path).isDir() &&
+        !CTagFile::FindNewestTagFile(path, QString::fromLatin1(CTagFile::kPattern), file)) {
+        Error(QStringLiteral("no tag file in %1").arg(path));
+        exitCode = kExitUsage;
+        return false;
+    }
+    CTagFile tags;
+    const CTagLoadResult result = tags.LoadTagFile(file);
+    if (!result.Ok()) {
+        Error(result.message);
+        exitCode = kExitUsage;
+        return false;
+    }
+    const auto tag = ParseWord(tagText);
+    if (!tag)
+        return true; // ReadRecord reports the bad tag number
+    // The same tag number can carry other units on another controller type.
+    std::uint16_t type = CControllerLink::kNoType;
+    if (link.Identify(type) != 0)
+        type = CControllerLink::kNoType;
+    if (const CTagInfo* info = tags.FindTag(static_cast<std::uint16_t>(*tag), type))
+        unitsCode = info->unitsCode;
+    return true;
+}
+
+// A display value: a decimal integer, possibly negative.
+std::optional<qint64> ParseDisplay(const QString& text)
+{
+    bool ok = false;
+    const qint64 number = text.trimmed().toLongLong(&ok, 10);
+    if (!ok)
+        return std::nullopt;
+    return number;
+}
+
 } // namespace
 
 int RunIdentify(const QStringList& args)
@@ -131,17 +192,11 @@ int RunParam(const QStringList& args)
     if (!command.Start(QStringLiteral("param"), args, 1,
                        QStringLiteral("param TAG [--port DEV] [--units U]"), exitCode))
         return exitCode;
-    std::uint16_t units = 0;
-    if (command.parser.isSet(QStringLiteral("units"))) {
-        const auto value = ParseWord(command.parser.value(QStringLiteral("units")), 24);
-        if (!value) {
-            Error(QStringLiteral("--units needs a units code from 0 to 24"));
-            return kExitUsage;
-        }
-        units = static_cast<std::uint16_t>(*value);
-    }
+    const auto units = UnitsOption(command.parser);
+    if (!units)
+        return kExitUsage;
     CParameter record;
-    if (!ReadRecord(command.link, command.positional[0], units, record, exitCode))
+    if (!ReadRecord(command.link, command.positional[0], *units, record, exitCode))
         return exitCode;
     std::printf("param %u %u %u %u %u %u %u %u %u 0x%02X %u\n", record.tagNumber, record.value,
                 record.maximum, record.minimum, record.scale, record.div, record.step,
@@ -152,19 +207,67 @@ int RunParam(const QStringList& args)
 int RunSet(const QStringList& args)
 {
     SLinkCommand command;
+    const QString display = QStringLiteral("display");
+    command.parser.addOption({display, QStringLiteral("Engineering value to set."),
+                              QStringLiteral("VALUE")});
+    command.parser.addOption({QStringLiteral("units"), QStringLiteral("Units code (0..24)."),
+                              QStringLiteral("U")});
+    command.parser.addOption({QStringLiteral("tags"), QStringLiteral("Tag file or folder."),
+                              QStringLiteral("PATH")});
+    const QString usage = QStringLiteral(
+        "set TAG RAW | set TAG --display VALUE [--units U | --tags PATH] [--port DEV]");
     int exitCode = kExitOk;
-    if (!command.Start(QStringLiteral("set"), args, 2, QStringLiteral("set TAG RAW [--port DEV]"),
-                       exitCode))
+    if (!command.Start(QStringLiteral("set"), args, 1, usage, exitCode, 2))
         return exitCode;
-    const auto raw = ParseWord(command.positional[1]);
-    if (!raw) {
-        Error(QStringLiteral("\"%1\" is not a raw value (0..65535)").arg(command.positional[1]));
+    const bool byDisplay = command.parser.isSet(display);
+    if (command.positional.size() != (byDisplay ? 1 : 2)) {
+        Error(QStringLiteral("usage: ") + usage);
         return kExitUsage;
     }
-    CParameter record;
-    if (!ReadRecord(command.link, command.positional[0], 0, record, exitCode))
+    std::optional<unsigned> raw;
+    std::optional<qint64> shown;
+    if (byDisplay) {
+        shown = ParseDisplay(command.parser.value(display));
+        if (!shown) {
+            Error(QStringLiteral("\"%1\" is not a display value (a whole number)")
+                      .arg(command.parser.value(display)));
+            return kExitUsage;
+        }
+    } else {
+        raw = ParseWord(command.positional[1]);
+        if (!raw) {
+            Error(QStringLiteral("\"%1\" is not a raw value (0..65535)").arg(command.positional[1]));
+            return kExitUsage;
+        }
+    }
+    auto units = UnitsOption(command.parser);
+    if (!units)
+        return kExitUsage;
+    if (command.parser.isSet(QStringLiteral("tags")) &&
+        !UnitsFromTagFile(command.parser.value(QStringLiteral("tags")), command.link,
+                          command.positional[0], *units, exitCode))
         return exitCode;
-    record.value = static_cast<std::uint16_t>(*raw);
+    CParameter record;
+    if (!ReadRecord(command.link, command.positional[0], *units, record, exitCode))
+        return exitCode;
+    if (byDisplay) {
+        // A signed record's conversion starts from the low 16 bits of the number: anything
+        // outside -32768..32767 would write an unrelated value, so it is refused.
+        if (record.isSigned && (*shown < -32768 || *shown > 32767)) {
+            Error(QStringLiteral("%1 is outside -32768..32767, the display range of a signed "
+                                 "parameter")
+                      .arg(*shown));
+            return kExitUsage;
+        }
+        bool clamped = false;
+        record.value = record.FromDisplay(*shown, &clamped);
+        if (clamped)
+            Error(QStringLiteral("display value %1 is beyond the raw range: raw %2 is written")
+                      .arg(*shown)
+                      .arg(record.Raw(record.value)));
+    } else {
+        record.value = static_cast<std::uint16_t>(*raw);
+    }
     const int result = command.link.WriteParameter(record);
     std::printf("set %d %s\n", result, WriteResultMeaning(result));
     if (result == CControllerLink::WriteOk)

@@ -30,8 +30,10 @@ const std::map<QString, SCommand>& Commands()
                          "      read one parameter: prints \"param\" tag value maximum minimum scale div\n"
                          "      step shift checksum-word flags extension; exit 3 no such parameter, 2 failed"}},
         {QStringLiteral("set"),
-         {Cli::RunSet, "set TAG RAW [--port DEV]\n"
+         {Cli::RunSet, "set TAG RAW [--port DEV] | set TAG --display VALUE [--units U | --tags PATH]\n"
                        "      write one parameter's raw value and confirm it: prints \"set\" result meaning;\n"
+                       "      --display converts an engineering value with the parameter's scaling\n"
+                       "      (rounded, clamped to the raw range; the tag file gives the units);\n"
                        "      exit 0 confirmed, 2 no reply, 3 no such parameter, 11 not supported,\n"
                        "      12 read only, 15 read-back differs"}},
         {QStringLiteral("read"),

@@ -241,6 +241,9 @@ const QHash<int, QString>& Table()
         {4208, "no reply from the controller"},
         {4209, "result %1"},
         {4210, "Do you wish to overwrite the settings already in the controller with the ones you are editing?"},
+        // Raw parameter window: a number that does not fit its field. %1 the field, %2..%3 the range.
+        {4301, "%1 must be a whole number from %2 to %3 (a 16-bit word; a negative number is stored as its two's complement)."},
+        {4302, "%1 must be a whole number from %2 to %3."},
         {57344, "Tavrin"},
         {57345, "Ready"},
         {57638, "Program Not Equal."},
