@@ -1,0 +1,255 @@
+#include "ops/CEditValueMap.h"
+
+#include "data/CParameter.h"
+#include "data/CUnitsTable.h"
+
+#include <algorithm>
+
+namespace {
+
+constexpr quint16 kInhibitTargetSwappedTag = 8018;
+constexpr quint16 kMomentaryFirstTag = 13360;
+constexpr quint16 kMomentarySecondTag = 13361;
+constexpr int kMomentaryFirstLabels = 143;  // "Reverse Select" .. "Vacuum mode"
+constexpr int kMomentarySecondLabels = 151; // "Auxiliary 1" .. "Power switch"
+constexpr int kMomentarySecondRows = 6;
+
+bool IsRadio(EEditKind kind)
+{
+    return kind == EEditKind::Radio || kind == EEditKind::RadioLatch ||
+           kind == EEditKind::RadioPairs || kind == EEditKind::RadioDisplay ||
+           kind == EEditKind::TwoState;
+}
+
+bool InSecondGroup(const SEditControl& c)
+{
+    return (c.flags & SEditControl::kSecondGroup) != 0;
+}
+
+// The first checked control, or -1.
+int FirstChecked(const SEditState& state)
+{
+    const auto it = std::find(state.checked.begin(), state.checked.end(), true);
+    return it == state.checked.end() ? -1 : int(it - state.checked.begin());
+}
+
+void OpenTwoState(const CParameter& record, SEditState& state)
+{
+    // Two-state units: "Asserted" stands for the maximum (inverted by the Invert flag). For
+    // the tags that always get this template, a value that is neither limit checks nothing,
+    // so that opening and applying never moves it to a limit the user did not choose.
+    if (!CUnitsTable::IsTwoState(record.unitsCode) && record.value != record.maximum &&
+        record.value != record.minimum)
+        return;
+    const bool asserted = (record.value == record.maximum) != record.invert;
+    state.checked[0] = asserted;
+    state.checked[1] = !asserted;
+}
+
+void OpenInhibitTarget(const CParameter& record, SEditState& state,
+                       const std::vector<SEditControl>& controls)
+{
+    quint16 v = record.value;
+    if (record.tagNumber == kInhibitTargetSwappedTag)
+        v = CEditValueMap::ExchangeBits2And3(v) & 0x3F;
+    for (size_t i = 0; i < controls.size(); ++i) {
+        const SEditControl& c = controls[i];
+        state.checked[i] = (c.flags & SEditControl::kNone) ? v == 0 : ((v >> c.value) & 1) != 0;
+    }
+}
+
+} // namespace
+
+quint16 CEditValueMap::ExchangeBits2And3(quint16 value)
+{
+    const quint16 bit2 = (value >> 2) & 1;
+    const quint16 bit3 = (value >> 3) & 1;
+    return quint16((value & ~0x000C) | (bit2 << 3) | (bit3 << 2));
+}
+
+int CEditValueMap::MomentaryLabel(quint16 tag, int index)
+{
+    if (index < 0 || index > 7)
+        return 0;
+    if (tag == kMomentaryFirstTag)
+        return kMomentaryFirstLabels + index;
+    if (tag == kMomentarySecondTag && index < kMomentarySecondRows)
+        return kMomentarySecondLabels + index;
+    return 0;
+}
+
+SEditState CEditValueMap::Open(const SEditTemplate& templ, const CParameter& record)
+{
+    SEditState state;
+    const std::vector<SEditControl>& controls = templ.controls;
+    state.checked.assign(controls.size(), false);
+    const quint16 v = record.value;
+    switch (templ.kind) {
+    case EEditKind::Slider:
+        break;
+    case EEditKind::TwoState:
+        OpenTwoState(record, state);
+        break;
+    case EEditKind::Radio:
+        for (size_t i = 0; i < controls.size(); ++i)
+            state.checked[i] = controls[i].value == v;
+        break;
+    case EEditKind::RadioDisplay:
+        for (size_t i = 0; i < controls.size(); ++i)
+            state.checked[i] = controls[i].value == record.ValueDisplay();
+        break;
+    case EEditKind::RadioLatch: {
+        int chosen = -1;
+        for (size_t i = 0; i < controls.size() && chosen < 0; ++i) {
+            const SEditControl& c = controls[i];
+            const bool latchable = (c.flags & SEditControl::kLatchable) != 0;
+            if (c.value == v || (latchable && c.value + 1 == v)) {
+                chosen = int(i);
+                state.checked[i] = true;
+                state.latchChecked = latchable && c.value + 1 == v;
+                state.latchEnabled = latchable;
+            }
+        }
+        break;
+    }
+    case EEditKind::RadioPairs:
+        for (size_t i = 0; i < controls.size(); ++i) {
+            const int bit = InSecondGroup(controls[i]) ? 2 : 1;
+            state.checked[i] = ((v & bit) != 0) == (controls[i].value != 0);
+        }
+        break;
+    case EEditKind::CheckBits:
+    case EEditKind::Momentary:
+        for (size_t i = 0; i < controls.size(); ++i)
+            state.checked[i] = ((v >> controls[i].value) & 1) != 0;
+        break;
+    case EEditKind::CheckInverted:
+        for (size_t i = 0; i < controls.size(); ++i)
+            state.checked[i] = ((v >> controls[i].value) & 1) == 0;
+        break;
+    case EEditKind::InhibitTarget:
+        OpenInhibitTarget(record, state, controls);
+        break;
+    }
+    return state;
+}
+
+std::optional<quint16> CEditValueMap::Apply(const SEditTemplate& templ, const CParameter& record,
+                                            const SEditState& state)
+{
+    const std::vector<SEditControl>& controls = templ.controls;
+    const int first = FirstChecked(state);
+    quint32 bits = 0;
+    switch (templ.kind) {
+    case EEditKind::Slider:
+        return std::nullopt;
+    case EEditKind::TwoState: {
+        if (first < 0)
+            return std::nullopt;
+        const bool asserted = state.checked[0];
+        return asserted != record.invert ? record.maximum : record.minimum;
+    }
+    case EEditKind::Radio:
+        return first < 0 ? std::nullopt : std::optional<quint16>(quint16(controls[first].value));
+    case EEditKind::RadioDisplay:
+        if (first < 0)
+            return std::nullopt;
+        return record.FromDisplay(controls[first].value);
+    case EEditKind::RadioLatch: {
+        if (first < 0)
+            return std::nullopt;
+        const SEditControl& c = controls[first];
+        const bool latchable = (c.flags & SEditControl::kLatchable) != 0;
+        return quint16(c.value + (latchable && state.latchChecked ? 1 : 0));
+    }
+    case EEditKind::RadioPairs:
+        for (size_t i = 0; i < controls.size(); ++i)
+            bits |= state.checked[i] ? quint32(controls[i].value) : 0;
+        return quint16(bits);
+    case EEditKind::CheckBits:
+    case EEditKind::Momentary:
+    case EEditKind::InhibitTarget:
+        for (size_t i = 0; i < controls.size(); ++i) {
+            if (state.checked[i] && !(controls[i].flags & SEditControl::kNone))
+                bits |= 1u << controls[i].value;
+        }
+        if (templ.kind == EEditKind::InhibitTarget && record.tagNumber == kInhibitTargetSwappedTag)
+            return ExchangeBits2And3(quint16(bits));
+        return quint16(bits);
+    case EEditKind::CheckInverted: {
+        quint32 all = 0;
+        for (size_t i = 0; i < controls.size(); ++i) {
+            all |= 1u << controls[i].value;
+            bits |= state.checked[i] ? 1u << controls[i].value : 0;
+        }
+        return quint16(~bits & all);
+    }
+    }
+    return std::nullopt;
+}
+
+void CEditValueMap::Click(const SEditTemplate& templ, SEditState& state, int index)
+{
+    const std::vector<SEditControl>& controls = templ.controls;
+    if (index < 0 || size_t(index) >= controls.size())
+        return;
+    const SEditControl& clicked = controls[size_t(index)];
+    if (IsRadio(templ.kind) && state.checked[size_t(index)]) {
+        for (size_t i = 0; i < controls.size(); ++i) {
+            if (int(i) != index && InSecondGroup(controls[i]) == InSecondGroup(clicked))
+                state.checked[i] = false;
+        }
+    }
+    if (templ.kind == EEditKind::RadioLatch)
+        state.latchEnabled = (clicked.flags & SEditControl::kLatchable) != 0;
+    if (templ.kind != EEditKind::InhibitTarget)
+        return;
+    if (clicked.flags & SEditControl::kNone) {
+        if (state.checked[size_t(index)]) {
+            for (size_t i = 0; i < controls.size(); ++i)
+                state.checked[i] = int(i) == index;
+        }
+        return;
+    }
+    if (clicked.flags & SEditControl::kBelly) {
+        if (state.checked[size_t(index)]) {
+            for (size_t i = 0; i < controls.size(); ++i)
+                state.checked[i] = int(i) == index;
+        }
+        return;
+    }
+    // A target: "None" and "Belly Button" go as soon as any box other than "None" is checked.
+    bool anyOther = false;
+    for (size_t i = 0; i < controls.size(); ++i)
+        anyOther |= state.checked[i] && !(controls[i].flags & SEditControl::kNone);
+    if (!anyOther)
+        return;
+    for (size_t i = 0; i < controls.size(); ++i) {
+        if (controls[i].flags & (SEditControl::kNone | SEditControl::kBelly))
+            state.checked[i] = false;
+    }
+}
+
+bool CEditValueMap::SliderUsable(qint64 minimum, qint64 maximum, qint64 step)
+{
+    return step != 0 && maximum >= minimum;
+}
+
+qint64 CEditValueMap::TickFrequency(qint64 minimum, qint64 maximum, qint64 step)
+{
+    if (!SliderUsable(minimum, maximum, step))
+        return 0;
+    const qint64 magnitude = step < 0 ? -step : step;
+    qint64 frequency = magnitude;
+    while ((maximum - minimum) / frequency > kMaxTicks)
+        frequency += magnitude;
+    return frequency;
+}
+
+qint64 CEditValueMap::Snap(qint64 position, qint64 minimum, qint64 maximum, qint64 step)
+{
+    if (step == 0)
+        return 0;
+    const qint64 snapped = (position / step) * step;
+    return std::clamp(snapped, minimum, std::max(minimum, maximum));
+}

@@ -1,0 +1,412 @@
+#include "ui/CEditParameterDlg.h"
+
+#include "data/CCodePage.h"
+#include "data/CParameter.h"
+#include "data/CTagInfo.h"
+#include "link/CControllerLink.h"
+#include "ops/CTavrinDoc.h"
+#include "ops/IUserPrompt.h"
+#include "res/StringTable.h"
+
+#include <QCheckBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSlider>
+#include <QVBoxLayout>
+
+#include <algorithm>
+#include <limits>
+
+namespace {
+
+// Resource numbers of the controls every template shares.
+constexpr int kIdName = 1002;
+constexpr int kIdExistingValue = 1015;
+constexpr int kIdValueField = 1016;
+constexpr int kIdMaximumCaption = 1021;
+constexpr int kIdMinimumCaption = 1022;
+constexpr int kIdInformation = 1026;
+constexpr int kIdSlider = 1029;
+constexpr int kIdAsserted = 1031;
+constexpr int kIdNotAsserted = 1032;
+constexpr int kIdHelp = 1062;
+constexpr int kIdProgramController = 1084;
+constexpr int kIdUpdateEditor = 1085;
+constexpr int kIdCancel = 2;
+
+// Messages of "Program &Controller".
+constexpr int kMsgTypeMismatch = 82;
+constexpr int kMsgCommunicationError = 208;
+constexpr int kMsgNotSupported = 60;
+constexpr int kMsgUnexpectedStatus = 54;
+constexpr int kMsgNotUpdated = 63;
+constexpr int kMsgCommsLost = 55;
+
+// A further result of a parameter write: the controller answered with an unexpected status.
+constexpr int kWriteUnexpectedStatus = 3;
+// A result that counts as written.
+constexpr int kWriteAccepted = 4;
+
+QString IdName(int id)
+{
+    return QStringLiteral("id%1").arg(id);
+}
+
+template <typename T> T* Named(T* widget, int id)
+{
+    widget->setObjectName(IdName(id));
+    return widget;
+}
+
+bool IsRadioKind(EEditKind kind)
+{
+    return kind == EEditKind::Radio || kind == EEditKind::RadioLatch ||
+           kind == EEditKind::RadioPairs || kind == EEditKind::RadioDisplay ||
+           kind == EEditKind::TwoState;
+}
+
+int ToSliderInt(qint64 number)
+{
+    return int(std::clamp<qint64>(number, std::numeric_limits<int>::min(),
+                                  std::numeric_limits<int>::max()));
+}
+
+} // namespace
+
+CEditParameterDlg::CEditParameterDlg(CTavrinDoc& doc, CParameter& record, const CTagInfo& tag,
+                                     QWidget* parent)
+    : QDialog(parent), m_doc(doc), m_record(record), m_tag(tag),
+      m_template(
+          CEditTemplates::Find(CEditTemplates::Choose(record.tagNumber, doc.DataType(), record))),
+      m_dataType(doc.DataType()), m_openingValue(record.value),
+      m_valueFont(QStringLiteral("Arial"), kValueFontPointSize, QFont::Bold)
+{
+    setWindowTitle(QString::fromLatin1(m_template->windowTitle));
+    BuildCommon();
+    LoadTexts();
+
+    if (!m_tag.HasHelp())
+        m_help->hide();
+    if (m_record.readOnly) {
+        m_updateEditor->setEnabled(false);
+        m_programController->setEnabled(false);
+    }
+    m_openingValue = m_record.value;
+    if (m_slider)
+        SetUpSlider();
+    m_state = CEditValueMap::Open(*m_template, m_record);
+    SyncChoices();
+}
+
+void CEditParameterDlg::BuildCommon()
+{
+    auto* columns = new QHBoxLayout(this);
+    auto* left = new QVBoxLayout;
+    columns->addLayout(left, 1);
+
+    auto* heading = new QGridLayout;
+    heading->addWidget(new QLabel(tr("Parameter:")), 0, 0);
+    auto* name = Named(new QLabel, kIdName);
+    QFont bold = name->font();
+    bold.setBold(true);
+    name->setFont(bold);
+    heading->addWidget(name, 0, 1);
+    heading->addWidget(new QLabel(tr("Existing value:")), 1, 0);
+    heading->addWidget(Named(new QLabel, kIdExistingValue), 1, 1);
+    heading->setColumnStretch(1, 1);
+    left->addLayout(heading);
+
+    left->addWidget(m_template->kind == EEditKind::Slider ? BuildSlider() : BuildChoices());
+
+    left->addWidget(new QLabel(tr("Information:")));
+    auto* information = Named(new QPlainTextEdit, kIdInformation);
+    information->setReadOnly(true);
+    information->setMinimumWidth(320);
+    information->setFixedHeight(information->fontMetrics().lineSpacing() * 4 + 12);
+    left->addWidget(information);
+
+    auto* buttons = new QVBoxLayout;
+    m_updateEditor = Named(new QPushButton(tr("Update &Editor")), kIdUpdateEditor);
+    m_updateEditor->setDefault(true);
+    m_programController = Named(new QPushButton(tr("Program &Controller")), kIdProgramController);
+    auto* cancel = Named(new QPushButton(tr("Cancel")), kIdCancel);
+    m_help = Named(new QPushButton(tr("&Help")), kIdHelp);
+    for (QPushButton* button : {m_updateEditor, m_programController, cancel, m_help})
+        buttons->addWidget(button);
+    buttons->addStretch(1);
+    columns->addLayout(buttons);
+
+    connect(m_updateEditor, &QPushButton::clicked, this, &CEditParameterDlg::OnUpdateEditor);
+    connect(m_programController, &QPushButton::clicked, this,
+            &CEditParameterDlg::OnProgramController);
+    connect(cancel, &QPushButton::clicked, this, &CEditParameterDlg::reject);
+    connect(m_help, &QPushButton::clicked, this, &CEditParameterDlg::OnHelp);
+}
+
+QWidget* CEditParameterDlg::BuildSlider()
+{
+    auto* box = new QWidget;
+    auto* layout = new QVBoxLayout(box);
+    layout->setContentsMargins(0, 8, 0, 8);
+    m_valueField = Named(new QLabel, kIdValueField);
+    m_valueField->setFont(m_valueFont);
+    m_valueField->setAlignment(Qt::AlignCenter);
+    m_valueField->setAutoFillBackground(false);
+    m_valueField->setAttribute(Qt::WA_TranslucentBackground);
+    layout->addWidget(m_valueField);
+    m_slider = Named(new QSlider(Qt::Horizontal), kIdSlider);
+    m_slider->setTickPosition(QSlider::TicksBelow);
+    layout->addWidget(m_slider);
+    auto* captions = new QHBoxLayout;
+    captions->addWidget(Named(new QLabel, kIdMinimumCaption));
+    captions->addStretch(1);
+    captions->addWidget(Named(new QLabel, kIdMaximumCaption));
+    layout->addLayout(captions);
+    return box;
+}
+
+QWidget* CEditParameterDlg::BuildChoices()
+{
+    const SEditTemplate& t = *m_template;
+    auto* holder = new QWidget;
+    auto* row = new QHBoxLayout(holder);
+    row->setContentsMargins(0, 0, 0, 0);
+    auto makeGroup = [&](const char* title) {
+        auto* group = new QGroupBox(title ? QString::fromLatin1(title) : QString());
+        row->addWidget(group);
+        return group;
+    };
+    QGroupBox* first = makeGroup(t.groupTitle);
+    auto* firstLayout = new QGridLayout(first);
+    QGridLayout* secondLayout = nullptr;
+    if (t.secondGroupTitle)
+        secondLayout = new QGridLayout(makeGroup(t.secondGroupTitle));
+    if (t.leadCaption)
+        firstLayout->addWidget(new QLabel(QString::fromLatin1(t.leadCaption)), 0, 0, 1, 2);
+
+    for (size_t i = 0; i < t.controls.size(); ++i) {
+        const SEditControl& c = t.controls[i];
+        const QString caption = c.caption ? QString::fromLatin1(c.caption) : QString();
+        QAbstractButton* button = nullptr;
+        if (IsRadioKind(t.kind)) {
+            auto* radio = new QRadioButton(caption);
+            // The choices keep their own exclusivity so that "nothing checked" can be shown.
+            radio->setAutoExclusive(false);
+            button = radio;
+        } else {
+            button = new QCheckBox(caption);
+        }
+        Named(button, c.id);
+        QGridLayout* layout = (c.flags & SEditControl::kSecondGroup) ? secondLayout : firstLayout;
+        layout->addWidget(button, layout->rowCount(), 0);
+        if (c.labelId) {
+            auto* label = Named(new QLabel, c.labelId);
+            label->setMinimumWidth(
+                label->fontMetrics().horizontalAdvance(LoadString(CEditValueMap::kMomentaryOff)) +
+                8);
+            layout->addWidget(label, layout->rowCount() - 1, 1);
+            m_momentaryLabels.push_back(label);
+        }
+        if (c.flags & SEditControl::kHidden)
+            button->hide();
+        const int index = int(i);
+        connect(button, &QAbstractButton::clicked, this, [this, index] { OnChoiceClicked(index); });
+        m_choices.push_back(button);
+    }
+    if (t.latch.id) {
+        m_latch = Named(new QCheckBox(QString::fromLatin1(t.latch.caption)), t.latch.id);
+        firstLayout->addWidget(m_latch, firstLayout->rowCount(), 0);
+        connect(m_latch, &QCheckBox::clicked, this, &CEditParameterDlg::OnLatchClicked);
+    }
+    if (t.kind == EEditKind::Momentary) {
+        for (size_t i = 0; i < m_choices.size(); ++i) {
+            const int text = CEditValueMap::MomentaryLabel(m_record.tagNumber, int(i));
+            if (text) {
+                m_choices[i]->setText(LoadString(text));
+            } else {
+                m_choices[i]->hide();
+                m_momentaryLabels[i]->hide();
+            }
+        }
+    }
+    return holder;
+}
+
+void CEditParameterDlg::LoadTexts()
+{
+    const QString value = m_record.ValueText(m_tag, m_dataType);
+    const QString minimum = m_record.MinimumText(m_tag, m_dataType);
+    const QString maximum = m_record.MaximumText(m_tag, m_dataType);
+    const std::pair<int, QString> texts[] = {
+        {kIdName, CCodePage::ToUnicode(m_tag.name)},
+        {kIdExistingValue, value},
+        {kIdValueField, value},
+        {kIdMinimumCaption, minimum},
+        {kIdNotAsserted, minimum},
+        {kIdMaximumCaption, maximum},
+        {kIdAsserted, maximum},
+    };
+    for (const auto& [id, text] : texts) {
+        if (auto* label = findChild<QLabel*>(IdName(id)))
+            label->setText(text);
+        else if (auto* button = findChild<QAbstractButton*>(IdName(id)))
+            button->setText(text);
+    }
+    if (auto* information = findChild<QPlainTextEdit*>(IdName(kIdInformation)))
+        information->setPlainText(CCodePage::ToUnicode(m_tag.information));
+}
+
+void CEditParameterDlg::SetUpSlider()
+{
+    m_minimum = m_record.MinimumDisplay();
+    m_maximum = m_record.MaximumDisplay();
+    m_step = m_record.StepDisplay();
+    m_sliderUsable = CEditValueMap::SliderUsable(m_minimum, m_maximum, m_step);
+    if (!m_sliderUsable) {
+        // Nothing to choose from: the slider stays unset and cannot move the value.
+        m_slider->setEnabled(false);
+        return;
+    }
+    m_slider->setRange(ToSliderInt(m_minimum), ToSliderInt(m_maximum));
+    m_slider->setSingleStep(ToSliderInt(m_step));
+    const qint64 ticks = CEditValueMap::TickFrequency(m_minimum, m_maximum, m_step);
+    m_slider->setTickInterval(ToSliderInt(ticks));
+    m_slider->setPageStep(ToSliderInt(ticks));
+    m_slider->setValue(ToSliderInt(m_record.ValueDisplay()));
+    connect(m_slider, &QSlider::valueChanged, this, &CEditParameterDlg::OnSliderMoved);
+}
+
+void CEditParameterDlg::OnSliderMoved(int position)
+{
+    if (m_snapping)
+        return;
+    const qint64 snapped = CEditValueMap::Snap(position, m_minimum, m_maximum, m_step);
+    if (snapped != position) {
+        m_snapping = true;
+        m_slider->setValue(ToSliderInt(snapped));
+        m_snapping = false;
+    }
+    m_record.SetValueFromDisplay(snapped);
+    ShowValueText();
+}
+
+void CEditParameterDlg::ShowValueText()
+{
+    if (!m_valueField)
+        return;
+    m_valueField->setText(m_record.ValueText(m_tag, m_dataType));
+    QPalette palette = m_valueField->palette();
+    palette.setColor(QPalette::WindowText, m_record.value != m_openingValue
+                                               ? QColor(255, 0, 0)
+                                               : this->palette().color(QPalette::WindowText));
+    m_valueField->setPalette(palette);
+}
+
+void CEditParameterDlg::SyncChoices()
+{
+    for (size_t i = 0; i < m_choices.size() && i < m_state.checked.size(); ++i) {
+        m_choices[i]->setChecked(m_state.checked[i]);
+        if (i < m_momentaryLabels.size()) {
+            m_momentaryLabels[i]->setText(LoadString(
+                m_state.checked[i] ? CEditValueMap::kMomentaryOn : CEditValueMap::kMomentaryOff));
+        }
+    }
+    if (m_latch) {
+        m_latch->setChecked(m_state.latchChecked);
+        m_latch->setEnabled(m_state.latchEnabled);
+    }
+}
+
+void CEditParameterDlg::OnChoiceClicked(int index)
+{
+    QAbstractButton* button = m_choices[size_t(index)];
+    // A radio button stays chosen when clicked again.
+    m_state.checked[size_t(index)] = IsRadioKind(m_template->kind) || button->isChecked();
+    CEditValueMap::Click(*m_template, m_state, index);
+    SyncChoices();
+}
+
+void CEditParameterDlg::OnLatchClicked()
+{
+    m_state.latchChecked = m_latch->isChecked();
+}
+
+void CEditParameterDlg::ApplyControls()
+{
+    if (m_template->kind == EEditKind::Slider) {
+        if (m_sliderUsable) {
+            m_record.SetValueFromDisplay(
+                CEditValueMap::Snap(m_slider->value(), m_minimum, m_maximum, m_step));
+        }
+        return;
+    }
+    if (const std::optional<quint16> value = CEditValueMap::Apply(*m_template, m_record, m_state))
+        m_record.value = *value;
+}
+
+void CEditParameterDlg::OnUpdateEditor()
+{
+    ApplyControls();
+    m_openingValue = m_record.value;
+    done(kResultEditor);
+}
+
+void CEditParameterDlg::OnProgramController()
+{
+    IUserPrompt& prompt = m_doc.Prompt();
+    if (m_doc.DataType() != m_doc.ConnectedType()) {
+        prompt.Message(LoadString(m_doc.LinkReady() ? kMsgTypeMismatch : kMsgCommunicationError),
+                       IUserPrompt::EIcon::Exclamation);
+        return;
+    }
+    ApplyControls();
+    // The poll must not interleave with the write's exchanges.
+    const bool polling = m_doc.StatusPollRunning();
+    if (polling)
+        m_doc.StopStatusPoll();
+    const int result = m_doc.Link().WriteParameter(m_record);
+    if (polling)
+        m_doc.StartStatusPoll();
+
+    int message = 0;
+    switch (result) {
+    case CControllerLink::WriteOk:
+    case kWriteAccepted:
+        done(kResultProgrammed);
+        return;
+    case CControllerLink::WriteNotSupported:
+    case CControllerLink::WriteReadOnly:
+        message = kMsgNotSupported;
+        break;
+    case kWriteUnexpectedStatus:
+        message = kMsgUnexpectedStatus;
+        break;
+    case CControllerLink::WriteMismatch:
+        message = kMsgNotUpdated;
+        break;
+    case CControllerLink::WriteNoReply:
+        message = kMsgCommsLost;
+        break;
+    default:
+        break;
+    }
+    if (message)
+        prompt.Message(LoadString(message), IUserPrompt::EIcon::Stop);
+    done(kResultEditor);
+}
+
+void CEditParameterDlg::OnHelp()
+{
+    m_doc.Prompt().Message(CCodePage::ToUnicode(m_tag.help), IUserPrompt::EIcon::Information);
+}
+
+void CEditParameterDlg::reject()
+{
+    m_record.value = m_openingValue;
+    done(kResultCancelled);
+}

@@ -1,0 +1,85 @@
+#pragma once
+
+#include "ops/CEditValueMap.h"
+
+#include <QDialog>
+#include <QFont>
+
+#include <vector>
+
+class CParameter;
+class CTagInfo;
+class CTavrinDoc;
+class QAbstractButton;
+class QCheckBox;
+class QLabel;
+class QPushButton;
+class QSlider;
+
+// The modal "Edit Parameter" dialog for one parameter. It picks its template from the tag
+// number, the document's data controller type and the record (CEditTemplates::Choose), and
+// changes the record's value in place while it is open (the slider at once, the choices when
+// applied). Run it with exec():
+//   kResultEditor (0)     the editor's value was changed ("Update &Editor"), or a write to
+//                         the controller failed after the value was applied;
+//   kResultProgrammed (1) the value was written to the controller;
+//   kResultCancelled (2)  Cancel, Escape or the close box: the opening value is restored.
+// The document and the records must outlive the dialog; messages go through doc.Prompt().
+class CEditParameterDlg : public QDialog
+{
+    Q_OBJECT
+
+public:
+    static constexpr int kResultEditor = 0;
+    static constexpr int kResultProgrammed = 1;
+    static constexpr int kResultCancelled = 2;
+    static constexpr int kValueFontPointSize = 16;
+
+    CEditParameterDlg(CTavrinDoc& doc, CParameter& record, const CTagInfo& tag,
+                      QWidget* parent = nullptr);
+
+    int TemplateId() const { return m_template->id; }
+    quint16 OpeningValue() const { return m_openingValue; }
+
+    // Cancel, Escape and the close box restore the opening value and close with result 2.
+    void reject() override;
+
+private:
+    void BuildCommon();
+    QWidget* BuildSlider();
+    QWidget* BuildChoices();
+    void LoadTexts();
+    void SetUpSlider();
+    void SyncChoices();
+    void ApplyControls();
+    void ShowValueText();
+
+    void OnSliderMoved(int position);
+    void OnChoiceClicked(int index);
+    void OnLatchClicked();
+    void OnUpdateEditor();
+    void OnProgramController();
+    void OnHelp();
+
+    CTavrinDoc& m_doc;
+    CParameter& m_record;
+    const CTagInfo& m_tag;
+    const SEditTemplate* m_template;
+    quint16 m_dataType;
+    quint16 m_openingValue;
+    qint64 m_step = 0;
+    qint64 m_minimum = 0;
+    qint64 m_maximum = 0;
+    bool m_sliderUsable = false;
+    bool m_snapping = false;
+    QFont m_valueFont;
+    SEditState m_state;
+    std::vector<QAbstractButton*> m_choices;
+    std::vector<QLabel*> m_momentaryLabels;
+    QCheckBox* m_latch = nullptr;
+    QSlider* m_slider = nullptr;
+    QLabel* m_valueField = nullptr;
+    QPushButton* m_updateEditor = nullptr;
+    QPushButton* m_programController = nullptr;
+    QPushButton* m_help = nullptr;
+};
