@@ -15,7 +15,17 @@ class CRawParameterFields
 {
 public:
     // The seven 16-bit words, in the order the dialog lists them.
-    enum EWord { Value, Minimum, Maximum, Step, Scale, Div, Shift, kWordCount };
+    enum EWord
+    {
+        Value,
+        Minimum,
+        Maximum,
+        Step,
+        Scale,
+        Div,
+        Shift,
+        kWordCount
+    };
 
     static constexpr int kWordLow = -32768; // a negative number is its two's complement word
     static constexpr int kWordHigh = 65535;

@@ -25,14 +25,10 @@ struct SFlagBox
 
 // The flag boxes in the order the window lists them.
 constexpr SFlagBox kFlagBoxes[8] = {
-    {1233, "Si&gned", CParameter::kSigned},
-    {1232, "&Invert", CParameter::kInvert},
-    {1234, "&For", CParameter::kForeground},
-    {1235, "T&un", CParameter::kTempUnavailable},
-    {1236, "&Ron", CParameter::kReadOnly},
-    {1237, "Su&p", CParameter::kSupported},
-    {1238, "V&ol", CParameter::kVolatile},
-    {1239, "&Wrap", CParameter::kWrap},
+    {1233, "Si&gned", CParameter::kSigned},  {1232, "&Invert", CParameter::kInvert},
+    {1234, "&For", CParameter::kForeground}, {1235, "T&un", CParameter::kTempUnavailable},
+    {1236, "&Ron", CParameter::kReadOnly},   {1237, "Su&p", CParameter::kSupported},
+    {1238, "V&ol", CParameter::kVolatile},   {1239, "&Wrap", CParameter::kWrap},
 };
 
 QString IdName(int id)
@@ -127,9 +123,8 @@ CEditParameterSpot::CEditParameterSpot(CParameter& record, CTagInfo& tag, QWidge
 
 CEditParameterSpot::~CEditParameterSpot() = default;
 
-QLineEdit* CEditParameterSpot::AddWordField(QGridLayout* layout, int row, const char* label,
-                                            int id, CRawParameterFields::EWord word,
-                                            quint16 value)
+QLineEdit* CEditParameterSpot::AddWordField(QGridLayout* layout, int row, const char* label, int id,
+                                            CRawParameterFields::EWord word, quint16 value)
 {
     QLineEdit* edit = MakeField(id, CRawParameterFields::WordText(value));
     auto* caption = new QLabel(QLatin1String(label));
@@ -169,9 +164,8 @@ void CEditParameterSpot::accept()
         if (m_flags[i]->isChecked())
             fields.flags |= kFlagBoxes[i].mask;
     }
-    fields.unitsCode = m_presentation->currentIndex() >= 0
-                           ? m_presentation->currentData().toInt()
-                           : -1;
+    fields.unitsCode =
+        m_presentation->currentIndex() >= 0 ? m_presentation->currentData().toInt() : -1;
     CRawParameterFields::Apply(fields, m_record, m_tag);
     QDialog::accept();
 }

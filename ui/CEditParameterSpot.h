@@ -13,6 +13,7 @@ class CTagInfo;
 class IUserPrompt;
 class QCheckBox;
 class QComboBox;
+class QGridLayout;
 class QLineEdit;
 
 // The raw parameter window ("bool"): the seven words of a parameter record as decimal
@@ -38,7 +39,7 @@ public:
     void accept() override;
 
 private:
-    QLineEdit* AddWordField(class QGridLayout* layout, int row, const char* label, int id,
+    QLineEdit* AddWordField(QGridLayout* layout, int row, const char* label, int id,
                             CRawParameterFields::EWord word, quint16 value);
 
     CParameter& m_record;

@@ -23,14 +23,23 @@ protected:
         using namespace LinkProtocol;
         sim.WithModel([](CSimModel& m) {
             // Raw = (display - 10) x 2 / 3: rounding shows at once.
-            m.SetTag(0x3000, {.value = 0, .maximum = 0xFFFF, .minimum = 0, .scale = 3,
-                              .divisor = 2, .shift = 10, .flags = kStatusSupported});
-            // One to one, the whole unsigned range.
-            m.SetTag(0x3001, {.value = 100, .maximum = 0xFFFF, .minimum = 0,
+            m.SetTag(0x3000, {.value = 0,
+                              .maximum = 0xFFFF,
+                              .minimum = 0,
+                              .scale = 3,
+                              .divisor = 2,
+                              .shift = 10,
                               .flags = kStatusSupported});
+            // One to one, the whole unsigned range.
+            m.SetTag(0x3001,
+                     {.value = 100, .maximum = 0xFFFF, .minimum = 0, .flags = kStatusSupported});
             // Signed, display = raw / 10, the whole signed range.
-            m.SetTag(0x3002, {.value = 0, .maximum = 0x7FFF, .minimum = 0x8000, .scale = 1,
-                              .divisor = 10, .flags = kStatusSupported | kStatusSigned});
+            m.SetTag(0x3002, {.value = 0,
+                              .maximum = 0x7FFF,
+                              .minimum = 0x8000,
+                              .scale = 1,
+                              .divisor = 10,
+                              .flags = kStatusSupported | kStatusSigned});
             m.ResetChecksum();
         });
     }

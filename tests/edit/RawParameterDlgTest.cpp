@@ -35,7 +35,7 @@ CTagInfo SampleTag()
 {
     CTagInfo tag;
     tag.tag = 0x1000;
-    tag.unitsCode = 6;       // "Celsius"
+    tag.unitsCode = 6;        // "Celsius"
     tag.displayWord = 0xA5C3; // bit 0 set, presentation code 0x61 = 97, high byte 0xA5
     return tag;
 }
@@ -261,8 +261,7 @@ TEST(RawParameterFieldsTest, ParsesOnlyDecimalNumbersThatFit)
     EXPECT_EQ(CRawParameterFields::ParseWord(QStringLiteral("+65535")), 0xFFFF);
     EXPECT_EQ(CRawParameterFields::ParseWord(QStringLiteral("-1")), 0xFFFF);
     EXPECT_EQ(CRawParameterFields::ParseWord(QStringLiteral("-32768")), 0x8000);
-    EXPECT_EQ(CRawParameterFields::ParseWord(QStringLiteral("99999999999999999999")),
-              std::nullopt);
+    EXPECT_EQ(CRawParameterFields::ParseWord(QStringLiteral("99999999999999999999")), std::nullopt);
     EXPECT_EQ(CRawParameterFields::ParseWord(QStringLiteral("--1")), std::nullopt);
     EXPECT_EQ(CRawParameterFields::ParseModifier(QStringLiteral("0")), 0);
     EXPECT_EQ(CRawParameterFields::ParseModifier(QStringLiteral("127")), 127);

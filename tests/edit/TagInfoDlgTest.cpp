@@ -35,7 +35,8 @@ CTagInfo Tag(quint16 number)
     tag.tag = number;
     tag.privilege = 3;
     tag.unitsCode = 2; // the window names the record's units, not the tag's
-    tag.name = QByteArray("Motor temp \xB0" "C");
+    tag.name = QByteArray("Motor temp \xB0"
+                          "C");
     return tag;
 }
 
