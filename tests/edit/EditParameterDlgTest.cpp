@@ -1,0 +1,403 @@
+// The "Edit Parameter" dialog, offscreen, with its controls found by resource number.
+#include "app/CAppSettings.h"
+#include "common/CScriptedPrompt.h"
+#include "common/CTempSettings.h"
+#include "data/CParameter.h"
+#include "data/CTagInfo.h"
+#include "link/CControllerLink.h"
+#include "link/LinkTestSupport.h"
+#include "ops/CTavrinDoc.h"
+#include "res/StringTable.h"
+#include "ui/CEditParameterDlg.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSlider>
+#include <QTest>
+#include <gtest/gtest.h>
+
+namespace {
+
+using EIcon = IUserPrompt::EIcon;
+
+template <typename T = QWidget> T* Control(const QWidget& dlg, int id)
+{
+    T* widget = dlg.findChild<T*>(QStringLiteral("id%1").arg(id));
+    EXPECT_NE(widget, nullptr) << "no control " << id;
+    return widget;
+}
+
+bool IsChecked(const QWidget& dlg, int id)
+{
+    return Control<QAbstractButton>(dlg, id)->isChecked();
+}
+
+// Records and tags are built by hand: every case names exactly what it depends on.
+class EditDlgTest : public ::testing::Test
+{
+protected:
+    static constexpr quint16 kType = 9;
+
+    void SetUp() override { doc.Parameters().SetDataControllerType(kType); }
+
+    CParameter& Record(quint16 tag, quint16 value, quint16 maximum = 100, quint16 minimum = 0,
+                       quint16 step = 1)
+    {
+        record.tagNumber = tag;
+        record.value = value;
+        record.maximum = maximum;
+        record.minimum = minimum;
+        record.step = step;
+        record.scale = 1;
+        record.div = 1;
+        info.tag = tag;
+        info.name = "Test parameter";
+        info.information = "What it does.";
+        info.help = "How to set it.";
+        return record;
+    }
+
+    CTempSettings temp;
+    CAppSettings settings;
+    CScriptedPrompt prompt;
+    CControllerLink link;
+    CTavrinDoc doc{link, settings, prompt};
+    CParameter record;
+    CTagInfo info;
+};
+
+} // namespace
+
+TEST_F(EditDlgTest, SliderTicksSnapsAndTurnsTheValueRed)
+{
+    Record(4000, 30, 100, 0, 1);
+    {
+        CEditParameterDlg dlg(doc, record, info);
+        EXPECT_EQ(dlg.TemplateId(), 139);
+        EXPECT_EQ(dlg.windowTitle(), "Edit Parameter");
+        auto* slider = Control<QSlider>(dlg, 1029);
+        EXPECT_EQ(slider->tickInterval(), 2);
+        EXPECT_EQ(slider->minimum(), 0);
+        EXPECT_EQ(slider->maximum(), 100);
+        EXPECT_EQ(slider->value(), 30);
+        EXPECT_EQ(Control<QLabel>(dlg, 1002)->text(), "Test parameter");
+        EXPECT_EQ(Control<QLabel>(dlg, 1021)->text(), "100");
+        EXPECT_EQ(Control<QLabel>(dlg, 1022)->text(), "0");
+        EXPECT_EQ(Control<QLabel>(dlg, 1016)->font().pointSize(), 16);
+        EXPECT_TRUE(Control<QLabel>(dlg, 1016)->font().bold());
+    }
+
+    Record(4000, 25, 100, 5, 10);
+    CEditParameterDlg dlg(doc, record, info);
+    auto* slider = Control<QSlider>(dlg, 1029);
+    auto* value = Control<QLabel>(dlg, 1016);
+    EXPECT_EQ(slider->singleStep(), 10);
+    EXPECT_EQ(slider->tickInterval(), 10);
+    EXPECT_NE(value->palette().color(QPalette::WindowText), QColor(255, 0, 0));
+    slider->setValue(27);
+    EXPECT_EQ(slider->value(), 20);
+    EXPECT_EQ(record.value, 20) << "the record follows the slider at once";
+    EXPECT_EQ(value->text(), "20");
+    EXPECT_EQ(value->palette().color(QPalette::WindowText), QColor(255, 0, 0));
+    EXPECT_EQ(Control<QLabel>(dlg, 1015)->text(), "25") << "the existing value stays";
+
+    Control<QPushButton>(dlg, 1085)->click();
+    EXPECT_EQ(dlg.result(), CEditParameterDlg::kResultEditor);
+    EXPECT_EQ(record.value, 20);
+}
+
+TEST_F(EditDlgTest, CancelAndEscapeRestoreTheOpeningValue)
+{
+    Record(4000, 40);
+    CEditParameterDlg dlg(doc, record, info);
+    dlg.show();
+    Control<QSlider>(dlg, 1029)->setValue(70);
+    ASSERT_EQ(record.value, 70);
+    Control<QPushButton>(dlg, 2)->click();
+    EXPECT_EQ(dlg.result(), CEditParameterDlg::kResultCancelled);
+    EXPECT_EQ(record.value, 40);
+
+    CEditParameterDlg again(doc, record, info);
+    again.show();
+    Control<QSlider>(again, 1029)->setValue(90);
+    QTest::keyClick(&again, Qt::Key_Escape);
+    EXPECT_EQ(again.result(), CEditParameterDlg::kResultCancelled);
+    EXPECT_EQ(record.value, 40);
+}
+
+TEST_F(EditDlgTest, SliderWithoutAStepCannotChangeTheValue)
+{
+    Record(4000, 40, 100, 0, 0);
+    CEditParameterDlg dlg(doc, record, info);
+    EXPECT_FALSE(Control<QSlider>(dlg, 1029)->isEnabled());
+    Control<QPushButton>(dlg, 1085)->click();
+    EXPECT_EQ(dlg.result(), CEditParameterDlg::kResultEditor);
+    EXPECT_EQ(record.value, 40);
+}
+
+TEST_F(EditDlgTest, TwoStateButtonsCarryTheLimitTexts)
+{
+    Record(4000, 0, 1, 0);
+    record.unitsCode = info.unitsCode = 18; // On / Off
+    CEditParameterDlg dlg(doc, record, info);
+    EXPECT_EQ(dlg.TemplateId(), 140);
+    EXPECT_EQ(Control<QAbstractButton>(dlg, 1031)->text(), "On");
+    EXPECT_EQ(Control<QAbstractButton>(dlg, 1032)->text(), "Off");
+    EXPECT_TRUE(IsChecked(dlg, 1032));
+    Control<QAbstractButton>(dlg, 1031)->click();
+    EXPECT_FALSE(IsChecked(dlg, 1032));
+    Control<QPushButton>(dlg, 1085)->click();
+    EXPECT_EQ(record.value, 1);
+}
+
+TEST_F(EditDlgTest, InhibitLatchBothWays)
+{
+    Record(7936, 6, 11);
+    {
+        CEditParameterDlg dlg(doc, record, info);
+        EXPECT_EQ(dlg.TemplateId(), 159);
+        EXPECT_TRUE(IsChecked(dlg, 1178));
+        EXPECT_TRUE(IsChecked(dlg, 1108));
+        Control<QAbstractButton>(dlg, 1109)->click();
+        EXPECT_FALSE(IsChecked(dlg, 1178));
+        EXPECT_FALSE(Control(dlg, 1108)->isEnabled());
+        Control<QPushButton>(dlg, 1085)->click();
+        EXPECT_EQ(record.value, 0);
+    }
+    CEditParameterDlg dlg(doc, record, info);
+    EXPECT_TRUE(IsChecked(dlg, 1109));
+    EXPECT_FALSE(Control(dlg, 1108)->isEnabled());
+    Control<QAbstractButton>(dlg, 1112)->click();
+    ASSERT_TRUE(Control(dlg, 1108)->isEnabled());
+    Control<QAbstractButton>(dlg, 1108)->click();
+    Control<QPushButton>(dlg, 1085)->click();
+    EXPECT_EQ(record.value, 8);
+}
+
+TEST_F(EditDlgTest, InhibitTargetOf8018ExchangesBitsTwoAndThree)
+{
+    Record(8002, 4, 31);
+    {
+        CEditParameterDlg dlg(doc, record, info);
+        EXPECT_EQ(dlg.TemplateId(), 179);
+        EXPECT_TRUE(IsChecked(dlg, 1158));
+        EXPECT_EQ(dlg.findChild<QWidget*>("id243"), nullptr) << "no Belly Button below 32";
+    }
+    Record(8018, 4, 31);
+    CEditParameterDlg dlg(doc, record, info);
+    EXPECT_TRUE(IsChecked(dlg, 1322));
+    EXPECT_FALSE(IsChecked(dlg, 1158));
+    Control<QAbstractButton>(dlg, 1155)->click(); // "None" clears the targets
+    EXPECT_FALSE(IsChecked(dlg, 1322));
+    Control<QAbstractButton>(dlg, 1156)->click(); // a target clears "None"
+    EXPECT_FALSE(IsChecked(dlg, 1155));
+    Control<QAbstractButton>(dlg, 1158)->click();
+    Control<QPushButton>(dlg, 1085)->click();
+    EXPECT_EQ(record.value, 1 | 8) << "Auxillary Output 1 is bit 3 of tag 8018";
+}
+
+TEST_F(EditDlgTest, MomentaryRowsRelabelOnEveryClick)
+{
+    Record(13361, 0x01, 255);
+    CEditParameterDlg dlg(doc, record, info);
+    dlg.show();
+    EXPECT_EQ(dlg.TemplateId(), 181);
+    EXPECT_EQ(Control<QAbstractButton>(dlg, 1199)->text(), "Auxiliary 1");
+    EXPECT_EQ(Control<QLabel>(dlg, 1208)->text(), "Momentary");
+    EXPECT_EQ(Control<QLabel>(dlg, 1209)->text(), "Permanent");
+    EXPECT_FALSE(Control(dlg, 1205)->isVisible());
+    EXPECT_FALSE(Control(dlg, 1214)->isVisible());
+    EXPECT_TRUE(Control(dlg, 1204)->isVisible());
+
+    Control<QAbstractButton>(dlg, 1200)->click();
+    EXPECT_EQ(Control<QLabel>(dlg, 1209)->text(), "Momentary");
+    Control<QAbstractButton>(dlg, 1199)->click();
+    EXPECT_EQ(Control<QLabel>(dlg, 1208)->text(), "Permanent");
+    Control<QPushButton>(dlg, 1085)->click();
+    EXPECT_EQ(record.value, 0x02);
+
+    Record(13360, 0, 255);
+    CEditParameterDlg first(doc, record, info);
+    EXPECT_EQ(Control<QAbstractButton>(first, 1206)->text(), "Vacuum mode");
+}
+
+TEST_F(EditDlgTest, InvertedAccelTemplate)
+{
+    Record(20512, 0, 15);
+    CEditParameterDlg dlg(doc, record, info);
+    EXPECT_EQ(dlg.TemplateId(), 204);
+    for (int id : {1218, 1232, 1233, 1234}) {
+        EXPECT_TRUE(IsChecked(dlg, id)) << id;
+        Control<QAbstractButton>(dlg, id)->click();
+    }
+    Control<QPushButton>(dlg, 1085)->click();
+    EXPECT_EQ(record.value, 15);
+}
+
+TEST_F(EditDlgTest, SwappedOutputModeOnType30)
+{
+    doc.Parameters().SetDataControllerType(30);
+    Record(16928, 5, 6);
+    CEditParameterDlg dlg(doc, record, info);
+    EXPECT_EQ(dlg.TemplateId(), 180);
+    EXPECT_TRUE(IsChecked(dlg, 1168));
+    Control<QAbstractButton>(dlg, 1249)->click();
+    EXPECT_FALSE(IsChecked(dlg, 1168));
+    Control<QPushButton>(dlg, 1085)->click();
+    EXPECT_EQ(record.value, 6);
+}
+
+TEST_F(EditDlgTest, WindowAndGroupTitles)
+{
+    Record(16736, 1, 5);
+    CEditParameterDlg vacuum(doc, record, info);
+    EXPECT_EQ(vacuum.windowTitle(), "Vacuum mode");
+    EXPECT_TRUE(IsChecked(vacuum, 1114));
+    doc.Parameters().SetDataControllerType(14);
+    Record(337, 2, 2);
+    CEditParameterDlg pot(doc, record, info);
+    EXPECT_EQ(pot.windowTitle(), "Dialog");
+    EXPECT_TRUE(IsChecked(pot, 1258));
+}
+
+TEST_F(EditDlgTest, ReadOnlyLeavesOnlyCancelAndHelp)
+{
+    Record(4000, 40);
+    record.readOnly = true;
+    CEditParameterDlg dlg(doc, record, info);
+    dlg.show();
+    EXPECT_FALSE(Control(dlg, 1085)->isEnabled());
+    EXPECT_FALSE(Control(dlg, 1084)->isEnabled());
+    EXPECT_TRUE(Control(dlg, 2)->isEnabled());
+    EXPECT_TRUE(Control(dlg, 1062)->isVisible());
+    Control<QPushButton>(dlg, 2)->click();
+    EXPECT_EQ(record.value, 40);
+}
+
+TEST_F(EditDlgTest, HelpShownOnlyWithARealHelpText)
+{
+    Record(4000, 40);
+    for (const char* help : {"No Help Available ", ""}) {
+        info.help = help;
+        CEditParameterDlg dlg(doc, record, info);
+        dlg.show();
+        EXPECT_FALSE(Control(dlg, 1062)->isVisible()) << help;
+    }
+    info.help = "No Help Available"; // without the trailing blank it is a text like any other
+    CEditParameterDlg dlg(doc, record, info);
+    dlg.show();
+    ASSERT_TRUE(Control(dlg, 1062)->isVisible());
+    prompt.ExpectMessage("No Help Available", EIcon::Information);
+    Control<QPushButton>(dlg, 1062)->click();
+    EXPECT_TRUE(dlg.isVisible());
+}
+
+// "Program &Controller" against the simulated type-9 controller.
+class EditDlgSimTest : public SimLinkTest
+{
+protected:
+    static constexpr quint16 kType = 9;
+    static constexpr quint16 kTag = 16480; // a radio template: 0..4
+
+    void SetUp() override
+    {
+        SimLinkTest::SetUp();
+        sim.WithModel([](CSimModel& m) {
+            m.SetTag(kTag, {.value = 1, .maximum = 4, .minimum = 0});
+            m.ResetChecksum();
+        });
+        ASSERT_EQ(link.ReadParameter(kTag, 0, record), CControllerLink::ReadOk);
+        doc.Parameters().SetDataControllerType(kType);
+        doc.SetConnectedType(kType);
+        doc.SetLinkReady(true);
+        info.tag = kTag;
+        info.name = "Brush Motor Mode";
+    }
+
+    // Opens the dialog, chooses "&Reverse only" (4) and programs the controller.
+    int ProgramReverseOnly()
+    {
+        CEditParameterDlg dlg(doc, record, info);
+        dlg.show();
+        Control<QAbstractButton>(dlg, 1117)->click();
+        Control<QPushButton>(dlg, 1084)->click();
+        EXPECT_FALSE(dlg.isVisible());
+        return dlg.result();
+    }
+
+    quint16 SimValue()
+    {
+        quint16 value = 0;
+        sim.WithModel([&](CSimModel& m) { value = m.Tag(kTag)->value; });
+        return value;
+    }
+
+    CTempSettings temp;
+    CAppSettings settings;
+    CScriptedPrompt prompt;
+    CTavrinDoc doc{link, settings, prompt};
+    CParameter record;
+    CTagInfo info;
+};
+
+TEST_F(EditDlgSimTest, WrittenAndConfirmedClosesWithOne)
+{
+    EXPECT_EQ(ProgramReverseOnly(), CEditParameterDlg::kResultProgrammed);
+    EXPECT_EQ(SimValue(), 4);
+    EXPECT_EQ(record.value, 4);
+}
+
+TEST_F(EditDlgSimTest, EveryFailureIsReportedAndClosesWithZero)
+{
+    sim.WithModel([](CSimModel& m) { m.SetTag(kTag, {.value = 1, .maximum = 4, .flags = 0}); });
+    prompt.ExpectMessage(LoadString(60), EIcon::Stop); // 1: not supported
+    EXPECT_EQ(ProgramReverseOnly(), CEditParameterDlg::kResultEditor);
+    EXPECT_EQ(record.value, 4) << "the editor keeps the applied value";
+
+    record.value = 1;
+    sim.WithModel([](CSimModel& m) {
+        m.SetTag(kTag, {.value = 1,
+                        .maximum = 4,
+                        .flags = LinkProtocol::kStatusSupported | LinkProtocol::kStatusReadOnly});
+    });
+    prompt.ExpectMessage(LoadString(60), EIcon::Stop); // 2: read only
+    EXPECT_EQ(ProgramReverseOnly(), CEditParameterDlg::kResultEditor);
+
+    // The controller keeps the value within 0..2: 4 reads back as 2.
+    record.value = 1;
+    sim.WithModel([](CSimModel& m) { m.SetTag(kTag, {.value = 1, .maximum = 2}); });
+    prompt.ExpectMessage(LoadString(63), EIcon::Stop); // 5: not updated
+    EXPECT_EQ(ProgramReverseOnly(), CEditParameterDlg::kResultEditor);
+
+    record.value = 1;
+    CSimFaults faults;
+    faults.silent = true;
+    sim.SetFaults(faults);
+    prompt.ExpectMessage(LoadString(55), EIcon::Stop); // 6: no reply
+    EXPECT_EQ(ProgramReverseOnly(), CEditParameterDlg::kResultEditor);
+}
+
+TEST_F(EditDlgSimTest, AnotherControllerTypeKeepsTheDialogOpen)
+{
+    doc.SetConnectedType(10);
+    CEditParameterDlg dlg(doc, record, info);
+    dlg.show();
+    Control<QAbstractButton>(dlg, 1117)->click();
+    sim.ClearRequests();
+    prompt.ExpectMessage(LoadString(82), EIcon::Exclamation);
+    Control<QPushButton>(dlg, 1084)->click();
+    EXPECT_TRUE(dlg.isVisible());
+    EXPECT_EQ(sim.RequestCount(), 0u);
+    EXPECT_EQ(record.value, 1) << "nothing applied";
+
+    doc.SetLinkReady(false);
+    prompt.ExpectMessage(LoadString(208), EIcon::Exclamation);
+    Control<QPushButton>(dlg, 1084)->click();
+    EXPECT_TRUE(dlg.isVisible());
+
+    Control<QPushButton>(dlg, 2)->click();
+    EXPECT_EQ(dlg.result(), CEditParameterDlg::kResultCancelled);
+    EXPECT_EQ(SimValue(), 1);
+}
