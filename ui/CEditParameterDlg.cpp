@@ -186,8 +186,10 @@ QWidget* CEditParameterDlg::BuildChoices()
     QGridLayout* secondLayout = nullptr;
     if (t.secondGroupTitle)
         secondLayout = new QGridLayout(makeGroup(t.secondGroupTitle));
+    // Next free row of each group (an empty QGridLayout already reports one row).
+    int rows[2] = {0, 0};
     if (t.leadCaption)
-        firstLayout->addWidget(new QLabel(QString::fromLatin1(t.leadCaption)), 0, 0, 1, 2);
+        firstLayout->addWidget(new QLabel(QString::fromLatin1(t.leadCaption)), rows[0]++, 0, 1, 2);
 
     for (size_t i = 0; i < t.controls.size(); ++i) {
         const SEditControl& c = t.controls[i];
@@ -202,14 +204,16 @@ QWidget* CEditParameterDlg::BuildChoices()
             button = new QCheckBox(caption);
         }
         Named(button, c.id);
-        QGridLayout* layout = (c.flags & SEditControl::kSecondGroup) ? secondLayout : firstLayout;
-        layout->addWidget(button, layout->rowCount(), 0);
+        const bool second = (c.flags & SEditControl::kSecondGroup) != 0;
+        QGridLayout* layout = second ? secondLayout : firstLayout;
+        const int row = rows[second ? 1 : 0]++;
+        layout->addWidget(button, row, 0);
         if (c.labelId) {
             auto* label = Named(new QLabel, c.labelId);
             label->setMinimumWidth(
                 label->fontMetrics().horizontalAdvance(LoadString(CEditValueMap::kMomentaryOff)) +
                 8);
-            layout->addWidget(label, layout->rowCount() - 1, 1);
+            layout->addWidget(label, row, 1);
             m_momentaryLabels.push_back(label);
         }
         if (c.flags & SEditControl::kHidden)
@@ -220,7 +224,7 @@ QWidget* CEditParameterDlg::BuildChoices()
     }
     if (t.latch.id) {
         m_latch = Named(new QCheckBox(QString::fromLatin1(t.latch.caption)), t.latch.id);
-        firstLayout->addWidget(m_latch, firstLayout->rowCount(), 0);
+        firstLayout->addWidget(m_latch, rows[0]++, 0);
         connect(m_latch, &QCheckBox::clicked, this, &CEditParameterDlg::OnLatchClicked);
     }
     if (t.kind == EEditKind::Momentary) {
