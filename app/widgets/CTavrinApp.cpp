@@ -11,7 +11,11 @@
 #include "ops/CTavrinDoc.h"
 #include "ops/widgets/CLogDlg.h"
 #include "res/StringTable.h"
+#include "ui/CEditParameterDlg.h"
+#include "ui/CEditParameterSpot.h"
 #include "ui/CMessageBoxPrompt.h"
+#include "ui/CTagInfoDlg.h"
+#include "ui/CTavrinView.h"
 
 #include <QApplication>
 #include <QDir>
@@ -47,6 +51,8 @@ bool CTavrinApp::InitInstance(const QStringList& arguments)
     RegisterCommands();
     StartupPort::Open(m_link, *m_settings, *m_prompt, [this] { return SelectPort(); });
 
+    CreateView();
+
     // A profile named on the command line opens once the tag file is loaded.
     const QString profile = arguments.isEmpty() ? QString() : arguments.first();
     if (!profile.isEmpty())
@@ -56,6 +62,58 @@ bool CTavrinApp::InitInstance(const QStringList& arguments)
     UpdateTitle();
     m_frame->UpdateCommandStates();
     return true;
+}
+
+void CTavrinApp::CreateView()
+{
+    m_view = new CTavrinView(*m_doc, m_frame->FilterBox(), m_frame.get());
+    m_frame->setCentralWidget(m_view);
+    QObject::connect(m_doc.get(), &CTavrinDoc::ViewsUpdateRequested, m_view, &CTavrinView::OnUpdate);
+    QObject::connect(m_frame.get(), &CMainFrame::ViewsNeedUpdate, m_view, &CTavrinView::OnUpdate);
+    QObject::connect(m_view, &CTavrinView::EditRequested, m_frame.get(),
+                     [this](quint16 tag, int row) { EditParameter(tag, row); });
+    QObject::connect(m_view, &CTavrinView::TagInformationRequested, m_frame.get(),
+                     [this](quint16 tag) { ShowTagInformation(tag); });
+    QObject::connect(m_view, &CTavrinView::RawEditRequested, m_frame.get(),
+                     [this](quint16 tag) { EditRawParameter(tag); });
+}
+
+void CTavrinApp::EditParameter(quint16 tag, int row)
+{
+    // Nothing opens without both the parameter and its tag.
+    CParameter* record = m_doc->Parameters().FindParameter(tag);
+    const CTagInfo* info = m_doc->Tags().FindTag(tag, m_doc->DataType());
+    if (!record || !info)
+        return;
+    CEditParameterDlg dialog(*m_doc, *record, *info, m_frame.get());
+    const int result = dialog.exec();
+    if (result == CEditParameterDlg::kResultEditor)
+        m_view->AfterEditRefresh(row, false);
+    else if (result == CEditParameterDlg::kResultProgrammed)
+        m_view->AfterEditRefresh(row, true);
+}
+
+void CTavrinApp::ShowTagInformation(quint16 tag)
+{
+    const CParameter* record = m_doc->Parameters().FindParameter(tag);
+    const CTagInfo* info = m_doc->Tags().FindTag(tag, m_doc->DataType());
+    if (!record || !info)
+        return;
+    CTagInfoDlg dialog(*record, *info, m_frame.get());
+    dialog.exec();
+}
+
+void CTavrinApp::EditRawParameter(quint16 tag)
+{
+    CParameter* record = m_doc->Parameters().FindParameter(tag);
+    CTagInfo* info = m_doc->Tags().FindTag(tag, m_doc->DataType());
+    if (!record || !info)
+        return;
+    CEditParameterSpot dialog(*record, *info, m_frame.get(), m_prompt.get());
+    if (dialog.exec() == QDialog::Accepted) {
+        m_doc->SetModified(true);
+        m_doc->UpdateAllViews(0);
+    }
 }
 
 void CTavrinApp::UpdateTitle()

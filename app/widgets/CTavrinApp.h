@@ -10,6 +10,7 @@
 class CMainFrame;
 class CMessageBoxPrompt;
 class CTavrinDoc;
+class CTavrinView;
 
 // The application: owns the controller link (the one link, alive from start to exit), the
 // settings store, the document and the main frame, and runs the start-up steps.
@@ -41,6 +42,10 @@ private:
     void AddRecentFile(const QString& path);
     void RefreshRecentFiles();
     void SendDocument();
+    void CreateView();
+    void EditParameter(quint16 tag, int row);
+    void ShowTagInformation(quint16 tag);
+    void EditRawParameter(quint16 tag);
     bool SelectPort();
 
     CControllerLink m_link;
@@ -48,4 +53,5 @@ private:
     std::unique_ptr<CMessageBoxPrompt> m_prompt;
     std::unique_ptr<CTavrinDoc> m_doc;
     std::unique_ptr<CMainFrame> m_frame;
+    CTavrinView* m_view = nullptr; // owned by the frame
 };
