@@ -95,6 +95,9 @@ int AddParameters(CSimModel& model, const CTagFile& tags, int type)
 
         const std::uint32_t hash = Mix(info->tag * 2654435761u + static_cast<std::uint32_t>(type));
         SRange range = RangeForUnits(info->unitsCode, hash);
+        // A value shown with a percent sign after it is a share: 0..100.
+        if (info->PresentationCode() == 3 && !CUnitsTable::IsTwoState(info->unitsCode))
+            range = {0, 100, 1, 1, 1, 0, false};
         if (const auto* row = COptionTextTable::FindRow(info->tag, static_cast<quint16>(type))) {
             const int texts = std::max(1, COptionTextTable::ListLength(row->list));
             const int maximum = row->mode == COptionTextTable::EMode::Index
