@@ -1,0 +1,92 @@
+// The whole application offscreen against the simulator: start-up with a configured port and
+// tag folder, a read, and the list view's edit path through the edit dialog.
+#include "app/CAppSettings.h"
+#include "app/widgets/CMainFrame.h"
+#include "app/widgets/CTavrinApp.h"
+#include "common/CTempSettings.h"
+#include "ops/CReadFlow.h"
+#include "ops/CTavrinDoc.h"
+#include "sim/CControllerSim.h"
+#include "sim/CSimTagTable.h"
+#include "ui/CEditParameterDlg.h"
+#include "ui/CTavrinView.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QFileInfo>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+namespace {
+
+// Presses the button with object name `id` on the next modal dialog.
+void PressOnModal(const QString& id, bool& pressed)
+{
+    QTimer::singleShot(0, [id, &pressed] {
+        QWidget* modal = QApplication::activeModalWidget();
+        ASSERT_NE(modal, nullptr);
+        auto* button = modal->findChild<QAbstractButton*>(id);
+        ASSERT_NE(button, nullptr) << id.toStdString();
+        button->click();
+        pressed = true;
+    });
+}
+
+} // namespace
+
+TEST(Application, StartsConnectedReadsAndEditsThroughTheView)
+{
+    CTempSettings temp;
+    CTagFile tags;
+    ASSERT_TRUE(tags.LoadTagFile(QStringLiteral(TAVRIN_BUNDLED_TAG_FILE)).Ok());
+    CSimModel model;
+    model.SetIdentity(10);
+    model.SetTripCodes(0, 0);
+    SimTagTable::AddParameters(model, tags, 10);
+    CControllerSim sim(std::move(model));
+    ASSERT_TRUE(sim.Start());
+    CAppSettings::Write(QStringLiteral("Settings"), QStringLiteral("PortDevice"), sim.SlavePath());
+    CAppSettings::Write(QStringLiteral("Settings"), QStringLiteral("TagFileDir"),
+                        QFileInfo(QStringLiteral(TAVRIN_BUNDLED_TAG_FILE)).absolutePath());
+
+    CTavrinApp app;
+    ASSERT_TRUE(app.InitInstance({})) << "no question: the port opens and the tag file loads";
+    EXPECT_TRUE(app.Link().IsOpen());
+    EXPECT_TRUE(app.Document().HasTagFile());
+    auto* view = qobject_cast<CTavrinView*>(app.Frame().centralWidget());
+    ASSERT_NE(view, nullptr);
+    EXPECT_EQ(view->RowCount(), 0);
+
+    app.Document().Poll();
+    ASSERT_TRUE(app.Document().LinkReady());
+    const CReadFlow::SOutcome read = CReadFlow::Run(app.Document());
+    ASSERT_TRUE(read.Complete());
+    EXPECT_GT(view->RowCount(), 40) << "the read refreshed the view";
+    EXPECT_TRUE(app.Frame().EqualityPaneEqual());
+    EXPECT_EQ(app.Frame().windowTitle(), QStringLiteral("Downloaded - Tavrin"));
+
+    // Edit the first row and keep the change in the editor: the display no longer matches.
+    view->SelectRow(0);
+    const quint16 tag = view->RowTag(0);
+    bool pressed = false;
+    PressOnModal(QStringLiteral("id1085"), pressed);
+    emit view->EditRequested(tag, 0);
+    EXPECT_TRUE(pressed);
+    EXPECT_FALSE(app.Frame().EqualityPaneEqual());
+    EXPECT_TRUE(app.Document().IsModified());
+    EXPECT_EQ(view->SelectedRow(), 0);
+
+    // Cancel changes nothing.
+    app.Document().SetModified(false);
+    app.Frame().SetEqualityPane(true);
+    pressed = false;
+    PressOnModal(QStringLiteral("id2"), pressed);
+    emit view->EditRequested(tag, 0);
+    EXPECT_TRUE(pressed);
+    EXPECT_TRUE(app.Frame().EqualityPaneEqual());
+    EXPECT_FALSE(app.Document().IsModified());
+
+    // A tag without a record opens nothing.
+    emit view->EditRequested(0xFFFE, 0);
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+}
