@@ -68,7 +68,8 @@ void CTavrinApp::CreateView()
 {
     m_view = new CTavrinView(*m_doc, m_frame->FilterBox(), m_frame.get());
     m_frame->setCentralWidget(m_view);
-    QObject::connect(m_doc.get(), &CTavrinDoc::ViewsUpdateRequested, m_view, &CTavrinView::OnUpdate);
+    // The view follows the document's updates itself; the frame adds hint 101 when the
+    // connected controller changes.
     QObject::connect(m_frame.get(), &CMainFrame::ViewsNeedUpdate, m_view, &CTavrinView::OnUpdate);
     QObject::connect(m_view, &CTavrinView::EditRequested, m_frame.get(),
                      [this](quint16 tag, int row) { EditParameter(tag, row); });
