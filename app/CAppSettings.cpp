@@ -93,8 +93,7 @@ bool CAppSettings::SetStandardEnum(bool standard)
 
 bool CAppSettings::GetFont(const QString& valueName, QByteArray& logFont) const
 {
-    const QByteArray stored =
-        Read(QString::fromLatin1(kSettings), valueName).toByteArray();
+    const QByteArray stored = Read(QString::fromLatin1(kSettings), valueName).toByteArray();
     if (stored.size() == CLogFont::kSize) {
         logFont = stored;
         return true;
@@ -168,7 +167,8 @@ bool CAppSettings::SetRecentFiles(const QStringList& files)
 {
     QSettings store = Store();
     for (int i = 1; i <= kRecentFileCount; ++i) {
-        const QString key = Key(QString::fromLatin1(kRecentFileList), QStringLiteral("File%1").arg(i));
+        const QString key =
+            Key(QString::fromLatin1(kRecentFileList), QStringLiteral("File%1").arg(i));
         if (i <= files.size())
             store.setValue(key, files[i - 1]);
         else

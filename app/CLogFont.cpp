@@ -21,7 +21,7 @@ QByteArray CLogFont::Encode() const
     const std::int32_t ints[5] = {height, width, escapement, orientation, weight};
     for (int i = 0; i < 5; ++i)
         qToLittleEndian<std::int32_t>(ints[i], p + 4 * i);
-    const std::uint8_t flags[8] = {italic,        underline,     strikeOut, charSet,
+    const std::uint8_t flags[8] = {italic,       underline,     strikeOut, charSet,
                                    outPrecision, clipPrecision, quality,   pitchAndFamily};
     std::memcpy(p + 20, flags, 8);
     const QByteArray face = faceName.left(kFaceSize - 1);
@@ -38,9 +38,9 @@ bool CLogFont::Decode(const QByteArray& bytes, CLogFont& font)
                              &font.weight};
     for (int i = 0; i < 5; ++i)
         *ints[i] = qFromLittleEndian<std::int32_t>(p + 4 * i);
-    std::uint8_t* flags[8] = {&font.italic,       &font.underline,     &font.strikeOut,
-                              &font.charSet,      &font.outPrecision,  &font.clipPrecision,
-                              &font.quality,      &font.pitchAndFamily};
+    std::uint8_t* flags[8] = {&font.italic,  &font.underline,     &font.strikeOut,
+                              &font.charSet, &font.outPrecision,  &font.clipPrecision,
+                              &font.quality, &font.pitchAndFamily};
     for (int i = 0; i < 8; ++i)
         *flags[i] = static_cast<std::uint8_t>(p[20 + i]);
     const QByteArray face(p + 28, kFaceSize);

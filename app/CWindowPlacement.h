@@ -12,7 +12,13 @@ inline constexpr int kNothingStored = 9999; // "Iconic" when no placement was sa
 inline constexpr QRect kDefaultNormal{QPoint(0, 30), QPoint(599, 419)}; // 0,30 .. 600,420
 
 // How the window was when it closed.
-enum class EState { Normal, Maximised, Minimised, Other };
+enum class EState
+{
+    Normal,
+    Maximised,
+    Minimised,
+    Other
+};
 
 // The six stored values.
 struct SStored
@@ -36,8 +42,7 @@ inline constexpr int kFlagRestoreToMaximised = 2;
 // What a closing window writes. `restoresToMaximised` tells, for a minimised window, whether
 // it was maximised before it was minimised. `normal` is the restored rectangle as
 // left/top/right/bottom (right and bottom exclusive).
-SStored ToStored(EState state, bool restoresToMaximised, int left, int top, int right,
-                 int bottom);
+SStored ToStored(EState state, bool restoresToMaximised, int left, int top, int right, int bottom);
 
 // What an activation applies.
 struct SRestore

@@ -35,8 +35,8 @@ struct SLinkCommand
     bool Start(const QString& name, const QStringList& args, int positionalCount,
                const QString& usage, int& exitCode, int positionalMax = -1)
     {
-        parser.addOption({QStringLiteral("port"), QStringLiteral("Serial device."),
-                          QStringLiteral("DEV")});
+        parser.addOption(
+            {QStringLiteral("port"), QStringLiteral("Serial device."), QStringLiteral("DEV")});
         if (!parser.parse(QStringList{name} + args)) {
             Error(parser.errorText());
             exitCode = kExitUsage;
@@ -186,8 +186,8 @@ int RunIdentify(const QStringList& args)
 int RunParam(const QStringList& args)
 {
     SLinkCommand command;
-    command.parser.addOption({QStringLiteral("units"), QStringLiteral("Units code (0..24)."),
-                              QStringLiteral("U")});
+    command.parser.addOption(
+        {QStringLiteral("units"), QStringLiteral("Units code (0..24)."), QStringLiteral("U")});
     int exitCode = kExitOk;
     if (!command.Start(QStringLiteral("param"), args, 1,
                        QStringLiteral("param TAG [--port DEV] [--units U]"), exitCode))
@@ -199,8 +199,8 @@ int RunParam(const QStringList& args)
     if (!ReadRecord(command.link, command.positional[0], *units, record, exitCode))
         return exitCode;
     std::printf("param %u %u %u %u %u %u %u %u %u 0x%02X %u\n", record.tagNumber, record.value,
-                record.maximum, record.minimum, record.scale, record.div, record.step,
-                record.shift, record.checksumWord, record.FlagsByte(), record.extension);
+                record.maximum, record.minimum, record.scale, record.div, record.step, record.shift,
+                record.checksumWord, record.FlagsByte(), record.extension);
     return kExitOk;
 }
 
@@ -208,12 +208,12 @@ int RunSet(const QStringList& args)
 {
     SLinkCommand command;
     const QString display = QStringLiteral("display");
-    command.parser.addOption({display, QStringLiteral("Engineering value to set."),
-                              QStringLiteral("VALUE")});
-    command.parser.addOption({QStringLiteral("units"), QStringLiteral("Units code (0..24)."),
-                              QStringLiteral("U")});
-    command.parser.addOption({QStringLiteral("tags"), QStringLiteral("Tag file or folder."),
-                              QStringLiteral("PATH")});
+    command.parser.addOption(
+        {display, QStringLiteral("Engineering value to set."), QStringLiteral("VALUE")});
+    command.parser.addOption(
+        {QStringLiteral("units"), QStringLiteral("Units code (0..24)."), QStringLiteral("U")});
+    command.parser.addOption(
+        {QStringLiteral("tags"), QStringLiteral("Tag file or folder."), QStringLiteral("PATH")});
     const QString usage = QStringLiteral(
         "set TAG RAW | set TAG --display VALUE [--units U | --tags PATH] [--port DEV]");
     int exitCode = kExitOk;
@@ -236,7 +236,8 @@ int RunSet(const QStringList& args)
     } else {
         raw = ParseWord(command.positional[1]);
         if (!raw) {
-            Error(QStringLiteral("\"%1\" is not a raw value (0..65535)").arg(command.positional[1]));
+            Error(
+                QStringLiteral("\"%1\" is not a raw value (0..65535)").arg(command.positional[1]));
             return kExitUsage;
         }
     }

@@ -41,7 +41,8 @@ int RunExchange(const QStringList& args)
     }
     const QStringList positional = parser.positionalArguments();
     if (!parser.isSet(QStringLiteral("port")) || positional.isEmpty() || positional.size() > 4) {
-        Error(QStringLiteral("usage: exchange --port DEV [--write] [--attempts N] TAG [EXT [WORD2 [WORD3]]]"));
+        Error(QStringLiteral(
+            "usage: exchange --port DEV [--write] [--attempts N] TAG [EXT [WORD2 [WORD3]]]"));
         return kExitUsage;
     }
     unsigned words[4] = {0, 0, 0, 0};

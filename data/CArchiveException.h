@@ -15,8 +15,8 @@ enum class EArchiveError : int
     BadIndex = 5,  // an object or class index 0, or above the highest index read so far
     BadClass = 6,  // an unknown class name, a name of 64 bytes or more, or the wrong class
     BadSchema = 7, // a class record whose schema differs from the one known for the class
-    // Not a file fault: storing an object of a class that has no schema (0xFFFF, not
-    // serialisable).
+                   // Not a file fault: storing an object of a class that has no schema (0xFFFF, not
+                   // serialisable).
     NotSupported = 8,
 };
 

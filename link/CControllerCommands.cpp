@@ -12,12 +12,12 @@ namespace {
 
 // Display names by controller type.
 constexpr const char* kTypeNames[32] = {
-    "KV8",          "Arvo",         "Servo Arvo",   "KT40",         "Arvo Plus",
-    "Mira/QX90",    "Mira ISO",     "KV10",         "Oriel",        "Tarn",
+    "KV8",          "Arvo",         "Servo Arvo",   "KT40",           "Arvo Plus",
+    "Mira/QX90",    "Mira ISO",     "KV10",         "Oriel",          "Tarn",
     "Tarn+",        "Brenna",       "Corvo 120",    "Corvo 120 Test", "Stoat",
-    "Q25/Q30",      "Vanta",        "Rondo",        "Pallas",       "Corin C3",
-    "Unassigned20", "Unassigned21", "Unassigned22", "Unassigned23", "Unassigned24",
-    "Unassigned25", "Unassigned26", "Unassigned27", "Unassigned28", "Unassigned29",
+    "Q25/Q30",      "Vanta",        "Rondo",        "Pallas",         "Corin C3",
+    "Unassigned20", "Unassigned21", "Unassigned22", "Unassigned23",   "Unassigned24",
+    "Unassigned25", "Unassigned26", "Unassigned27", "Unassigned28",   "Unassigned29",
     "Ivor 36V",     "Ivor",
 };
 

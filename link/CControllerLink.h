@@ -45,7 +45,8 @@ public:
     static constexpr int kWriteSettleMs = 50;
 
     // Extensions: which quantity of a tag a request reads or writes.
-    enum EExtension : std::uint8_t {
+    enum EExtension : std::uint8_t
+    {
         ExtValue = 0,
         ExtMaximum = 2,
         ExtMinimum = 3,
@@ -72,7 +73,8 @@ public:
     static constexpr std::uint16_t kNoType = 0xFFFF;
 
     // Outcome of Probe.
-    enum EProbeResult {
+    enum EProbeResult
+    {
         ProbeSupported = 0,       // answered, "Supported" set, "Temp. unavailable" clear
         ProbeTempUnavailable = 1, // answered, "Supported" and "Temp. unavailable" set
         ProbeNotSupported = 2,    // answered, "Supported" clear
@@ -107,14 +109,20 @@ public:
                             std::uint16_t startAddress);
 
     // Results of ReadParameter.
-    enum EReadParameterResult { ReadOk = 0, ReadNoSuchParameter = 1, ReadFailed = 2 };
+    enum EReadParameterResult
+    {
+        ReadOk = 0,
+        ReadNoSuchParameter = 1,
+        ReadFailed = 2
+    };
     // Results of WriteParameter.
-    enum EWriteParameterResult {
-        WriteOk = 0,            // written and confirmed by the read-back
-        WriteNotSupported = 1,  // the controller does not support the parameter
-        WriteReadOnly = 2,      // the parameter is read only; nothing was written
-        WriteMismatch = 5,      // the read-back shows another value (the write is not repeated)
-        WriteNoReply = 6,       // no reply at some step
+    enum EWriteParameterResult
+    {
+        WriteOk = 0,           // written and confirmed by the read-back
+        WriteNotSupported = 1, // the controller does not support the parameter
+        WriteReadOnly = 2,     // the parameter is read only; nothing was written
+        WriteMismatch = 5,     // the read-back shows another value (the write is not repeated)
+        WriteNoReply = 6,      // no reply at some step
     };
 
     // Reads a parameter's value and its six attributes (maximum, minimum, scale, divisor,
@@ -125,7 +133,12 @@ public:
     // Why the last ReadParameter did not return ReadOk: the controller gave no reply to one
     // of its exchanges, or it answered and refused (no "Supported", or no such tag). Readers
     // of a whole set use it to tell a partial set from a complete one.
-    enum EReadFailure { ReadFailureNone = 0, ReadFailureNoReply = 1, ReadFailureRefused = 2 };
+    enum EReadFailure
+    {
+        ReadFailureNone = 0,
+        ReadFailureNoReply = 1,
+        ReadFailureRefused = 2
+    };
     EReadFailure LastReadFailure() const { return m_lastReadFailure; }
     // Writes `record`'s value: a read (for the checksum word), the write with a checksum word
     // adjusted by the change, 50 ms, then a read-back of up to 50 attempts.

@@ -19,9 +19,21 @@ class CSerialPort
 {
 public:
     // Operating-system parity codes (as stored in the settings and passed to Configure).
-    enum EParity : std::uint8_t { ParityNone = 0, ParityOdd = 1, ParityEven = 2, ParityMark = 3, ParitySpace = 4 };
+    enum EParity : std::uint8_t
+    {
+        ParityNone = 0,
+        ParityOdd = 1,
+        ParityEven = 2,
+        ParityMark = 3,
+        ParitySpace = 4
+    };
     // Operating-system stop-bit codes.
-    enum EStopBits : std::uint8_t { StopOne = 0, StopOneAndHalf = 1, StopTwo = 2 };
+    enum EStopBits : std::uint8_t
+    {
+        StopOne = 0,
+        StopOneAndHalf = 1,
+        StopTwo = 2
+    };
 
     static constexpr const char* kUnassignedPort = "Unassigned";
 

@@ -239,9 +239,9 @@ bool CTavrinDoc::OnSaveDocument(const QString& path)
 bool CTavrinDoc::DoSaveAs()
 {
     const QString suggested = m_pathName == QLatin1String(kDownloaded) ? QString() : m_pathName;
-    const QString path = m_prompt->ChooseSaveFile(QStringLiteral("Save As"),
-                                                  QString::fromLatin1(kProfileFilter),
-                                                  QString::fromLatin1(kProfileSuffix), suggested);
+    const QString path =
+        m_prompt->ChooseSaveFile(QStringLiteral("Save As"), QString::fromLatin1(kProfileFilter),
+                                 QString::fromLatin1(kProfileSuffix), suggested);
     if (path.isEmpty())
         return false;
     return OnSaveDocument(path);
@@ -260,9 +260,9 @@ bool CTavrinDoc::SaveModified()
 {
     if (!m_modified)
         return true;
-    const auto answer = m_prompt->Question(QStringLiteral("Save changes to %1?").arg(m_title),
-                                           IUserPrompt::EButtons::YesNoCancel,
-                                           IUserPrompt::EIcon::Exclamation);
+    const auto answer =
+        m_prompt->Question(QStringLiteral("Save changes to %1?").arg(m_title),
+                           IUserPrompt::EButtons::YesNoCancel, IUserPrompt::EIcon::Exclamation);
     if (answer == IUserPrompt::EAnswer::Cancel)
         return false;
     if (answer == IUserPrompt::EAnswer::Yes)
@@ -272,8 +272,8 @@ bool CTavrinDoc::SaveModified()
 
 bool CTavrinDoc::DoFileOpen()
 {
-    const QString path = m_prompt->ChooseOpenFile(QStringLiteral("Open"),
-                                                  QString::fromLatin1(kProfileFilter));
+    const QString path =
+        m_prompt->ChooseOpenFile(QStringLiteral("Open"), QString::fromLatin1(kProfileFilter));
     if (path.isEmpty() || !SaveModified())
         return false;
     return OnOpenDocument(path);

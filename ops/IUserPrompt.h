@@ -24,10 +24,30 @@ public:
 class IUserPrompt
 {
 public:
-    enum class EIcon { None, Information, Exclamation, Stop, Question };
-    enum class EButtons { Ok, OkCancel, YesNo, YesNoCancel };
-    enum class EAnswer { Ok, Cancel, Yes, No };
-    enum class EProgressKind {
+    enum class EIcon
+    {
+        None,
+        Information,
+        Exclamation,
+        Stop,
+        Question
+    };
+    enum class EButtons
+    {
+        Ok,
+        OkCancel,
+        YesNo,
+        YesNoCancel
+    };
+    enum class EAnswer
+    {
+        Ok,
+        Cancel,
+        Yes,
+        No
+    };
+    enum class EProgressKind
+    {
         Cancellable, // with a Cancel button (reading from a controller)
         Plain,       // without a button (writing to a controller)
     };
@@ -49,6 +69,5 @@ public:
     // e.g. "Profile Files  (*.prf)"; `defaultSuffix` without the dot.
     virtual QString ChooseOpenFile(const QString& caption, const QString& filter) = 0;
     virtual QString ChooseSaveFile(const QString& caption, const QString& filter,
-                                   const QString& defaultSuffix,
-                                   const QString& suggestedName) = 0;
+                                   const QString& defaultSuffix, const QString& suggestedName) = 0;
 };

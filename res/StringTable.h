@@ -4,5 +4,5 @@
 
 // The string table: the one home of user-visible texts, by number. Flows and dialogs load
 // their messages from here rather than spelling them out.
-QString LoadString(int id);      // empty for an unknown id
+QString LoadString(int id); // empty for an unknown id
 bool HasString(int id);

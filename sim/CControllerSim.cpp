@@ -194,8 +194,7 @@ void CControllerSim::Run()
     }
 }
 
-void CControllerSim::HandleInput(const std::uint8_t* data, std::size_t length,
-                                 Clock::time_point at)
+void CControllerSim::HandleInput(const std::uint8_t* data, std::size_t length, Clock::time_point at)
 {
     m_rx.insert(m_rx.end(), data, data + length);
     // Resynchronise on the request lead: bytes that cannot start a valid request are

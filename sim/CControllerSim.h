@@ -18,14 +18,14 @@
 // answered requests from 1; N = 0 switches the fault off.
 struct CSimFaults
 {
-    bool silent = false;            // receive and record requests, never answer
-    int dropEvery = 0;              // no reply to every Nth request
-    int badChecksumEvery = 0;       // every Nth reply has a wrong checksum byte
-    int wrongEchoEvery = 0;         // every Nth reply is a valid frame with another word 1
-    bool echoRequest = false;       // the 10 request bytes go out again before the reply
-    QByteArray strayBytes;          // sent before every reply (after the echo)
-    int delayMs = 0;                // wait before replying
-    bool wireSpeed = false;         // pace traffic like 19200 baud 8E2: 0.625 ms a character
+    bool silent = false;      // receive and record requests, never answer
+    int dropEvery = 0;        // no reply to every Nth request
+    int badChecksumEvery = 0; // every Nth reply has a wrong checksum byte
+    int wrongEchoEvery = 0;   // every Nth reply is a valid frame with another word 1
+    bool echoRequest = false; // the 10 request bytes go out again before the reply
+    QByteArray strayBytes;    // sent before every reply (after the echo)
+    int delayMs = 0;          // wait before replying
+    bool wireSpeed = false;   // pace traffic like 19200 baud 8E2: 0.625 ms a character
 };
 
 // A request the simulator received, with its arrival time on the simulator's clock.

@@ -27,8 +27,9 @@ std::optional<qint64> Number(const QJsonValue& value, qint64 minimum, qint64 max
         const bool negative = text.startsWith(QLatin1Char('-'));
         if (negative)
             text.remove(0, 1);
-        n = text.startsWith(QLatin1String("0x"), Qt::CaseInsensitive) ? text.mid(2).toLongLong(&ok, 16)
-                                                                      : text.toLongLong(&ok, 10);
+        n = text.startsWith(QLatin1String("0x"), Qt::CaseInsensitive)
+                ? text.mid(2).toLongLong(&ok, 16)
+                : text.toLongLong(&ok, 10);
         if (!ok)
             return std::nullopt;
         if (negative)
@@ -88,8 +89,8 @@ std::optional<std::uint8_t> Flags(const QJsonValue& value)
 }
 
 const std::pair<const char*, std::uint8_t> kQuantities[] = {
-    {"value", 0}, {"maximum", 2}, {"minimum", 3}, {"scale", 4},
-    {"divisor", 5}, {"step", 6},  {"shift", 7},
+    {"value", 0},   {"maximum", 2}, {"minimum", 3}, {"scale", 4},
+    {"divisor", 5}, {"step", 6},    {"shift", 7},
 };
 
 std::uint16_t* QuantityField(CSimTag& tag, std::uint8_t extension)

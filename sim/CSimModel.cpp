@@ -36,15 +36,34 @@ CSimModel CSimModel::DefaultController()
     model.SetIdentity(9);
     model.SetTripCodes(0, 0);
     // A few parameters with realistic limits and scaling.
-    model.SetTag(0x1000, {.value = 250, .maximum = 500, .minimum = 10, .scale = 1, .divisor = 10,
-                          .step = 5, .shift = 0, .flags = kStatusSupported | kStatusForeground});
-    model.SetTag(0x1001, {.value = 120, .maximum = 200, .minimum = 0, .scale = 1, .divisor = 1,
-                          .step = 1, .shift = 0, .flags = kStatusSupported});
-    model.SetTag(0x1002, {.value = 0xFFCE, .maximum = 100, .minimum = 0xFF9C, .scale = 1,
-                          .divisor = 1, .step = 1, .shift = 0,
+    model.SetTag(0x1000, {.value = 250,
+                          .maximum = 500,
+                          .minimum = 10,
+                          .scale = 1,
+                          .divisor = 10,
+                          .step = 5,
+                          .shift = 0,
+                          .flags = kStatusSupported | kStatusForeground});
+    model.SetTag(0x1001, {.value = 120,
+                          .maximum = 200,
+                          .minimum = 0,
+                          .scale = 1,
+                          .divisor = 1,
+                          .step = 1,
+                          .shift = 0,
+                          .flags = kStatusSupported});
+    model.SetTag(0x1002, {.value = 0xFFCE,
+                          .maximum = 100,
+                          .minimum = 0xFF9C,
+                          .scale = 1,
+                          .divisor = 1,
+                          .step = 1,
+                          .shift = 0,
                           .flags = kStatusSupported | kStatusSigned});
     model.SetTag(0x1003, {.value = 1, .maximum = 1, .minimum = 0, .flags = kStatusSupported});
-    model.SetTag(0x1004, {.value = 2400, .maximum = 2400, .minimum = 2400,
+    model.SetTag(0x1004, {.value = 2400,
+                          .maximum = 2400,
+                          .minimum = 2400,
                           .flags = kStatusSupported | kStatusReadOnly});
     model.ResetChecksum();
     return model;
@@ -53,7 +72,7 @@ CSimModel CSimModel::DefaultController()
 namespace {
 
 CSimTag FixedTag(std::uint16_t value, std::uint8_t flags = LinkProtocol::kStatusSupported |
-                                                          LinkProtocol::kStatusReadOnly)
+                                                           LinkProtocol::kStatusReadOnly)
 {
     CSimTag tag;
     tag.value = value;
@@ -77,8 +96,8 @@ std::vector<std::uint8_t> DefaultEeprom()
 bool CSimModel::SetIdentity(int type)
 {
     using namespace LinkProtocol;
-    const bool newer = (type >= 0 && type <= 18 && type != 5 && type != 6) || type == 30 ||
-                       type == 31;
+    const bool newer =
+        (type >= 0 && type <= 18 && type != 5 && type != 6) || type == 30 || type == 31;
     if (!newer && type != 5 && type != 6)
         return false;
 

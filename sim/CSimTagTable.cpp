@@ -64,7 +64,12 @@ SRange RangeForUnits(int units, std::uint32_t hash)
         return {32, 126, 1, 1, 1, 0, false};
     case 14: // degrees, signed around the centre
         return {-180, 179, 1, 1, 1, 0, true};
-    case 15: case 16: case 17: case 18: case 19: case 20: // two-state
+    case 15:
+    case 16:
+    case 17:
+    case 18:
+    case 19:
+    case 20: // two-state
         return {0, 1, 1, 1, 1, 0, false};
     case 21: // rpm in steps of 50
         return {0, 6000, 1, 1, 50, 0, false};

@@ -1,8 +1,8 @@
 // tavrin-sim: a simulated motor controller on a pseudo-terminal.
+#include "data/CTagFile.h"
 #include "sim/CControllerSim.h"
 #include "sim/CSimConfig.h"
 #include "sim/CSimTagTable.h"
-#include "data/CTagFile.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -88,7 +88,8 @@ int main(int argc, char* argv[])
          QStringLiteral("file")},
         {QStringLiteral("config"), QStringLiteral("JSON file with overrides."),
          QStringLiteral("file")},
-        {QStringLiteral("link"), QStringLiteral("Also make a symbolic link at <path> to the device."),
+        {QStringLiteral("link"),
+         QStringLiteral("Also make a symbolic link at <path> to the device."),
          QStringLiteral("path")},
         {QStringLiteral("silent"), QStringLiteral("Record requests but never answer.")},
         {QStringLiteral("drop-every"), QStringLiteral("Drop the reply to every Nth request."),

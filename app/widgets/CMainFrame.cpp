@@ -96,7 +96,9 @@ void CMainFrame::CreateMenus()
         action->setObjectName(ObjectId(item.id));
         action->setStatusTip(MenuTable::StatusTip(item.id));
         const QString tip = MenuTable::ToolTip(item.id);
-        action->setToolTip(tip.isEmpty() ? action->text().section(QLatin1Char('\t'), 0, 0).remove(QLatin1Char('&')) : tip);
+        action->setToolTip(
+            tip.isEmpty() ? action->text().section(QLatin1Char('\t'), 0, 0).remove(QLatin1Char('&'))
+                          : tip);
         if (item.shortcut)
             action->setShortcut(QKeySequence(QString::fromLatin1(item.shortcut)));
         action->setEnabled(false);
@@ -271,9 +273,9 @@ void CMainFrame::SavePlacement()
     else if (states & Qt::WindowFullScreen)
         state = EState::Other;
     const QRect normal = normalGeometry().isValid() ? normalGeometry() : geometry();
-    const SStored stored = ToStored(state, (states & Qt::WindowMaximized) != 0, normal.left(),
-                                    normal.top(), normal.left() + normal.width(),
-                                    normal.top() + normal.height());
+    const SStored stored =
+        ToStored(state, (states & Qt::WindowMaximized) != 0, normal.left(), normal.top(),
+                 normal.left() + normal.width(), normal.top() + normal.height());
     const QString section = QString::fromLatin1(CAppSettings::kPersistance);
     CAppSettings::Write(section, QStringLiteral("Iconic"), stored.iconic);
     CAppSettings::Write(section, QStringLiteral("Maximised"), stored.maximised);

@@ -44,8 +44,8 @@ const SItem kItems[] = {
     {nullptr, "&Read from Controller", IdReadFromController,
      "Download data from controller\nRead from controller", nullptr, nullptr},
 
-    {"&Tools", "&Controller Info", IdControllerInfo, "Information about the controller\nInformation",
-     nullptr, nullptr},
+    {"&Tools", "&Controller Info", IdControllerInfo,
+     "Information about the controller\nInformation", nullptr, nullptr},
     {nullptr, "Service &Timers", IdServiceTimers, "Service timers\nTimers", nullptr, nullptr},
     {nullptr, "&ADC View", IdAdcView, "View controller values\nADC data", nullptr, nullptr},
     {nullptr, "&System log", IdSystemLog, "View internal System Log\nView System Log", nullptr,
@@ -71,8 +71,10 @@ const SItem kItems[] = {
     {"Configure", "Standard COM Enumeration", IdStandardEnumeration,
      "Use standard or basic method for finding COM ports", nullptr, nullptr},
 
-    {"&Help", "&About Tavrin...", IdAppAbout, "Display program information, version number and "
-                                              "copyright\nAbout", nullptr, nullptr},
+    {"&Help", "&About Tavrin...", IdAppAbout,
+     "Display program information, version number and "
+     "copyright\nAbout",
+     nullptr, nullptr},
 };
 
 QString PromptOf(int id)

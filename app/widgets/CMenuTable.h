@@ -9,7 +9,8 @@
 namespace MenuTable {
 
 // Command ids.
-enum ECommand : int {
+enum ECommand : int
+{
     IdFilterBox = 102,
     IdFileOpen = 57601,
     IdFileSave = 57603,

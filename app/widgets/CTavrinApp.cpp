@@ -7,8 +7,8 @@
 #include "link/widgets/CSelectComPortDlg.h"
 #include "ops/CControllerInfo.h"
 #include "ops/CReadFlow.h"
-#include "ops/CWriteFlow.h"
 #include "ops/CTavrinDoc.h"
+#include "ops/CWriteFlow.h"
 #include "ops/widgets/CLogDlg.h"
 #include "res/StringTable.h"
 #include "ui/CEditParameterDlg.h"
@@ -149,18 +149,18 @@ void CTavrinApp::SendDocument()
     // copy written for the purpose.
     QString path = m_doc->PathName();
     if (m_doc->IsModified() || !QFileInfo(path).isFile()) {
-        path = QDir(QDir::tempPath()).filePath(
-            (m_doc->Title() == QLatin1String(CTavrinDoc::kDownloaded) ? QStringLiteral("Untitled")
-                                                                      : QFileInfo(m_doc->Title()).completeBaseName()) +
-            QStringLiteral(".prf"));
+        path = QDir(QDir::tempPath())
+                   .filePath((m_doc->Title() == QLatin1String(CTavrinDoc::kDownloaded)
+                                  ? QStringLiteral("Untitled")
+                                  : QFileInfo(m_doc->Title()).completeBaseName()) +
+                             QStringLiteral(".prf"));
         if (!m_doc->Parameters().SaveFile(path).Ok()) {
             m_prompt->Message(LoadString(99), IUserPrompt::EIcon::Exclamation);
             return;
         }
     }
     const QString mailer = QStandardPaths::findExecutable(QStringLiteral("xdg-email"));
-    if (mailer.isEmpty() ||
-        !QProcess::startDetached(mailer, {QStringLiteral("--attach"), path})) {
+    if (mailer.isEmpty() || !QProcess::startDetached(mailer, {QStringLiteral("--attach"), path})) {
         m_prompt->Message(QStringLiteral("No e-mail program is available to send the file.\n"
                                          "The profile is at %1.")
                               .arg(QDir::toNativeSeparators(path)),
@@ -185,7 +185,8 @@ void CTavrinApp::ShowAbout()
 void CTavrinApp::RegisterCommands()
 {
     using namespace MenuTable;
-    QObject::connect(m_doc.get(), &CTavrinDoc::TitleChanged, m_frame.get(), [this] { UpdateTitle(); });
+    QObject::connect(m_doc.get(), &CTavrinDoc::TitleChanged, m_frame.get(),
+                     [this] { UpdateTitle(); });
     QObject::connect(m_doc.get(), &CTavrinDoc::RecentFileAdded, m_frame.get(),
                      [this](const QString& path) { AddRecentFile(path); });
     QObject::connect(m_doc.get(), &CTavrinDoc::StatusMessageRequested, m_frame.get(),
@@ -200,9 +201,12 @@ void CTavrinApp::RegisterCommands()
         if (m_doc->DoFileOpen())
             m_frame->RestorePlacement();
     });
-    m_frame->SetCommand(IdFileSave, [this] { m_doc->DoFileSave(); }, notEmpty);
-    m_frame->SetCommand(IdFileSaveAs, [this] { m_doc->DoSaveAs(); }, notEmpty);
-    m_frame->SetCommand(IdFileSend, [this] { SendDocument(); }, notEmpty);
+    m_frame->SetCommand(
+        IdFileSave, [this] { m_doc->DoFileSave(); }, notEmpty);
+    m_frame->SetCommand(
+        IdFileSaveAs, [this] { m_doc->DoSaveAs(); }, notEmpty);
+    m_frame->SetCommand(
+        IdFileSend, [this] { SendDocument(); }, notEmpty);
     auto* fileNew = new QAction(m_frame.get());
     fileNew->setObjectName(QStringLiteral("id%1").arg(IdFileNew));
     fileNew->setShortcut(QKeySequence(QStringLiteral("Ctrl+N")));
@@ -215,18 +219,20 @@ void CTavrinApp::RegisterCommands()
     m_frame->addAction(fileNew);
     m_frame->SetCommand(IdAppAbout, [this] { ShowAbout(); });
     m_frame->SetCommand(
-        IdStandardEnumeration,
-        [this] { m_settings->SetStandardEnum(!m_settings->StandardEnum()); }, {},
-        [this] { return m_settings->StandardEnum(); });
+        IdStandardEnumeration, [this] { m_settings->SetStandardEnum(!m_settings->StandardEnum()); },
+        {}, [this] { return m_settings->StandardEnum(); });
 
     auto linkReady = [this] { return m_doc->LinkReady(); };
-    m_frame->SetCommand(IdReadFromController, [this] { CReadFlow::Run(*m_doc); }, linkReady);
-    m_frame->SetCommand(IdWriteToController, [this] { CWriteFlow::Run(*m_doc); },
-                        [this] { return CWriteFlow::CanWrite(*m_doc); });
-    m_frame->SetCommand(IdControllerInfo, [this] { CControllerInfo::Show(*m_doc); }, linkReady);
     m_frame->SetCommand(
-        IdSystemLog,
-        [this] { CLogDlg::Run(*m_doc, CControllerLog::EKind::System, m_frame.get()); }, linkReady);
+        IdReadFromController, [this] { CReadFlow::Run(*m_doc); }, linkReady);
+    m_frame->SetCommand(
+        IdWriteToController, [this] { CWriteFlow::Run(*m_doc); },
+        [this] { return CWriteFlow::CanWrite(*m_doc); });
+    m_frame->SetCommand(
+        IdControllerInfo, [this] { CControllerInfo::Show(*m_doc); }, linkReady);
+    m_frame->SetCommand(
+        IdSystemLog, [this] { CLogDlg::Run(*m_doc, CControllerLog::EKind::System, m_frame.get()); },
+        linkReady);
     m_frame->SetCommand(
         IdControlLog,
         [this] { CLogDlg::Run(*m_doc, CControllerLog::EKind::Control, m_frame.get()); }, linkReady);

@@ -44,12 +44,14 @@ TEST(AppSettings, FirstStartReadsTheDefaultsAndCreatesOnlyTheFonts)
     EXPECT_TRUE(settings.SetPrintFormat(0x100));
     EXPECT_FALSE(settings.PrintFormat()) << "only the low byte is kept";
     EXPECT_TRUE(settings.SetIsotropic(2));
-    EXPECT_EQ(CAppSettings::Read(QStringLiteral("Settings"), QStringLiteral("Isotropic")).toInt(), 0);
+    EXPECT_EQ(CAppSettings::Read(QStringLiteral("Settings"), QStringLiteral("Isotropic")).toInt(),
+              0);
     EXPECT_TRUE(settings.SetColumnWidth(412));
     EXPECT_EQ(CAppSettings().ColumnWidth(), 412);
 
     EXPECT_TRUE(settings.SetRecentFiles({QStringLiteral("/a.prf"), QStringLiteral("/b.prf")}));
-    EXPECT_EQ(settings.RecentFiles(), (QStringList{QStringLiteral("/a.prf"), QStringLiteral("/b.prf")}));
+    EXPECT_EQ(settings.RecentFiles(),
+              (QStringList{QStringLiteral("/a.prf"), QStringLiteral("/b.prf")}));
 }
 
 TEST(AppSettings, FontRecordsKeepEveryByte)
@@ -118,10 +120,14 @@ TEST(OsName, TheVersionTableAndTheReport)
         OsName::SVersion version;
         const char* name;
     } cases[] = {
-        {{0, 3, 10, {}}, "Win32s On Windows 3.1"}, {{1, 4, 0, {}}, "Windows 95"},
-        {{1, 4, 10, {}}, "Windows 98"},            {{1, 4, 90, {}}, "Windows Me"},
-        {{2, 3, 51, {}}, "Windows NT3.51"},        {{2, 4, 0, {}}, "Windows NT4"},
-        {{2, 5, 0, {}}, "Windows 2000"},           {{2, 5, 1, QStringLiteral("Service Pack 3")}, "Windows XP"},
+        {{0, 3, 10, {}}, "Win32s On Windows 3.1"},
+        {{1, 4, 0, {}}, "Windows 95"},
+        {{1, 4, 10, {}}, "Windows 98"},
+        {{1, 4, 90, {}}, "Windows Me"},
+        {{2, 3, 51, {}}, "Windows NT3.51"},
+        {{2, 4, 0, {}}, "Windows NT4"},
+        {{2, 5, 0, {}}, "Windows 2000"},
+        {{2, 5, 1, QStringLiteral("Service Pack 3")}, "Windows XP"},
     };
     for (const auto& c : cases) {
         QString name;

@@ -27,7 +27,8 @@ protected:
     }
     int Stored(const char* name)
     {
-        return CAppSettings::Read(QStringLiteral("Persistance"), QString::fromLatin1(name), -1).toInt();
+        return CAppSettings::Read(QStringLiteral("Persistance"), QString::fromLatin1(name), -1)
+            .toInt();
     }
 
     CTempSettings temp;
@@ -52,13 +53,15 @@ TEST_F(MainFrameTest, EveryCommandIsThereAndOnlyBuiltOnesAreEnabled)
     EXPECT_EQ(frame.Action(MenuTable::IdFileOpen)->statusTip(),
               QStringLiteral("Open an existing document"));
     EXPECT_EQ(frame.Action(MenuTable::IdFileOpen)->toolTip(), QStringLiteral("Open"));
-    EXPECT_EQ(frame.Action(MenuTable::IdFileOpen)->shortcut(), QKeySequence(QStringLiteral("Ctrl+O")));
+    EXPECT_EQ(frame.Action(MenuTable::IdFileOpen)->shortcut(),
+              QKeySequence(QStringLiteral("Ctrl+O")));
     EXPECT_TRUE(frame.Action(MenuTable::IdAppExit)->isEnabled());
     EXPECT_FALSE(frame.Action(MenuTable::IdEditUndo)->isEnabled());
     EXPECT_FALSE(frame.Action(MenuTable::IdZeroTilt)->isEnabled()) << "not built: disabled";
 
     bool ran = false;
-    frame.SetCommand(MenuTable::IdControllerInfo, [&] { ran = true; }, [&] { return doc.LinkReady(); });
+    frame.SetCommand(
+        MenuTable::IdControllerInfo, [&] { ran = true; }, [&] { return doc.LinkReady(); });
     EXPECT_FALSE(frame.Action(MenuTable::IdControllerInfo)->isEnabled());
     frame.Action(MenuTable::IdControllerInfo)->trigger();
     EXPECT_FALSE(ran) << "a disabled command does not run";
@@ -91,9 +94,11 @@ TEST_F(MainFrameTest, PanesFollowTheControllerAndTheEqualityPaneItsFlag)
     EXPECT_EQ(hints.at(0).at(0).toInt(), 101);
 
     frame.SetEqualityPane(true);
-    EXPECT_EQ(frame.EqualityPaneText(), QStringLiteral("Program Equal.") + QString(60, QLatin1Char(' ')));
+    EXPECT_EQ(frame.EqualityPaneText(),
+              QStringLiteral("Program Equal.") + QString(60, QLatin1Char(' ')));
     auto* pane = frame.findChild<QLabel*>(QStringLiteral("equalityPane"));
-    EXPECT_EQ(pane->toolTip(), QStringLiteral("The displayed parameters match those in the controller"));
+    EXPECT_EQ(pane->toolTip(),
+              QStringLiteral("The displayed parameters match those in the controller"));
     frame.SetEqualityPane(false);
     EXPECT_EQ(pane->toolTip(),
               QStringLiteral("The displayed parameters don't match those in the controller"));

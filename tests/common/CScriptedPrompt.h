@@ -14,7 +14,14 @@
 class CScriptedPrompt : public IUserPrompt
 {
 public:
-    enum class EKind { Message, Question, Overwrite, OpenFile, SaveFile };
+    enum class EKind
+    {
+        Message,
+        Question,
+        Overwrite,
+        OpenFile,
+        SaveFile
+    };
 
     struct SExpectation
     {
@@ -24,8 +31,8 @@ public:
         EIcon icon = EIcon::None;
         bool checkIcon = false;
         EAnswer answer = EAnswer::Ok;
-        bool yes = false;      // ConfirmOverwrite's answer
-        QString file;          // file choices' answer
+        bool yes = false; // ConfirmOverwrite's answer
+        QString file;     // file choices' answer
     };
 
     // A record of one progress window.
@@ -130,8 +137,7 @@ public:
         SExpectation e;
         return Next(EKind::OpenFile, QString(), e) ? e.file : QString();
     }
-    QString ChooseSaveFile(const QString&, const QString&, const QString&,
-                           const QString&) override
+    QString ChooseSaveFile(const QString&, const QString&, const QString&, const QString&) override
     {
         SExpectation e;
         return Next(EKind::SaveFile, QString(), e) ? e.file : QString();

@@ -145,9 +145,8 @@ TEST_F(WriteFlowTest, ReadOnlyRecordsAreTriedFourTimesAndNamedUnlessTheyAlreadyM
     for (const std::uint16_t tag : {readOnly[0], readOnly[1]}) {
         CParameter* record = doc.Parameters().FindParameter(tag);
         ASSERT_NE(record, nullptr);
-        record->value = static_cast<std::uint16_t>(record->value == record->minimum
-                                                       ? record->value + 1
-                                                       : record->value - 1);
+        record->value = static_cast<std::uint16_t>(
+            record->value == record->minimum ? record->value + 1 : record->value - 1);
     }
     const std::vector<std::uint16_t> differing = {readOnly[0], readOnly[1]};
 

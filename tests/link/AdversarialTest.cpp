@@ -42,7 +42,8 @@ TEST_F(SimLinkTest, RandomAndHostileStreamsAreNeverMistakenForAReply)
     int rejectedCount = 0;
     for (int round = 0; round < 120; ++round) {
         CLinkPacket packet;
-        const std::uint16_t tag = round % 7 == 0 ? 0xFFFF : static_cast<std::uint16_t>(pick(0, 0xFFFF));
+        const std::uint16_t tag =
+            round % 7 == 0 ? 0xFFFF : static_cast<std::uint16_t>(pick(0, 0xFFFF));
         packet.SetRequest(tag, static_cast<std::uint8_t>(pick(0, 7)));
 
         QByteArray stream;
@@ -74,8 +75,9 @@ TEST_F(SimLinkTest, RandomAndHostileStreamsAreNeverMistakenForAReply)
                 stream.append(Bytes(ReplyFrame(0x00, packet.request.extension, 0, 0)));
                 break;
             case 5: // a valid frame for something else
-                stream.append(Bytes(ReplyFrame(0x08, static_cast<std::uint8_t>(pick(0, 0x98)),
-                                               static_cast<std::uint16_t>(tag ^ pick(1, 0xFFFF)), 3)));
+                stream.append(
+                    Bytes(ReplyFrame(0x08, static_cast<std::uint8_t>(pick(0, 0x98)),
+                                     static_cast<std::uint16_t>(tag ^ pick(1, 0xFFFF)), 3)));
                 break;
             default: // the right reply
                 stream.append(Bytes(ReplyFrame(0x08, packet.request.extension, tag,
@@ -84,13 +86,14 @@ TEST_F(SimLinkTest, RandomAndHostileStreamsAreNeverMistakenForAReply)
             }
         }
 
-        sim.SetResponder([stream](const CLinkRecord&) { return std::optional<QByteArray>(stream); });
+        sim.SetResponder(
+            [stream](const CLinkRecord&) { return std::optional<QByteArray>(stream); });
         const SExpected expected = Oracle(stream, packet.request);
 
         bool accepted = false;
         const qint64 elapsed = Timed(packet, 1, accepted);
-        ASSERT_EQ(accepted, expected.accepted) << "round " << round << " stream "
-                                               << stream.toHex(' ').toStdString();
+        ASSERT_EQ(accepted, expected.accepted)
+            << "round " << round << " stream " << stream.toHex(' ').toStdString();
         // One attempt: the 50 ms deadline plus at most one 45 ms read, with room for a
         // loaded machine.
         EXPECT_LE(elapsed, 50 + 45 + 150) << "round " << round;

@@ -72,7 +72,8 @@ TEST_F(SimLinkTest, IdentificationEdgeCases)
     // Tag 64 answered but temporarily unavailable does not make a Tarn+.
     sim.WithModel([](CSimModel& m) {
         m.SetIdentity(9);
-        m.SetTag(64, {.flags = LinkProtocol::kStatusSupported | LinkProtocol::kStatusTempUnavailable});
+        m.SetTag(64,
+                 {.flags = LinkProtocol::kStatusSupported | LinkProtocol::kStatusTempUnavailable});
     });
     EXPECT_EQ(IdentifiedType(link), 9);
 
@@ -90,7 +91,9 @@ TEST_F(SimLinkTest, IdentificationEdgeCases)
 
     // Tag 8 reported but temporarily unavailable: result 1, no type.
     sim.WithModel([](CSimModel& m) {
-        m.SetTag(8, {.value = 9, .flags = LinkProtocol::kStatusSupported | LinkProtocol::kStatusTempUnavailable});
+        m.SetTag(8,
+                 {.value = 9,
+                  .flags = LinkProtocol::kStatusSupported | LinkProtocol::kStatusTempUnavailable});
     });
     EXPECT_EQ(IdentifiedType(link, &result), 0xFFFF);
     EXPECT_EQ(result, 1);

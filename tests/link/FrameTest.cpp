@@ -45,7 +45,8 @@ TEST(LinkFrame, BuildersKeepTheChecksumCurrent)
 {
     CLinkPacket packet;
     // A new packet is all ones on both sides.
-    EXPECT_EQ(packet.request.Encode(), (LinkFrame{0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF}));
+    EXPECT_EQ(packet.request.Encode(),
+              (LinkFrame{0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF}));
     EXPECT_EQ(packet.reply.Encode(), packet.request.Encode());
 
     packet.SetRequest(0x1234, 0x81, 0xBEEF, 0x0102);

@@ -44,6 +44,6 @@ protected:
                           static_cast<qsizetype>(frame.size()));
     }
 
-    CControllerSim sim;   // declared first: outlives the link
+    CControllerSim sim; // declared first: outlives the link
     CControllerLink link;
 };

@@ -76,7 +76,8 @@ TEST_F(DocumentFileTest, TheSaveModifiedQuestion)
 {
     EXPECT_TRUE(doc.SaveModified()) << "nothing to ask for an unmodified document";
     Fill(1);
-    prompt.ExpectQuestion(QStringLiteral("Save changes to Downloaded?"), IUserPrompt::EAnswer::Cancel);
+    prompt.ExpectQuestion(QStringLiteral("Save changes to Downloaded?"),
+                          IUserPrompt::EAnswer::Cancel);
     EXPECT_FALSE(doc.SaveModified());
     prompt.ExpectQuestion(QStringLiteral("Save changes to Downloaded?"), IUserPrompt::EAnswer::No);
     EXPECT_TRUE(doc.SaveModified());

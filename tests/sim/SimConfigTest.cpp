@@ -29,7 +29,9 @@ TEST(SimConfig, OverridesTagsIdentityTripsStatusAndEeprom)
         "tripCodes": ["0x12", 0],
         "status": { "firmware": 42, "battery": 131 },
         "eeprom": { "size": 16, "fill": 170, "bytes": { "0x4": [1, 2, 3] }, "stuck": [5] }
-    })"), model, error)) << error.toStdString();
+    })"),
+                                 model, error))
+        << error.toStdString();
 
     ASSERT_NE(model.Tag(0x1000), nullptr);
     const CSimTag& tag = *model.Tag(0x1000);
@@ -46,7 +48,7 @@ TEST(SimConfig, OverridesTagsIdentityTripsStatusAndEeprom)
     EXPECT_EQ(model.Tag(32)->value, 0x12);
     EXPECT_TRUE(model.ChecksumConsistent()) << "a changed table gets a consistent checksum";
 
-    const std::vector<std::uint8_t> expected = {170, 170, 170, 170, 1, 2, 3, 170,
+    const std::vector<std::uint8_t> expected = {170, 170, 170, 170, 1,   2,   3,   170,
                                                 170, 170, 170, 170, 170, 170, 170, 170};
     EXPECT_EQ(model.Eeprom(), expected);
 
@@ -99,7 +101,9 @@ TEST(SimConfig, LogsVersionsAndProgramChecksum)
         "logs": { "system": [["0x12", 3], [33, 1]] },
         "versions": { "10": [2, 1], "12": [4, 7] },
         "programChecksum": "0xBEEF"
-    })"), model, error)) << error.toStdString();
+    })"),
+                                 model, error))
+        << error.toStdString();
     const auto& system = model.Logs().Log(CSimLogs::ELog::System);
     EXPECT_TRUE(system.present);
     EXPECT_EQ(system.codes[0], 0x12);
