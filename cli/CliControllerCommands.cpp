@@ -1,5 +1,4 @@
 // tavrin-cli commands that talk to a controller: identify, param, set.
-#include "app/CAppSettings.h"
 #include "cli/CliCommands.h"
 #include "data/CParameter.h"
 #include "data/CTagFile.h"
@@ -17,11 +16,6 @@ namespace {
 
 constexpr int kExitNoSuchParameter = 3;
 constexpr int kExitWriteRefused = 10; // plus the write result: 11, 12 or 15
-
-QString DefaultPortDevice()
-{
-    return CAppSettings().PortDevice();
-}
 
 // Parses the command's options and opens the link. `usage` is shown on a usage error.
 struct SLinkCommand
@@ -49,21 +43,7 @@ struct SLinkCommand
             exitCode = kExitUsage;
             return false;
         }
-        const QString port = parser.isSet(QStringLiteral("port"))
-                                 ? parser.value(QStringLiteral("port"))
-                                 : DefaultPortDevice();
-        if (port.isEmpty()) {
-            Error(QStringLiteral("no serial port: give --port DEV or set one in the application"));
-            exitCode = kExitUsage;
-            return false;
-        }
-        link.Configure(port, 19200, CSerialPort::ParityEven, 8, CSerialPort::StopTwo);
-        if (!link.Open()) {
-            Error(QStringLiteral("cannot open serial port %1").arg(port));
-            exitCode = kExitNoReply;
-            return false;
-        }
-        return true;
+        return OpenLink(link, parser.value(QStringLiteral("port")), exitCode);
     }
 };
 

@@ -68,12 +68,9 @@ int RunExchange(const QStringList& args)
     }
 
     CControllerLink link;
-    link.Configure(parser.value(QStringLiteral("port")), 19200, CSerialPort::ParityEven, 8,
-                   CSerialPort::StopTwo);
-    if (!link.Open()) {
-        Error(QStringLiteral("cannot open serial port %1").arg(link.PortName()));
-        return kExitNoReply;
-    }
+    int exitCode = kExitOk;
+    if (!OpenLink(link, parser.value(QStringLiteral("port")), exitCode))
+        return exitCode;
 
     CLinkPacket packet;
     packet.SetRequest(static_cast<std::uint16_t>(words[0]), static_cast<std::uint8_t>(words[1]),

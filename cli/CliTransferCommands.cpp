@@ -84,21 +84,7 @@ struct STransfer
 
     bool OpenPort(int& exitCode)
     {
-        const QString port = parser.isSet(QStringLiteral("port"))
-                                 ? parser.value(QStringLiteral("port"))
-                                 : settings.PortDevice();
-        if (port.isEmpty()) {
-            Error(QStringLiteral("no serial port: give --port DEV or set one in the application"));
-            exitCode = kExitUsage;
-            return false;
-        }
-        link.Configure(port, 19200, CSerialPort::ParityEven, 8, CSerialPort::StopTwo);
-        if (!link.Open()) {
-            Error(QStringLiteral("cannot open serial port %1").arg(port));
-            exitCode = kExitNoReply;
-            return false;
-        }
-        return true;
+        return OpenLink(link, parser.value(QStringLiteral("port")), exitCode);
     }
 
     // Identifies the controller as the status poll would; false (exit 2) when nothing
