@@ -6,30 +6,58 @@
 #include <optional>
 
 class CControllerLink;
+class CParameter;
+class CTagFile;
 
 // tavrin-cli commands. Each takes the arguments after its command word and returns the
-// process exit code. Exit codes: 0 success, 1 usage error, 2 communication failed; commands
-// add their own above that.
+// process exit code; the codes mean the same in every command.
 namespace Cli {
 
 inline constexpr int kExitOk = 0;
-inline constexpr int kExitUsage = 1;
-inline constexpr int kExitNoReply = 2;
+inline constexpr int kExitUsage = 1;      // usage or invalid input; nothing was sent
+inline constexpr int kExitNoReply = 2;    // no controller answered, or the link failed
+inline constexpr int kExitPartly = 3;     // done only in part; the lines say which
+inline constexpr int kExitRefused = 4;    // another controller type, a file that does not fit
+inline constexpr int kExitDeclined = 5;   // the user answered No
+inline constexpr int kExitPortClosed = 6; // the serial port cannot be opened
+inline constexpr int kExitFile = 7;       // a file cannot be read or written
 
 // A 16-bit number written in decimal or with a 0x prefix in hexadecimal.
 std::optional<unsigned> ParseWord(const QString& text, unsigned maximum = 0xFFFF);
+// A signed number, decimal or 0x-prefixed, with an optional leading minus; within
+// -2^47..2^47 so that scaling it cannot overflow.
+std::optional<qint64> ParseNumber(const QString& text);
+
 // Prints a line to standard error, prefixed with the program name.
 void Error(const QString& text);
+
+// One field of a record: backslash, tab, CR and LF written \\, \t, \r, \n.
+QString Field(const QString& text);
+// One record on standard output: the fields joined by tabs, UTF-8, flushed at once so that
+// a script sees each record as it is made.
+void PrintRecord(const QStringList& fields);
+
+// The fields of a "param" record: "param", tag, value, maximum, minimum, scale, div, step,
+// shift, checksum word, flags (0x-prefixed hexadecimal), extension. `show` adds the tag's
+// name and the value text.
+QStringList ParamFields(const CParameter& record);
+
 // Opens `link` on `port` (the "PortDevice" setting when empty) with the controller's line
-// settings. On failure prints why and sets `exitCode` (usage error without any port,
-// communication failure when it does not open).
+// settings. On failure prints the device and the reason and sets `exitCode`: kExitUsage
+// without any port, kExitPortClosed when it does not open.
 bool OpenLink(CControllerLink& link, const QString& port, int& exitCode);
+
+// Loads `path` into `tags`: a tag file, or a folder and its newest TagList*.tag; an empty
+// path is the "TagFileDir" setting. On failure prints why and sets `exitCode`: kExitUsage
+// when there is no tag file to load, kExitFile when it cannot be read.
+bool LoadTagFile(const QString& path, CTagFile& tags, int& exitCode);
 
 int RunExchange(const QStringList& args);
 int RunIdentify(const QStringList& args);
 int RunParam(const QStringList& args);
 int RunRead(const QStringList& args);
 int RunSet(const QStringList& args);
+int RunShow(const QStringList& args);
 int RunTags(const QStringList& args);
 int RunWrite(const QStringList& args);
 

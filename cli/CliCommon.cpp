@@ -2,11 +2,44 @@
 
 #include "app/CAppSettings.h"
 #include "app/CStartupPort.h"
+#include "data/CParameter.h"
+#include "data/CTagFile.h"
 #include "link/CControllerLink.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QSerialPort>
 
 #include <cstdio>
 
 namespace Cli {
+
+namespace {
+
+// Why `device` does not open. The link clears the port's error after a failed open, so the
+// device is tried once more here, only to learn the reason.
+QString OpenFailureReason(const QString& device)
+{
+    QSerialPort probe;
+    probe.setPortName(device);
+    if (probe.open(QIODevice::ReadWrite)) {
+        probe.close();
+        return QStringLiteral("it refused the line settings (19200 baud, 8 data bits, even "
+                              "parity, 2 stop bits)");
+    }
+    switch (probe.error()) {
+    case QSerialPort::DeviceNotFoundError:
+        return QStringLiteral("no such device");
+    case QSerialPort::PermissionError:
+        // Qt reports a port held by another program (its lock file) the same way.
+        return QStringLiteral("permission denied, or in use by another program (%1)")
+            .arg(probe.errorString());
+    default:
+        return probe.errorString();
+    }
+}
+
+} // namespace
 
 std::optional<unsigned> ParseWord(const QString& text, unsigned maximum)
 {
@@ -22,9 +55,72 @@ std::optional<unsigned> ParseWord(const QString& text, unsigned maximum)
     return value;
 }
 
+std::optional<qint64> ParseNumber(const QString& text)
+{
+    QString digits = text.trimmed();
+    const bool negative = digits.startsWith(QLatin1Char('-'));
+    if (negative)
+        digits.remove(0, 1);
+    if (digits.isEmpty() || !digits[0].isDigit())
+        return std::nullopt; // no second sign, no blank after the minus
+    bool ok = false;
+    qint64 value = 0;
+    if (digits.startsWith(QLatin1String("0x"), Qt::CaseInsensitive))
+        value = digits.mid(2).toLongLong(&ok, 16);
+    else
+        value = digits.toLongLong(&ok, 10);
+    constexpr qint64 kLimit = qint64(1) << 47;
+    if (!ok || value > kLimit)
+        return std::nullopt;
+    return negative ? -value : value;
+}
+
 void Error(const QString& text)
 {
     std::fprintf(stderr, "tavrin-cli: %s\n", qPrintable(text));
+}
+
+QString Field(const QString& text)
+{
+    QString out;
+    out.reserve(text.size());
+    for (const QChar c : text) {
+        if (c == QLatin1Char('\\'))
+            out += QLatin1String("\\\\");
+        else if (c == QLatin1Char('\t'))
+            out += QLatin1String("\\t");
+        else if (c == QLatin1Char('\r'))
+            out += QLatin1String("\\r");
+        else if (c == QLatin1Char('\n'))
+            out += QLatin1String("\\n");
+        else
+            out += c;
+    }
+    return out;
+}
+
+void PrintRecord(const QStringList& fields)
+{
+    std::fputs(fields.join(QLatin1Char('\t')).toUtf8().constData(), stdout);
+    std::fputc('\n', stdout);
+    std::fflush(stdout);
+}
+
+QStringList ParamFields(const CParameter& record)
+{
+    return {QStringLiteral("param"),
+            QString::number(record.tagNumber),
+            QString::number(record.value),
+            QString::number(record.maximum),
+            QString::number(record.minimum),
+            QString::number(record.scale),
+            QString::number(record.div),
+            QString::number(record.step),
+            QString::number(record.shift),
+            QString::number(record.checksumWord),
+            QStringLiteral("0x") +
+                QStringLiteral("%1").arg(record.FlagsByte(), 2, 16, QLatin1Char('0')).toUpper(),
+            QString::number(record.extension)};
 }
 
 bool OpenLink(CControllerLink& link, const QString& port, int& exitCode)
@@ -36,8 +132,35 @@ bool OpenLink(CControllerLink& link, const QString& port, int& exitCode)
         return false;
     }
     if (!StartupPort::ConfigureAndOpen(link, device)) {
-        Error(QStringLiteral("cannot open serial port %1").arg(device));
-        exitCode = kExitNoReply;
+        Error(QStringLiteral("cannot open serial port %1: %2")
+                  .arg(QDir::toNativeSeparators(device), OpenFailureReason(device)));
+        exitCode = kExitPortClosed;
+        return false;
+    }
+    return true;
+}
+
+bool LoadTagFile(const QString& path, CTagFile& tags, int& exitCode)
+{
+    QString file = path.isEmpty() ? CAppSettings().TagFileDir() : path;
+    if (file.isEmpty() || QFileInfo(file).isDir()) {
+        const QString folder = file;
+        if (folder.isEmpty() ||
+            !CTagFile::FindNewestTagFile(folder, QString::fromLatin1(CTagFile::kPattern), file)) {
+            Error(folder.isEmpty()
+                      ? QStringLiteral("no tag file: give --tags PATH (a TagList*.tag file or "
+                                       "a folder holding one)")
+                      : QStringLiteral("%1: no %2 file in this folder")
+                            .arg(QDir::toNativeSeparators(folder),
+                                 QString::fromLatin1(CTagFile::kPattern)));
+            exitCode = folder.isEmpty() ? kExitUsage : kExitFile;
+            return false;
+        }
+    }
+    const CTagLoadResult result = tags.LoadTagFile(file);
+    if (!result.Ok()) {
+        Error(result.message); // names the file and what is wrong with it
+        exitCode = kExitFile;
         return false;
     }
     return true;

@@ -1,26 +1,24 @@
 // tavrin-cli commands that talk to a controller: identify, param, set.
+#include "app/CAppSettings.h"
+#include "cli/CCliParser.h"
+#include "cli/CDisplayNumber.h"
 #include "cli/CliCommands.h"
 #include "data/CParameter.h"
+#include "data/CParameterText.h"
 #include "data/CTagFile.h"
 #include "data/CTagInfo.h"
+#include "data/CUnitsTable.h"
 #include "link/CControllerLink.h"
 
-#include <QCommandLineParser>
-#include <QFileInfo>
-
 #include <algorithm>
-#include <cstdio>
 
 namespace Cli {
 namespace {
 
-constexpr int kExitNoSuchParameter = 3;
-constexpr int kExitWriteRefused = 10; // plus the write result: 11, 12 or 15
-
 // Parses the command's options and opens the link. `usage` is shown on a usage error.
 struct SLinkCommand
 {
-    QCommandLineParser parser;
+    CCliParser parser;
     CControllerLink link;
     QStringList positional;
 
@@ -29,9 +27,9 @@ struct SLinkCommand
     bool Start(const QString& name, const QStringList& args, int positionalCount,
                const QString& usage, int& exitCode, int positionalMax = -1)
     {
-        parser.addOption(
+        parser.AddOption(
             {QStringLiteral("port"), QStringLiteral("Serial device."), QStringLiteral("DEV")});
-        if (!parser.parse(QStringList{name} + args)) {
+        if (!parser.Parse(name, args)) {
             Error(parser.errorText());
             exitCode = kExitUsage;
             return false;
@@ -62,7 +60,7 @@ bool ReadRecord(CControllerLink& link, const QString& tagText, std::uint16_t uni
         return true;
     case CControllerLink::ReadNoSuchParameter:
         Error(QStringLiteral("no such parameter: tag %1").arg(*tag));
-        exitCode = kExitNoSuchParameter;
+        exitCode = kExitRefused;
         return false;
     default:
         Error(QStringLiteral("could not read tag %1 (communication failed or not supported)")
@@ -91,7 +89,7 @@ const char* WriteResultMeaning(int result)
 }
 
 // --units U: the units code for the read (its default maximum); nullopt on a usage error.
-std::optional<std::uint16_t> UnitsOption(const QCommandLineParser& parser)
+std::optional<std::uint16_t> UnitsOption(const CCliParser& parser)
 {
     if (!parser.isSet(QStringLiteral("units")))
         return std::uint16_t{0};
@@ -103,45 +101,94 @@ std::optional<std::uint16_t> UnitsOption(const QCommandLineParser& parser)
     return static_cast<std::uint16_t>(*value);
 }
 
-// --tags PATH (a tag file, or a folder and its newest TagList*.tag): the tag's units code
-// replaces `unitsCode` when the file has the tag for the connected controller type.
-bool UnitsFromTagFile(const QString& path, CControllerLink& link, const QString& tagText,
-                      std::uint16_t& unitsCode, int& exitCode)
+// The tag of TAG for the connected controller type, from --tags PATH or, without it, the
+// "TagFileDir" setting. nullptr when no tag file is named or it lacks the tag; false with
+// `exitCode` set when --tags names a file that cannot be read.
+bool FindTagInfo(const CCliParser& parser, CControllerLink& link, quint16 tag, CTagFile& tags,
+                 const CTagInfo*& info, int& exitCode)
 {
-    QString file = path;
-    if (QFileInfo(path).isDir() &&
-        !CTagFile::FindNewestTagFile(path, QString::fromLatin1(CTagFile::kPattern), file)) {
-        Error(QStringLiteral("no tag file in %1").arg(path));
-        exitCode = kExitUsage;
-        return false;
+    info = nullptr;
+    const QString option = QStringLiteral("tags");
+    if (parser.isSet(option)) {
+        if (!LoadTagFile(parser.value(option), tags, exitCode))
+            return false;
+    } else {
+        // The setting is a convenience here: without a usable tag file the value is a whole
+        // number in the units of --units.
+        const QString folder = CAppSettings().TagFileDir();
+        QString file;
+        if (folder.isEmpty() ||
+            !CTagFile::FindNewestTagFile(folder, QString::fromLatin1(CTagFile::kPattern), file) ||
+            !tags.LoadTagFile(file).Ok())
+            return true;
     }
-    CTagFile tags;
-    const CTagLoadResult result = tags.LoadTagFile(file);
-    if (!result.Ok()) {
-        Error(result.message);
-        exitCode = kExitUsage;
-        return false;
-    }
-    const auto tag = ParseWord(tagText);
-    if (!tag)
-        return true; // ReadRecord reports the bad tag number
     // The same tag number can carry other units on another controller type.
     std::uint16_t type = CControllerLink::kNoType;
     if (link.Identify(type) != 0)
         type = CControllerLink::kNoType;
-    if (const CTagInfo* info = tags.FindTag(static_cast<std::uint16_t>(*tag), type))
-        unitsCode = info->unitsCode;
+    info = tags.FindTag(tag, type);
     return true;
 }
 
-// A display value: a decimal integer, possibly negative.
-std::optional<qint64> ParseDisplay(const QString& text)
+// A display value as text, in the presentation's decimals and the units' words.
+QString LimitText(const CParameter& record, qint64 number, const CTagInfo* tag, int decimals)
 {
-    bool ok = false;
-    const qint64 number = text.trimmed().toLongLong(&ok, 10);
-    if (!ok)
+    if (!tag)
+        return CDisplayNumber::Format(number, decimals);
+    const QString text = FormatValue(number, *tag, record, true);
+    const QString plain = CDisplayNumber::Format(number, decimals);
+    return text.contains(plain) ? text : plain;
+}
+
+// The raw word for display value `shown` (display units), or nullopt after saying why: the
+// value must lie within the displayed limits and come back as the same display value, so
+// that what the list view will show is what was typed.
+std::optional<quint16> RawForDisplay(const CParameter& record, const CTagInfo* tag, qint64 shown,
+                                     const QString& typed, int decimals)
+{
+    const qint64 low = record.ToDisplay(record.minimum);
+    const qint64 high = record.ToDisplay(record.maximum);
+    if (shown < low || shown > high) {
+        Error(QStringLiteral("%1 is outside the parameter's limits %2 .. %3")
+                  .arg(typed, LimitText(record, low, tag, decimals),
+                       LimitText(record, high, tag, decimals)));
         return std::nullopt;
-    return number;
+    }
+    // A signed conversion starts from the low 16 bits of the number: anything beyond them
+    // would write an unrelated value.
+    if (record.isSigned && (shown < -32768 || shown > 32767)) {
+        Error(QStringLiteral("%1 is beyond the display range of a signed parameter").arg(typed));
+        return std::nullopt;
+    }
+    bool clamped = false;
+    const quint16 raw = record.FromDisplay(shown, &clamped);
+    const qint32 lowRaw = record.Raw(record.minimum);
+    const qint32 highRaw = record.Raw(record.maximum);
+    if (!clamped && record.ToDisplay(raw) == shown && record.Raw(raw) >= lowRaw &&
+        record.Raw(raw) <= highRaw)
+        return raw;
+
+    // Name the settable values either side, so that the user can pick one.
+    std::optional<qint64> below;
+    std::optional<qint64> above;
+    for (qint32 candidate = std::max(lowRaw, record.Raw(raw) - 2);
+         candidate <= std::min(highRaw, record.Raw(raw) + 2); ++candidate) {
+        const qint64 display = record.ToDisplay(quint16(candidate));
+        if (display < shown && (!below || display > *below))
+            below = display;
+        if (display > shown && (!above || display < *above))
+            above = display;
+    }
+    QStringList nearest;
+    for (const auto& value : {below, above}) {
+        if (value)
+            nearest << CDisplayNumber::Format(*value, decimals);
+    }
+    Error(QStringLiteral("%1 cannot be set exactly with this parameter's scaling%2")
+              .arg(typed, nearest.isEmpty() ? QString()
+                                            : QStringLiteral("; the nearest values are ") +
+                                                  nearest.join(QStringLiteral(" and "))));
+    return std::nullopt;
 }
 
 } // namespace
@@ -159,14 +206,15 @@ int RunIdentify(const QStringList& args)
         Error(QStringLiteral("no controller was identified (result %1)").arg(result));
         return kExitNoReply;
     }
-    std::printf("type %u %s\n", type, qPrintable(CControllerLink::ControllerTypeName(type)));
+    PrintRecord({QStringLiteral("type"), QString::number(type),
+                 Field(CControllerLink::ControllerTypeName(type))});
     return kExitOk;
 }
 
 int RunParam(const QStringList& args)
 {
     SLinkCommand command;
-    command.parser.addOption(
+    command.parser.AddOption(
         {QStringLiteral("units"), QStringLiteral("Units code (0..24)."), QStringLiteral("U")});
     int exitCode = kExitOk;
     if (!command.Start(QStringLiteral("param"), args, 1,
@@ -178,9 +226,7 @@ int RunParam(const QStringList& args)
     CParameter record;
     if (!ReadRecord(command.link, command.positional[0], *units, record, exitCode))
         return exitCode;
-    std::printf("param %u %u %u %u %u %u %u %u %u 0x%02X %u\n", record.tagNumber, record.value,
-                record.maximum, record.minimum, record.scale, record.div, record.step, record.shift,
-                record.checksumWord, record.FlagsByte(), record.extension);
+    PrintRecord(ParamFields(record));
     return kExitOk;
 }
 
@@ -188,74 +234,107 @@ int RunSet(const QStringList& args)
 {
     SLinkCommand command;
     const QString display = QStringLiteral("display");
-    command.parser.addOption(
-        {display, QStringLiteral("Engineering value to set."), QStringLiteral("VALUE")});
-    command.parser.addOption(
+    const QString force = QStringLiteral("force");
+    command.parser.AddOption(
+        {display, QStringLiteral("Value as the list view shows it."), QStringLiteral("VALUE")});
+    command.parser.AddOption(
         {QStringLiteral("units"), QStringLiteral("Units code (0..24)."), QStringLiteral("U")});
-    command.parser.addOption(
+    command.parser.AddOption(
         {QStringLiteral("tags"), QStringLiteral("Tag file or folder."), QStringLiteral("PATH")});
-    const QString usage = QStringLiteral(
-        "set TAG RAW | set TAG --display VALUE [--units U | --tags PATH] [--port DEV]");
+    command.parser.AddOption({force, QStringLiteral("Write a raw value beyond the limits.")});
+    const QString usage =
+        QStringLiteral("set TAG RAW [--force] | set TAG --display VALUE [--units U | --tags "
+                       "PATH] [--port DEV]");
     int exitCode = kExitOk;
     if (!command.Start(QStringLiteral("set"), args, 1, usage, exitCode, 2))
         return exitCode;
     const bool byDisplay = command.parser.isSet(display);
-    if (command.positional.size() != (byDisplay ? 1 : 2)) {
+    if (command.positional.size() != (byDisplay ? 1 : 2) ||
+        (byDisplay && command.parser.isSet(force))) {
         Error(QStringLiteral("usage: ") + usage);
         return kExitUsage;
     }
-    std::optional<unsigned> raw;
-    std::optional<qint64> shown;
-    if (byDisplay) {
-        shown = ParseDisplay(command.parser.value(display));
-        if (!shown) {
-            Error(QStringLiteral("\"%1\" is not a display value (a whole number)")
-                      .arg(command.parser.value(display)));
-            return kExitUsage;
-        }
-    } else {
-        raw = ParseWord(command.positional[1]);
-        if (!raw) {
-            Error(
-                QStringLiteral("\"%1\" is not a raw value (0..65535)").arg(command.positional[1]));
+    const auto tag = ParseWord(command.positional[0]);
+    if (!tag) {
+        Error(QStringLiteral("\"%1\" is not a tag number (0..65535)").arg(command.positional[0]));
+        return kExitUsage;
+    }
+    std::optional<qint64> raw;
+    if (!byDisplay) {
+        raw = ParseNumber(command.positional[1]);
+        if (!raw || *raw < -32768 || *raw > 0xFFFF) {
+            Error(QStringLiteral("\"%1\" is not a raw value (-32768..65535)")
+                      .arg(command.positional[1]));
             return kExitUsage;
         }
     }
     auto units = UnitsOption(command.parser);
     if (!units)
         return kExitUsage;
-    if (command.parser.isSet(QStringLiteral("tags")) &&
-        !UnitsFromTagFile(command.parser.value(QStringLiteral("tags")), command.link,
-                          command.positional[0], *units, exitCode))
+    CTagFile tags;
+    const CTagInfo* info = nullptr;
+    if (byDisplay &&
+        !FindTagInfo(command.parser, command.link, quint16(*tag), tags, info, exitCode))
         return exitCode;
+    if (info)
+        units = info->unitsCode;
     CParameter record;
     if (!ReadRecord(command.link, command.positional[0], *units, record, exitCode))
         return exitCode;
+
     if (byDisplay) {
-        // A signed record's conversion starts from the low 16 bits of the number: anything
-        // outside -32768..32767 would write an unrelated value, so it is refused.
-        if (record.isSigned && (*shown < -32768 || *shown > 32767)) {
-            Error(QStringLiteral("%1 is outside -32768..32767, the display range of a signed "
-                                 "parameter")
-                      .arg(*shown));
+        const CUnitsTable::Entry* entry = CUnitsTable::Find(*units);
+        const bool twoState = entry && entry->twoState;
+        const int decimals =
+            twoState || !info ? 0 : CDisplayNumber::Decimals(info->PresentationCode());
+        const QString typed = command.parser.value(display);
+        bool tooPrecise = false;
+        const auto shown = CDisplayNumber::Parse(typed, decimals, &tooPrecise);
+        if (!shown) {
+            Error(tooPrecise ? QStringLiteral("\"%1\" has more decimals than the parameter shows "
+                                              "(%2)")
+                                   .arg(typed)
+                                   .arg(decimals)
+                             : QStringLiteral("\"%1\" is not a display value (a number with at "
+                                              "most %2 decimals)")
+                                   .arg(typed)
+                                   .arg(decimals));
             return kExitUsage;
         }
-        bool clamped = false;
-        record.value = record.FromDisplay(*shown, &clamped);
-        if (clamped)
-            Error(QStringLiteral("display value %1 is beyond the raw range: raw %2 is written")
-                      .arg(*shown)
-                      .arg(record.Raw(record.value)));
+        const auto word = RawForDisplay(record, info, *shown, typed, decimals);
+        if (!word)
+            return kExitUsage;
+        record.value = *word;
     } else {
-        record.value = static_cast<std::uint16_t>(*raw);
+        // A negative number is the signed reading of the word; a positive one is the word.
+        const quint16 word = quint16(*raw & 0xFFFF);
+        const qint64 reading = *raw < 0 ? *raw : record.Raw(word);
+        const qint32 low = record.Raw(record.minimum);
+        const qint32 high = record.Raw(record.maximum);
+        if ((reading < low || reading > high) && !command.parser.isSet(force)) {
+            Error(QStringLiteral("raw value %1 is outside the parameter's limits %2 .. %3; "
+                                 "--force writes it all the same")
+                      .arg(*raw)
+                      .arg(low)
+                      .arg(high));
+            return kExitUsage;
+        }
+        record.value = word;
     }
     const int result = command.link.WriteParameter(record);
-    std::printf("set %d %s\n", result, WriteResultMeaning(result));
-    if (result == CControllerLink::WriteOk)
+    PrintRecord({QStringLiteral("set"), QString::number(result),
+                 QString::fromLatin1(WriteResultMeaning(result))});
+    switch (result) {
+    case CControllerLink::WriteOk:
         return kExitOk;
-    // No reply is a communication failure; a refusal or a differing read-back is told apart
-    // by its result code.
-    return result == CControllerLink::WriteNoReply ? kExitNoReply : kExitWriteRefused + result;
+    case CControllerLink::WriteNotSupported:
+    case CControllerLink::WriteReadOnly:
+        return kExitRefused;
+    case CControllerLink::WriteMismatch:
+        return kExitPartly; // written, not confirmed
+    default:
+        return kExitNoReply;
+    }
 }
 
 } // namespace Cli

@@ -1,10 +1,7 @@
+// tavrin-cli exchange: one request frame and its reply, for looking at the wire.
+#include "cli/CCliParser.h"
 #include "cli/CliCommands.h"
 #include "link/CControllerLink.h"
-
-#include <QCommandLineParser>
-#include <QCoreApplication>
-
-#include <cstdio>
 
 namespace Cli {
 
@@ -25,24 +22,20 @@ QString Hex(const LinkFrame& frame)
 
 int RunExchange(const QStringList& args)
 {
-    QCommandLineParser parser;
-    parser.addOptions({
-        {QStringLiteral("port"), QStringLiteral("Serial device."), QStringLiteral("DEV")},
-        {QStringLiteral("write"), QStringLiteral("Send a write request (control 0).")},
-        {QStringLiteral("attempts"), QStringLiteral("Attempts (default 2)."), QStringLiteral("N")},
-    });
-    parser.addPositionalArgument(QStringLiteral("TAG"), QStringLiteral("Word 1."));
-    parser.addPositionalArgument(QStringLiteral("EXT"), QStringLiteral("Extension (default 0)."));
-    parser.addPositionalArgument(QStringLiteral("WORD2"), QStringLiteral("Word 2 (default 0)."));
-    parser.addPositionalArgument(QStringLiteral("WORD3"), QStringLiteral("Word 3 (default 0)."));
-    if (!parser.parse(QStringList{QStringLiteral("exchange")} + args)) {
+    CCliParser parser;
+    parser.AddOption(
+        {QStringLiteral("port"), QStringLiteral("Serial device."), QStringLiteral("DEV")});
+    parser.AddOption({QStringLiteral("write"), QStringLiteral("Send a write request.")});
+    parser.AddOption(
+        {QStringLiteral("attempts"), QStringLiteral("Attempts (default 2)."), QStringLiteral("N")});
+    if (!parser.Parse(QStringLiteral("exchange"), args)) {
         Error(parser.errorText());
         return kExitUsage;
     }
     const QStringList positional = parser.positionalArguments();
-    if (!parser.isSet(QStringLiteral("port")) || positional.isEmpty() || positional.size() > 4) {
+    if (positional.isEmpty() || positional.size() > 4) {
         Error(QStringLiteral(
-            "usage: exchange --port DEV [--write] [--attempts N] TAG [EXT [WORD2 [WORD3]]]"));
+            "usage: exchange [--port DEV] [--write] [--attempts N] TAG [EXT [WORD2 [WORD3]]]"));
         return kExitUsage;
     }
     unsigned words[4] = {0, 0, 0, 0};
@@ -79,24 +72,33 @@ int RunExchange(const QStringList& args)
         packet.SetWrite();
     const bool accepted = link.Transact(packet, attempts);
 
-    std::printf("request  %s\n", qPrintable(Hex(packet.request.Encode())));
+    PrintRecord({QStringLiteral("request"), Hex(packet.request.Encode())});
+    // reply, bytes, status, word 1, word 2, word 3, then a note when the reply is not the
+    // plain answer: "no such tag" (word 1 is 0) or "does not answer the request".
+    const auto replyFields = [&packet](const LinkFrame& bytes) {
+        return QStringList{
+            QStringLiteral("reply"),
+            Hex(bytes),
+            QStringLiteral("0x") +
+                QStringLiteral("%1").arg(packet.reply.control, 2, 16, QLatin1Char('0')).toUpper(),
+            QString::number(packet.reply.word1),
+            QString::number(packet.reply.word2),
+            QString::number(packet.reply.word3)};
+    };
     if (!accepted) {
-        if (packet.reply.lead == LinkProtocol::kReplyLead) {
-            std::printf("reply    %s  does not answer the request (word1 %u, extension %u)\n",
-                        qPrintable(Hex(packet.reply.Encode())), packet.reply.word1,
-                        packet.reply.extension);
-        } else {
-            std::printf("reply    none\n");
-        }
-        std::fflush(stdout);
+        if (packet.reply.lead == LinkProtocol::kReplyLead)
+            PrintRecord(replyFields(packet.reply.Encode())
+                        << QStringLiteral("does not answer the request"));
+        else
+            PrintRecord({QStringLiteral("reply"), QStringLiteral("none")});
         Error(QStringLiteral("no reply that answers the request"));
         return kExitNoReply;
     }
-    const bool noSuchTag = packet.reply.word1 == 0 && packet.request.word1 != 0 &&
-                           packet.request.word1 <= CControllerLink::kAnyReplyWord1;
-    std::printf("reply    %s  status 0x%02X word1 %u word2 %u word3 %u%s\n",
-                qPrintable(Hex(link.LastReplyBytes())), packet.reply.control, packet.reply.word1,
-                packet.reply.word2, packet.reply.word3, noSuchTag ? "  (no such tag)" : "");
+    QStringList fields = replyFields(link.LastReplyBytes());
+    if (packet.reply.word1 == 0 && packet.request.word1 != 0 &&
+        packet.request.word1 <= CControllerLink::kAnyReplyWord1)
+        fields << QStringLiteral("no such tag");
+    PrintRecord(fields);
     return kExitOk;
 }
 

@@ -6,47 +6,17 @@
 
 #include <QFileInfo>
 
-#include <cstdio>
-
 namespace Cli {
 
 namespace {
 
-// A failed load or compile: one line on standard error, exit status 1.
-constexpr int kExitBadFile = 1;
-
 const char* kTagsUsage = "usage: tags compile SOURCE -o FILE\n"
                          "       tags [dump] PATH [--type N]";
 
-// One field of a tab-separated line: UTF-8, with backslash, tab, CR and LF escaped.
-QString Field(const QString& text)
-{
-    QString out;
-    out.reserve(text.size());
-    for (const QChar c : text) {
-        if (c == QLatin1Char('\\'))
-            out += QLatin1String("\\\\");
-        else if (c == QLatin1Char('\t'))
-            out += QLatin1String("\\t");
-        else if (c == QLatin1Char('\r'))
-            out += QLatin1String("\\r");
-        else if (c == QLatin1Char('\n'))
-            out += QLatin1String("\\n");
-        else
-            out += c;
-    }
-    return out;
-}
-
-QString Field(const QByteArray& text)
+// A field from a tag file's 8-bit text.
+QString TextField(const QByteArray& text)
 {
     return Field(CCodePage::ToUnicode(text));
-}
-
-void PrintLine(const QStringList& fields)
-{
-    std::fputs(fields.join(QLatin1Char('\t')).toUtf8().constData(), stdout);
-    std::fputc('\n', stdout);
 }
 
 int Compile(const QStringList& args)
@@ -59,11 +29,11 @@ int Compile(const QStringList& args)
     QString error;
     if (!CTagSource::ParseFile(args[0], tags, &error)) {
         Error(error);
-        return kExitBadFile;
+        return kExitFile;
     }
     if (!tags.SaveTagFile(args[2], &error)) {
         Error(QStringLiteral("%1: %2").arg(args[2], error));
-        return kExitBadFile;
+        return kExitFile;
     }
     return kExitOk;
 }
@@ -97,7 +67,7 @@ int Dump(const QStringList& args)
                                          path)) {
             Error(QStringLiteral("%1: no %2 file")
                       .arg(directory, QString::fromLatin1(CTagFile::kPattern)));
-            return kExitBadFile;
+            return kExitFile;
         }
     }
 
@@ -105,25 +75,25 @@ int Dump(const QStringList& args)
     const CTagLoadResult result = tags.LoadTagFile(path);
     if (!result.Ok()) {
         Error(result.message);
-        return kExitBadFile;
+        return kExitFile;
     }
-    PrintLine({QStringLiteral("file"), Field(tags.Path()), QString::number(tags.TagCount())});
+    PrintRecord({QStringLiteral("file"), Field(tags.Path()), QString::number(tags.TagCount())});
     for (const auto& tag : tags.Tags()) {
         if (type && !tag->AppliesToType(*type))
             continue;
-        PrintLine({QStringLiteral("tag"), QString::number(tag->tag),
-                   QString::asprintf("0x%08X", static_cast<unsigned>(tag->controllerMask)),
-                   QString::number(tag->unitsCode), QString::number(tag->group),
-                   QString::number(tag->PresentationCode()), QString::number(tag->privilege),
-                   Field(tag->name), Field(tag->information), Field(tag->help)});
+        PrintRecord({QStringLiteral("tag"), QString::number(tag->tag),
+                     QString::asprintf("0x%08X", static_cast<unsigned>(tag->controllerMask)),
+                     QString::number(tag->unitsCode), QString::number(tag->group),
+                     QString::number(tag->PresentationCode()), QString::number(tag->privilege),
+                     TextField(tag->name), TextField(tag->information), TextField(tag->help)});
     }
     for (const auto& text : tags.Texts()) {
         QStringList fields{QStringLiteral("text"), QString::number(text->code),
                            QString::fromLatin1(text->Class().name),
                            QString::number(text->TextCount())};
         for (int i = 0; i < text->TextCount(); ++i)
-            fields << Field(text->Text(i));
-        PrintLine(fields);
+            fields << TextField(text->Text(i));
+        PrintRecord(fields);
     }
     return kExitOk;
 }

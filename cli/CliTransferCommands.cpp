@@ -1,5 +1,6 @@
 // tavrin-cli read and write: the document's read and write flows on a terminal.
 #include "app/CAppSettings.h"
+#include "cli/CCliParser.h"
 #include "cli/CTerminalPrompt.h"
 #include "cli/CliCommands.h"
 #include "data/CTagFile.h"
@@ -8,19 +9,12 @@
 #include "ops/CTavrinDoc.h"
 #include "ops/CWriteFlow.h"
 
-#include <QCommandLineParser>
 #include <QDir>
 #include <QFileInfo>
-
-#include <cstdio>
+#include <QSaveFile>
 
 namespace Cli {
 namespace {
-
-constexpr int kExitNotConfirmed = 3;
-constexpr int kExitTypeMismatch = 4;
-constexpr int kExitDeclined = 5;
-constexpr int kExitFile = 7;
 
 const char* kReadUsage = "read [--port DEV] [--tags PATH] -o OUT.prf";
 const char* kWriteUsage = "write IN.prf [--port DEV] [--tags PATH] [--yes]";
@@ -29,57 +23,32 @@ const char* kWriteUsage = "write IN.prf [--port DEV] [--tags PATH] [--yes]";
 // tag file loaded.
 struct STransfer
 {
-    QCommandLineParser parser;
+    CCliParser parser;
     CTerminalPrompt prompt;
     CAppSettings settings;
     CControllerLink link;
     CTavrinDoc doc{link, settings, prompt};
 
-    // Parses, loads the tag file and opens the port; false with `exitCode` set otherwise.
+    // Parses and loads the tag file; false with `exitCode` set otherwise. The port is
+    // opened by OpenPort once the files are known to be fine.
     bool Start(const QString& name, const QStringList& args, int positionalCount, const char* usage,
                int& exitCode)
     {
-        parser.addOption(
+        parser.AddOption(
             {QStringLiteral("port"), QStringLiteral("Serial device."), QStringLiteral("DEV")});
-        parser.addOption({QStringLiteral("tags"), QStringLiteral("Tag file or folder."),
+        parser.AddOption({QStringLiteral("tags"), QStringLiteral("Tag file or folder."),
                           QStringLiteral("PATH")});
-        parser.addOption({{QStringLiteral("o"), QStringLiteral("output")},
+        parser.AddOption({{QStringLiteral("o"), QStringLiteral("output")},
                           QStringLiteral("Profile to write."),
                           QStringLiteral("OUT")});
-        parser.addOption({QStringLiteral("yes"), QStringLiteral("Overwrite without asking.")});
-        if (!parser.parse(QStringList{name} + args) ||
-            parser.positionalArguments().size() != positionalCount) {
+        parser.AddOption({QStringLiteral("yes"), QStringLiteral("Overwrite without asking.")});
+        if (!parser.Parse(name, args) || parser.positionalArguments().size() != positionalCount) {
             Error(parser.errorText().isEmpty() ? QStringLiteral("usage: ") + QLatin1String(usage)
                                                : parser.errorText());
             exitCode = kExitUsage;
             return false;
         }
-        return LoadTags(exitCode) && OpenPort(exitCode);
-    }
-
-    // --tags names a tag file or a folder (its newest TagList*.tag); without it, the
-    // application's "TagFileDir".
-    bool LoadTags(int& exitCode)
-    {
-        QString path = parser.isSet(QStringLiteral("tags")) ? parser.value(QStringLiteral("tags"))
-                                                            : settings.TagFileDir();
-        if (path.isEmpty() || QFileInfo(path).isDir()) {
-            const QString folder = path;
-            if (folder.isEmpty() || !CTagFile::FindNewestTagFile(
-                                        folder, QString::fromLatin1(CTagFile::kPattern), path)) {
-                Error(QStringLiteral("no tag file: give --tags PATH (a TagList*.tag file or a "
-                                     "folder holding one)"));
-                exitCode = kExitUsage;
-                return false;
-            }
-        }
-        const CTagLoadResult result = doc.Tags().LoadTagFile(path);
-        if (!result.Ok()) {
-            Error(result.message);
-            exitCode = kExitFile;
-            return false;
-        }
-        return true;
+        return LoadTagFile(parser.value(QStringLiteral("tags")), doc.Tags(), exitCode);
     }
 
     bool OpenPort(int& exitCode)
@@ -105,20 +74,23 @@ struct STransfer
     }
 };
 
-// A name for a space-separated line: in double quotes, with quotes and backslashes escaped.
-QString Quoted(const QString& text)
+// Whether a profile can be saved as `path`, tried the way the save does it (a temporary file
+// beside the target) and left without a trace, so that a whole read is not spent on a file
+// that cannot be written.
+bool CanSave(const QString& path, QString& why)
 {
-    QString out = text;
-    out.replace(QLatin1Char('\\'), QLatin1String("\\\\"));
-    out.replace(QLatin1Char('"'), QLatin1String("\\\""));
-    return QLatin1Char('"') + out + QLatin1Char('"');
-}
-
-void PrintLine(const QString& line)
-{
-    std::fputs(line.toUtf8().constData(), stdout);
-    std::fputc('\n', stdout);
-    std::fflush(stdout);
+    if (QFileInfo(path).isDir()) {
+        why = QStringLiteral("it is a folder");
+        return false;
+    }
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) {
+        why = file.errorString();
+        return false;
+    }
+    file.cancelWriting();
+    file.commit(); // with writing cancelled this only removes the temporary file
+    return true;
 }
 
 } // namespace
@@ -134,7 +106,12 @@ int RunRead(const QStringList& args)
         Error(QStringLiteral("usage: ") + QLatin1String(kReadUsage));
         return kExitUsage;
     }
-    if (!transfer.Identify(exitCode))
+    QString why;
+    if (!CanSave(output, why)) {
+        Error(QStringLiteral("cannot write %1: %2").arg(QDir::toNativeSeparators(output), why));
+        return kExitFile;
+    }
+    if (!transfer.OpenPort(exitCode) || !transfer.Identify(exitCode))
         return exitCode;
 
     CTavrinDoc& doc = transfer.doc;
@@ -149,10 +126,8 @@ int RunRead(const QStringList& args)
         return kExitFile;
     }
     const std::uint16_t type = doc.DataType();
-    PrintLine(QStringLiteral("read %1 %2 %3")
-                  .arg(outcome.parametersRead)
-                  .arg(type)
-                  .arg(CControllerLink::ControllerTypeName(type)));
+    PrintRecord({QStringLiteral("read"), QString::number(outcome.parametersRead),
+                 QString::number(type), Field(CControllerLink::ControllerTypeName(type))});
     const bool commsFailed =
         !outcome.unanswered.empty() || outcome.identifyResult == CControllerLink::ProbeNoReply;
     return commsFailed ? kExitNoReply : kExitOk;
@@ -177,30 +152,25 @@ int RunWrite(const QStringList& args)
         Error(QStringLiteral("%1 holds no parameters").arg(QDir::toNativeSeparators(input)));
         return kExitFile;
     }
-    if (!transfer.Identify(exitCode))
+    if (!transfer.OpenPort(exitCode) || !transfer.Identify(exitCode))
         return exitCode;
 
     transfer.prompt.SetAssumeYes(transfer.parser.isSet(QStringLiteral("yes")));
     const CWriteFlow::SOutcome outcome = CWriteFlow::Run(doc);
-    switch (outcome.status) {
-    case CWriteFlow::EStatus::TypeMismatch:
-        return kExitTypeMismatch;
-    case CWriteFlow::EStatus::Declined:
+    if (outcome.status == CWriteFlow::EStatus::TypeMismatch)
+        return kExitRefused;
+    if (outcome.status == CWriteFlow::EStatus::Declined)
         return kExitDeclined;
-    case CWriteFlow::EStatus::Finished:
-        break;
-    }
     for (const CWriteFlow::SFailure& failure : outcome.failures) {
-        PrintLine(QStringLiteral("failed %1 %2 %3")
-                      .arg(failure.tag)
-                      .arg(Quoted(failure.name))
-                      .arg(failure.result));
+        PrintRecord({QStringLiteral("failed"), QString::number(failure.tag), Field(failure.name),
+                     QString::number(failure.result)});
     }
-    PrintLine(QStringLiteral("written %1 %2 %3")
-                  .arg(outcome.confirmed)
-                  .arg(outcome.failures.size())
-                  .arg(outcome.skipped));
-    return outcome.AllConfirmed() ? kExitOk : kExitNotConfirmed;
+    PrintRecord({QStringLiteral("written"), QString::number(outcome.confirmed),
+                 QString::number(outcome.failures.size()), QString::number(outcome.skipped)});
+    // A write the controller stopped answering is a link failure, not a partial success.
+    if (outcome.status != CWriteFlow::EStatus::Finished)
+        return kExitNoReply;
+    return outcome.AllConfirmed() ? kExitOk : kExitPartly;
 }
 
 } // namespace Cli

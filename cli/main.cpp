@@ -2,7 +2,6 @@
 #include "cli/CliCommands.h"
 
 #include <QCoreApplication>
-#include <QTextStream>
 
 #include <cstdio>
 #include <functional>
@@ -13,7 +12,8 @@ namespace {
 struct SCommand
 {
     std::function<int(const QStringList&)> run;
-    const char* synopsis;
+    const char* synopsis; // usage and what it does
+    const char* details;  // its records and the exit codes it uses
 };
 
 const std::map<QString, SCommand>& Commands()
@@ -22,54 +22,115 @@ const std::map<QString, SCommand>& Commands()
         {QStringLiteral("tags"),
          {Cli::RunTags,
           "tags compile SOURCE -o FILE | tags [dump] PATH [--type N]\n"
-          "      compile a tag-file source; print a tag file (or the newest in a folder)"}},
+          "      compile a tag-file source; print a tag file (or the newest in a folder)",
+          "records: file PATH COUNT; tag TAG MASK UNITS GROUP PRESENTATION PRIVILEGE NAME\n"
+          "  INFORMATION HELP; text CODE CLASS COUNT TEXT...\n"
+          "exit codes: 0 done, 1 usage, 7 a file cannot be read or written"}},
         {QStringLiteral("identify"),
-         {Cli::RunIdentify,
-          "identify [--port DEV]\n"
-          "      identify the connected controller: prints \"type N NAME\"; exit 2 when none"}},
+         {Cli::RunIdentify, "identify [--port DEV]\n      identify the connected controller",
+          "records: type N NAME\n"
+          "exit codes: 0 done, 1 usage, 2 no controller answered, 6 the port cannot be opened"}},
         {QStringLiteral("param"),
-         {Cli::RunParam,
-          "param TAG [--port DEV] [--units U]\n"
-          "      read one parameter: prints \"param\" tag value maximum minimum scale div\n"
-          "      step shift checksum-word flags extension; exit 3 no such parameter, 2 failed"}},
+         {Cli::RunParam, "param TAG [--port DEV] [--units U]\n      read one parameter",
+          "records: param TAG VALUE MAXIMUM MINIMUM SCALE DIV STEP SHIFT CHECKSUM-WORD FLAGS\n"
+          "  EXTENSION (raw words; --units gives the default maximum of a units code)\n"
+          "exit codes: 0 done, 1 usage, 2 no reply or not supported, 4 no such parameter,\n"
+          "  6 the port cannot be opened"}},
         {QStringLiteral("set"),
          {Cli::RunSet,
-          "set TAG RAW [--port DEV] | set TAG --display VALUE [--units U | --tags PATH]\n"
-          "      write one parameter's raw value and confirm it: prints \"set\" result meaning;\n"
-          "      --display converts an engineering value with the parameter's scaling\n"
-          "      (rounded, clamped to the raw range; the tag file gives the units);\n"
-          "      exit 0 confirmed, 2 no reply, 3 no such parameter, 11 not supported,\n"
-          "      12 read only, 15 read-back differs"}},
+          "set TAG RAW [--force] [--port DEV]\n"
+          "set TAG --display VALUE [--tags PATH | --units U] [--port DEV]\n"
+          "      write one parameter and confirm it by reading it back",
+          "RAW is the raw word (a negative number is its signed reading); one outside the\n"
+          "  parameter's minimum..maximum is refused unless --force.\n"
+          "VALUE is the value as the list view shows it, with the decimals of the tag's\n"
+          "  presentation (\"11.5\" for \"11.5 secs\"); more decimals than shown, a value\n"
+          "  outside the displayed limits or one the scaling cannot give exactly are refused.\n"
+          "  The tag file (--tags, or the \"TagFileDir\" setting) gives units and presentation.\n"
+          "records: set RESULT MEANING (0 written and confirmed, 1 not supported, 2 read only,\n"
+          "  5 read-back differs, 6 no reply)\n"
+          "exit codes: 0 confirmed, 1 usage or invalid value (nothing written), 2 no reply,\n"
+          "  3 written but the read-back differs, 4 no such parameter, not supported or read\n"
+          "  only, 6 the port cannot be opened, 7 the tag file cannot be read"}},
         {QStringLiteral("read"),
          {Cli::RunRead,
           "read [--port DEV] [--tags PATH] -o OUT.prf\n"
-          "      read the controller's parameter set into a profile (progress on standard\n"
-          "      error); prints \"read\" count type name; exit 2 when a tag got no reply\n"
-          "      (the profile is still written) or no controller answers"}},
+          "      read the controller's parameter set into a profile",
+          "Progress goes to standard error. OUT is checked for writing before the read.\n"
+          "records: read COUNT TYPE NAME\n"
+          "exit codes: 0 done, 1 usage or no tag to read, 2 no controller answered or a tag got\n"
+          "  no reply (the profile is still written), 6 the port cannot be opened, 7 the tag\n"
+          "  file cannot be read or OUT cannot be written"}},
         {QStringLiteral("write"),
          {Cli::RunWrite,
           "write IN.prf [--port DEV] [--tags PATH] [--yes]\n"
-          "      write a profile to the controller, last parameter first, confirming each;\n"
-          "      asks first unless --yes; prints \"failed\" tag \"name\" result for each\n"
-          "      record not confirmed, then \"written\" confirmed failed skipped; exit 0 when\n"
-          "      all were confirmed or skipped, 3 otherwise, 4 profile of another controller\n"
-          "      type, 5 answered No, 2 no controller"}},
+          "      write a profile to the controller, last parameter first, confirming each",
+          "Asks first unless --yes; without a terminal the answer is No.\n"
+          "records: failed TAG NAME RESULT for each record not confirmed, then\n"
+          "  written CONFIRMED FAILED SKIPPED\n"
+          "exit codes: 0 all confirmed or skipped, 1 usage, 2 no controller answered, 3 not\n"
+          "  every record confirmed, 4 profile of another controller type, 5 answered No,\n"
+          "  6 the port cannot be opened, 7 a file cannot be read"}},
+        {QStringLiteral("show"),
+         {Cli::RunShow,
+          "show PROFILE [--tags PATH]\n"
+          "      print a profile's records with their names and value texts",
+          "records: type N NAME, then for each record in file order the fields of param\n"
+          "  followed by NAME and VALUE-TEXT as the list view shows them (empty name and the\n"
+          "  stored units for a tag the tag file lacks)\n"
+          "exit codes: 0 done, 1 usage, 7 the profile or the tag file cannot be read"}},
         {QStringLiteral("exchange"),
          {Cli::RunExchange,
-          "exchange --port DEV [--write] [--attempts N] TAG [EXT [WORD2 [WORD3]]]\n"
-          "      send one request frame and print it with the reply"}},
+          "exchange [--port DEV] [--write] [--attempts N] TAG [EXT [WORD2 [WORD3]]]\n"
+          "      send one request frame and print it with the reply",
+          "records: request BYTES; reply BYTES STATUS WORD1 WORD2 WORD3 [NOTE], or reply none\n"
+          "exit codes: 0 a reply answered, 1 usage, 2 no reply that answers the request,\n"
+          "  6 the port cannot be opened"}},
     };
     return commands;
 }
 
+const char* kCommon =
+    "Records are one a line, fields separated by tabs; inside a text \\\\, \\t, \\r and \\n\n"
+    "stand for backslash, tab, CR and LF. Numbers are decimal or 0x-prefixed\n"
+    "hexadecimal; a leading minus is a number, not an option. Without --port the\n"
+    "\"PortDevice\" setting names the serial device; without --tags the \"TagFileDir\"\n"
+    "setting names the tag-file folder.\n";
+
+const char* kExitCodes = "exit codes (the same in every command):\n"
+                         "  0 done\n"
+                         "  1 usage or invalid input (nothing sent)\n"
+                         "  2 no controller answered, or the link failed\n"
+                         "  3 done only in part (the lines say which)\n"
+                         "  4 refused: another controller type, or a file that does not fit\n"
+                         "  5 the user answered No\n"
+                         "  6 the serial port cannot be opened (missing, busy, permission)\n"
+                         "  7 a file cannot be read or written\n";
+
 void Usage(FILE* out)
 {
-    std::fprintf(out, "usage: tavrin-cli COMMAND [ARGS]\n\ncommands:\n");
+    std::fprintf(out, "usage: tavrin-cli COMMAND [ARGS]\n"
+                      "       tavrin-cli COMMAND --help | tavrin-cli --version\n\ncommands:\n");
     for (const auto& [name, command] : Commands())
         std::fprintf(out, "  %s\n", command.synopsis);
-    std::fprintf(out, "\nNumbers are decimal or 0x-prefixed hexadecimal. Without --port the\n"
-                      "\"PortDevice\" setting names the serial device; without --tags the\n"
-                      "\"TagFileDir\" setting names the tag-file folder.\n");
+    std::fprintf(out, "\n%s\n%s", kCommon, kExitCodes);
+}
+
+void CommandHelp(const SCommand& command)
+{
+    std::printf("usage: %s\n\n%s\n\n%s", command.synopsis, command.details, kCommon);
+}
+
+// --help or -h among the command's arguments, before any "--".
+bool AsksForHelp(const QStringList& args)
+{
+    for (const QString& arg : args) {
+        if (arg == QLatin1String("--"))
+            return false;
+        if (arg == QLatin1String("--help") || arg == QLatin1String("-h"))
+            return true;
+    }
+    return false;
 }
 
 } // namespace
@@ -78,6 +139,7 @@ int main(int argc, char* argv[])
 {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("tavrin-cli"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(TAVRIN_VERSION));
 
     QStringList args = QCoreApplication::arguments();
     args.removeFirst();
@@ -86,12 +148,20 @@ int main(int argc, char* argv[])
         Usage(args.isEmpty() ? stderr : stdout);
         return args.isEmpty() ? Cli::kExitUsage : Cli::kExitOk;
     }
+    if (args.first() == QLatin1String("--version")) {
+        std::printf("tavrin-cli %s\n", TAVRIN_VERSION);
+        return Cli::kExitOk;
+    }
     const QString name = args.takeFirst();
     const auto it = Commands().find(name);
     if (it == Commands().end()) {
         Cli::Error(QStringLiteral("unknown command \"%1\"").arg(name));
         Usage(stderr);
         return Cli::kExitUsage;
+    }
+    if (AsksForHelp(args)) {
+        CommandHelp(it->second);
+        return Cli::kExitOk;
     }
     return it->second.run(args);
 }
