@@ -1,6 +1,7 @@
 #include "ops/CEditValueMap.h"
 
 #include "data/CParameter.h"
+#include "data/CTagInfo.h"
 #include "data/CUnitsTable.h"
 
 #include <algorithm>
@@ -58,7 +59,60 @@ void OpenInhibitTarget(const CParameter& record, SEditState& state,
     }
 }
 
+// A number in the dialog's units as a raw word, clamped only to the 16-bit range.
+quint16 RawOf(const CParameter& record, qint64 number)
+{
+    return record.foreground ? record.ClampRaw(number) : record.FromDisplay(number);
+}
+
 } // namespace
+
+qint64 CEditValueMap::ToEditUnits(const CParameter& record, quint16 word)
+{
+    return record.foreground ? record.Raw(word) : record.ToDisplay(word);
+}
+
+quint16 CEditValueMap::FromEditUnits(const CParameter& record, qint64 number)
+{
+    return ClampToLimits(record, RawOf(record, number));
+}
+
+SSliderUnits CEditValueMap::SliderUnits(const CParameter& record)
+{
+    // MinimumDisplay, MaximumDisplay and StepDisplay already follow the Foreground flag.
+    return {record.MinimumDisplay(), record.MaximumDisplay(), record.StepDisplay(),
+            ToEditUnits(record, record.value)};
+}
+
+QString CEditValueMap::EditValueText(const CParameter& record, const CTagInfo& tag,
+                                     quint16 controllerType)
+{
+    if (!record.foreground)
+        return record.ValueText(tag, controllerType);
+    // The raw value through the tag's format, as the limit captions show theirs: a copy whose
+    // conversion is the identity (Raw keeps the record's signedness).
+    CParameter raw = record;
+    raw.scale = 1;
+    raw.div = 1;
+    raw.shift = 0;
+    return raw.ValueText(tag, controllerType);
+}
+
+bool CEditValueMap::WithinLimits(const CParameter& record, quint16 word)
+{
+    const qint32 v = record.Raw(word);
+    return v >= record.Raw(record.minimum) && v <= record.Raw(record.maximum);
+}
+
+quint16 CEditValueMap::ClampToLimits(const CParameter& record, quint16 word)
+{
+    const qint32 v = record.Raw(word);
+    if (v > record.Raw(record.maximum))
+        word = record.maximum;
+    if (record.Raw(word) < record.Raw(record.minimum))
+        word = record.minimum;
+    return word;
+}
 
 quint16 CEditValueMap::ExchangeBits2And3(quint16 value)
 {
@@ -96,7 +150,7 @@ SEditState CEditValueMap::Open(const SEditTemplate& templ, const CParameter& rec
         break;
     case EEditKind::RadioDisplay:
         for (size_t i = 0; i < controls.size(); ++i)
-            state.checked[i] = controls[i].value == record.ValueDisplay();
+            state.checked[i] = controls[i].value == ToEditUnits(record, record.value);
         break;
     case EEditKind::RadioLatch: {
         int chosen = -1;
@@ -134,8 +188,11 @@ SEditState CEditValueMap::Open(const SEditTemplate& templ, const CParameter& rec
     return state;
 }
 
-std::optional<quint16> CEditValueMap::Apply(const SEditTemplate& templ, const CParameter& record,
-                                            const SEditState& state)
+namespace {
+
+// The raw value the controls stand for, before the limits are looked at.
+std::optional<quint16> Mapped(const SEditTemplate& templ, const CParameter& record,
+                              const SEditState& state)
 {
     const std::vector<SEditControl>& controls = templ.controls;
     const int first = FirstChecked(state);
@@ -154,7 +211,7 @@ std::optional<quint16> CEditValueMap::Apply(const SEditTemplate& templ, const CP
     case EEditKind::RadioDisplay:
         if (first < 0)
             return std::nullopt;
-        return record.FromDisplay(controls[first].value);
+        return RawOf(record, controls[first].value);
     case EEditKind::RadioLatch: {
         if (first < 0)
             return std::nullopt;
@@ -174,7 +231,7 @@ std::optional<quint16> CEditValueMap::Apply(const SEditTemplate& templ, const CP
                 bits |= 1u << controls[i].value;
         }
         if (templ.kind == EEditKind::InhibitTarget && record.tagNumber == kInhibitTargetSwappedTag)
-            return ExchangeBits2And3(quint16(bits));
+            return CEditValueMap::ExchangeBits2And3(quint16(bits));
         return quint16(bits);
     case EEditKind::CheckInverted: {
         quint32 all = 0;
@@ -186,6 +243,19 @@ std::optional<quint16> CEditValueMap::Apply(const SEditTemplate& templ, const CP
     }
     }
     return std::nullopt;
+}
+
+} // namespace
+
+std::optional<quint16> CEditValueMap::Apply(const SEditTemplate& templ, const CParameter& record,
+                                            const SEditState& state)
+{
+    // A choice the controller's limits do not allow is refused rather than moved to a limit:
+    // for a set of bits or a named mode the nearest limit means something else entirely.
+    const std::optional<quint16> value = Mapped(templ, record, state);
+    if (value && !WithinLimits(record, *value))
+        return std::nullopt;
+    return value;
 }
 
 void CEditValueMap::Click(const SEditTemplate& templ, SEditState& state, int index)

@@ -2,12 +2,14 @@
 
 #include "ops/CEditTemplates.h"
 
+#include <QString>
 #include <QtGlobal>
 
 #include <optional>
 #include <vector>
 
 class CParameter;
+class CTagInfo;
 
 // The states of a template's choice controls, in the template's control order, and of the
 // latching box of the inhibit template.
@@ -18,17 +20,47 @@ struct SEditState
     bool latchEnabled = true;
 };
 
+// The slider of the slider template in the dialog's units: range, line step and the current
+// value's position.
+struct SSliderUnits
+{
+    qint64 minimum = 0;
+    qint64 maximum = 0;
+    qint64 step = 0;
+    qint64 value = 0;
+};
+
 // How each edit template maps between a parameter's raw value and its controls, without any
 // widget: the dialog copies these states to and from its buttons, so every mapping is tested
 // here on plain records.
 class CEditValueMap
 {
 public:
+    // The dialog works in one unit system, chosen once from the record's Foreground flag:
+    // with it set, the limits and step are shown raw, so the value and every position are raw
+    // too (signed when the record is signed); without it everything is scaled. Mixing the two
+    // would let a scaled position be read against a raw range.
+    static qint64 ToEditUnits(const CParameter& record, quint16 word);
+    // A number in the dialog's units as the raw word to store, clamped to the record's
+    // minimum..maximum (raw): rounding in the scaling can land just outside the limits.
+    static quint16 FromEditUnits(const CParameter& record, qint64 number);
+    static SSliderUnits SliderUnits(const CParameter& record);
+    // The value text of the big value field, in the same units as the slider under it.
+    static QString EditValueText(const CParameter& record, const CTagInfo& tag,
+                                 quint16 controllerType);
+
+    // Whether a raw word lies within the record's minimum..maximum (signed when the record
+    // is signed).
+    static bool WithinLimits(const CParameter& record, quint16 word);
+    // The word moved into minimum..maximum; the minimum when the limits are crossed.
+    static quint16 ClampToLimits(const CParameter& record, quint16 word);
+
     // The controls' states for the record's current value.
     static SEditState Open(const SEditTemplate& templ, const CParameter& record);
 
     // The raw value the controls' states stand for. nullopt when they name no value (no
-    // choice checked, or a slider or template without choices): the value is then kept.
+    // choice checked, or a slider or template without choices) or a value outside the
+    // record's minimum..maximum: the value is then kept.
     static std::optional<quint16> Apply(const SEditTemplate& templ, const CParameter& record,
                                         const SEditState& state);
 

@@ -9,7 +9,7 @@ namespace {
 
 // Message ids of the refusals.
 constexpr int kIdWordRefused = 4301;
-constexpr int kIdModifierRefused = 4302;
+constexpr int kIdNumberRefused = 4302;
 
 std::optional<qint64> ParseDecimal(const QString& text)
 {
@@ -35,6 +35,13 @@ QString Caption(const QString& label)
     QString caption = label;
     caption.remove(u'&');
     return caption;
+}
+
+// A word as the flags say it is read: signed 16-bit with kSigned, unsigned otherwise.
+qint32 Number(const CRawParameterFields::SFields& fields, CRawParameterFields::EWord word)
+{
+    const quint16 w = fields.words[word];
+    return (fields.flags & CParameter::kSigned) ? qint32(qint16(w)) : qint32(w);
 }
 
 } // namespace
@@ -99,5 +106,19 @@ QString CRawParameterFields::WordRefusal(const QString& label)
 
 QString CRawParameterFields::ModifierRefusal(const QString& label)
 {
-    return LoadString(kIdModifierRefused).arg(Caption(label)).arg(kModifierLow).arg(kModifierHigh);
+    return LoadString(kIdNumberRefused).arg(Caption(label)).arg(kModifierLow).arg(kModifierHigh);
+}
+
+bool CRawParameterFields::ValueWithinLimits(const SFields& fields)
+{
+    const qint32 value = Number(fields, Value);
+    return value >= Number(fields, Minimum) && value <= Number(fields, Maximum);
+}
+
+QString CRawParameterFields::LimitsRefusal(const QString& label, const SFields& fields)
+{
+    return LoadString(kIdNumberRefused)
+        .arg(Caption(label))
+        .arg(Number(fields, Minimum))
+        .arg(Number(fields, Maximum));
 }

@@ -57,8 +57,15 @@ public:
     // A decimal integer from 0 to 127; nullopt otherwise.
     static std::optional<int> ParseModifier(const QString& text);
 
+    // The value word lies within the minimum..maximum words, all read as signed 16-bit when
+    // the flags carry CParameter::kSigned and as unsigned otherwise. The window stores no
+    // value outside the limits it stores with it.
+    static bool ValueWithinLimits(const SFields& fields);
+
     // The messages shown when a field is refused. `label` is the field's caption, with or
     // without its "&" mnemonic marker.
     static QString WordRefusal(const QString& label);
     static QString ModifierRefusal(const QString& label);
+    // The value outside the limits: names the limits as ValueWithinLimits reads them.
+    static QString LimitsRefusal(const QString& label, const SFields& fields);
 };

@@ -267,9 +267,12 @@ void CEditParameterDlg::LoadTexts()
 
 void CEditParameterDlg::SetUpSlider()
 {
-    m_minimum = m_record.MinimumDisplay();
-    m_maximum = m_record.MaximumDisplay();
-    m_step = m_record.StepDisplay();
+    // Range, step, position and the value text all in one unit system (see SliderUnits).
+    const SSliderUnits units = CEditValueMap::SliderUnits(m_record);
+    m_minimum = units.minimum;
+    m_maximum = units.maximum;
+    m_step = units.step;
+    ShowValueText();
     m_sliderUsable = CEditValueMap::SliderUsable(m_minimum, m_maximum, m_step);
     if (!m_sliderUsable) {
         // Nothing to choose from: the slider stays unset and cannot move the value.
@@ -281,7 +284,7 @@ void CEditParameterDlg::SetUpSlider()
     const qint64 ticks = CEditValueMap::TickFrequency(m_minimum, m_maximum, m_step);
     m_slider->setTickInterval(ToSliderInt(ticks));
     m_slider->setPageStep(ToSliderInt(ticks));
-    m_slider->setValue(ToSliderInt(m_record.ValueDisplay()));
+    m_slider->setValue(ToSliderInt(units.value));
     connect(m_slider, &QSlider::valueChanged, this, &CEditParameterDlg::OnSliderMoved);
 }
 
@@ -295,7 +298,7 @@ void CEditParameterDlg::OnSliderMoved(int position)
         m_slider->setValue(ToSliderInt(snapped));
         m_snapping = false;
     }
-    m_record.SetValueFromDisplay(snapped);
+    m_record.value = CEditValueMap::FromEditUnits(m_record, snapped);
     ShowValueText();
 }
 
@@ -303,7 +306,7 @@ void CEditParameterDlg::ShowValueText()
 {
     if (!m_valueField)
         return;
-    m_valueField->setText(m_record.ValueText(m_tag, m_dataType));
+    m_valueField->setText(CEditValueMap::EditValueText(m_record, m_tag, m_dataType));
     QPalette palette = m_valueField->palette();
     palette.setColor(QPalette::WindowText, m_record.value != m_openingValue
                                                ? QColor(255, 0, 0)
@@ -344,8 +347,8 @@ void CEditParameterDlg::ApplyControls()
 {
     if (m_template->kind == EEditKind::Slider) {
         if (m_sliderUsable) {
-            m_record.SetValueFromDisplay(
-                CEditValueMap::Snap(m_slider->value(), m_minimum, m_maximum, m_step));
+            m_record.value = CEditValueMap::FromEditUnits(
+                m_record, CEditValueMap::Snap(m_slider->value(), m_minimum, m_maximum, m_step));
         }
         return;
     }

@@ -166,6 +166,11 @@ void CEditParameterSpot::accept()
     }
     fields.unitsCode =
         m_presentation->currentIndex() >= 0 ? m_presentation->currentData().toInt() : -1;
+    if (!CRawParameterFields::ValueWithinLimits(fields)) {
+        refuse(m_words[CRawParameterFields::Value],
+               CRawParameterFields::LimitsRefusal(m_captions[CRawParameterFields::Value], fields));
+        return;
+    }
     CRawParameterFields::Apply(fields, m_record, m_tag);
     QDialog::accept();
 }

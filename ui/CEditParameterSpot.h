@@ -22,9 +22,10 @@ class QLineEdit;
 //
 // OK stores everything at once: the words and flags into the record, the units code and the
 // modifier into the tag. A field whose number does not fit (a word outside -32768..65535, a
-// modifier outside 0..127, or no number at all) is refused with a message; the window then
-// stays open with that field selected and neither record nor tag is touched. Cancel changes
-// nothing. The record and the tag must outlive the window.
+// modifier outside 0..127, or no number at all) is refused with a message, and so is a value
+// outside the minimum..maximum stored with it (read as signed when Signed is checked); the
+// window then stays open with that field selected and neither record nor tag is touched.
+// Cancel changes nothing. The record and the tag must outlive the window.
 //
 // `prompt` shows the refusals; without one, message boxes over this window are used.
 class CEditParameterSpot : public QDialog

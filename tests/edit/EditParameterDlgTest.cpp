@@ -108,6 +108,26 @@ TEST_F(EditDlgTest, SliderTicksSnapsAndTurnsTheValueRed)
     EXPECT_EQ(record.value, 20);
 }
 
+TEST_F(EditDlgTest, ForegroundSliderStaysWithinTheRawMaximum)
+{
+    Record(4000, 500, 1000, 0, 10);
+    record.div = 10;
+    record.foreground = true;
+    CEditParameterDlg dlg(doc, record, info);
+    auto* slider = Control<QSlider>(dlg, 1029);
+    auto* value = Control<QLabel>(dlg, 1016);
+    EXPECT_EQ(slider->maximum(), 1000);
+    EXPECT_EQ(slider->value(), 500);
+    EXPECT_EQ(value->text(), "500");
+    EXPECT_EQ(Control<QLabel>(dlg, 1021)->text(), "1000");
+
+    slider->setValue(1000);
+    EXPECT_EQ(record.value, 1000);
+    EXPECT_EQ(value->text(), "1000");
+    Control<QPushButton>(dlg, 1085)->click();
+    EXPECT_EQ(record.value, 1000);
+}
+
 TEST_F(EditDlgTest, CancelAndEscapeRestoreTheOpeningValue)
 {
     Record(4000, 40);

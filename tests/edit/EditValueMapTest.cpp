@@ -1,10 +1,12 @@
 // The edit templates' table, the template choice and the value mapping, without widgets.
 #include "data/CParameter.h"
+#include "data/CTagInfo.h"
 #include "ops/CEditTemplates.h"
 #include "ops/CEditValueMap.h"
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <set>
 
 namespace {
@@ -277,9 +279,9 @@ TEST(EditValueMap, MomentaryLabelsPerTag)
     EXPECT_EQ(CEditValueMap::MomentaryLabel(13361, 5), 156);
     EXPECT_EQ(CEditValueMap::MomentaryLabel(13361, 6), 0);
     const SEditTemplate& t = Template(181);
-    EXPECT_EQ(
-        CEditValueMap::Apply(t, Record(13361, 0xC3), CEditValueMap::Open(t, Record(13361, 0xC3))),
-        0xC3)
+    EXPECT_EQ(CEditValueMap::Apply(t, Record(13361, 0xC3, 0xFF),
+                                   CEditValueMap::Open(t, Record(13361, 0xC3, 0xFF))),
+              0xC3)
         << "hidden rows keep their bits";
 }
 
@@ -294,4 +296,59 @@ TEST(EditValueMap, SliderTicksAndSnapping)
     EXPECT_FALSE(CEditValueMap::SliderUsable(0, 100, 0));
     EXPECT_FALSE(CEditValueMap::SliderUsable(10, 5, 1));
     EXPECT_EQ(CEditValueMap::ExchangeBits2And3(0x0F4), 0x0F8);
+}
+
+// Foreground shows the limits and step raw, so the value, positions and text are raw as well:
+// scale 1, div 10, raw maximum 1000 must never store raw 10000.
+TEST(EditValueMap, ForegroundPutsEveryNumberOfTheDialogInRawUnits)
+{
+    CTagInfo tag;
+    CParameter r = Record(4000, 500, 1000, 0);
+    r.div = 10;
+    r.step = 10;
+    r.foreground = true;
+    const SSliderUnits raw = CEditValueMap::SliderUnits(r);
+    EXPECT_EQ((std::array{raw.minimum, raw.maximum, raw.step, raw.value}),
+              (std::array<qint64, 4>{0, 1000, 10, 500}));
+    EXPECT_EQ(CEditValueMap::FromEditUnits(r, 1000), 1000);
+    EXPECT_EQ(CEditValueMap::EditValueText(r, tag, 9), "500");
+
+    r.foreground = false;
+    const SSliderUnits scaled = CEditValueMap::SliderUnits(r);
+    EXPECT_EQ((std::array{scaled.minimum, scaled.maximum, scaled.step, scaled.value}),
+              (std::array<qint64, 4>{0, 100, 1, 50}));
+    EXPECT_EQ(CEditValueMap::FromEditUnits(r, 100), 1000);
+    EXPECT_EQ(CEditValueMap::EditValueText(r, tag, 9), "50");
+
+    // The display-unit choices follow the same reading.
+    const SEditTemplate& t = Template(247);
+    CParameter choice = Record(20781, 3, 4, 0);
+    choice.div = 10;
+    choice.foreground = true;
+    EXPECT_EQ(CheckedIds(t, CEditValueMap::Open(t, choice)), std::set<int>{1208});
+    EXPECT_EQ(CEditValueMap::Apply(t, choice, Checked(t, {1206})), 1);
+}
+
+TEST(EditValueMap, NothingOutsideTheRawLimitsIsStored)
+{
+    // Rounding: raw maximum 1005 displays as 101, which would convert back to raw 1010.
+    CParameter r = Record(4000, 0, 1005, 5);
+    r.div = 10;
+    EXPECT_EQ(CEditValueMap::FromEditUnits(r, 101), 1005);
+    EXPECT_EQ(CEditValueMap::FromEditUnits(r, 0), 5);
+
+    // Signed limits are compared as signed numbers.
+    CParameter s = Record(4000, 0, 10, quint16(-10));
+    s.isSigned = true;
+    s.foreground = true;
+    EXPECT_EQ(CEditValueMap::FromEditUnits(s, -20), quint16(-10));
+    EXPECT_EQ(CEditValueMap::FromEditUnits(s, -5), quint16(-5));
+    EXPECT_EQ(CEditValueMap::FromEditUnits(s, 11), 10);
+
+    // A choice beyond the limits is refused, not moved to a limit that means something else.
+    const SEditTemplate& mode = Template(161);
+    EXPECT_EQ(CEditValueMap::Apply(mode, Record(16480, 0, 3), Checked(mode, {1116})), 3);
+    EXPECT_FALSE(CEditValueMap::Apply(mode, Record(16480, 0, 3), Checked(mode, {1117})));
+    const SEditTemplate& lockout = Template(163);
+    EXPECT_FALSE(CEditValueMap::Apply(lockout, Record(7234, 0, 0x3F), Checked(lockout, {1126})));
 }

@@ -18,7 +18,7 @@ CParameter SampleRecord()
     CParameter record;
     record.tagNumber = 0x1000;
     record.value = 0xFFFF;
-    record.minimum = 10;
+    record.minimum = 0xFF9C; // -100: the value -1 lies within the limits
     record.maximum = 500;
     record.step = 5;
     record.scale = 1;
@@ -69,7 +69,7 @@ TEST(RawParameterDlgTest, ShowsTheRecordAndTheTagAsDecimalNumbers)
     EXPECT_EQ(dialog.windowTitle(), QStringLiteral("bool"));
     // Words are shown as the unsigned decimal number of the word, whatever Signed says.
     EXPECT_EQ(Text(dialog, 1069), QStringLiteral("65535"));
-    EXPECT_EQ(Text(dialog, 1063), QStringLiteral("10"));
+    EXPECT_EQ(Text(dialog, 1063), QStringLiteral("65436"));
     EXPECT_EQ(Text(dialog, 1064), QStringLiteral("500"));
     EXPECT_EQ(Text(dialog, 1065), QStringLiteral("5"));
     EXPECT_EQ(Text(dialog, 1228), QStringLiteral("1"));
@@ -189,6 +189,7 @@ TEST(RawParameterDlgTest, ANumberThatDoesNotFitIsRefusedAndNothingIsStored)
         {1242, "128", modifier},
         {1242, "-1", modifier},
         {1242, "+", modifier},
+        {1069, "501", QStringLiteral("Value must be a whole number from -100 to 500.")},
     };
     for (const SCase& c : cases) {
         SCOPED_TRACE(c.id);
@@ -266,4 +267,23 @@ TEST(RawParameterFieldsTest, ParsesOnlyDecimalNumbersThatFit)
     EXPECT_EQ(CRawParameterFields::ParseModifier(QStringLiteral("0")), 0);
     EXPECT_EQ(CRawParameterFields::ParseModifier(QStringLiteral("127")), 127);
     EXPECT_EQ(CRawParameterFields::ParseModifier(QStringLiteral("1e2")), std::nullopt);
+}
+
+TEST(RawParameterFieldsTest, ValueMustLieWithinTheLimitsAsTheSignedFlagReadsThem)
+{
+    CRawParameterFields::SFields fields;
+    fields.words[CRawParameterFields::Value] = 0xFFFF;
+    fields.words[CRawParameterFields::Minimum] = 0xFFF6; // -10 signed, 65526 unsigned
+    fields.words[CRawParameterFields::Maximum] = 10;
+    fields.flags = CParameter::kSigned;
+    EXPECT_TRUE(CRawParameterFields::ValueWithinLimits(fields));
+    fields.words[CRawParameterFields::Value] = 11;
+    EXPECT_FALSE(CRawParameterFields::ValueWithinLimits(fields));
+
+    fields.flags = 0;
+    fields.words[CRawParameterFields::Minimum] = 0;
+    fields.words[CRawParameterFields::Value] = 0xFFFF;
+    EXPECT_FALSE(CRawParameterFields::ValueWithinLimits(fields)) << "65535 unsigned";
+    EXPECT_EQ(CRawParameterFields::LimitsRefusal(QStringLiteral("&Value"), fields),
+              QStringLiteral("Value must be a whole number from 0 to 10."));
 }
