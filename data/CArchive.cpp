@@ -137,6 +137,21 @@ QByteArray CArchive::ReadBytes(qsizetype size)
     return out;
 }
 
+bool CArchive::AtEnd()
+{
+    RequireLoading();
+    if (m_bufferPos < m_bufferUsed)
+        return false;
+    if (m_closed)
+        return true;
+    const qint64 got = m_device->read(m_buffer.data(), kBufferSize);
+    if (got <= 0)
+        return true;
+    m_bufferUsed = static_cast<qsizetype>(got);
+    m_bufferPos = 0;
+    return false;
+}
+
 // ---- fixed-width values ----------------------------------------------------------------
 
 void CArchive::WriteByte(std::uint8_t value)
@@ -355,7 +370,16 @@ const CArchiveClass& CArchive::LoadClassTag(std::uint16_t word, std::uint32_t ta
         const std::uint16_t length = ReadWord();
         if (length > kMaxClassNameLength)
             Fail(EArchiveError::BadClass);
-        const QByteArray name = ReadBytes(length);
+        // A class record is whole or it names no class: a name cut short by the end of the
+        // file is a bad class, not a short value.
+        QByteArray name;
+        try {
+            name = ReadBytes(length);
+        } catch (const CArchiveException& error) {
+            if (error.Cause() != EArchiveError::EndOfFile)
+                throw;
+            Fail(EArchiveError::BadClass);
+        }
         cls = m_classes ? m_classes->Find(name) : nullptr;
         if (!cls || cls->schema == CArchiveClass::kNoSchema)
             Fail(EArchiveError::BadClass);

@@ -79,6 +79,9 @@ public:
     std::uint64_t ReadQWord();
     // Exactly `size` bytes, or the end-of-file error; grows as the bytes arrive.
     QByteArray ReadBytes(qsizetype size);
+    // Load: true when no byte is left to read (the device is asked only when the buffer is
+    // used up; what it returns stays buffered for the next read).
+    bool AtEnd();
 
     // Strings: 8-bit characters (Windows-1252), no terminator.
     void WriteString(const QByteArray& text);

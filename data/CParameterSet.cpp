@@ -4,6 +4,7 @@
 #include "res/StringTable.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 
 #include <algorithm>
@@ -22,9 +23,14 @@ Result Failure(EStatus status, const QString& text)
     return result;
 }
 
-Result ArchiveFailure(const CArchiveException& error)
+// `endOfFileText` says where the file ended; other causes cannot arise from the fixed-width
+// reads of a profile, and keep the archive's own phrase.
+Result ArchiveFailure(const CArchiveException& error, const QString& endOfFileText = QString())
 {
-    Result result = Failure(EStatus::ArchiveError, QString::fromLatin1(error.what()));
+    Result result = Failure(EStatus::ArchiveError,
+                            error.Cause() == EArchiveError::EndOfFile && !endOfFileText.isEmpty()
+                                ? endOfFileText
+                                : QString::fromLatin1(error.what()));
     result.archiveCause = error.Cause();
     return result;
 }
@@ -87,12 +93,25 @@ CParameterSet::Result CParameterSet::Load(CArchive& archive)
     List loaded;
     quint16 headerWord = 0;
     quint16 type = 0;
+    qint32 count = 0;
     try {
         headerWord = archive.ReadWord();
-        // The count is only what the file claims: a negative one reads nothing, a huge one
-        // runs into the end of the file. Records are allocated only as their bytes arrive.
-        const qint32 count = archive.ReadInt32();
+        count = archive.ReadInt32();
         type = archive.ReadWord();
+    } catch (const CArchiveException& error) {
+        return ArchiveFailure(error, LoadString(kTextShortHeader));
+    }
+    if (count < 0)
+        return Failure(EStatus::NotAProfile, LoadString(kTextNegativeCount));
+    if (count > 0 && headerWord != kReadHeaderWord) {
+        return Failure(EStatus::NotAProfile,
+                       LoadString(kTextForeignHeader)
+                           .arg(QStringLiteral("0x%1").arg(headerWord, 4, 16, QLatin1Char('0'))));
+    }
+
+    try {
+        // The count is only what the file claims: a huge one runs into the end of the file.
+        // Records are allocated only as their bytes arrive.
         for (qint32 i = 0; i < count; ++i) {
             auto parameter = std::make_unique<CParameter>();
             parameter->Serialize(archive);
@@ -105,8 +124,11 @@ CParameterSet::Result CParameterSet::Load(CArchive& archive)
             }
             loaded.push_back(std::move(parameter));
         }
+        // After a refused record the rest is not read, so only a whole load can tell.
+        if (result.Ok() && !archive.AtEnd())
+            return Failure(EStatus::NotAProfile, LoadString(kTextTrailingBytes).arg(count));
     } catch (const CArchiveException& error) {
-        return ArchiveFailure(error);
+        return ArchiveFailure(error, LoadString(kTextShortRecords));
     }
 
     m_headerWord = headerWord;
@@ -159,7 +181,12 @@ CParameterSet::Result CParameterSet::LoadFile(const QString& path)
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         Reset();
-        return Failure(EStatus::OpenFailed, file.errorString());
+        const QFileInfo info(path);
+        if (!info.exists())
+            return Failure(EStatus::OpenFailed, LoadString(kTextNoSuchFile));
+        if (info.isDir() || !info.isReadable())
+            return Failure(EStatus::OpenFailed, LoadString(kTextAccessDenied));
+        return Failure(EStatus::OpenFailed, LoadString(kTextReadError).arg(file.errorString()));
     }
     return Load(static_cast<QIODevice&>(file));
 }

@@ -25,12 +25,22 @@ public:
     static constexpr quint16 kNoControllerType = 0xFFFF; // no controller type
     static constexpr int kHeaderSize = 8;
     static constexpr int kChecksumErrorText = 123; // "Incorrect checksum in the PRF file"
+    // The phrases that say what is wrong with a profile that cannot be opened.
+    static constexpr int kTextNoSuchFile = 4602;
+    static constexpr int kTextAccessDenied = 4603;
+    static constexpr int kTextShortHeader = 4604;
+    static constexpr int kTextShortRecords = 4605;
+    static constexpr int kTextForeignHeader = 4606;
+    static constexpr int kTextNegativeCount = 4607;
+    static constexpr int kTextTrailingBytes = 4608;
+    static constexpr int kTextReadError = 4609;
 
     enum class EStatus
     {
         Ok,
         BadChecksum,  // a record's checksum was refused; the records before it were kept
         ArchiveError, // malformed or truncated file (archiveCause); nothing was kept
+        NotAProfile,  // plainly not a profile (see Load); nothing was kept
         OpenFailed,   // the file could not be opened (errorText from the file system)
         WriteFailed,  // the file could not be written; an existing file is left untouched
     };
@@ -41,7 +51,9 @@ public:
         EArchiveError archiveCause = EArchiveError::Generic; // for ArchiveError
         int refusedRecord = -1;    // BadChecksum: index of the refused record in the file
         int duplicatesRemoved = 0; // load: records dropped by RemoveDuplicateTags
-        QString errorText;         // empty for Ok; the cause otherwise (no file name)
+        // Empty for Ok; otherwise what is wrong, in words, without the file name (e.g. "the
+        // file ends before its last parameter"), or string 123 for BadChecksum.
+        QString errorText;
 
         bool Ok() const { return status == EStatus::Ok; }
     };
@@ -78,8 +90,11 @@ public:
 
     // Profile format through an archive. Store throws CArchiveException when the device
     // refuses a write. Load replaces the contents: records up to the first refused checksum
-    // are kept, duplicates removed and the empty flag cleared; a malformed or truncated file
-    // leaves the set Reset().
+    // are kept, duplicates removed and the empty flag cleared; a truncated file, or one that
+    // is plainly not a profile, leaves the set Reset(). Plainly not a profile: a negative
+    // record count, records under a header word other than kReadHeaderWord (records only
+    // ever come from a read, which sets it; a profile without records may carry any word),
+    // or bytes after the announced records.
     void Store(CArchive& archive) const;
     Result Load(CArchive& archive);
 

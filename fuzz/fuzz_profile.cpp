@@ -1,8 +1,9 @@
 // Feeds arbitrary bytes to the profile loader and checks what it kept against a direct reading
 // of the same bytes: header word, controller type, every record up to the first refused
-// checksum, later duplicates of a tag number dropped. A failed load must leave the set as a new
-// document's; a set that loaded must store and load back to the same records; the loader must
-// answer the same through a device and through an archive.
+// checksum, later duplicates of a tag number dropped; a negative count, records under a header
+// word other than the read's, or bytes after the records refuse the file. A failed load must
+// leave the set as a new document's; a set that loaded must store and load back to the same
+// records; the loader must answer the same through a device and through an archive.
 #include "data/CArchive.h"
 #include "data/CParameterSet.h"
 
@@ -32,6 +33,7 @@ class CByteReader
 public:
     CByteReader(const std::uint8_t* data, std::size_t size) : m_data(data), m_size(size) {}
     bool Has(std::size_t n) const { return m_size - m_pos >= n; }
+    bool AtEnd() const { return m_pos == m_size; }
     std::uint32_t Read(int bytes)
     {
         std::uint32_t value = 0;
@@ -51,6 +53,7 @@ private:
 struct SExpected
 {
     bool truncated = false;
+    bool notAProfile = false;
     quint16 header = 0;
     quint16 type = 0;
     int refused = -1;
@@ -69,6 +72,10 @@ SExpected Expect(const std::uint8_t* data, std::size_t size)
     expected.header = quint16(in.Read(2));
     const auto count = qint32(in.Read(4));
     expected.type = quint16(in.Read(2));
+    if (count < 0 || (count > 0 && expected.header != CParameterSet::kReadHeaderWord)) {
+        expected.notAProfile = true;
+        return expected;
+    }
     std::bitset<65536> seen;
     for (qint32 i = 0; i < count; ++i) {
         if (!in.Has(CParameter::kStoredSize)) {
@@ -103,6 +110,8 @@ SExpected Expect(const std::uint8_t* data, std::size_t size)
         seen.set(p.tagNumber);
         expected.records.push_back(p);
     }
+    if (expected.refused < 0 && !in.AtEnd())
+        expected.notAProfile = true;
     return expected;
 }
 
@@ -110,10 +119,14 @@ void CheckAgainst(const SExpected& expected, const CParameterSet& set,
                   const CParameterSet::Result& result)
 {
     using EStatus = CParameterSet::EStatus;
-    if (expected.truncated) {
-        // All or nothing: a truncated file leaves the set as a new document's.
-        Check(result.status == EStatus::ArchiveError, "truncated file not refused");
-        Check(result.archiveCause == EArchiveError::EndOfFile, "truncation not end of file");
+    if (expected.truncated || expected.notAProfile) {
+        // All or nothing: a refused file leaves the set as a new document's.
+        if (expected.truncated) {
+            Check(result.status == EStatus::ArchiveError, "truncated file not refused");
+            Check(result.archiveCause == EArchiveError::EndOfFile, "truncation not end of file");
+        } else {
+            Check(result.status == EStatus::NotAProfile, "foreign file not refused");
+        }
         Check(!result.errorText.isEmpty(), "refusal without a text");
         Check(set.RecordCount() == 0 && set.IsEmpty(), "failed load kept records");
         Check(set.HeaderWord() == CParameterSet::kReadHeaderWord &&
@@ -206,7 +219,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const CParameterSet::Result archived = viaArchive.Load(archive);
     CheckAgainst(expected, viaArchive, archived);
 
-    if (expected.truncated)
+    if (expected.truncated || expected.notAProfile)
         return 0;
     Display(set);
 

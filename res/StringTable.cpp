@@ -272,6 +272,18 @@ const QHash<int, QString>& Table()
             {4301, "%1 must be a whole number from %2 to %3 (a 16-bit word; a negative number is "
                    "stored as its two's complement)."},
             {4302, "%1 must be a whole number from %2 to %3."},
+            // Opening a profile: %1 the file, %2 what is wrong with it (one of the phrases
+            // after it).
+            {4601, "Cannot open %1: %2."},
+            {4602, "the file does not exist"},
+            {4603, "access to the file was denied"},
+            {4604, "the file is too short to be a profile"},
+            {4605, "the file ends before its last parameter"},
+            {4606, "it is not a profile: it starts with the word %1, which no profile with "
+                   "parameters carries"},
+            {4607, "it is not a profile: it announces a negative number of parameters"},
+            {4608, "it is not a profile: more bytes follow the %1 parameter(s) it announces"},
+            {4609, "the file could not be read (%1)"},
             {57344, "Tavrin"},
             {57345, "Ready"},
             {57638, "Program Not Equal."},

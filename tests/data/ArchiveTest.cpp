@@ -303,11 +303,12 @@ TEST(Archive, EveryCauseIsReported)
     } catch (const CArchiveException& e) {
         EXPECT_EQ(e.Cause(), EArchiveError::WriteOnly);
     }
-    // End of file inside a value, a string and a class name.
+    // End of file inside a value, a string and a class record's schema word (a cut inside
+    // the class name is a bad class, below).
     EXPECT_EQ(LoadError(Bytes({1}), [](CArchive& a) { a.ReadWord(); }), EArchiveError::EndOfFile);
     EXPECT_EQ(LoadError(Bytes({5, 'a', 'b'}), [](CArchive& a) { a.ReadString(); }),
               EArchiveError::EndOfFile);
-    EXPECT_EQ(LoadError(node(3).left(10), [](CArchive& a) { a.ReadObject(); }),
+    EXPECT_EQ(LoadError(node(3).left(3), [](CArchive& a) { a.ReadObject(); }),
               EArchiveError::EndOfFile);
     // Generic: lengths above 0x7FFFFFFF in the dword and qword forms.
     EXPECT_EQ(LoadError(Bytes({0xFF, 0xFF, 0xFF, 0x00, 0x00, 0x00, 0x80}),
@@ -341,11 +342,16 @@ TEST(Archive, EveryCauseIsReported)
                             a.ReadObject();
                         }),
               EArchiveError::BadIndex);
-    // Bad class: unknown name, a name of 64 bytes, the wrong class for the caller.
+    // Bad class: unknown name, a name of 64 bytes, a name cut short, the wrong class for the
+    // caller.
     EXPECT_EQ(LoadError(Bytes({0xFF, 0xFF, 0x00, 0x02, 0x05, 0x00}) + "CFoo1",
                         [](CArchive& a) { a.ReadObject(); }),
               EArchiveError::BadClass);
     EXPECT_EQ(LoadError(Bytes({0xFF, 0xFF, 0x00, 0x02, 64, 0x00}) + QByteArray(64, 'C'),
+                        [](CArchive& a) { a.ReadObject(); }),
+              EArchiveError::BadClass);
+    // A name cut short by the end of the file names no class either.
+    EXPECT_EQ(LoadError(Bytes({0xFF, 0xFF, 0x00, 0x02, 0x08, 0x00}) + "CTagIn",
                         [](CArchive& a) { a.ReadObject(); }),
               EArchiveError::BadClass);
     EXPECT_EQ(LoadError(node(3) + Bytes({0, 0, 0, 0}),

@@ -10,10 +10,10 @@ namespace {
 
 using EStatus = CParameterSet::EStatus;
 
-// Header 0x0203, two records, controller type 10, then the two records.
+// Header 0x0101, two records, controller type 10, then the two records.
 // clang-format off
 const QByteArray kTwoRecords = QByteArray::fromHex(
-    "0302"
+    "0101"
     "02000000"
     "0a00"
     // ext tag  value csum disp max  min  scale div shift step unit flags checksum
@@ -91,7 +91,6 @@ QByteArray WithChecksumOffset(const QByteArray& profile, int index, qint32 d)
 TEST(ProfileFormat, StoresByteExactly)
 {
     CParameterSet set;
-    set.SetHeaderWord(0x0203);
     set.SetDataControllerType(10);
     set.Append(RecordA());
     set.Append(RecordB());
@@ -106,7 +105,7 @@ TEST(ProfileFormat, LoadsByteExactly)
     CParameterSet set;
     const auto result = LoadFromBytes(set, kTwoRecords);
     ASSERT_TRUE(result.Ok()) << result.errorText.toStdString();
-    EXPECT_EQ(set.HeaderWord(), 0x0203);
+    EXPECT_EQ(set.HeaderWord(), 0x0101);
     EXPECT_EQ(set.DataControllerType(), 10);
     EXPECT_FALSE(set.IsEmpty());
     ASSERT_EQ(set.RecordCount(), 2);
@@ -118,19 +117,22 @@ TEST(ProfileFormat, LoadsByteExactly)
     EXPECT_EQ(*set.Parameters()[0], *a);
     EXPECT_EQ(*set.Parameters()[1], *b);
 
-    // Storing after a load writes the loaded header word back, not the read default.
     EXPECT_EQ(StoreToBytes(set), kTwoRecords);
 }
 
-TEST(ProfileFormat, EmptyProfileKeepsItsType)
+TEST(ProfileFormat, EmptyProfileKeepsItsTypeAndHeaderWord)
 {
+    // A profile without records may carry any header word: a document that was never read
+    // had no defined one. Storing it again writes the loaded word back, not the read default.
+    const QByteArray empty = QByteArray::fromHex("0302000000001e00");
     CParameterSet set;
     set.Append(RecordA());
-    const auto result = LoadFromBytes(set, QByteArray::fromHex("0101000000001e00"));
-    ASSERT_TRUE(result.Ok());
+    const auto result = LoadFromBytes(set, empty);
+    ASSERT_TRUE(result.Ok()) << result.errorText.toStdString();
     EXPECT_EQ(set.RecordCount(), 0);
     EXPECT_EQ(set.DataControllerType(), 30);
     EXPECT_FALSE(set.IsEmpty());
+    EXPECT_EQ(StoreToBytes(set), empty);
 
     CParameterSet fresh;
     EXPECT_TRUE(fresh.IsEmpty());
@@ -199,7 +201,9 @@ TEST(ProfileFormat, TruncatedFilesFailWithEndOfFileAndKeepNothing)
         const auto result = LoadFromBytes(set, kTwoRecords.left(size));
         EXPECT_EQ(result.status, EStatus::ArchiveError);
         EXPECT_EQ(result.archiveCause, EArchiveError::EndOfFile);
-        EXPECT_FALSE(result.errorText.isEmpty());
+        EXPECT_EQ(result.errorText, size < CParameterSet::kHeaderSize
+                                        ? "the file is too short to be a profile"
+                                        : "the file ends before its last parameter");
         EXPECT_EQ(set.RecordCount(), 0);
         EXPECT_TRUE(set.IsEmpty());
         EXPECT_EQ(set.DataControllerType(), CParameterSet::kNoControllerType);
@@ -217,19 +221,58 @@ TEST(ProfileFormat, HostileRecordCounts)
     EXPECT_EQ(result.archiveCause, EArchiveError::EndOfFile);
     EXPECT_EQ(set.RecordCount(), 0);
 
-    // A negative count reads no record; bytes after the claimed records are ignored.
+    // No profile announces a negative count, nor fewer records than it holds.
     QByteArray negative = kTwoRecords;
     negative.replace(2, 4, QByteArray::fromHex("ffffffff"));
     result = LoadFromBytes(set, negative);
-    EXPECT_TRUE(result.Ok());
-    EXPECT_EQ(set.RecordCount(), 0);
-    EXPECT_EQ(set.DataControllerType(), 10);
+    EXPECT_EQ(result.status, EStatus::NotAProfile);
+    EXPECT_EQ(result.errorText,
+              "it is not a profile: it announces a negative number of parameters");
+    EXPECT_EQ(set.DataControllerType(), CParameterSet::kNoControllerType);
 
     QByteArray fewer = kTwoRecords;
     fewer[2] = 1;
     result = LoadFromBytes(set, fewer);
-    EXPECT_TRUE(result.Ok());
-    EXPECT_EQ(set.RecordCount(), 1);
+    EXPECT_EQ(result.status, EStatus::NotAProfile);
+    EXPECT_EQ(result.errorText,
+              "it is not a profile: more bytes follow the 1 parameter(s) it announces");
+    EXPECT_EQ(set.RecordCount(), 0);
+}
+
+TEST(ProfileFormat, PlainlyForeignFilesAreRefusedAndKeepNothing)
+{
+    // Bytes of no format at all: the header word is one no program writes before records.
+    const QByteArray noise = QByteArray::fromHex("8b3f1d0000005a17c4e2907d11f0a3b6"
+                                                 "5e08d97c44a12f3b6609e8d35c7f1e20");
+    // Records under a header word that only a read sets.
+    QByteArray foreignHeader = kTwoRecords;
+    foreignHeader[0] = 0x03;
+    foreignHeader[1] = 0x02;
+    // A whole profile with one byte too many.
+    const QByteArray trailing = kTwoRecords + QByteArray(1, '\0');
+    const QByteArray emptyWithTail = QByteArray::fromHex("0101000000001e00ff");
+    const std::pair<QByteArray, const char*> cases[] = {
+        {noise, "it is not a profile: it starts with the word 0x3f8b, which no profile with "
+                "parameters carries"},
+        {foreignHeader, "it is not a profile: it starts with the word 0x0203, which no profile "
+                        "with parameters carries"},
+        {trailing, "it is not a profile: more bytes follow the 2 parameter(s) it announces"},
+        {emptyWithTail, "it is not a profile: more bytes follow the 0 parameter(s) it announces"},
+    };
+    for (const auto& [bytes, text] : cases) {
+        SCOPED_TRACE(text);
+        CParameterSet set;
+        set.Append(RecordA());
+        set.SetHeaderWord(0x0203);
+        set.SetDataControllerType(5);
+        const auto result = LoadFromBytes(set, bytes);
+        EXPECT_EQ(result.status, EStatus::NotAProfile);
+        EXPECT_EQ(result.errorText, text);
+        EXPECT_EQ(set.RecordCount(), 0);
+        EXPECT_TRUE(set.IsEmpty());
+        EXPECT_EQ(set.HeaderWord(), CParameterSet::kReadHeaderWord);
+        EXPECT_EQ(set.DataControllerType(), CParameterSet::kNoControllerType);
+    }
 }
 
 TEST(ProfileFormat, DuplicateTagsKeepTheFirstRecord)
@@ -291,7 +334,6 @@ TEST(ProfileFile, SaveReplacesTheWholeFile)
     CParameterSet loaded;
     ASSERT_TRUE(loaded.LoadFile(path).Ok());
     EXPECT_EQ(loaded.RecordCount(), 2);
-    EXPECT_EQ(loaded.HeaderWord(), 0x0203);
 }
 
 TEST(ProfileFile, MissingFilesAndFoldersAreReportedNotThrown)
@@ -301,7 +343,8 @@ TEST(ProfileFile, MissingFilesAndFoldersAreReportedNotThrown)
     set.Append(RecordA());
     auto result = set.LoadFile(dir.filePath("absent.prf"));
     EXPECT_EQ(result.status, EStatus::OpenFailed);
-    EXPECT_FALSE(result.errorText.isEmpty());
+    EXPECT_EQ(result.errorText, "the file does not exist");
+    EXPECT_EQ(set.LoadFile(dir.path()).errorText, "access to the file was denied");
     EXPECT_EQ(set.RecordCount(), 0);
 
     CParameterSet one;
