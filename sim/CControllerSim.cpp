@@ -1,5 +1,6 @@
 #include "sim/CControllerSim.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -97,6 +98,7 @@ void CControllerSim::Stop()
         Wake();
         m_thread.join();
     }
+    m_pending.clear();
     for (int* fd : {&m_master, &m_slaveKeep, &m_wakePipe[0], &m_wakePipe[1]}) {
         if (*fd >= 0)
             ::close(*fd);
@@ -150,19 +152,20 @@ void CControllerSim::WithModel(const std::function<void(CSimModel&)>& fn)
 std::vector<CSimRequest> CControllerSim::Requests() const
 {
     std::lock_guard lock(m_mutex);
-    return m_requests;
+    return {m_requests.begin(), m_requests.end()};
 }
 
 std::size_t CControllerSim::RequestCount() const
 {
     std::lock_guard lock(m_mutex);
-    return m_requests.size();
+    return m_requestCount;
 }
 
 void CControllerSim::ClearRequests()
 {
     std::lock_guard lock(m_mutex);
     m_requests.clear();
+    m_requestCount = 0;
 }
 
 void CControllerSim::Run()
@@ -175,7 +178,19 @@ void CControllerSim::Run()
         pollfd fds[2] = {{m_wakePipe[0], POLLIN, 0}, {m_master, 0, 0}};
         if (!m_paused)
             fds[1].events = POLLIN;
-        if (::poll(fds, 2, -1) < 0) {
+        // Sleep until input arrives or the next delayed reply is due.
+        timespec wait{};
+        timespec* timeout = nullptr;
+        if (!m_pending.empty()) {
+            const auto ns =
+                std::max<std::int64_t>(0, std::chrono::duration_cast<std::chrono::nanoseconds>(
+                                              m_pending.begin()->first - Clock::now())
+                                              .count());
+            wait.tv_sec = static_cast<time_t>(ns / 1000000000);
+            wait.tv_nsec = static_cast<long>(ns % 1000000000);
+            timeout = &wait;
+        }
+        if (::ppoll(fds, 2, timeout, nullptr) < 0) {
             if (errno == EINTR)
                 continue;
             break;
@@ -191,6 +206,17 @@ void CControllerSim::Run()
             if (n > 0)
                 HandleInput(buffer, static_cast<std::size_t>(n), Clock::now());
         }
+        SendDue();
+    }
+}
+
+void CControllerSim::SendDue()
+{
+    while (!m_pending.empty() && m_pending.begin()->first <= Clock::now()) {
+        const auto due = m_pending.begin()->first;
+        const SPending reply = std::move(m_pending.begin()->second);
+        m_pending.erase(m_pending.begin());
+        Send(reply.bytes, due, reply.wireSpeed);
     }
 }
 
@@ -218,11 +244,22 @@ void CControllerSim::HandleRequest(const LinkFrame& frame, Clock::time_point at)
 {
     QByteArray out;
     CSimFaults faults;
+    int delayMs = 0;
     {
         std::lock_guard lock(m_mutex);
+        if (m_requests.size() >= kRequestHistory)
+            m_requests.pop_front();
         m_requests.push_back({frame, at});
+        ++m_requestCount;
         faults = m_faults;
         const CLinkRecord request = CLinkRecord::Decode(frame.data());
+        delayMs = faults.delayMs;
+        if (const auto range = faults.tagDelays.find(request.word1);
+            range != faults.tagDelays.end()) {
+            const int low = range->second.minMs;
+            const int high = std::max(low, range->second.maxMs);
+            delayMs = std::uniform_int_distribution<int>(low, high)(m_delayRandom);
+        }
         if (faults.silent)
             return;
         const long number = ++m_answered;
@@ -257,9 +294,10 @@ void CControllerSim::HandleRequest(const LinkFrame& frame, Clock::time_point at)
         // The request took ten character times to arrive on a real line.
         notBefore += Characters(LinkProtocol::kFrameSize);
     }
-    if (faults.delayMs > 0)
-        notBefore += std::chrono::milliseconds(faults.delayMs);
-    Send(out, notBefore, faults.wireSpeed);
+    if (delayMs > 0)
+        notBefore += std::chrono::milliseconds(delayMs);
+    if (!out.isEmpty())
+        m_pending.emplace(notBefore, SPending{out, faults.wireSpeed});
 }
 
 void CControllerSim::Send(const QByteArray& bytes, Clock::time_point notBefore, bool wireSpeed)

@@ -8,9 +8,12 @@
 #include <atomic>
 #include <chrono>
 #include <cstdint>
+#include <deque>
 #include <functional>
+#include <map>
 #include <mutex>
 #include <optional>
+#include <random>
 #include <thread>
 #include <vector>
 
@@ -26,6 +29,17 @@ struct CSimFaults
     QByteArray strayBytes;    // sent before every reply (after the echo)
     int delayMs = 0;          // wait before replying
     bool wireSpeed = false;   // pace traffic like 19200 baud 8E2: 0.625 ms a character
+
+    // Replies to requests for these tags (word 1) wait a time drawn afresh for each reply
+    // from [minMs, maxMs] instead of delayMs. Every reply goes out at its own time while the
+    // simulator goes on reading, so a slow reply can arrive after the replies to later
+    // requests, or in the middle of a later exchange.
+    struct SDelayRange
+    {
+        int minMs = 0;
+        int maxMs = 0;
+    };
+    std::map<std::uint16_t, SDelayRange> tagDelays;
 };
 
 // A request the simulator received, with its arrival time on the simulator's clock.
@@ -71,7 +85,11 @@ public:
     // Runs `fn` on the model under the simulator's lock (to read or change its table).
     void WithModel(const std::function<void(CSimModel&)>& fn);
 
+    // The most recent requests received, at most kRequestHistory of them, oldest first; a
+    // long run keeps no more than that.
+    static constexpr std::size_t kRequestHistory = 4096;
     std::vector<CSimRequest> Requests() const;
+    // Requests received since the start or the last ClearRequests, whether kept or not.
     std::size_t RequestCount() const;
     void ClearRequests();
 
@@ -82,17 +100,29 @@ private:
     void HandleRequest(const LinkFrame& frame, std::chrono::steady_clock::time_point at);
     void Send(const QByteArray& bytes, std::chrono::steady_clock::time_point notBefore,
               bool wireSpeed);
+    void SendDue();
     void Wake();
+
+    // A reply waiting for its time to go out.
+    struct SPending
+    {
+        QByteArray bytes;
+        bool wireSpeed = false;
+    };
 
     mutable std::mutex m_mutex; // guards model, faults, responder, requests, counter
     CSimModel m_model;
     CSimFaults m_faults;
     Responder m_responder;
-    std::vector<CSimRequest> m_requests;
+    std::deque<CSimRequest> m_requests;
+    std::size_t m_requestCount = 0;
     long m_answered = 0;
+    std::mt19937 m_delayRandom{0x51D};
 
     std::mutex m_writeMutex;
     std::vector<std::uint8_t> m_rx; // sim thread only
+    // Replies by the time they are due; equal times keep their order. Sim thread only.
+    std::multimap<std::chrono::steady_clock::time_point, SPending> m_pending;
     int m_master = -1;
     int m_slaveKeep = -1;
     int m_wakePipe[2] = {-1, -1};
