@@ -2,6 +2,9 @@
 #include "sim/CControllerSim.h"
 
 #include <QProcess>
+#include <QRegularExpression>
+#include <QSettings>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 namespace {
@@ -18,10 +21,15 @@ class CliLinkTest : public ::testing::Test
 protected:
     void SetUp() override { ASSERT_TRUE(sim.Start()) << sim.ErrorString().toStdString(); }
 
-    SRun Cli(QStringList args)
+    SRun Cli(QStringList args, bool withPort = true)
     {
-        args << QStringLiteral("--port") << sim.SlavePath();
+        if (withPort)
+            args << QStringLiteral("--port") << sim.SlavePath();
         QProcess process;
+        // A settings folder of its own: the machine's settings do not leak in.
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("XDG_CONFIG_HOME"), config.path());
+        process.setProcessEnvironment(environment);
         process.start(QStringLiteral(TAVRIN_CLI_PATH), args);
         EXPECT_TRUE(process.waitForFinished(20000));
         return {process.exitCode(), QString::fromLocal8Bit(process.readAllStandardOutput()),
@@ -29,6 +37,7 @@ protected:
     }
 
     CControllerSim sim;
+    QTemporaryDir config;
 };
 
 } // namespace
@@ -38,12 +47,12 @@ TEST_F(CliLinkTest, IdentifyPrintsTheTypeOrSaysWhyNot)
     sim.WithModel([](CSimModel& m) { m.SetIdentity(31); });
     SRun run = Cli({QStringLiteral("identify")});
     EXPECT_EQ(run.exitCode, 0);
-    EXPECT_EQ(run.out, QStringLiteral("type 31 Ivor\n"));
+    EXPECT_EQ(run.out, QStringLiteral("type\t31\tIvor\n"));
 
     sim.WithModel([](CSimModel& m) { m.SetIdentificationCode(0x21); });
     run = Cli({QStringLiteral("identify")});
     EXPECT_EQ(run.exitCode, 0);
-    EXPECT_EQ(run.out, QStringLiteral("type 65535 Unknown controller\n"));
+    EXPECT_EQ(run.out, QStringLiteral("type\t65535\tUnknown controller\n"));
 
     CSimFaults faults;
     faults.silent = true;
@@ -61,10 +70,12 @@ TEST_F(CliLinkTest, ParamPrintsTheRecordAndItsFailures)
     sim.WithModel([&](CSimModel& m) { checksum = m.ChecksumWord(); });
     SRun run = Cli({QStringLiteral("param"), QStringLiteral("0x1000")});
     EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
-    EXPECT_EQ(run.out, QStringLiteral("param 4096 250 500 10 1 10 5 0 %1 0x28 0\n").arg(checksum));
+    EXPECT_EQ(
+        run.out,
+        QStringLiteral("param\t4096\t250\t500\t10\t1\t10\t5\t0\t%1\t0x28\t0\n").arg(checksum));
 
     run = Cli({QStringLiteral("param"), QStringLiteral("17000")});
-    EXPECT_EQ(run.exitCode, 3);
+    EXPECT_EQ(run.exitCode, 4);
     EXPECT_TRUE(run.err.contains(QStringLiteral("no such parameter")));
 
     run = Cli({QStringLiteral("param"), QStringLiteral("0x10000")});
@@ -79,20 +90,72 @@ TEST_F(CliLinkTest, SetWritesConfirmsAndReportsRefusals)
 {
     SRun run = Cli({QStringLiteral("set"), QStringLiteral("0x1001"), QStringLiteral("0x4B")});
     EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
-    EXPECT_EQ(run.out, QStringLiteral("set 0 written and confirmed\n"));
+    EXPECT_EQ(run.out, QStringLiteral("set\t0\twritten and confirmed\n"));
     sim.WithModel([](CSimModel& m) {
         EXPECT_EQ(m.Tag(0x1001)->value, 75);
         EXPECT_TRUE(m.ChecksumConsistent());
     });
 
-    run = Cli({QStringLiteral("set"), QStringLiteral("0x1004"), QStringLiteral("1")});
-    EXPECT_EQ(run.exitCode, 12);
-    EXPECT_EQ(run.out, QStringLiteral("set 2 read only\n"));
+    run = Cli({QStringLiteral("set"), QStringLiteral("0x1004"), QStringLiteral("2400")});
+    EXPECT_EQ(run.exitCode, 4);
+    EXPECT_EQ(run.out, QStringLiteral("set\t2\tread only\n"));
 
-    run = Cli({QStringLiteral("set"), QStringLiteral("0x1001"), QStringLiteral("999")});
-    EXPECT_EQ(run.exitCode, 15);
-    EXPECT_EQ(run.out, QStringLiteral("set 5 read-back differs\n"));
+    // Beyond the limits 0..200: refused with the limits, nothing written...
+    sim.ClearRequests();
+    for (const char* raw : {"999", "-1"}) {
+        run = Cli({QStringLiteral("set"), QStringLiteral("0x1001"), QString::fromLatin1(raw)});
+        EXPECT_EQ(run.exitCode, 1) << raw;
+        EXPECT_TRUE(run.out.isEmpty());
+        EXPECT_TRUE(run.err.contains(QStringLiteral("0 .. 200"))) << run.err.toStdString();
+    }
+    for (const CSimRequest& request : sim.Requests())
+        EXPECT_NE(request.Record().control, LinkProtocol::kControlWrite) << "nothing written";
+    // ...unless forced; the controller keeps its own limit, so the read-back differs.
+    run = Cli({QStringLiteral("set"), QStringLiteral("0x1001"), QStringLiteral("999"),
+               QStringLiteral("--force")});
+    EXPECT_EQ(run.exitCode, 3);
+    EXPECT_EQ(run.out, QStringLiteral("set\t5\tread-back differs\n"));
 
-    run = Cli({QStringLiteral("set"), QStringLiteral("0x1001"), QStringLiteral("-1")});
-    EXPECT_EQ(run.exitCode, 1);
+    // A negative raw value is the signed reading: 0x1002 is signed, -100..100.
+    run = Cli({QStringLiteral("set"), QStringLiteral("0x1002"), QStringLiteral("-5")});
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    sim.WithModel([](CSimModel& m) { EXPECT_EQ(m.Tag(0x1002)->value, 0xFFFB); });
+}
+
+TEST_F(CliLinkTest, PortThatDoesNotOpenHasItsOwnExitCode)
+{
+    const QString missing = config.filePath(QStringLiteral("ttyMissing"));
+    SRun run = Cli({QStringLiteral("identify"), QStringLiteral("--port"), missing}, false);
+    EXPECT_EQ(run.exitCode, 6);
+    EXPECT_TRUE(run.err.contains(missing + QStringLiteral(": no such device")))
+        << run.err.toStdString();
+
+    // Without --port every command takes the "PortDevice" setting, exchange included.
+    {
+        QSettings settings(config.filePath(QStringLiteral("Kelvane Motion/Tavrin Studio.conf")),
+                           QSettings::IniFormat);
+        settings.setValue(QStringLiteral("Settings/PortDevice"), sim.SlavePath());
+    }
+    run = Cli({QStringLiteral("exchange"), QStringLiteral("8")}, false);
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_TRUE(run.out.startsWith(QStringLiteral("request\t"))) << run.out.toStdString();
+    EXPECT_TRUE(run.out.contains(QStringLiteral("\nreply\t"))) << run.out.toStdString();
+}
+
+TEST_F(CliLinkTest, EveryCommandHasHelpWithItsExitCodes)
+{
+    for (const char* command :
+         {"tags", "identify", "param", "set", "read", "write", "show", "exchange"}) {
+        const SRun run = Cli({QString::fromLatin1(command), QStringLiteral("--help")}, false);
+        EXPECT_EQ(run.exitCode, 0) << command;
+        EXPECT_TRUE(run.out.startsWith(QStringLiteral("usage: ") + QLatin1String(command)))
+            << run.out.toStdString();
+        EXPECT_TRUE(run.out.contains(QStringLiteral("exit codes: 0 "))) << command;
+    }
+    const SRun run = Cli({QStringLiteral("--version")}, false);
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_TRUE(QRegularExpression(QStringLiteral("^tavrin-cli \\d+\\.\\d+\\.\\d+\n$"))
+                    .match(run.out)
+                    .hasMatch())
+        << run.out.toStdString();
 }

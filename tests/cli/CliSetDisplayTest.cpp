@@ -1,8 +1,10 @@
-// tavrin-cli set --display: an engineering value goes through the record's scaling, rounding
-// and clamping, and the exact raw word lands in the simulated controller.
+// tavrin-cli set --display: a value typed as the list view shows it goes through the record's
+// scaling to the exact raw word in the simulated controller, or is refused with nothing
+// written.
 #include "sim/CControllerSim.h"
 
 #include <QProcess>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 namespace {
@@ -40,6 +42,14 @@ protected:
                               .scale = 1,
                               .divisor = 10,
                               .flags = kStatusSupported | kStatusSigned});
+            // Shown with one decimal ("3.9 secs") by the bundled tag file's presentation.
+            m.SetTag(0x011C, {.value = 39,
+                              .maximum = 600,
+                              .minimum = 5,
+                              .scale = 1,
+                              .divisor = 1,
+                              .step = 1,
+                              .flags = kStatusSupported});
             m.ResetChecksum();
         });
     }
@@ -48,6 +58,10 @@ protected:
     {
         args << QStringLiteral("--port") << sim.SlavePath();
         QProcess process;
+        // A settings folder of its own: the machine's settings do not leak in.
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("XDG_CONFIG_HOME"), config.path());
+        process.setProcessEnvironment(environment);
         process.start(QStringLiteral(TAVRIN_CLI_PATH), args);
         EXPECT_TRUE(process.waitForFinished(20000));
         return {process.exitCode(), QString::fromLocal8Bit(process.readAllStandardOutput()),
@@ -68,72 +82,91 @@ protected:
     }
 
     CControllerSim sim;
+    QTemporaryDir config;
 };
 
 } // namespace
 
-TEST_F(CliSetDisplayTest, DisplayValueIsConvertedAndRounded)
+TEST_F(CliSetDisplayTest, DisplayValueIsConvertedExactlyOrRefused)
 {
-    // The bundled table's 0x1000 divides by 10: display 30 is raw 300.
+    // The built-in table's 0x1000 divides by 10: display 30 is raw 300.
     SRun run = SetDisplay("0x1000", "30");
     EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
-    EXPECT_EQ(run.out, QStringLiteral("set 0 written and confirmed\n"));
+    EXPECT_EQ(run.out, QStringLiteral("set\t0\twritten and confirmed\n"));
     EXPECT_EQ(Value(0x1000), 300);
     sim.WithModel([](CSimModel& m) { EXPECT_TRUE(m.ChecksumConsistent()); });
 
-    // (20 - 10) x 2 / 3 = 6.67 rounds up to 7; (18 - 10) x 2 / 3 = 5.33 down to 5;
-    // (11 - 10) x 2 / 3 = 0.67 up to 1.
-    const std::pair<const char*, std::uint16_t> cases[] = {{"20", 7}, {"18", 5}, {"11", 1}};
-    for (const auto& [display, raw] : cases) {
-        run = SetDisplay("0x3000", display);
-        EXPECT_EQ(run.exitCode, 0) << display << ": " << run.err.toStdString();
-        EXPECT_EQ(Value(0x3000), raw) << display;
-    }
-}
-
-TEST_F(CliSetDisplayTest, DisplayValueBeyondTheRawRangeIsClampedAndSaidSo)
-{
-    SRun run = SetDisplay("0x3001", "70000");
+    // Raw = (display - 10) x 2 / 3. 18 gives raw 5, which shows as 17.5 rounded to 18.
+    run = SetDisplay("0x3000", "18");
     EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
-    EXPECT_EQ(Value(0x3001), 65535);
-    EXPECT_TRUE(run.err.contains(QStringLiteral("raw 65535 is written"))) << run.err.toStdString();
-
-    run = SetDisplay("0x3001", "-3");
-    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
-    EXPECT_EQ(Value(0x3001), 0);
-
-    // Signed: 4000 x 10 = 40000 clamps to 32767, -4000 to -32768.
-    run = SetDisplay("0x3002", "4000");
-    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
-    EXPECT_EQ(Value(0x3002), 0x7FFF);
-    run = Cli({QStringLiteral("set"), QStringLiteral("0x3002"), QStringLiteral("--display=-4000")});
-    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
-    EXPECT_EQ(Value(0x3002), 0x8000);
-    run = SetDisplay("0x3002", "-25");
-    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
-    EXPECT_EQ(Value(0x3002), 0xFF06); // -250
-    EXPECT_TRUE(run.err.isEmpty()) << "no clamping, no note";
-
-    // A signed conversion would start from the low 16 bits of 40000: refused, nothing sent.
-    run = SetDisplay("0x3002", "40000");
+    EXPECT_EQ(Value(0x3000), 5);
+    // 20 would round to raw 7, which shows as 21: refused, naming what can be set.
+    run = SetDisplay("0x3000", "20");
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_TRUE(run.out.isEmpty());
-    EXPECT_EQ(Value(0x3002), 0xFF06);
+    EXPECT_TRUE(run.err.contains(QStringLiteral("the nearest values are 19 and 21")))
+        << run.err.toStdString();
+    EXPECT_EQ(Value(0x3000), 5);
 }
 
-TEST_F(CliSetDisplayTest, UnitsFromATagFileAndUsageErrors)
+TEST_F(CliSetDisplayTest, DisplayValueOutsideTheLimitsIsRefusedNotClamped)
 {
-    SRun run = Cli({QStringLiteral("set"), QStringLiteral("0x1000"), QStringLiteral("--display"),
-                    QStringLiteral("12"), QStringLiteral("--tags"),
-                    QStringLiteral(TAVRIN_BUNDLED_TAG_FILE)});
-    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
-    EXPECT_EQ(run.out, QStringLiteral("set 0 written and confirmed\n"));
-    EXPECT_EQ(Value(0x1000), 120);
+    const std::pair<const char*, const char*> refused[] = {
+        {"0x3001", "70000"}, {"0x3001", "-3"}, {"0x3002", "4000"}, {"0x3002", "-4000"}};
+    for (const auto& [tag, display] : refused) {
+        const SRun run = SetDisplay(tag, display);
+        EXPECT_EQ(run.exitCode, 1) << tag << " " << display;
+        EXPECT_TRUE(run.out.isEmpty());
+        EXPECT_TRUE(run.err.contains(QStringLiteral("outside the parameter's limits")))
+            << run.err.toStdString();
+    }
+    EXPECT_EQ(Value(0x3001), 100);
+    EXPECT_EQ(Value(0x3002), 0);
+    const SRun limits = SetDisplay("0x3002", "4000");
+    EXPECT_TRUE(limits.err.contains(QStringLiteral("-3277 .. 3277"))) << limits.err.toStdString();
 
-    // Refusals by the controller keep their exit codes: 0x1004 is read only.
-    run = SetDisplay("0x1004", "1");
-    EXPECT_EQ(run.exitCode, 12);
-    EXPECT_EQ(run.out, QStringLiteral("set 2 read only\n"));
+    // A negative value after --display is the value, not an option.
+    const SRun run = SetDisplay("0x3002", "-25");
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_EQ(Value(0x3002), 0xFF06); // -250
+}
+
+TEST_F(CliSetDisplayTest, DecimalsAreThoseTheTagFileShows)
+{
+    const QString tags = QStringLiteral(TAVRIN_BUNDLED_TAG_FILE);
+    const auto set = [&](const char* display) {
+        return Cli({QStringLiteral("set"), QStringLiteral("0x011C"), QStringLiteral("--display"),
+                    QString::fromLatin1(display), QStringLiteral("--tags"), tags});
+    };
+    SRun run = set("11.5");
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_EQ(Value(0x011C), 115);
+    run = set("12");
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_EQ(Value(0x011C), 120) << "12 secs, not 1.2";
+
+    run = set("11.55");
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(run.err.contains(QStringLiteral("more decimals"))) << run.err.toStdString();
+    run = set("60.1");
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(run.err.contains(QStringLiteral("0.5 secs .. 60.0 secs"))) << run.err.toStdString();
+    EXPECT_EQ(Value(0x011C), 120);
+
+    // A tag file that cannot be read is a file error.
+    run =
+        Cli({QStringLiteral("set"), QStringLiteral("0x011C"), QStringLiteral("--display"),
+             QStringLiteral("3"), QStringLiteral("--tags"), QStringLiteral("/nonexistent/x.tag")});
+    EXPECT_EQ(run.exitCode, 7);
+    EXPECT_TRUE(run.err.contains(QStringLiteral("/nonexistent/x.tag"))) << run.err.toStdString();
+}
+
+TEST_F(CliSetDisplayTest, UsageErrorsSendNothing)
+{
+    // Refusals by the controller: 0x1004 is read only.
+    SRun run = SetDisplay("0x1004", "2400");
+    EXPECT_EQ(run.exitCode, 4);
+    EXPECT_EQ(run.out, QStringLiteral("set\t2\tread only\n"));
 
     const QStringList usageErrors[] = {
         {QStringLiteral("set"), QStringLiteral("0x1000")},
@@ -143,13 +176,11 @@ TEST_F(CliSetDisplayTest, UnitsFromATagFileAndUsageErrors)
          QStringLiteral("2.5")},
         {QStringLiteral("set"), QStringLiteral("0x1000"), QStringLiteral("--display"),
          QStringLiteral("3"), QStringLiteral("--units"), QStringLiteral("25")},
-        {QStringLiteral("set"), QStringLiteral("0x1000"), QStringLiteral("--display"),
-         QStringLiteral("3"), QStringLiteral("--tags"), QStringLiteral("/nonexistent/x.tag")},
     };
     for (const QStringList& args : usageErrors) {
         run = Cli(args);
         EXPECT_EQ(run.exitCode, 1) << args.join(u' ').toStdString();
         EXPECT_TRUE(run.out.isEmpty());
     }
-    EXPECT_EQ(Value(0x1000), 120);
+    EXPECT_EQ(Value(0x1000), 250);
 }

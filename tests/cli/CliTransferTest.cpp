@@ -6,6 +6,7 @@
 
 #include <QFileInfo>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -36,10 +37,11 @@ protected:
         ASSERT_TRUE(dir.isValid());
     }
 
-    SRun Cli(QStringList args, const QByteArray& input = {})
+    SRun Cli(QStringList args, const QByteArray& input = {}, bool withPort = true)
     {
-        args << QStringLiteral("--port") << sim.SlavePath() << QStringLiteral("--tags")
-             << QStringLiteral(TAVRIN_BUNDLED_TAG_FILE);
+        if (withPort)
+            args << QStringLiteral("--port") << sim.SlavePath();
+        args << QStringLiteral("--tags") << QStringLiteral(TAVRIN_BUNDLED_TAG_FILE);
         QProcess process;
         process.start(QStringLiteral(TAVRIN_CLI_PATH), args);
         process.write(input);
@@ -109,7 +111,7 @@ TEST_F(CliTransferTest, ReadSavesTheWholeSetAndReportsIt)
     const SRun run = Cli({QStringLiteral("read"), QStringLiteral("-o"), Path("read.prf")});
     ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
     const std::size_t applying = ApplyingTags().size();
-    EXPECT_EQ(run.out, QStringLiteral("read %1 10 Tarn+\n").arg(applying));
+    EXPECT_EQ(run.out, QStringLiteral("read\t%1\t10\tTarn+\n").arg(applying));
     EXPECT_TRUE(run.err.contains(QStringLiteral("Reading data from controller: 100%")))
         << run.err.toStdString();
 
@@ -146,7 +148,7 @@ TEST_F(CliTransferTest, ReadWithATagUnansweredStillSavesAndExits2)
     });
     const SRun run = Cli({QStringLiteral("read"), QStringLiteral("-o"), Path("partial.prf")});
     EXPECT_EQ(run.exitCode, 2);
-    EXPECT_EQ(run.out, QStringLiteral("read %1 10 Tarn+\n").arg(ApplyingTags().size() - 1));
+    EXPECT_EQ(run.out, QStringLiteral("read\t%1\t10\tTarn+\n").arg(ApplyingTags().size() - 1));
     EXPECT_TRUE(run.err.contains(QStringLiteral("1 parameter(s) could not be read")))
         << run.err.toStdString();
     CParameterSet set;
@@ -175,7 +177,7 @@ TEST_F(CliTransferTest, WriteReportsEveryRecordNotConfirmed)
     WriteProfile(Path("good.prf"), kType, writable, 1);
     SRun run = Cli({QStringLiteral("write"), Path("good.prf"), QStringLiteral("--yes")});
     EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
-    EXPECT_EQ(run.out, QStringLiteral("written 2 0 0\n"));
+    EXPECT_EQ(run.out, QStringLiteral("written\t2\t0\t0\n"));
     sim.WithModel([](CSimModel& m) { EXPECT_TRUE(m.ChecksumConsistent()); });
 
     // Profile order: writable, read only, unknown tag; written from the last.
@@ -184,7 +186,7 @@ TEST_F(CliTransferTest, WriteReportsEveryRecordNotConfirmed)
     EXPECT_EQ(run.exitCode, 3);
     const QString name = QString::fromLatin1(tags.FindTag(readOnly[0], kType)->name);
     EXPECT_EQ(run.out,
-              QStringLiteral("failed %1 \"%2\" 2\nwritten 1 1 1\n").arg(readOnly[0]).arg(name));
+              QStringLiteral("failed\t%1\t%2\t2\nwritten\t1\t1\t1\n").arg(readOnly[0]).arg(name));
     EXPECT_TRUE(run.err.contains(name + QStringLiteral(": read only"))) << run.err.toStdString();
 }
 
@@ -202,7 +204,7 @@ TEST_F(CliTransferTest, WriteAsksUnlessToldYesAndRefusesAnotherType)
 
     run = Cli({QStringLiteral("write"), Path("one.prf")}, "y\n");
     EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
-    EXPECT_EQ(run.out, QStringLiteral("written 1 0 0\n"));
+    EXPECT_EQ(run.out, QStringLiteral("written\t1\t0\t0\n"));
 
     run = Cli({QStringLiteral("write"), Path("one.prf")});
     EXPECT_EQ(run.exitCode, 5) << "end of input answers No";
@@ -216,4 +218,59 @@ TEST_F(CliTransferTest, WriteAsksUnlessToldYesAndRefusesAnotherType)
         << run.err.toStdString();
     for (const CSimRequest& request : sim.Requests())
         EXPECT_NE(request.Record().control, LinkProtocol::kControlWrite) << "nothing written";
+}
+
+TEST_F(CliTransferTest, ReadRefusesAnOutputItCannotWriteBeforeAsking)
+{
+    sim.ClearRequests();
+    const SRun run =
+        Cli({QStringLiteral("read"), QStringLiteral("-o"), Path("missing/folder/set.prf")});
+    EXPECT_EQ(run.exitCode, 7);
+    EXPECT_TRUE(run.err.contains(Path("missing/folder/set.prf"))) << run.err.toStdString();
+    EXPECT_TRUE(sim.Requests().empty()) << "the controller is not read";
+}
+
+TEST_F(CliTransferTest, ShowPrintsTheProfileAsTheListViewDoes)
+{
+    // 0x011C is shown with one decimal and the word "secs".
+    sim.WithModel([](CSimModel& m) {
+        CSimTag tag = *m.Tag(0x011C);
+        tag.value = 39;
+        m.SetTag(0x011C, tag);
+        m.ResetChecksum();
+    });
+    ASSERT_EQ(Cli({QStringLiteral("read"), QStringLiteral("-o"), Path("set.prf")}).exitCode, 0);
+    SRun run = Cli({QStringLiteral("show"), Path("set.prf")}, {}, false);
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    const QStringList lines = run.out.split(u'\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), qsizetype(ApplyingTags().size()) + 1);
+    EXPECT_EQ(lines[0], QStringLiteral("type\t10\tTarn+"));
+    const QStringList brush = lines.filter(QRegularExpression(QStringLiteral("^param\t284\t")));
+    ASSERT_EQ(brush.size(), 1);
+    const QStringList fields = brush[0].split(u'\t');
+    ASSERT_EQ(fields.size(), 14) << brush[0].toStdString();
+    EXPECT_EQ(fields[2], QStringLiteral("39"));
+    EXPECT_EQ(fields[12], QStringLiteral("Brush Run-on Time"));
+    EXPECT_EQ(fields[13], QStringLiteral("3.9 secs"));
+
+    // A tag the tag file lacks has no name; its value text follows the record alone (a
+    // divisor of 0 displays as 0).
+    WriteProfile(Path("unknown.prf"), kType, {0x7ABC}, 0);
+    run = Cli({QStringLiteral("show"), Path("unknown.prf")}, {}, false);
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_EQ(
+        run.out,
+        QStringLiteral("type\t10\tTarn+\nparam\t31420\t1\t0\t0\t0\t0\t0\t0\t0\t0x00\t0\t\t0\n"));
+
+    // A file that cannot be read names itself and what is wrong.
+    QFile truncated(Path("short.prf"));
+    ASSERT_TRUE(truncated.open(QIODevice::WriteOnly));
+    truncated.write("\x01\x01\x05\x00", 4);
+    truncated.close();
+    for (const char* name : {"short.prf", "absent.prf"}) {
+        run = Cli({QStringLiteral("show"), Path(name)}, {}, false);
+        EXPECT_EQ(run.exitCode, 7) << name;
+        EXPECT_TRUE(run.out.isEmpty());
+        EXPECT_TRUE(run.err.contains(Path(name) + QStringLiteral(": "))) << run.err.toStdString();
+    }
 }
