@@ -12,6 +12,7 @@
 #include <csignal>
 #include <cstdio>
 #include <pthread.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -43,6 +44,29 @@ bool ParseHexBytes(const QString& text, QByteArray& out)
         out.append(static_cast<char>(byte));
     }
     return true;
+}
+
+enum class EPathKind
+{
+    Missing,
+    SymbolicLink,
+    Other
+};
+
+EPathKind PathKind(const QString& path)
+{
+    struct stat info
+    {
+    };
+    if (::lstat(QFile::encodeName(path).constData(), &info) != 0)
+        return EPathKind::Missing;
+    return S_ISLNK(info.st_mode) ? EPathKind::SymbolicLink : EPathKind::Other;
+}
+
+void RemoveIfSymbolicLink(const QString& path)
+{
+    if (PathKind(path) == EPathKind::SymbolicLink)
+        ::unlink(QFile::encodeName(path).constData());
 }
 
 } // namespace
@@ -164,6 +188,18 @@ int main(int argc, char* argv[])
         }
     }
 
+    // The link may replace an earlier link (a stale one from a run that was killed), but
+    // never a file: a mistyped path must not cost the user a file.
+    const QString link = parser.value(QStringLiteral("link"));
+    if (!link.isEmpty()) {
+        if (PathKind(link) == EPathKind::Other) {
+            std::fprintf(stderr,
+                         "tavrin-sim: %s exists and is not a symbolic link; not replacing it\n",
+                         qPrintable(link));
+            return 1;
+        }
+    }
+
     CControllerSim sim(std::move(model));
     sim.SetFaults(faults);
     if (!sim.Start()) {
@@ -171,9 +207,8 @@ int main(int argc, char* argv[])
         return 1;
     }
 
-    const QString link = parser.value(QStringLiteral("link"));
     if (!link.isEmpty()) {
-        QFile::remove(link);
+        RemoveIfSymbolicLink(link);
         if (::symlink(QFile::encodeName(sim.SlavePath()).constData(),
                       QFile::encodeName(link).constData()) != 0) {
             std::fprintf(stderr, "tavrin-sim: cannot create the link %s\n", qPrintable(link));
@@ -188,6 +223,6 @@ int main(int argc, char* argv[])
     sigwait(&stopSignals, &signal);
     sim.Stop();
     if (!link.isEmpty())
-        QFile::remove(link);
+        RemoveIfSymbolicLink(link);
     return 0;
 }
