@@ -74,7 +74,7 @@ int CControllerLink::Probe(std::uint16_t tag, std::uint8_t extension)
 int CControllerLink::Probe(std::uint16_t tag, std::uint8_t extension, CLinkPacket& packet)
 {
     packet.SetRequest(tag, extension);
-    if (!Transact(packet, kCommandAttempts))
+    if (!Transact(packet, kCommandAttempts, NoSuchTagAnswers))
         return ProbeNoReply;
     if (packet.ReplyWord1IsZero())
         return ProbeNoSuchTag;
@@ -206,7 +206,7 @@ int CControllerLink::ReadParameter(std::uint16_t tag, std::uint16_t unitsCode, C
     m_lastReadFailure = ReadFailureNoReply;
     CLinkPacket packet;
     packet.SetRequest(tag, ExtValue);
-    if (!Transact(packet, kCommandAttempts) || !packet.IsReplyValid())
+    if (!Transact(packet, kCommandAttempts, NoSuchTagAnswers) || !packet.IsReplyValid())
         return ReadFailed;
     m_lastReadFailure = ReadFailureRefused;
     if (!packet.ReplyMatchesRequest())

@@ -62,27 +62,36 @@ int CControllerLink::FindReplyFrame(const std::uint8_t* window, int length)
     }
 }
 
-bool CControllerLink::AnswersRequest(const CLinkPacket& packet)
+bool CControllerLink::AnswersRequest(const CLinkPacket& packet, ENoSuchTag noSuchTag)
 {
     if (packet.request.word1 > kAnyReplyWord1)
         return true;
     if (packet.reply.extension != packet.request.extension)
         return false;
+    if (packet.reply.word1 == packet.request.word1)
+        return true;
     // Word 1 zero with the right extension is the controller's "no such tag": a definite
-    // answer, so the caller learns it at once instead of after every attempt's time-out.
-    return packet.reply.word1 == packet.request.word1 || packet.reply.word1 == 0;
+    // answer to a question about a tag's existence, learnt at once instead of after every
+    // attempt's time-out. To a request that needs a value it answers nothing.
+    return noSuchTag == NoSuchTagAnswers && packet.reply.word1 == 0;
 }
 
-bool CControllerLink::Transact(CLinkPacket& packet, int attempts)
+bool CControllerLink::Transact(CLinkPacket& packet, int attempts, ENoSuchTag noSuchTag)
 {
     for (int attempt = 0; attempt < attempts; ++attempt) {
-        if (RunAttempt(packet))
+        // Decided per attempt: once an attempt has gone unanswered its reply may still come,
+        // and a "no such tag" arriving later could be that one's.
+        const ENoSuchTag allowed = m_settled ? noSuchTag : NoSuchTagFails;
+        if (RunAttempt(packet, allowed)) {
+            m_settled = true;
             return true;
+        }
+        m_settled = false;
     }
     return false;
 }
 
-bool CControllerLink::RunAttempt(CLinkPacket& packet)
+bool CControllerLink::RunAttempt(CLinkPacket& packet, ENoSuchTag noSuchTag)
 {
     m_transmit = packet.request.Encode();
     PurgeRxTx();
@@ -115,8 +124,14 @@ bool CControllerLink::RunAttempt(CLinkPacket& packet)
             for (std::size_t i = 0; i < m_lastReply.size(); ++i)
                 m_lastReply[i] = ByteAt(m_window.data(), received, position + static_cast<int>(i));
             packet.reply = CLinkRecord::Decode(m_lastReply.data());
-            if (AnswersRequest(packet))
+            if (AnswersRequest(packet, noSuchTag))
                 return true;
+            // A "no such tag" that does not answer names no tag: most likely the late reply
+            // to an earlier request. The scan moves past it, so that the reply to this
+            // request can still be found behind it. Any other frame that does not answer
+            // holds the scan, and the attempt runs to its deadline.
+            if (packet.ReplyWord1IsZero())
+                m_scanPos = position + static_cast<int>(LinkProtocol::kFrameSize);
         }
 
         // A full window without an accepted reply ends the attempt: a reply that starts

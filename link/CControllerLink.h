@@ -85,9 +85,13 @@ public:
     CControllerLink();
 
     // Reads (tag, extension) and classifies the answer. `packet` receives the exchange.
+    // ProbeNoSuchTag only when the "no such tag" reply could be trusted (see Transact);
+    // otherwise such a reply is ignored and, without another, the result is ProbeNoReply.
     int Probe(std::uint16_t tag, std::uint8_t extension);
     int Probe(std::uint16_t tag, std::uint8_t extension, CLinkPacket& packet);
-    // True and `value` = reply word 2 when a reply came; `value` untouched otherwise.
+    // True and `value` = reply word 2 when a reply came; `value` untouched otherwise. These
+    // and every other command that needs a value or a confirmation (status, trip codes,
+    // verified bytes, WriteParameter) take a "no such tag" reply for no reply.
     bool ReadWord(std::uint16_t tag, std::uint8_t extension, std::uint16_t& value);
     // A write request; true when a reply came (its status byte is not examined).
     bool WriteWord(std::uint16_t tag, std::uint8_t extension, std::uint16_t value,
@@ -126,7 +130,8 @@ public:
     };
 
     // Reads a parameter's value and its six attributes (maximum, minimum, scale, divisor,
-    // step, shift) into `record`, seven exchanges of 2 attempts each. Attributes the
+    // step, shift) into `record`, seven exchanges of 2 attempts each. ReadNoSuchParameter
+    // when the value read is answered "no such tag" (trusted as for Probe). Attributes the
     // controller answers without "Supported" get their defaults (maximum: the default of
     // `unitsCode`); a scale or divisor of 0 is stored as 1.
     int ReadParameter(std::uint16_t tag, std::uint16_t unitsCode, CParameter& record);
@@ -155,18 +160,38 @@ public:
     // Type 14's variants by sub-type code (reply word 2 of tag 9); other types unchanged.
     static std::uint16_t ApplySubType(std::uint16_t type, std::uint16_t subType);
 
-    // Sends the request of `packet` and waits for a valid reply frame that answers it: same
-    // extension and either the same word 1 or word 1 zero ("no such tag"); any valid frame
-    // answers a request whose word 1 is above 0xFFF0. Each attempt
-    // purges the port, writes the 10 request bytes and reads byte by byte until the reply
-    // time-out has passed (the last read may add up to one byte-read limit, 45 ms). True
-    // when a reply was accepted and decoded into packet.reply within `attempts` attempts;
-    // otherwise packet.reply holds whatever frame was decoded last (or all ones).
-    // Never shows a message and never closes the port.
-    bool Transact(CLinkPacket& packet, int attempts);
+    // Whether a reply with word 1 zero, the controller's "no such tag", may answer a request.
+    // Only requests that ask whether a tag exists (Probe, the first read of ReadParameter,
+    // identification) take it as an answer; for every other request it is a frame that does
+    // not answer.
+    enum ENoSuchTag
+    {
+        NoSuchTagFails = 0,
+        NoSuchTagAnswers = 1,
+    };
 
-    // Whether the decoded reply of `packet` answers its request, as Transact decides it.
-    static bool AnswersRequest(const CLinkPacket& packet);
+    // Sends the request of `packet` and waits for a valid reply frame that answers it: same
+    // extension and same word 1; any valid frame answers a request whose word 1 is above
+    // 0xFFF0. With NoSuchTagAnswers a frame with the same extension and word 1 zero answers
+    // too, but only while no earlier request can still be answered (see NoSuchTagTrusted):
+    // such a frame names no tag, so a late one would otherwise pass for the answer to
+    // whatever was asked next. A word-1-zero frame that does not answer is passed over, so
+    // a real reply behind it in the same attempt is still found.
+    //
+    // Each attempt purges the port, writes the 10 request bytes and reads byte by byte until
+    // the reply time-out has passed (the last read may add up to one byte-read limit, 45 ms).
+    // True when a reply was accepted and decoded into packet.reply within `attempts`
+    // attempts; otherwise packet.reply holds whatever frame was decoded last (or all ones).
+    // Never shows a message and never closes the port.
+    bool Transact(CLinkPacket& packet, int attempts, ENoSuchTag noSuchTag = NoSuchTagFails);
+
+    // Whether the decoded reply of `packet` answers its request, as Transact decides it;
+    // `noSuchTag` says whether a word-1-zero reply may answer.
+    static bool AnswersRequest(const CLinkPacket& packet, ENoSuchTag noSuchTag);
+    // True while a "no such tag" reply can be believed: the last exchange ended with an
+    // accepted reply and no attempt has gone unanswered since, so no earlier request is
+    // waiting for a late reply. True for a new link.
+    bool NoSuchTagTrusted() const { return m_settled; }
 
     void SetReplyTimeout(std::uint32_t milliseconds) { m_replyTimeoutMs = milliseconds; }
     std::uint32_t ReplyTimeout() const { return m_replyTimeoutMs; }
@@ -186,7 +211,7 @@ public:
     int ScanPosition() const { return m_scanPos; }
 
 private:
-    bool RunAttempt(CLinkPacket& packet);
+    bool RunAttempt(CLinkPacket& packet, ENoSuchTag noSuchTag);
     int ReadFixedTag(std::uint16_t tag, std::uint16_t& value);
 
     std::uint32_t m_replyTimeoutMs = kDefaultReplyTimeoutMs;
@@ -194,6 +219,8 @@ private:
     LinkFrame m_transmit{};
     LinkFrame m_lastReply{};
     int m_scanPos = 0;
+    // The last exchange ended with an accepted reply and no attempt failed since.
+    bool m_settled = true;
     std::optional<std::uint16_t> m_lastWriteCurrent;
     EReadFailure m_lastReadFailure = ReadFailureNone;
 };

@@ -7,25 +7,33 @@
 namespace {
 
 // The outcome the finder must reach on `stream`: the first valid frame to be complete
-// within the receive window decides the attempt.
+// within the receive window decides the attempt, except that a "no such tag" frame that does
+// not answer is passed over and the search goes on behind it. It answers only when the
+// request allows it and the link's previous exchange was accepted.
 struct SExpected
 {
     bool accepted = false;
     int position = -1;
 };
 
-SExpected Oracle(const QByteArray& stream, const CLinkRecord& request)
+SExpected Oracle(const QByteArray& stream, const CLinkRecord& request, bool noSuchTagAnswers)
 {
     const auto* bytes = reinterpret_cast<const std::uint8_t*>(stream.constData());
     const int window = std::min<int>(static_cast<int>(stream.size()), 20);
+    int from = 0;
     for (int end = 10; end <= window; ++end) {
         const int start = end - 10;
-        if (!LinkProtocol::IsValidFrame(bytes + start, 0x72))
+        if (start < from || !LinkProtocol::IsValidFrame(bytes + start, 0x72))
             continue;
         const CLinkRecord reply = CLinkRecord::Decode(bytes + start);
         const bool answers =
-            request.word1 > 0xFFF0 || (reply.extension == request.extension &&
-                                       (reply.word1 == request.word1 || reply.word1 == 0));
+            request.word1 > 0xFFF0 ||
+            (reply.extension == request.extension &&
+             (reply.word1 == request.word1 || (noSuchTagAnswers && reply.word1 == 0)));
+        if (!answers && reply.word1 == 0) {
+            from = end;
+            continue;
+        }
         return {answers, start};
     }
     return {};
@@ -40,7 +48,11 @@ TEST_F(SimLinkTest, RandomAndHostileStreamsAreNeverMistakenForAReply)
 
     int acceptedCount = 0;
     int rejectedCount = 0;
-    for (int round = 0; round < 120; ++round) {
+    int noSuchTagCount = 0;
+    bool previousAccepted = true;
+    for (int round = 0; round < 160; ++round) {
+        const auto mode =
+            round % 2 ? CControllerLink::NoSuchTagAnswers : CControllerLink::NoSuchTagFails;
         CLinkPacket packet;
         const std::uint16_t tag =
             round % 7 == 0 ? 0xFFFF : static_cast<std::uint16_t>(pick(0, 0xFFFF));
@@ -88,10 +100,15 @@ TEST_F(SimLinkTest, RandomAndHostileStreamsAreNeverMistakenForAReply)
 
         sim.SetResponder(
             [stream](const CLinkRecord&) { return std::optional<QByteArray>(stream); });
-        const SExpected expected = Oracle(stream, packet.request);
+        const SExpected expected = Oracle(
+            stream, packet.request, mode == CControllerLink::NoSuchTagAnswers && previousAccepted);
+        ASSERT_EQ(link.NoSuchTagTrusted(), previousAccepted) << "round " << round;
 
-        bool accepted = false;
-        const qint64 elapsed = Timed(packet, 1, accepted);
+        QElapsedTimer timer;
+        timer.start();
+        const bool accepted = link.Transact(packet, 1, mode);
+        const qint64 elapsed = timer.elapsed();
+        previousAccepted = accepted;
         ASSERT_EQ(accepted, expected.accepted)
             << "round " << round << " stream " << stream.toHex(' ').toStdString();
         // One attempt: the 50 ms deadline plus at most one 45 ms read, with room for a
@@ -103,8 +120,12 @@ TEST_F(SimLinkTest, RandomAndHostileStreamsAreNeverMistakenForAReply)
             EXPECT_EQ(stream.mid(expected.position, 10), frame) << "round " << round;
             EXPECT_TRUE(LinkProtocol::IsValidFrame(link.LastReplyBytes().data(), 0x72));
             if (tag <= 0xFFF0) {
-                EXPECT_TRUE(packet.reply.word1 == tag || packet.reply.word1 == 0);
                 EXPECT_EQ(packet.reply.extension, packet.request.extension);
+                if (packet.reply.word1 != tag) {
+                    EXPECT_EQ(packet.reply.word1, 0);
+                    EXPECT_EQ(mode, CControllerLink::NoSuchTagAnswers);
+                    ++noSuchTagCount;
+                }
             }
         } else {
             ++rejectedCount;
@@ -113,4 +134,5 @@ TEST_F(SimLinkTest, RandomAndHostileStreamsAreNeverMistakenForAReply)
     // The generator must exercise both outcomes for the test to mean anything.
     EXPECT_GT(acceptedCount, 10);
     EXPECT_GT(rejectedCount, 10);
+    EXPECT_GT(noSuchTagCount, 0);
 }

@@ -249,3 +249,39 @@ TEST_F(SimLinkTest, VerifiedByteWritesCheckTheTypeAndEveryByte)
         written += request.Record().extension == 0x81 && request.Record().control == 0;
     EXPECT_EQ(written, 3) << "stops at the byte that did not verify";
 }
+
+// "No such tag" tells a question about existence its answer; a command that needs a value or
+// a confirmation gets neither from it, so it fails as if nothing had come.
+TEST_F(SimLinkTest, CommandsThatNeedAValueFailOnAnAbsentTag)
+{
+    sim.WithModel([](CSimModel& m) {
+        m.RemoveTag(0x1001);
+        m.RemoveTag(32);
+        m.RemoveTag(48);
+    });
+    std::uint16_t value = 1234;
+    EXPECT_FALSE(link.ReadWord(0x1001, 0, value));
+    EXPECT_EQ(value, 1234) << "left alone";
+    EXPECT_FALSE(link.WriteWord(0x1001, 0, 0, 0));
+
+    std::uint16_t trip = 0;
+    EXPECT_EQ(link.ReadTripCode1(trip), 4);
+    EXPECT_EQ(trip, 0xFFFF);
+    sim.WithModel([](CSimModel& m) { m.SetTripCodes(0, 0); });
+    ASSERT_EQ(link.ReadTripCode1(trip), 0);
+    sim.WithModel([](CSimModel& m) { m.RemoveTag(48); });
+    EXPECT_EQ(link.ReadTripCode2(trip), 4);
+    EXPECT_EQ(trip, 0xFFFF);
+
+    // The controller answers an address beyond its EEPROM with word 1 zero and word 2 zero:
+    // a zero byte there must not pass for verified.
+    const std::size_t size = CSimModel::kDefaultEepromSize;
+    const std::uint8_t zero[] = {0};
+    EXPECT_FALSE(link.WriteBytesVerified(9, zero, 1, static_cast<std::uint16_t>(size)));
+
+    // A question about existence takes it as its answer, but not while an unanswered
+    // request could still be answered late: first an exchange must end cleanly.
+    EXPECT_EQ(link.Probe(0x1001, 0), CControllerLink::ProbeNoReply);
+    ASSERT_TRUE(link.ReadWord(0x1000, 0, value));
+    EXPECT_EQ(link.Probe(0x1001, 0), CControllerLink::ProbeNoSuchTag);
+}

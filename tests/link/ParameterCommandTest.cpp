@@ -174,3 +174,23 @@ TEST_F(SimLinkTest, WriteParameterWithoutAReplyToTheWriteGivesNoReply)
     EXPECT_EQ(link.WriteParameter(record), CControllerLink::WriteNoReply);
     EXPECT_EQ(sim.RequestCount(), 3u) << "one read, then the write twice";
 }
+
+// A read-back answered "no such tag" carries word 2 = 0; it must not confirm a write of 0.
+TEST_F(SimLinkTest, WriteParameterIsNotConfirmedByANoSuchTagReadBack)
+{
+    // The controller keeps the parameter at 7 or above; the first read-back is answered
+    // "no such tag", the next with the value it holds.
+    std::atomic<int> calls{0};
+    sim.SetResponder([&](const CLinkRecord& request) -> std::optional<QByteArray> {
+        const int call = calls++;
+        if (call == 2)
+            return Bytes(ReplyFrame(0x00, request.extension, 0, 0));
+        return Bytes(ReplyFrame(0x08, request.extension, request.word1, call == 0 ? 9 : 7));
+    });
+    CParameter record;
+    record.tagNumber = 0x2000;
+    record.extension = 0;
+    record.value = 0;
+    EXPECT_EQ(link.WriteParameter(record), CControllerLink::WriteMismatch);
+    EXPECT_EQ(sim.RequestCount(), 4u) << "read, write, then the read-back twice";
+}

@@ -1,0 +1,53 @@
+// Replies that come late: a "no such tag" for an absent tag that arrives during a later
+// exchange names no tag, and must never be taken for that exchange's answer.
+#include "LinkTestSupport.h"
+
+#include "data/CParameter.h"
+
+TEST_F(SimLinkTest, LateNoSuchTagRepliesAreNeverTakenForALaterAnswer)
+{
+    const std::uint16_t present[] = {0x1000, 0x1001, 0x1002, 0x1003, 0x1004};
+    const std::uint16_t absent[] = {0x4000, 0x4001, 0x4002, 0x4003, 0x4004};
+    std::map<std::uint16_t, std::uint16_t> values;
+    sim.WithModel([&](CSimModel& m) {
+        for (std::uint16_t tag : present)
+            values[tag] = m.Tag(tag)->value;
+    });
+    CSimFaults faults;
+    for (std::uint16_t tag : present)
+        faults.tagDelays[tag] = {15, 45};
+    for (std::uint16_t tag : absent)
+        faults.tagDelays[tag] = {100, 200};
+    sim.SetFaults(faults);
+
+    for (int round = 0; round < 2; ++round) {
+        for (std::size_t i = 0; i < std::size(absent); ++i) {
+            const std::uint16_t gone = absent[i];
+            const std::uint16_t there = present[i];
+            CParameter record;
+            // Absent tags: whatever the outcome, never a success.
+            switch (i % 3) {
+            case 0:
+                EXPECT_NE(link.ReadParameter(gone, 0, record), CControllerLink::ReadOk) << gone;
+                break;
+            case 1: {
+                const int probe = link.Probe(gone, 0);
+                EXPECT_TRUE(probe == CControllerLink::ProbeNoSuchTag ||
+                            probe == CControllerLink::ProbeNoReply)
+                    << gone << " probed " << probe;
+                break;
+            }
+            default: {
+                std::uint16_t value = 0;
+                EXPECT_FALSE(link.ReadWord(gone, 0, value)) << gone;
+                break;
+            }
+            }
+            // The present tag that follows, with late replies still on their way.
+            ASSERT_EQ(link.ReadParameter(there, 0, record), CControllerLink::ReadOk)
+                << "round " << round << " tag " << there << " after " << gone;
+            EXPECT_EQ(record.tagNumber, there);
+            EXPECT_EQ(record.value, values[there]);
+        }
+    }
+}
