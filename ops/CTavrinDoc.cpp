@@ -13,6 +13,7 @@ constexpr int kStringCommsLost = 55;
 constexpr int kStringOk = 56;
 constexpr int kStringNoTagFile = 203;
 constexpr int kStringCannotSave = 99;
+constexpr int kStringCannotOpen = 4601; // "Cannot open %1: %2."
 
 // "Trip: %04X"
 QString TripText(std::uint16_t code)
@@ -51,8 +52,8 @@ bool CTavrinDoc::LoadMasterTagFile(const QString& directory)
     }
     const CTagLoadResult result = m_tags.LoadTagFile(path);
     if (!result.Ok()) {
-        m_prompt->Message(result.message + QStringLiteral(" - ") + QDir::toNativeSeparators(path),
-                          IUserPrompt::EIcon::Stop);
+        // The message names the file itself.
+        m_prompt->Message(result.message, IUserPrompt::EIcon::Stop);
         return false;
     }
     return true;
@@ -205,21 +206,26 @@ bool CTavrinDoc::OnOpenDocument(const QString& path)
         m_prompt->Message(result.errorText, IUserPrompt::EIcon::Exclamation);
         break;
     default:
-        m_prompt->Message(result.errorText + QStringLiteral(" - ") + QDir::toNativeSeparators(path),
-                          IUserPrompt::EIcon::Exclamation);
-        DeleteContents();
+        m_prompt->Message(
+            LoadString(kStringCannotOpen).arg(QDir::toNativeSeparators(path), result.errorText),
+            IUserPrompt::EIcon::Exclamation);
         loaded = false;
         break;
     }
-    if (loaded) {
-        m_parameters.SetEmpty(false);
-        SetPathName(path, true);
-        m_modified = false;
-        emit TitleChanged();
+    if (!loaded) {
+        // Nothing of the previous document may survive a failed open: keeping its path and
+        // modified flag would let the next save write this empty set over that file.
+        m_parameters.Reset();
+        OnNewDocument();
+        return false;
     }
+    m_parameters.SetEmpty(false);
+    SetPathName(path, true);
+    m_modified = false;
+    emit TitleChanged();
     SetEqualityPane(false);
     UpdateAllViews(0);
-    return loaded;
+    return true;
 }
 
 bool CTavrinDoc::OnSaveDocument(const QString& path)

@@ -11,6 +11,7 @@
 
 class CAppSettings;
 class CControllerLink;
+class CTransferSession;
 class IUserPrompt;
 
 // The one document: the tag list and text list of the loaded tag file, the parameter set
@@ -77,10 +78,11 @@ public:
     void DeleteContents();
     // File New: empty, "Untitled", not modified; views updated.
     void OnNewDocument();
-    // File Open: empties the document and loads the profile. A file that cannot be read is
-    // reported and leaves the document empty; a refused record is reported (string 123) and
-    // the records before it stay. The equality pane becomes "not equal" and the views
-    // refresh. False when nothing could be loaded.
+    // File Open: empties the document and loads the profile; the equality pane becomes "not
+    // equal" and the views refresh. A refused record is reported (string 123) and the records
+    // before it stay. A file that cannot be opened, is cut short or is not a profile is
+    // reported by name and cause, and leaves the document as File New does (empty,
+    // "Untitled", no path, not modified); the result is then false.
     bool OnOpenDocument(const QString& path);
     // Save and Save As: stores the parameter set in the profile format through a save file.
     bool OnSaveDocument(const QString& path);
@@ -134,6 +136,8 @@ signals:
     void TitleChanged();
     // A file was opened or saved under this path (most recent first on the list).
     void RecentFileAdded(const QString& path);
+    // A transfer began (true) or ended (false).
+    void TransferStateChanged(bool active);
 
 private:
     CControllerLink& m_link;
@@ -151,4 +155,5 @@ private:
     QString m_statusText;
     int m_pollCounter = -1;
     QTimer m_pollTimer;
+    CTransferSession* m_transfer = nullptr;
 };

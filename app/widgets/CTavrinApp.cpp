@@ -211,12 +211,19 @@ void CTavrinApp::RegisterCommands()
     fileNew->setObjectName(QStringLiteral("id%1").arg(IdFileNew));
     fileNew->setShortcut(QKeySequence(QStringLiteral("Ctrl+N")));
     QObject::connect(fileNew, &QAction::triggered, m_frame.get(), [this] {
-        if (!m_doc->SaveModified())
+        if (m_doc->TransferActive() || !m_doc->SaveModified())
             return;
         m_doc->OnNewDocument();
         m_frame->RestorePlacement();
     });
     m_frame->addAction(fileNew);
+    // Refresh has no menu item: F5 redraws every view from the document (no hint).
+    auto* refresh = new QAction(m_frame.get());
+    refresh->setObjectName(QStringLiteral("id%1").arg(IdRefresh));
+    refresh->setShortcut(QKeySequence(QKeySequence::Refresh));
+    QObject::connect(refresh, &QAction::triggered, m_frame.get(),
+                     [this] { m_doc->UpdateAllViews(0); });
+    m_frame->addAction(refresh);
     m_frame->SetCommand(IdAppAbout, [this] { ShowAbout(); });
     m_frame->SetCommand(
         IdStandardEnumeration, [this] { m_settings->SetStandardEnum(!m_settings->StandardEnum()); },

@@ -5,6 +5,7 @@
 #include "link/CControllerLink.h"
 #include "ops/CTavrinDoc.h"
 
+#include <QDir>
 #include <QFile>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -93,7 +94,10 @@ TEST_F(DocumentFileTest, BadFilesAreReportedAndLeaveTheDocumentConsistent)
     ASSERT_TRUE(bad.open(QIODevice::WriteOnly));
     bad.write(QByteArray::fromHex("0101 05000000 0a00 00"));
     bad.close();
-    prompt.ExpectMessageContaining(QStringLiteral("bad.prf"));
+    // The message names the file once and says in words what is wrong with it.
+    prompt.ExpectMessage(QStringLiteral("Cannot open %1: the file ends before its last parameter.")
+                             .arg(QDir::toNativeSeparators(File("bad.prf"))),
+                         IUserPrompt::EIcon::Exclamation);
     EXPECT_FALSE(doc.OnOpenDocument(File("bad.prf")));
     EXPECT_TRUE(doc.Parameters().IsEmpty());
     EXPECT_TRUE(doc.Parameters().Parameters().empty());
@@ -111,7 +115,9 @@ TEST_F(DocumentFileTest, BadFilesAreReportedAndLeaveTheDocumentConsistent)
     EXPECT_TRUE(doc.OnOpenDocument(File("three.prf")));
     EXPECT_EQ(doc.Parameters().Parameters().size(), 1u);
 
-    prompt.ExpectMessageContaining(QStringLiteral("missing.prf"));
+    prompt.ExpectMessage(QStringLiteral("Cannot open %1: the file does not exist.")
+                             .arg(QDir::toNativeSeparators(File("missing.prf"))),
+                         IUserPrompt::EIcon::Exclamation);
     EXPECT_FALSE(doc.OnOpenDocument(File("missing.prf")));
 
     doc.OnNewDocument();
