@@ -2,6 +2,7 @@
 
 #include "link/CControllerLink.h"
 #include "ops/CTavrinDoc.h"
+#include "ops/CTransferSession.h"
 #include "ops/CTripNames.h"
 #include "ops/IUserPrompt.h"
 #include "res/StringTable.h"
@@ -108,11 +109,13 @@ QString CControllerInfo::Build()
 
 QString CControllerInfo::Show(CTavrinDoc& doc)
 {
-    doc.StopStatusPoll();
-    CControllerInfo info(doc.Link(), doc.Tags());
-    const QString text = info.Build();
-    doc.SetConnectedType(info.IdentifiedType());
-    doc.StartStatusPoll();
+    QString text;
+    {
+        CTransferSession session(doc);
+        CControllerInfo info(doc.Link(), doc.Tags());
+        text = info.Build();
+        doc.SetConnectedType(info.IdentifiedType());
+    }
     doc.Prompt().Message(text, IUserPrompt::EIcon::Information, QString::fromLatin1(kCaption));
     return text;
 }

@@ -2,6 +2,7 @@
 
 #include "link/CControllerLink.h"
 #include "ops/CTavrinDoc.h"
+#include "ops/CTransferSession.h"
 #include "ops/CTripNames.h"
 #include "ops/IUserPrompt.h"
 #include "res/StringTable.h"
@@ -117,7 +118,7 @@ bool CControllerLog::Probe()
 bool CControllerLog::Read()
 {
     CControllerLink& link = m_doc.Link();
-    m_doc.StopStatusPoll();
+    CTransferSession session(m_doc);
     ResetEntries();
     m_hasRead = true;
     m_lastReadOk = false;
@@ -132,6 +133,7 @@ bool CControllerLog::Read()
                 // The controller fell silent: nothing read counts, and the poll stays off
                 // until the window closes.
                 ResetEntries();
+                session.KeepPollStopped();
                 return false;
             }
             if (!code.IsSupported() || code.IsTempUnavailable())
@@ -154,7 +156,6 @@ bool CControllerLog::Read()
         if (m_lastReadOk && status.IsSupported() && !status.IsTempUnavailable())
             m_statusWord = status.reply.word2;
     }
-    m_doc.StartStatusPoll();
     return m_lastReadOk;
 }
 
@@ -222,10 +223,9 @@ bool CControllerLog::ClearGroup(std::uint16_t first, int count, int failureLimit
 bool CControllerLog::Clear()
 {
     // Progress pumps events, so the status poll must not tick between a read and its write.
-    const bool pollWasRunning = m_doc.StatusPollRunning();
-    m_doc.StopStatusPoll();
     bool cleared = false;
     {
+        CTransferSession session(m_doc);
         auto progress = BeginProgress(kClearSteps);
         int step = 0;
         cleared =
@@ -233,8 +233,6 @@ bool CControllerLog::Clear()
             ClearGroup(CountBase(), kEntries, kEntryGroupFailureLimit, progress.get(), step) &&
             ClearGroup(StatusTag(), 1, kStatusGroupFailureLimit, progress.get(), step);
     }
-    if (pollWasRunning)
-        m_doc.StartStatusPoll();
     if (!cleared)
         m_doc.Prompt().Message(LoadString(kStringCouldNotClear), IUserPrompt::EIcon::Exclamation);
     m_changed = true;

@@ -3,6 +3,7 @@
 #include "data/CParameter.h"
 #include "link/CControllerLink.h"
 #include "ops/CTavrinDoc.h"
+#include "ops/CTransferSession.h"
 #include "ops/IUserPrompt.h"
 #include "res/StringTable.h"
 
@@ -43,64 +44,71 @@ CReadFlow::SOutcome CReadFlow::Run(CTavrinDoc& doc)
 
     doc.DeleteContents();
     doc.SetPathName(QString::fromLatin1(CTavrinDoc::kDownloaded), false);
-    doc.SetLinkReady(false);
-    doc.StopStatusPoll();
-
-    std::unique_ptr<IProgress> progress = prompt.BeginProgress(
-        LoadString(kStringProgressTitle), IUserPrompt::EProgressKind::Cancellable);
-    doc.SetStatusMessage(kStringUploading);
-    if (progress)
-        progress->SetRange(0, tags.TagCount());
-
-    CControllerLink& link = doc.Link();
-    std::uint16_t type = CTavrinDoc::kNoType;
-    outcome.identifyResult = link.Identify(type);
-    doc.SetConnectedType(type);
-    // The link-ready flag stays clear until the read ends, whatever Identify found: a pump
-    // between tags must not let another controller command start in the middle of this one.
 
     bool cancelled = false;
-    int index = 0;
-    for (const auto& tag : tags.Tags()) {
-        if (progress) {
-            progress->SetPosition(index);
-            cancelled = progress->Pump();
-        }
-        ++index;
-        if (tag->AppliesToType(type)) {
-            bool noReply = false;
-            if (std::unique_ptr<CParameter> record = ReadTag(link, *tag, noReply)) {
-                doc.Parameters().Append(std::move(record));
-                ++outcome.parametersRead;
-            } else if (noReply) {
-                outcome.unanswered.push_back(tag->tag);
-            } else {
-                outcome.refused.push_back(tag->tag);
-            }
-        }
-        if (cancelled)
-            break;
-    }
-    progress.reset();
+    bool closing = false;
+    std::uint16_t type = CTavrinDoc::kNoType;
+    {
+        // The link-ready flag stays clear until the read ends, whatever Identify finds: no
+        // other controller command may start in the middle of this one, and the main window
+        // takes no commands while the progress window pumps between tags.
+        CTransferSession session(doc, CTransferSession::ECancel::Allowed);
+        std::unique_ptr<IProgress> progress = prompt.BeginProgress(
+            LoadString(kStringProgressTitle), IUserPrompt::EProgressKind::Cancellable);
+        doc.SetStatusMessage(kStringUploading);
+        if (progress)
+            progress->SetRange(0, tags.TagCount());
 
-    // A set with tags the controller never answered is partial: it must not show as equal.
-    doc.SetEqualityPane(!cancelled && outcome.unanswered.empty());
-    CParameterSet& parameters = doc.Parameters();
-    parameters.SetHeaderWord(CParameterSet::kReadHeaderWord);
-    parameters.SetDataControllerType(type);
-    doc.SetStatusMessage(kStringReady);
-    doc.SetLinkReady(true);
-    doc.StartStatusPoll();
+        CControllerLink& link = doc.Link();
+        outcome.identifyResult = link.Identify(type);
+        doc.SetConnectedType(type);
+
+        int index = 0;
+        for (const auto& tag : tags.Tags()) {
+            if (progress) {
+                progress->SetPosition(index);
+                cancelled = progress->Pump();
+            }
+            closing = session.CancelRequested();
+            cancelled = cancelled || closing;
+            ++index;
+            if (tag->AppliesToType(type)) {
+                bool noReply = false;
+                if (std::unique_ptr<CParameter> record = ReadTag(link, *tag, noReply)) {
+                    doc.Parameters().Append(std::move(record));
+                    ++outcome.parametersRead;
+                } else if (noReply) {
+                    outcome.unanswered.push_back(tag->tag);
+                } else {
+                    outcome.refused.push_back(tag->tag);
+                }
+            }
+            if (cancelled)
+                break;
+        }
+        progress.reset();
+
+        // A set with tags the controller never answered is partial: it must not show as equal.
+        doc.SetEqualityPane(!cancelled && outcome.unanswered.empty());
+        CParameterSet& parameters = doc.Parameters();
+        parameters.SetHeaderWord(CParameterSet::kReadHeaderWord);
+        parameters.SetDataControllerType(type);
+        doc.SetStatusMessage(kStringReady);
+        // The next poll corrects the flag if the controller has gone.
+        session.SetLinkReadyAfter(true);
+    }
 
     if (cancelled) {
         outcome.status = EStatus::Cancelled;
         doc.DeleteContents();
         doc.SetTitle(QString::fromLatin1(CTavrinDoc::kUntitled));
         doc.SetModified(false);
-        prompt.Message(LoadString(kStringAborted), IUserPrompt::EIcon::Exclamation);
+        // A read stopped because the window is closing needs no message: the user asked.
+        if (!closing)
+            prompt.Message(LoadString(kStringAborted), IUserPrompt::EIcon::Exclamation);
     } else {
         outcome.status = EStatus::Completed;
-        parameters.SetEmpty(false);
+        doc.Parameters().SetEmpty(false);
         doc.SetModified(true);
         if (!outcome.unanswered.empty()) {
             prompt.Message(LoadString(kStringUnanswered).arg(outcome.unanswered.size()),

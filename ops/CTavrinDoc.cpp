@@ -100,6 +100,14 @@ void CTavrinDoc::StopStatusPoll()
     m_pollTimer.stop();
 }
 
+void CTavrinDoc::SetTransfer(CTransferSession* transfer)
+{
+    if (m_transfer == transfer)
+        return;
+    m_transfer = transfer;
+    emit TransferStateChanged(transfer != nullptr);
+}
+
 void CTavrinDoc::PollTick()
 {
     emit PollTicked();

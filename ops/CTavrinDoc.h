@@ -120,6 +120,13 @@ public:
     // One poll: identify, then the trip codes.
     void Poll();
 
+    // The transfer now running (the outermost CTransferSession), or nullptr. While one runs
+    // the main window takes no commands.
+    CTransferSession* Transfer() const { return m_transfer; }
+    bool TransferActive() const { return m_transfer != nullptr; }
+    // Called by CTransferSession only.
+    void SetTransfer(CTransferSession* transfer);
+
 signals:
     // Emitted at the start of every poll tick, before any exchange (the ADC view refreshes
     // its windows on it).

@@ -4,8 +4,11 @@
 #include "data/CParameter.h"
 #include "link/CControllerLink.h"
 #include "ops/CTavrinDoc.h"
+#include "ops/CTransferSession.h"
 #include "ops/IUserPrompt.h"
 #include "res/StringTable.h"
+
+#include <QStringList>
 
 #include <memory>
 
@@ -17,16 +20,16 @@ constexpr int kStringMismatch = 4207;
 constexpr int kStringNoReply = 4208;
 constexpr int kStringOtherResult = 4209;
 
-// The failure message: a heading and one line per record, "0x1001 Name: why".
-QString FailureText(const std::vector<CWriteFlow::SFailure>& failures)
+// One line per record that was not confirmed, "0x1001 Name: why".
+QString FailureLines(const std::vector<CWriteFlow::SFailure>& failures)
 {
-    QString text = LoadString(CWriteFlow::kStringNotWritten).arg(failures.size());
+    QStringList lines;
     for (const CWriteFlow::SFailure& failure : failures) {
-        text += QStringLiteral("\n0x%1 %2: %3")
-                    .arg(failure.tag, 4, 16, QLatin1Char('0'))
-                    .arg(failure.name, CWriteFlow::ResultText(failure.result));
+        lines << QStringLiteral("0x%1 %2: %3")
+                     .arg(failure.tag, 4, 16, QLatin1Char('0'))
+                     .arg(failure.name, CWriteFlow::ResultText(failure.result));
     }
-    return text;
+    return lines.join(QLatin1Char('\n'));
 }
 
 } // namespace
@@ -67,43 +70,23 @@ QString CWriteFlow::ResultText(int result)
     }
 }
 
-CWriteFlow::SOutcome CWriteFlow::Run(CTavrinDoc& doc)
+void CWriteFlow::WritePass(CTavrinDoc& doc, IProgress* progress, SOutcome& outcome)
 {
-    SOutcome outcome;
-    IUserPrompt& prompt = doc.Prompt();
-    const std::uint16_t dataType = doc.DataType();
-    const std::uint16_t connectedType = doc.ConnectedType();
-    if (dataType != connectedType) {
-        prompt.Message(TypeMismatchText(dataType, connectedType), IUserPrompt::EIcon::Exclamation);
-        return outcome;
-    }
-    if (!prompt.ConfirmOverwrite()) {
-        outcome.status = EStatus::Declined;
-        prompt.Message(LoadString(kStringCancelled), IUserPrompt::EIcon::Information);
-        return outcome;
-    }
-
-    std::unique_ptr<IProgress> progress =
-        prompt.BeginProgress(LoadString(kStringProgressTitle), IUserPrompt::EProgressKind::Plain);
-    if (progress)
-        progress->SetRange(0, kProgressRange);
-    doc.SetStatusMessage(kStringDownloading);
-    doc.SetLinkReady(false);
-    doc.StopStatusPoll();
-
     CControllerLink& link = doc.Link();
+    const std::uint16_t type = doc.ConnectedType();
     const CParameterSet::List& records = doc.Parameters().Parameters();
     const int count = static_cast<int>(records.size());
+    int silentInARow = 0;
     for (int k = 0; k < count; ++k) {
         const CParameter& record = *records[static_cast<std::size_t>(count - 1 - k)];
         if (progress) {
             progress->SetPosition(k * kProgressRange / count);
-            // No Cancel here; pumping only lets the window repaint. The link-ready flag is
-            // clear, so no controller command can start meanwhile.
+            // No Cancel here; pumping only lets the window repaint. The transfer session
+            // keeps every command of the main window off meanwhile.
             progress->Pump();
         }
-        const CTagInfo* tag = doc.Tags().FindTag(record.tagNumber, dataType);
-        if (!tag || !tag->AppliesToType(connectedType)) {
+        const CTagInfo* tag = doc.Tags().FindTag(record.tagNumber, type);
+        if (!tag || !tag->AppliesToType(type)) {
             ++outcome.skipped;
             continue;
         }
@@ -121,16 +104,60 @@ CWriteFlow::SOutcome CWriteFlow::Run(CTavrinDoc& doc)
             ++outcome.confirmed;
         else
             outcome.failures.push_back({record.tagNumber, CCodePage::ToUnicode(tag->name), result});
+
+        // The last attempt's very first read went unanswered: nothing came back at all.
+        const bool silent =
+            result == CControllerLink::WriteNoReply && !link.LastWriteCurrentValue();
+        silentInARow = silent ? silentInARow + 1 : 0;
+        if (silentInARow >= kSilentRecordLimit) {
+            outcome.status = EStatus::Stopped;
+            for (int rest = k + 1; rest < count; ++rest) {
+                const auto number = records[static_cast<std::size_t>(count - 1 - rest)]->tagNumber;
+                const CTagInfo* other = doc.Tags().FindTag(number, type);
+                outcome.notSent += other && other->AppliesToType(type);
+            }
+            return;
+        }
     }
     outcome.status = EStatus::Finished;
+}
 
-    // Only a pass that confirmed every record may say the controller matches the display.
-    doc.SetEqualityPane(outcome.failures.empty());
-    doc.SetStatusMessage(kStringReady);
-    progress.reset();
-    doc.SetLinkReady(true);
-    doc.StartStatusPoll();
-    if (!outcome.failures.empty())
-        prompt.Message(FailureText(outcome.failures), IUserPrompt::EIcon::Exclamation);
+CWriteFlow::SOutcome CWriteFlow::Run(CTavrinDoc& doc)
+{
+    SOutcome outcome;
+    IUserPrompt& prompt = doc.Prompt();
+    const std::uint16_t dataType = doc.DataType();
+    const std::uint16_t connectedType = doc.ConnectedType();
+    if (dataType != connectedType) {
+        prompt.Message(TypeMismatchText(dataType, connectedType), IUserPrompt::EIcon::Exclamation);
+        return outcome;
+    }
+    if (!prompt.ConfirmOverwrite()) {
+        outcome.status = EStatus::Declined;
+        prompt.Message(LoadString(kStringCancelled), IUserPrompt::EIcon::Information);
+        return outcome;
+    }
+
+    {
+        CTransferSession session(doc);
+        std::unique_ptr<IProgress> progress = prompt.BeginProgress(
+            LoadString(kStringProgressTitle), IUserPrompt::EProgressKind::Plain);
+        if (progress)
+            progress->SetRange(0, kProgressRange);
+        doc.SetStatusMessage(kStringDownloading);
+        WritePass(doc, progress.get(), outcome);
+
+        // Only a pass that confirmed every record may say the controller matches the display.
+        doc.SetEqualityPane(outcome.failures.empty() && outcome.notSent == 0);
+        doc.SetStatusMessage(kStringReady);
+    }
+    if (outcome.status == EStatus::Stopped) {
+        prompt.MessageWithDetails(
+            LoadString(kStringStoppedAnswering).arg(outcome.failures.size() + outcome.notSent),
+            FailureLines(outcome.failures), IUserPrompt::EIcon::Exclamation);
+    } else if (!outcome.failures.empty()) {
+        prompt.MessageWithDetails(LoadString(kStringNotWritten).arg(outcome.failures.size()),
+                                  FailureLines(outcome.failures), IUserPrompt::EIcon::Exclamation);
+    }
     return outcome;
 }

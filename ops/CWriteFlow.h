@@ -6,10 +6,12 @@
 #include <vector>
 
 class CTavrinDoc;
+class IProgress;
 
 // Write to controller and compare: sends every record of the document to the connected
 // controller, last record first, each with WriteParameter (read, checksum-keeping write,
-// read-back) up to kWriteAttempts times, behind a progress window without Cancel. The
+// read-back) up to kWriteAttempts times, behind a progress window without Cancel (the pass
+// stops early when kSilentRecordLimit records in a row get no reply at all). The
 // document's records, modified flag and path stay as they are; the equality pane shows
 // "Program Equal." only when every record was confirmed (records without a tag for the
 // connected type are skipped and do not count), and the user is told which were not.
@@ -21,15 +23,20 @@ public:
     static constexpr int kStringTypeMismatch = 196; // "Data is from %s controller. ..."
     static constexpr int kStringDownloading = 96;   // status message during the write
     static constexpr int kStringReady = 57345;
-    static constexpr int kStringProgressTitle = 4201; // "Writing data to controller"
-    static constexpr int kStringCancelled = 4202;     // "Upload cancelled"
-    static constexpr int kStringNotWritten = 4204;    // "%1 parameter(s) could not be written:"
+    static constexpr int kStringProgressTitle = 4201;    // "Writing data to controller"
+    static constexpr int kStringCancelled = 4202;        // "Upload cancelled"
+    static constexpr int kStringNotWritten = 4204;       // "%1 parameter(s) could not be written:"
+    static constexpr int kStringStoppedAnswering = 4211; // "The controller stopped answering..."
+    // Consecutive records that got no reply at all before the pass gives up: a cable pulled
+    // or a controller switched off would otherwise cost every remaining record its attempts.
+    static constexpr int kSilentRecordLimit = 3;
 
     enum class EStatus
     {
         TypeMismatch, // the data belongs to another controller type; nothing was sent
         Declined,     // the user answered No to the overwrite question; nothing was sent
         Finished,     // every record was visited
+        Stopped,      // the controller stopped answering; the rest of the records were not sent
     };
 
     // A record that the controller did not confirm.
@@ -46,6 +53,7 @@ public:
         int confirmed = 0;
         int skipped = 0;
         std::vector<SFailure> failures; // in the order written (last record first)
+        int notSent = 0; // records never tried because the controller stopped answering
 
         bool AllConfirmed() const { return status == EStatus::Finished && failures.empty(); }
     };
@@ -62,4 +70,9 @@ public:
     static QString TypeMismatchText(std::uint16_t dataType, std::uint16_t connectedType);
     // Why a write was not confirmed, for a WriteParameter result.
     static QString ResultText(int result);
+
+private:
+    // Sends the records, last first, and counts the outcome; ends early when the controller
+    // stops answering.
+    static void WritePass(CTavrinDoc& doc, IProgress* progress, SOutcome& outcome);
 };

@@ -56,6 +56,13 @@ public:
 
     // A message the user acknowledges. An empty caption means the application's name.
     virtual void Message(const QString& text, EIcon icon, const QString& caption = {}) = 0;
+    // A message with particulars the user may look through: a long list of failures must not
+    // make the box taller than the screen. By default the details follow the text on lines of
+    // their own.
+    virtual void MessageWithDetails(const QString& text, const QString& details, EIcon icon)
+    {
+        Message(details.isEmpty() ? text : text + QLatin1Char('\n') + details, icon);
+    }
     // A question; the answer is one of the buttons offered (closing the box counts as
     // Cancel where offered, otherwise No).
     virtual EAnswer Question(const QString& text, EButtons buttons, EIcon icon) = 0;

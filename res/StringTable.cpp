@@ -267,6 +267,7 @@ const QHash<int, QString>& Table()
             {4209, "result %1"},
             {4210, "Do you wish to overwrite the settings already in the controller with the ones "
                    "you are editing?"},
+            {4211, "The controller stopped answering. %1 parameter(s) were not written."},
             // Raw parameter window: a number that does not fit its field. %1 the field, %2..%3 the
             // range.
             {4301, "%1 must be a whole number from %2 to %3 (a 16-bit word; a negative number is "

@@ -53,6 +53,14 @@ void CMessageBoxPrompt::Message(const QString& text, EIcon icon, const QString& 
     box.exec();
 }
 
+void CMessageBoxPrompt::MessageWithDetails(const QString& text, const QString& details, EIcon icon)
+{
+    QMessageBox box(ToQtIcon(icon), QApplication::applicationDisplayName(), text, QMessageBox::Ok,
+                    m_parent);
+    box.setDetailedText(details);
+    box.exec();
+}
+
 IUserPrompt::EAnswer CMessageBoxPrompt::Question(const QString& text, EButtons buttons, EIcon icon)
 {
     QMessageBox box(ToQtIcon(icon), QApplication::applicationDisplayName(), text,
@@ -105,13 +113,14 @@ private:
 };
 
 // The write's progress window. With no button there is no input worth handling, so Pump
-// only lets it repaint; user input waits until the transfer ends, which keeps menu commands
-// from running in the middle of a write.
+// only lets it repaint; user input waits until the transfer ends. The wait cursor shows for
+// as long as the window does.
 class CPlainProgress : public IProgress
 {
 public:
     CPlainProgress(const QString& title, const QWidget* owner)
     {
+        QApplication::setOverrideCursor(Qt::WaitCursor);
         m_dialog.setWindowTitle(title);
         m_dialog.Create();
         CentreOver(m_dialog, owner);
@@ -124,6 +133,9 @@ public:
         QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
         return false;
     }
+    ~CPlainProgress() override { QApplication::restoreOverrideCursor(); }
+    CPlainProgress(const CPlainProgress&) = delete;
+    CPlainProgress& operator=(const CPlainProgress&) = delete;
 
 private:
     CProgressDlg m_dialog;

@@ -14,6 +14,8 @@ public:
     void SetParent(QWidget* parent) { m_parent = parent; }
 
     void Message(const QString& text, EIcon icon, const QString& caption = {}) override;
+    // The details go into the box's expandable "Show Details..." part.
+    void MessageWithDetails(const QString& text, const QString& details, EIcon icon) override;
     EAnswer Question(const QString& text, EButtons buttons, EIcon icon) override;
     bool ConfirmOverwrite() override;
     std::unique_ptr<IProgress> BeginProgress(const QString& title, EProgressKind kind) override;

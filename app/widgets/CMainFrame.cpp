@@ -4,6 +4,7 @@
 #include "app/CWindowPlacement.h"
 #include "app/widgets/CMenuTable.h"
 #include "ops/CTavrinDoc.h"
+#include "ops/CTransferSession.h"
 #include "res/StringTable.h"
 
 #include <QAction>
@@ -57,6 +58,7 @@ CMainFrame::CMainFrame(CTavrinDoc& doc, CAppSettings& settings, QWidget* parent)
     m_created = true;
 
     connect(&m_doc, &CTavrinDoc::ControllerStateChanged, this, &CMainFrame::UpdateCommandStates);
+    connect(&m_doc, &CTavrinDoc::TransferStateChanged, this, &CMainFrame::OnTransferStateChanged);
     // The enabling rules depend on state that changes without a signal (the document's
     // contents, the settings): refresh them the way an idle update would.
     auto* refresh = new QTimer(this);
@@ -100,10 +102,12 @@ void CMainFrame::CreateMenus()
             tip.isEmpty() ? action->text().section(QLatin1Char('\t'), 0, 0).remove(QLatin1Char('&'))
                           : tip);
         if (item.shortcut)
-            action->setShortcut(QKeySequence(QString::fromLatin1(item.shortcut)));
+            action->setShortcuts(QKeySequence::listFromString(QString::fromLatin1(item.shortcut)));
         action->setEnabled(false);
         const int id = item.id;
         connect(action, &QAction::triggered, this, [this, id] {
+            if (m_doc.TransferActive())
+                return;
             const auto it = m_commands.constFind(id);
             if (it != m_commands.constEnd() && it->handler && (!it->enabled || it->enabled()))
                 it->handler();
@@ -216,6 +220,11 @@ void CMainFrame::UpdateCommandStates()
 {
     if (!m_created)
         return;
+    if (m_doc.TransferActive()) {
+        // Every command stays off until the transfer ends; only the panes follow it.
+        UpdateControllerPanes();
+        return;
+    }
     for (auto it = m_actions.constBegin(); it != m_actions.constEnd(); ++it) {
         const auto command = m_commands.constFind(it.key());
         const bool has = command != m_commands.constEnd() && command->handler;
@@ -329,16 +338,71 @@ void CMainFrame::RestorePlacement()
     }
 }
 
+void CMainFrame::OnTransferStateChanged(bool active)
+{
+    // Menus, tool bar, filter box, the list view and every shortcut of the window (also the
+    // ones the application adds, such as Ctrl+N and the recent files) take no input while a
+    // transfer runs: a command handled in the progress window's pump would change the
+    // document under the transfer.
+    if (active) {
+        m_blockedActions.clear();
+        for (QAction* action : findChildren<QAction*>()) {
+            if (action->isEnabled()) {
+                action->setEnabled(false);
+                m_blockedActions << action;
+            }
+        }
+        for (QWidget* part : {static_cast<QWidget*>(menuBar()), static_cast<QWidget*>(m_toolBar),
+                              centralWidget()}) {
+            if (part)
+                part->setEnabled(false);
+        }
+        return;
+    }
+    for (const QPointer<QAction>& action : std::as_const(m_blockedActions)) {
+        if (action)
+            action->setEnabled(true);
+    }
+    m_blockedActions.clear();
+    for (QWidget* part :
+         {static_cast<QWidget*>(menuBar()), static_cast<QWidget*>(m_toolBar), centralWidget()}) {
+        if (part)
+            part->setEnabled(true);
+    }
+    UpdateCommandStates();
+    if (m_closePending)
+        QTimer::singleShot(0, this, &CMainFrame::ClosePending);
+}
+
+void CMainFrame::ClosePending()
+{
+    // The flow that ran the transfer may still be showing its closing message.
+    if (m_doc.TransferActive() || QApplication::activeModalWidget()) {
+        QTimer::singleShot(kClosePendingRetryMs, this, &CMainFrame::ClosePending);
+        return;
+    }
+    close();
+}
+
 void CMainFrame::closeEvent(QCloseEvent* event)
 {
-    // No poll tick may start an exchange while the window goes away.
-    m_doc.StopStatusPoll();
-    if (m_closeQuery && !m_closeQuery()) {
-        // The user kept the window (cancelled the save question): the poll goes on.
-        m_doc.StartStatusPoll();
+    if (CTransferSession* transfer = m_doc.Transfer()) {
+        // Never leave a transfer half-way: a read is asked to stop at its next tag, a write
+        // runs to its end; the window then closes as if asked again.
+        m_closePending = true;
+        transfer->RequestCancel();
         event->ignore();
         return;
     }
+    m_closePending = false;
+    // No poll tick may start an exchange while the save question is up or the window goes.
+    CStatusPollPause pause(m_doc);
+    if (m_closeQuery && !m_closeQuery()) {
+        // The user kept the window (cancelled the save question): the poll goes on.
+        event->ignore();
+        return;
+    }
+    pause.KeepStopped();
     SavePlacement();
     event->accept();
 }

@@ -1,7 +1,9 @@
 #pragma once
 
 #include <QHash>
+#include <QList>
 #include <QMainWindow>
+#include <QPointer>
 
 #include <functional>
 
@@ -27,6 +29,8 @@ public:
     static constexpr int kStateRefreshMs = 250;
     // Views update hint sent when the connected controller type changes.
     static constexpr int kHintControllerChanged = 101;
+    // How often a close asked for during a transfer looks again whether it may go ahead.
+    static constexpr int kClosePendingRetryMs = 50;
 
     CMainFrame(CTavrinDoc& doc, CAppSettings& settings, QWidget* parent = nullptr);
     ~CMainFrame() override;
@@ -72,6 +76,8 @@ private:
     void CreateToolBar();
     void CreateStatusBar();
     void UpdateControllerPanes();
+    void OnTransferStateChanged(bool active);
+    void ClosePending();
 
     struct SCommand
     {
@@ -96,4 +102,8 @@ private:
     bool m_placementSaved = false;
     bool m_created = false; // menus, tool bar and status bar all exist
     int m_lastConnectedType = -1;
+    // Actions switched off for the running transfer, switched on again when it ends.
+    QList<QPointer<QAction>> m_blockedActions;
+    // The window was asked to close during a transfer: it closes when the transfer ends.
+    bool m_closePending = false;
 };

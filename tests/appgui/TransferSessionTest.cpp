@@ -1,0 +1,187 @@
+// The main window during a transfer, through the real event pump: commands fired while a
+// read pumps its progress window change nothing, and a close asked for during a transfer
+// waits for it (a read stops at its next tag, a write runs to its end), then ends the
+// application's event loop.
+#include "app/CAppSettings.h"
+#include "app/widgets/CMainFrame.h"
+#include "app/widgets/CMenuTable.h"
+#include "app/widgets/CTavrinApp.h"
+#include "common/CTempSettings.h"
+#include "data/CParameter.h"
+#include "ops/CTavrinDoc.h"
+#include "sim/CControllerSim.h"
+#include "sim/CSimTagTable.h"
+#include "ui/CMessageBoxPrompt.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QFileInfo>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace {
+
+constexpr int kType = 10;
+
+// The application on a simulated type-10 controller, linked and with the bundled tag file.
+class TransferWindowTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(tags.LoadTagFile(QStringLiteral(TAVRIN_BUNDLED_TAG_FILE)).Ok());
+        CSimModel model;
+        model.SetIdentity(kType);
+        model.SetTripCodes(0, 0);
+        SimTagTable::AddParameters(model, tags, kType);
+        sim = std::make_unique<CControllerSim>(std::move(model));
+        ASSERT_TRUE(sim->Start());
+        const QString settings = QStringLiteral("Settings");
+        CAppSettings::Write(settings, QStringLiteral("PortDevice"), sim->SlavePath());
+        CAppSettings::Write(settings, QStringLiteral("TagFileDir"),
+                            QFileInfo(QStringLiteral(TAVRIN_BUNDLED_TAG_FILE)).absolutePath());
+        // A profile on the recent-file list, for a command to open in the middle of a read.
+        const QString profile = temp.Path() + QStringLiteral("/other.prf");
+        CParameterSet set;
+        set.SetDataControllerType(kType);
+        auto record = std::make_unique<CParameter>();
+        record->tagNumber = tags.Tags().front()->tag;
+        set.Append(std::move(record));
+        set.SetEmpty(false);
+        ASSERT_TRUE(set.SaveFile(profile).Ok());
+        ASSERT_TRUE(CAppSettings().SetRecentFiles({profile}));
+        ASSERT_TRUE(app.InitInstance({}));
+        app.Document().Poll();
+        ASSERT_TRUE(app.Document().LinkReady());
+    }
+
+    int ApplyingTagCount() const
+    {
+        int count = 0;
+        for (const auto& tag : tags.Tags())
+            count += tag->AppliesToType(kType);
+        return count;
+    }
+
+    // Runs the application's event loop until the window's closing ends it (0), or gives up
+    // after a minute (1).
+    static int RunEventLoop()
+    {
+        QTimer guard;
+        guard.setSingleShot(true);
+        QObject::connect(&guard, &QTimer::timeout, [] { QApplication::exit(1); });
+        guard.start(60000);
+        return QApplication::exec();
+    }
+
+    CTempSettings temp;
+    CTagFile tags;
+    std::unique_ptr<CControllerSim> sim;
+    CTavrinApp app;
+};
+
+QAction* FrameAction(CMainFrame& frame, int id)
+{
+    return frame.findChild<QAction*>(QStringLiteral("id%1").arg(id));
+}
+
+} // namespace
+
+TEST_F(TransferWindowTest, CommandsFiredDuringAReadChangeNothing)
+{
+    CMainFrame& frame = app.Frame();
+    CTavrinDoc& doc = app.Document();
+    int fired = 0;
+    int modals = 0;
+    QTimer during;
+    QObject::connect(&during, &QTimer::timeout, [&] {
+        // Any dialog these commands opened would be a change: count it and get rid of it.
+        if (QWidget* modal = QApplication::activeModalWidget()) {
+            ++modals;
+            modal->close();
+        }
+        if (!doc.TransferActive() || doc.Parameters().RecordCount() < 10 || fired > 0)
+            return;
+        ++fired;
+        for (int id : {MenuTable::IdFileNew, MenuTable::IdFileOpen, MenuTable::IdRecentFile,
+                       MenuTable::IdReadFromController, MenuTable::IdFileSaveAs}) {
+            QAction* action = FrameAction(frame, id);
+            ASSERT_NE(action, nullptr) << id;
+            EXPECT_FALSE(action->isEnabled()) << id;
+            action->trigger();
+        }
+        EXPECT_FALSE(frame.centralWidget()->isEnabled());
+    });
+    during.start(2);
+
+    FrameAction(frame, MenuTable::IdReadFromController)->trigger();
+    during.stop();
+
+    EXPECT_EQ(fired, 1);
+    EXPECT_EQ(modals, 0);
+    EXPECT_EQ(doc.Parameters().RecordCount(), ApplyingTagCount()) << "exactly the read";
+    EXPECT_EQ(doc.Title(), QStringLiteral("Downloaded"));
+    EXPECT_TRUE(doc.IsModified());
+    EXPECT_TRUE(frame.EqualityPaneEqual());
+    EXPECT_TRUE(doc.LinkReady());
+    EXPECT_TRUE(doc.StatusPollRunning());
+    EXPECT_TRUE(FrameAction(frame, MenuTable::IdFileOpen)->isEnabled()) << "commands are back";
+    EXPECT_TRUE(frame.centralWidget()->isEnabled());
+}
+
+TEST_F(TransferWindowTest, CloseDuringAReadStopsItAndEndsTheEventLoop)
+{
+    CMainFrame& frame = app.Frame();
+    CTavrinDoc& doc = app.Document();
+    bool closeRefused = false;
+    QTimer during;
+    QObject::connect(&during, &QTimer::timeout, [&] {
+        if (!doc.TransferActive() || doc.Parameters().RecordCount() < 5)
+            return;
+        during.stop();
+        closeRefused = !frame.close();
+    });
+    during.start(2);
+    QTimer::singleShot(0, [&] { FrameAction(frame, MenuTable::IdReadFromController)->trigger(); });
+
+    EXPECT_EQ(RunEventLoop(), 0) << "the window closed and the event loop ended";
+    EXPECT_TRUE(closeRefused) << "the window waited for the read";
+    EXPECT_FALSE(frame.isVisible());
+    EXPECT_FALSE(doc.StatusPollRunning());
+    EXPECT_TRUE(doc.Parameters().IsEmpty()) << "the read stopped and was discarded";
+}
+
+TEST_F(TransferWindowTest, CloseDuringAWriteLetsItFinishFirst)
+{
+    // Only the overwrite question is answered here; everything else is the real thing.
+    class CYesPrompt : public CMessageBoxPrompt
+    {
+    public:
+        bool ConfirmOverwrite() override { return true; }
+    } prompt;
+    CMainFrame& frame = app.Frame();
+    CTavrinDoc& doc = app.Document();
+    prompt.SetParent(&frame);
+    doc.SetPrompt(prompt);
+    FrameAction(frame, MenuTable::IdReadFromController)->trigger();
+    ASSERT_EQ(doc.Parameters().RecordCount(), ApplyingTagCount());
+    doc.SetModified(false);
+    frame.SetEqualityPane(false);
+
+    QTimer during;
+    QObject::connect(&during, &QTimer::timeout, [&] {
+        if (!doc.TransferActive())
+            return;
+        during.stop();
+        frame.close();
+    });
+    during.start(2);
+    QTimer::singleShot(0, [&] { FrameAction(frame, MenuTable::IdWriteToController)->trigger(); });
+
+    EXPECT_EQ(RunEventLoop(), 0);
+    EXPECT_FALSE(frame.isVisible());
+    EXPECT_TRUE(frame.EqualityPaneEqual()) << "every record was written and confirmed";
+    EXPECT_FALSE(doc.StatusPollRunning());
+}
