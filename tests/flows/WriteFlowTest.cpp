@@ -252,6 +252,34 @@ TEST_F(WriteFlowTest, ASilentControllerLeavesTheSetNotEqualAndSaysWhy)
     EXPECT_TRUE(doc.LinkReady()) << "set at the end; the next poll corrects it";
 }
 
+TEST_F(WriteFlowTest, AControllerThatStopsAnsweringEndsThePassAndSaysHowManyWereNotWritten)
+{
+    // The controller answers everything for the first five records written, then nothing.
+    const int total = static_cast<int>(doc.Parameters().RecordCount());
+    auto seen = std::make_shared<std::set<std::uint16_t>>();
+    AnswerThrough(
+        [seen](const CLinkRecord& request, CSimModel& model) -> std::optional<CLinkRecord> {
+            if (!seen->count(request.word1) && seen->size() == 5)
+                return std::nullopt;
+            seen->insert(request.word1);
+            return model.Answer(request);
+        });
+
+    prompt.ExpectOverwrite(true);
+    prompt.ExpectMessageContaining(LoadString(CWriteFlow::kStringStoppedAnswering).arg(total - 5));
+    const CWriteFlow::SOutcome outcome = CWriteFlow::Run(doc);
+    EXPECT_EQ(outcome.status, CWriteFlow::EStatus::Stopped);
+    EXPECT_EQ(outcome.confirmed, 5);
+    EXPECT_EQ(static_cast<int>(outcome.failures.size()), CWriteFlow::kSilentRecordLimit);
+    EXPECT_EQ(outcome.notSent, total - 5 - CWriteFlow::kSilentRecordLimit);
+    // The records after the third silent one were never asked for.
+    const std::uint16_t firstUntried =
+        doc.Parameters().Parameters()[static_cast<std::size_t>(total - 9)]->tagNumber;
+    EXPECT_EQ(RequestsFor(firstUntried, LinkProtocol::kControlRead), 0);
+    EXPECT_EQ(Emitted(equality), std::vector<bool>{false});
+    EXPECT_TRUE(doc.LinkReady());
+}
+
 TEST_F(WriteFlowTest, DataOfAnotherTypeOrAnAnswerNoSendsNothing)
 {
     doc.Parameters().SetDataControllerType(9);
