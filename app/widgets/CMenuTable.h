@@ -59,7 +59,7 @@ struct SItem
     const char* text;     // item text, nullptr for a separator
     int id;               // 0 for a separator or a sub-menu title
     const char* prompt;   // status text "\n" tool tip; nullptr for none
-    const char* shortcut; // key sequence, nullptr for none
+    const char* shortcut; // key sequences ("; " between aliases), nullptr for none
     const char* subMenu;  // the item belongs to this sub-menu of the menu
 };
 
