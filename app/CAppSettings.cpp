@@ -2,6 +2,7 @@
 
 #include "app/CLogFont.h"
 
+#include <QDir>
 #include <QSettings>
 
 namespace {
@@ -116,9 +117,22 @@ QString CAppSettings::AdcFilePath() const
            QString::fromLatin1(kAdcFileName);
 }
 
-QString CAppSettings::TagFileDir() const
+QString CAppSettings::TagFileDir(const QString& programDir) const
 {
-    return Read(QString::fromLatin1(kSettings), QStringLiteral("TagFileDir")).toString();
+    const QString name = QStringLiteral("TagFileDir");
+    if (!Contains(QString::fromLatin1(kSettings), name))
+        return BundledTagFileDir(programDir);
+    return Read(QString::fromLatin1(kSettings), name).toString();
+}
+
+QString CAppSettings::BundledTagFileDir(const QString& programDir)
+{
+    if (programDir.isEmpty())
+        return QString();
+    const QDir share(QDir::cleanPath(programDir + QStringLiteral("/../share")));
+    if (share.entryList({QStringLiteral("TagList*.tag")}, QDir::Files).isEmpty())
+        return QString();
+    return QDir::toNativeSeparators(share.absolutePath());
 }
 
 QString CAppSettings::PortDevice(const QString& fallback) const

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QCoreApplication>
 #include <QString>
 #include <QStringList>
 #include <QVariant>
@@ -52,7 +53,14 @@ public:
     // "ADCFileDirectory" followed directly by "ADCChannel.dat".
     QString AdcFilePath() const;
 
-    QString TagFileDir() const;
+    // "TagFileDir". When the value is missing (an account the installer never set up), the
+    // tag-file folder that comes with the program in `programDir`; a value that is set,
+    // even an empty one, is returned as it is.
+    QString TagFileDir(const QString& programDir = QCoreApplication::applicationDirPath()) const;
+    // The tag-file folder bundled with the program in `programDir`: "share" beside it, as the
+    // build tree lays it out (app/tavrin-studio, share/TagList*.tag). Empty when that folder
+    // holds no tag file.
+    static QString BundledTagFileDir(const QString& programDir);
     // "PortDevice"; `fallback` when missing.
     QString PortDevice(const QString& fallback = QString()) const;
     bool SetPortDevice(const QString& device);

@@ -135,11 +135,20 @@ void CTavrinApp::AddRecentFile(const QString& path)
 
 void CTavrinApp::RefreshRecentFiles()
 {
-    m_frame->SetRecentFiles(m_settings->RecentFiles(), [this](const QString& path) {
+    m_frame->SetRecentFiles(m_settings->RecentFiles(), [this](const QString& entry) {
+        // A copy: refreshing the list deletes the menu entry that holds `entry`.
+        const QString path = entry;
         if (!m_doc->SaveModified())
             return;
-        if (m_doc->OnOpenDocument(path))
+        if (m_doc->OnOpenDocument(path)) {
             m_frame->RestorePlacement();
+            return;
+        }
+        // An entry that does not open (moved, deleted, not a profile) leaves the list.
+        QStringList files = m_settings->RecentFiles();
+        files.removeAll(path);
+        m_settings->SetRecentFiles(files);
+        RefreshRecentFiles();
     });
 }
 
