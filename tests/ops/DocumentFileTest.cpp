@@ -124,3 +124,17 @@ TEST_F(DocumentFileTest, BadFilesAreReportedAndLeaveTheDocumentConsistent)
     EXPECT_EQ(doc.Title(), QStringLiteral("Untitled"));
     EXPECT_TRUE(doc.Parameters().IsEmpty());
 }
+
+TEST_F(DocumentFileTest, ABadTagFileIsNamedOnce)
+{
+    const QString path = QDir::toNativeSeparators(File("TagList7.tag"));
+    QFile bad(path);
+    ASSERT_TRUE(bad.open(QIODevice::WriteOnly));
+    bad.write(QByteArray::fromHex("0100 0100 ffff 0002 0800") + "CTagInfo" + QByteArray(2, 0));
+    bad.close();
+    prompt.ExpectMessage(
+        QStringLiteral("The tag file %1 could not be loaded: end of file.").arg(path),
+        IUserPrompt::EIcon::Stop);
+    EXPECT_FALSE(doc.LoadMasterTagFile(dir.path()));
+    EXPECT_FALSE(doc.HasTagFile());
+}
