@@ -82,6 +82,15 @@ CSimTag FixedTag(std::uint16_t value, std::uint8_t flags = LinkProtocol::kStatus
     return tag;
 }
 
+// The status, code and count tags of either log.
+bool IsLogTag(std::uint16_t tag)
+{
+    auto in = [tag](std::uint16_t base) { return tag >= base && tag < base + CSimLogs::kEntries; };
+    return tag == CSimLogs::kSystemStatusTag || tag == CSimLogs::kControlStatusTag ||
+           in(CSimLogs::kSystemCodeBase) || in(CSimLogs::kSystemCountBase) ||
+           in(CSimLogs::kControlCodeBase) || in(CSimLogs::kControlCountBase);
+}
+
 std::vector<std::uint8_t> DefaultEeprom()
 {
     // Deterministic contents that are not all one value, so that reads can be checked.
@@ -221,6 +230,12 @@ std::optional<CLinkRecord> CSimModel::Answer(const CLinkRecord& request)
         return logReply;
 
     auto it = m_tags.find(request.word1);
+    if (it == m_tags.end() && IsLogTag(request.word1)) {
+        // A controller without a log still knows the log's tags: it answers them without
+        // "Supported", which is how the log window tells "not kept" from silence.
+        reply.checksum = reply.ComputeChecksum();
+        return reply;
+    }
     if (it == m_tags.end()) {
         reply.word1 = 0; // no such parameter
         reply.checksum = reply.ComputeChecksum();

@@ -44,7 +44,11 @@ TEST(SimLogs, OnlyAZeroWithTwiceTheChecksumWordClears)
 TEST(SimLogs, AbsentLogsLeaveTheirTagsToTheTableAndTheSystemLogMakesATarnPlus)
 {
     CSimModel model = CSimModel::DefaultController(); // identifies as a Tarn, no tag 64
-    EXPECT_EQ(model.Answer(Request(0x40))->word1, 0) << "no such tag without the log";
+    const auto absent = model.Answer(Request(0x40));
+    EXPECT_EQ(absent->word1, 0x40) << "the tag is known without the log";
+    EXPECT_EQ(absent->control, 0) << "but not supported";
+    EXPECT_EQ(model.Answer(Request(0xAF))->control, 0) << "nor are the other log's tags";
+    EXPECT_EQ(model.Answer(Request(0x70))->word1, 0) << "beyond the logs: no such tag";
     model.Logs().SetEntries(CSimLogs::ELog::System, {});
     model.Logs().Log(CSimLogs::ELog::System).length = 2;
     const auto status = model.Answer(Request(0x40));
