@@ -225,7 +225,8 @@ bool CControllerLog::Clear()
     // Progress pumps events, so the status poll must not tick between a read and its write.
     bool cleared = false;
     {
-        CTransferSession session(m_doc);
+        CTransferSession session(m_doc, CTransferSession::ECancel::NotAllowed,
+                                 CTransferSession::EPollAfter::Restore);
         auto progress = BeginProgress(kClearSteps);
         int step = 0;
         cleared =

@@ -13,11 +13,13 @@ CStatusPollPause::~CStatusPollPause()
         m_doc.StartStatusPoll();
 }
 
-CTransferSession::CTransferSession(CTavrinDoc& doc, ECancel cancel)
+CTransferSession::CTransferSession(CTavrinDoc& doc, ECancel cancel, EPollAfter pollAfter)
     : m_doc(doc), m_cancel(cancel), m_linkReadyAfter(doc.LinkReady()),
-      m_outermost(doc.Transfer() == nullptr), m_poll(doc)
+      m_outermost(doc.Transfer() == nullptr),
+      m_restartPoll(m_outermost && (pollAfter == EPollAfter::Restart || doc.StatusPollRunning()))
 {
-    // Stop the poll first (the member above), then clear the flag: no tick can set it again.
+    // Stop the poll first, then clear the flag: no tick can set it again meanwhile.
+    m_doc.StopStatusPoll();
     m_doc.SetLinkReady(false);
     if (m_outermost)
         m_doc.SetTransfer(this);
@@ -26,10 +28,13 @@ CTransferSession::CTransferSession(CTavrinDoc& doc, ECancel cancel)
 CTransferSession::~CTransferSession()
 {
     m_doc.SetLinkReady(m_linkReadyAfter);
-    // The document hears of the end before the poll restarts, so that a window closed
-    // during the transfer can go without another poll tick starting an exchange.
-    if (m_outermost)
-        m_doc.SetTransfer(nullptr);
+    if (!m_outermost)
+        return;
+    // The document hears of the end before the poll restarts; a window closed during the
+    // transfer closes afterwards and stops the poll for good.
+    m_doc.SetTransfer(nullptr);
+    if (m_restartPoll)
+        m_doc.StartStatusPoll();
 }
 
 bool CTransferSession::RequestCancel()

@@ -13,8 +13,7 @@ public:
     CStatusPollPause(const CStatusPollPause&) = delete;
     CStatusPollPause& operator=(const CStatusPollPause&) = delete;
 
-    // Leaves the poll stopped at the end of the scope (a log read that met a silent
-    // controller keeps it off until its window closes).
+    // Leaves the poll stopped at the end of the scope.
     void KeepStopped() { m_restart = false; }
 
 private:
@@ -25,10 +24,12 @@ private:
 // One transfer with the controller: any flow that drives the link in a loop (read, write,
 // logs, EEPROM, D-File, Program Controller...). For as long as it lives the link-ready flag
 // is clear, the status poll is stopped and the document reports a transfer, on which the
-// main window takes no commands; all three are restored on every way out of the scope.
+// main window takes no commands. On every way out of the scope the flag is set back, the
+// poll started again and the window given its commands back.
 //
 // Sessions nest: an inner one finds the link already not ready and the poll already
-// stopped, and leaves them so. Only the outermost one is the document's current transfer.
+// stopped, and leaves them so; only the outermost one is the document's current transfer
+// and restarts the poll.
 class CTransferSession
 {
 public:
@@ -38,7 +39,15 @@ public:
         Allowed,    // a read: may stop at its next step
     };
 
-    explicit CTransferSession(CTavrinDoc& doc, ECancel cancel = ECancel::NotAllowed);
+    // What the outermost session does with the status poll at its end.
+    enum class EPollAfter
+    {
+        Restart, // start it: the controller may have changed during the transfer
+        Restore, // start it only when it ran before (a tool that leaves the poll to its window)
+    };
+
+    explicit CTransferSession(CTavrinDoc& doc, ECancel cancel = ECancel::NotAllowed,
+                              EPollAfter pollAfter = EPollAfter::Restart);
     ~CTransferSession();
     CTransferSession(const CTransferSession&) = delete;
     CTransferSession& operator=(const CTransferSession&) = delete;
@@ -53,8 +62,9 @@ public:
 
     // The link-ready flag to set when the session ends (by default the one it found).
     void SetLinkReadyAfter(bool ready) { m_linkReadyAfter = ready; }
-    // Leaves the status poll stopped when the session ends.
-    void KeepPollStopped() { m_poll.KeepStopped(); }
+    // Leaves the status poll stopped when the session ends (a log read that met a silent
+    // controller keeps it off until its window closes).
+    void KeepPollStopped() { m_restartPoll = false; }
 
 private:
     CTavrinDoc& m_doc;
@@ -62,5 +72,5 @@ private:
     bool m_linkReadyAfter;
     bool m_cancelRequested = false;
     bool m_outermost;
-    CStatusPollPause m_poll;
+    bool m_restartPoll;
 };

@@ -5,6 +5,7 @@
 #include "data/CTagInfo.h"
 #include "link/CControllerLink.h"
 #include "ops/CTavrinDoc.h"
+#include "ops/CTransferSession.h"
 #include "ops/IUserPrompt.h"
 #include "res/StringTable.h"
 
@@ -372,13 +373,12 @@ void CEditParameterDlg::OnProgramController()
         return;
     }
     ApplyControls();
-    // The poll must not interleave with the write's exchanges.
-    const bool polling = m_doc.StatusPollRunning();
-    if (polling)
-        m_doc.StopStatusPoll();
-    const int result = m_doc.Link().WriteParameter(m_record);
-    if (polling)
-        m_doc.StartStatusPoll();
+    int result = CControllerLink::WriteNoReply;
+    {
+        // The poll must not interleave with the write's exchanges.
+        CTransferSession session(m_doc);
+        result = m_doc.Link().WriteParameter(m_record);
+    }
 
     int message = 0;
     switch (result) {

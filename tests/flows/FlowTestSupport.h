@@ -40,8 +40,6 @@ protected:
         link.Configure(sim.SlavePath(), 19200, CSerialPort::ParityEven, 8, CSerialPort::StopTwo);
         ASSERT_TRUE(link.Open());
         doc.SetLinkReady(true);
-        // As in the application; nothing here runs an event loop, so it never ticks.
-        doc.StartStatusPoll();
     }
 
     // Tags of the tag list that apply to type 10, in file order.

@@ -63,8 +63,9 @@ TEST_F(DocumentPollTest, ATripReadThatFailsLeavesTheTextEmpty)
     sim.WithModel([](CSimModel& m) { m.RemoveTag(32); });
     doc.Poll();
     EXPECT_TRUE(doc.LinkReady());
-    // "no such tag" is an answer, so the read succeeds with code 0 and tag 48 decides.
-    EXPECT_EQ(doc.StatusText(), QStringLiteral("Ok"));
+    // "no such tag" gives no trip code: the read failed, and the pane must not say "Ok".
+    EXPECT_EQ(doc.StatusText(), QString());
+    EXPECT_EQ(doc.LastTripCode(), 0xFFFF);
 
     std::atomic<int> calls{0};
     sim.SetResponder([&](const CLinkRecord& request) -> std::optional<QByteArray> {
