@@ -70,7 +70,8 @@ int RunExchange(const QStringList& args)
                       static_cast<std::uint16_t>(words[2]), static_cast<std::uint16_t>(words[3]));
     if (parser.isSet(QStringLiteral("write")))
         packet.SetWrite();
-    const bool accepted = link.Transact(packet, attempts);
+    // A raw exchange asks what the controller says, "no such tag" included.
+    const bool accepted = link.Transact(packet, attempts, CControllerLink::NoSuchTagAnswers);
 
     PrintRecord({QStringLiteral("request"), Hex(packet.request.Encode())});
     // reply, bytes, status, word 1, word 2, word 3, then a note when the reply is not the

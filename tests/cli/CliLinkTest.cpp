@@ -140,6 +140,11 @@ TEST_F(CliLinkTest, PortThatDoesNotOpenHasItsOwnExitCode)
     EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
     EXPECT_TRUE(run.out.startsWith(QStringLiteral("request\t"))) << run.out.toStdString();
     EXPECT_TRUE(run.out.contains(QStringLiteral("\nreply\t"))) << run.out.toStdString();
+
+    // An absent tag is answered: the reply says so.
+    run = Cli({QStringLiteral("exchange"), QStringLiteral("0x4242")}, false);
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_TRUE(run.out.endsWith(QStringLiteral("\tno such tag\n"))) << run.out.toStdString();
 }
 
 TEST_F(CliLinkTest, EveryCommandHasHelpWithItsExitCodes)
