@@ -66,13 +66,13 @@ protected:
     }
 
     // Runs the application's event loop until the window's closing ends it (0), or gives up
-    // after a minute (1).
+    // after 20 s (1).
     static int RunEventLoop()
     {
         QTimer guard;
         guard.setSingleShot(true);
         QObject::connect(&guard, &QTimer::timeout, [] { QApplication::exit(1); });
-        guard.start(60000);
+        guard.start(20000);
         return QApplication::exec();
     }
 
@@ -95,13 +95,17 @@ TEST_F(TransferWindowTest, CommandsFiredDuringAReadChangeNothing)
     CTavrinDoc& doc = app.Document();
     int fired = 0;
     int modals = 0;
-    QTimer during;
-    QObject::connect(&during, &QTimer::timeout, [&] {
-        // Any dialog these commands opened would be a change: count it and get rid of it.
+    // Any dialog the commands below opened would be a change: count it and get rid of it.
+    QTimer closer;
+    QObject::connect(&closer, &QTimer::timeout, [&] {
         if (QWidget* modal = QApplication::activeModalWidget()) {
             ++modals;
             modal->close();
         }
+    });
+    closer.start(20);
+    QTimer during;
+    QObject::connect(&during, &QTimer::timeout, [&] {
         if (!doc.TransferActive() || doc.Parameters().RecordCount() < 10 || fired > 0)
             return;
         ++fired;
