@@ -314,3 +314,13 @@ bool HasString(int id)
 {
     return Table().contains(id);
 }
+
+QString LoadString(EString id)
+{
+    return LoadString(static_cast<int>(id));
+}
+
+bool HasString(EString id)
+{
+    return HasString(static_cast<int>(id));
+}

@@ -1,0 +1,164 @@
+#pragma once
+
+// Named ids of the string table (res/StringTable.cpp). The numbers are the resource numbers the
+// texts have always carried; code names a text by its enumerator, never by its number.
+//
+// The option texts (3016..3546) have no names of their own: they are looked up by list and
+// position through COptionTextTable::TextId.
+enum class EString : int
+{
+    // Link and status bar
+    StatusNotExpected = 54,
+    CommsLost = 55,
+    Ok = 56,
+
+    // Editing a parameter
+    ParameterNotSupported = 60,
+    ControllerNotUpdated = 63,
+
+    // The equality pane's tool tips
+    ParametersMatch = 69,
+    ParametersDiffer = 70,
+
+    // Tilt sensor
+    ZeroTiltQuestion = 77,
+    TiltZeroed = 78,
+    TiltNotZeroed = 80,
+
+    DataFromOtherType = 82,
+    Version = 88,
+
+    // EEPROM images
+    EepromReadAborted = 90,
+    EepromUpdated = 91,
+    Uploading = 93,
+    Downloading = 96,
+    EepromWriteAborted = 98,
+    CannotSaveFile = 99,
+    CannotReadEepromFile = 100,
+    DateTimeFormat = 114,
+
+    // The two states of a momentary switch
+    Momentary = 115,
+    Permanent = 116,
+
+    BadProfileChecksum = 123,
+    LogNotSupported = 130,
+    UnsupportedController = 133,
+    EepromProgramWarning = 138,
+
+    // Labels of the momentary switches of the two switch tags, in display order
+    ReverseSelect = 143,
+    VacuumSpeed = 144,
+    BellyButtonEmergency = 145,
+    BrushSpeed = 146,
+    FreeWheel = 147,
+    TractionSpeed = 148,
+    AutoSequence = 149,
+    VacuumMode = 150,
+    Auxiliary1 = 151,
+    BrushMode = 152,
+    Auxiliary2 = 153,
+    Auxiliary4 = 154,
+    Auxiliary3 = 155,
+    PowerSwitch = 156,
+
+    Cleared = 163,
+    NoTagFileToProceed = 170,
+    Clear = 174,
+
+    // Controller information (printf formats)
+    ControllerIdLabel = 176,
+    NoInformation = 177,
+    TripTypeLine = 178,
+    TripCodeLine = 179,
+    ChecksumLine = 180,
+    HardwareLine = 181,
+    FirmwareLine = 182,
+    FirmwareLineAlt = 183,
+    FirmwareByte = 184,
+    BatteryLine = 185,
+    IncompatibleController = 186,
+
+    // Logs
+    CouldNotClearLog = 188,
+    TripNameNotFound = 190,
+    SystemLogEmpty = 192,
+    TripLogLine = 193,
+    TripLogHeader = 194,
+    WaitingForConnection = 195,
+    ControlLogEmpty = 204,
+
+    // Transfers and their failures
+    DataFromTypeCannotUpload = 196,
+    CannotOpenAdcFile = 198,
+    ReadAborted = 202,
+    TagFileMissing = 203,
+    ReadingDataFromController = 205,
+    BadConnection = 206,
+    CommunicationError = 208,
+
+    // EEPROM reset to defaults
+    ResetEepromQuestion = 209,
+    ResetEepromFailedRetry = 211,
+    EepromResetToDefaults = 213,
+    EepromResetCancelled = 214,
+
+    PortCheckFailed = 235,
+
+    // Update check
+    TagFileUpdated = 237,
+    CannotConnectToUpdateSite = 238,
+    CannotDownloadFile = 239,
+    NoNewerVersion = 241,
+
+    // Programmable times
+    Program = 258,
+    OntimeUpdated = 259,
+    OntimeNotUpdated = 260,
+    ProgrammableTimes = 261,
+    ProgrammableTimeTooLarge = 265,
+    ProgrammableTimeNegative = 266,
+
+    CannotLoadAdcChannels = 1302,
+
+    // Read and write flows: progress titles, notices, and why a parameter was not written
+    WritingDataToController = 4201,
+    UploadCancelled = 4202,
+    ParametersNotRead = 4203,
+    ParametersNotWritten = 4204,
+    WriteNotSupported = 4205,
+    WriteReadOnly = 4206,
+    WriteValueDiffers = 4207,
+    WriteNoReply = 4208,
+    WriteOtherResult = 4209,
+    OverwriteQuestion = 4210,
+    StoppedAnswering = 4211,
+
+    // Raw parameter window: a number that does not fit its field
+    WordOutOfRange = 4301,
+    NumberOutOfRange = 4302,
+
+    // Opening a profile: the message, then what is wrong with the file
+    CannotOpenProfile = 4601,
+    ProfileNoSuchFile = 4602,
+    ProfileAccessDenied = 4603,
+    ProfileTooShort = 4604,
+    ProfileTruncated = 4605,
+    ProfileForeignHeader = 4606,
+    ProfileNegativeCount = 4607,
+    ProfileTrailingBytes = 4608,
+    ProfileReadError = 4609,
+
+    // Main window
+    AppName = 57344,
+    Ready = 57345,
+    ProgramNotEqual = 57638,
+    ProgramEqual = 59144,
+
+    // File errors
+    FileNotFound = 61704,
+    FileAccessDenied = 61705,
+    FileReadError = 61706,
+    TagFileNotLoaded = 61720,
+};
