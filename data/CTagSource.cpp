@@ -7,6 +7,7 @@
 #include <QSet>
 
 #include <limits>
+#include <memory>
 #include <optional>
 
 namespace {
@@ -89,6 +90,124 @@ QString StripComment(const QString& line)
     return line.trimmed();
 }
 
+// A [tag] section being read. The presentation code goes on top of the display word when the
+// section ends, so "presentation" and "display" may come in either order.
+struct STagSection
+{
+    std::unique_ptr<CTagInfo> tag;
+    std::optional<int> presentation;
+};
+
+// One key of a section: its name and how its value is read into the record.
+template <class Record> struct SKey
+{
+    const char* name;
+    bool (*read)(const QString& value, Record& record, QString& error);
+};
+
+template <auto Member> bool TagNumber(const QString& value, STagSection& section, QString& error)
+{
+    return ParseInto(value, (*section.tag).*Member, error);
+}
+
+template <auto Member> bool TagText(const QString& value, STagSection& section, QString& error)
+{
+    return ParseText(value, (*section.tag).*Member, error);
+}
+
+// Controller types as bit numbers of the mask, or "all", or "none".
+bool TagTypes(const QString& value, STagSection& section, QString& error)
+{
+    CTagInfo& t = *section.tag;
+    if (value == QLatin1String("all")) {
+        t.controllerMask = 0xFFFFFFFF;
+        return true;
+    }
+    if (value == QLatin1String("none"))
+        return true;
+    for (const QString& type : value.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+        std::uint64_t bit = 0;
+        if (!ParseNumber(type, 31, bit, error))
+            return false;
+        t.controllerMask |= 1u << bit;
+    }
+    return true;
+}
+
+bool TagPresentation(const QString& value, STagSection& section, QString& error)
+{
+    std::uint64_t code = 0;
+    if (!ParseNumber(value, 127, code, error))
+        return false;
+    section.presentation = static_cast<int>(code);
+    return true;
+}
+
+bool TagWords(const QString& value, STagSection& section, QString& error)
+{
+    const QStringList words = value.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    if (words.size() != 7) {
+        error = QStringLiteral("words needs the seven presentation words");
+        return false;
+    }
+    for (std::size_t i = 0; i < 7; ++i) {
+        if (!ParseInto(words[static_cast<qsizetype>(i)], section.tag->presentationWords[i], error))
+            return false;
+    }
+    return true;
+}
+
+constexpr SKey<STagSection> kTagKeys[] = {
+    {"tag", TagNumber<&CTagInfo::tag>},
+    {"types", TagTypes},
+    {"mask", TagNumber<&CTagInfo::controllerMask>},
+    {"units", TagNumber<&CTagInfo::unitsCode>},
+    {"group", TagNumber<&CTagInfo::group>},
+    {"presentation", TagPresentation},
+    {"display", TagNumber<&CTagInfo::displayWord>},
+    {"privilege", TagNumber<&CTagInfo::privilege>},
+    {"spare1", TagNumber<&CTagInfo::spare1>},
+    {"spare2", TagNumber<&CTagInfo::spare2>},
+    {"words", TagWords},
+    {"name", TagText<&CTagInfo::name>},
+    {"info", TagText<&CTagInfo::information>},
+    {"help", TagText<&CTagInfo::help>},
+};
+
+template <auto Member> bool TextCode(const QString& value, CTextObject& record, QString& error)
+{
+    return ParseInto(value, record.*Member, error);
+}
+
+// Each "text" line adds the next text of the record.
+bool TextLine(const QString& value, CTextObject& record, QString& error)
+{
+    QByteArray text;
+    if (!ParseText(value, text, error))
+        return false;
+    if (!record.AddText(text)) {
+        error = QStringLiteral("a text record holds at most %1 texts").arg(CTextObject::kMaxTexts);
+        return false;
+    }
+    return true;
+}
+
+constexpr SKey<CTextObject> kTextKeys[] = {
+    {"code", TextCode<&CTextObject::code>},
+    {"code2", TextCode<&CTextObject::code2>},
+    {"text", TextLine},
+};
+
+template <class Record, std::size_t N>
+const SKey<Record>* FindKey(const SKey<Record> (&keys)[N], const QString& name)
+{
+    for (const SKey<Record>& key : keys) {
+        if (name == QLatin1String(key.name))
+            return &key;
+    }
+    return nullptr;
+}
+
 // Line by line; every step returns false and leaves the problem in m_error.
 class CParser
 {
@@ -119,9 +238,8 @@ private:
     };
     ESection m_section = ESection::None;
     QSet<QString> m_keys;
-    std::unique_ptr<CTagInfo> m_tag;
+    STagSection m_tag;
     std::unique_ptr<CTextObject> m_text;
-    std::optional<int> m_presentation;
     QString m_error;
 };
 
@@ -135,7 +253,7 @@ bool CParser::Line(const QString& raw)
             return false;
         if (line == QLatin1String("[tag]")) {
             m_section = ESection::Tag;
-            m_tag = std::make_unique<CTagInfo>();
+            m_tag = {std::make_unique<CTagInfo>(), std::nullopt};
         } else if (line == QLatin1String("[trip]")) {
             m_section = ESection::Text;
             m_text = std::make_unique<CErrorText>();
@@ -175,83 +293,19 @@ bool CParser::Line(const QString& raw)
 
 bool CParser::TagKey(const QString& key, const QString& value)
 {
-    CTagInfo& t = *m_tag;
     const bool both =
         m_keys.contains(QStringLiteral("types")) && m_keys.contains(QStringLiteral("mask"));
     if (both)
         return Fail(QStringLiteral("give either types or mask"));
-    if (key == QLatin1String("tag"))
-        return ParseInto(value, t.tag, m_error);
-    if (key == QLatin1String("types")) {
-        if (value == QLatin1String("all")) {
-            t.controllerMask = 0xFFFFFFFF;
-            return true;
-        }
-        if (value == QLatin1String("none"))
-            return true;
-        for (const QString& type : value.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
-            std::uint64_t bit = 0;
-            if (!ParseNumber(type, 31, bit, m_error))
-                return false;
-            t.controllerMask |= 1u << bit;
-        }
-        return true;
-    }
-    if (key == QLatin1String("mask"))
-        return ParseInto(value, t.controllerMask, m_error);
-    if (key == QLatin1String("units"))
-        return ParseInto(value, t.unitsCode, m_error);
-    if (key == QLatin1String("group"))
-        return ParseInto(value, t.group, m_error);
-    if (key == QLatin1String("presentation")) {
-        std::uint64_t code = 0;
-        if (!ParseNumber(value, 127, code, m_error))
-            return false;
-        m_presentation = static_cast<int>(code);
-        return true;
-    }
-    if (key == QLatin1String("display"))
-        return ParseInto(value, t.displayWord, m_error);
-    if (key == QLatin1String("privilege"))
-        return ParseInto(value, t.privilege, m_error);
-    if (key == QLatin1String("spare1"))
-        return ParseInto(value, t.spare1, m_error);
-    if (key == QLatin1String("spare2"))
-        return ParseInto(value, t.spare2, m_error);
-    if (key == QLatin1String("words")) {
-        const QStringList words = value.split(QLatin1Char(' '), Qt::SkipEmptyParts);
-        if (words.size() != 7)
-            return Fail(QStringLiteral("words needs the seven presentation words"));
-        for (std::size_t i = 0; i < 7; ++i) {
-            if (!ParseInto(words[static_cast<qsizetype>(i)], t.presentationWords[i], m_error))
-                return false;
-        }
-        return true;
-    }
-    if (key == QLatin1String("name"))
-        return ParseText(value, t.name, m_error);
-    if (key == QLatin1String("info"))
-        return ParseText(value, t.information, m_error);
-    if (key == QLatin1String("help"))
-        return ParseText(value, t.help, m_error);
+    if (const SKey<STagSection>* k = FindKey(kTagKeys, key))
+        return k->read(value, m_tag, m_error);
     return Fail(QStringLiteral("unknown key \"%1\" in [tag]").arg(key));
 }
 
 bool CParser::TextKey(const QString& key, const QString& value)
 {
-    if (key == QLatin1String("code"))
-        return ParseInto(value, m_text->code, m_error);
-    if (key == QLatin1String("code2"))
-        return ParseInto(value, m_text->code2, m_error);
-    if (key == QLatin1String("text")) {
-        QByteArray text;
-        if (!ParseText(value, text, m_error))
-            return false;
-        if (!m_text->AddText(text))
-            return Fail(
-                QStringLiteral("a text record holds at most %1 texts").arg(CTextObject::kMaxTexts));
-        return true;
-    }
+    if (const SKey<CTextObject>* k = FindKey(kTextKeys, key))
+        return k->read(value, *m_text, m_error);
     return Fail(QStringLiteral("unknown key \"%1\" in a text record").arg(key));
 }
 
@@ -260,9 +314,9 @@ bool CParser::EndSection()
     if (m_section == ESection::Tag) {
         if (!m_keys.contains(QStringLiteral("tag")))
             return Fail(QStringLiteral("a [tag] section needs \"tag\""));
-        if (m_presentation)
-            m_tag->SetPresentationCode(*m_presentation);
-        tags.push_back(std::move(m_tag));
+        if (m_tag.presentation)
+            m_tag.tag->SetPresentationCode(*m_tag.presentation);
+        tags.push_back(std::move(m_tag.tag));
     } else if (m_section == ESection::Text) {
         if (!m_keys.contains(QStringLiteral("code")))
             return Fail(QStringLiteral("a text record needs \"code\""));
@@ -270,7 +324,6 @@ bool CParser::EndSection()
     }
     m_section = ESection::None;
     m_keys.clear();
-    m_presentation.reset();
     return true;
 }
 
