@@ -5,16 +5,13 @@
 #include <QDir>
 #include <QSettings>
 
+#include <utility>
+
 namespace {
 
 QString Key(const QString& section, const QString& name)
 {
     return section + QLatin1Char('/') + name;
-}
-
-QString Settings(const char* name)
-{
-    return Key(QString::fromLatin1(CAppSettings::kSettings), QString::fromLatin1(name));
 }
 
 QSettings Store()
@@ -23,12 +20,35 @@ QSettings Store()
                      QString::fromLatin1(CAppSettings::kApplication));
 }
 
-int ReadInt(const char* name, int fallback)
+int ReadInt(const char* section, const char* name, int fallback)
 {
-    QSettings store = Store();
     bool ok = false;
-    const int value = store.value(Settings(name)).toInt(&ok);
+    const int value =
+        CAppSettings::Read(QString::fromLatin1(section), QString::fromLatin1(name)).toInt(&ok);
     return ok ? value : fallback;
+}
+
+int ReadIntSetting(const char* name, int fallback)
+{
+    return ReadInt(CAppSettings::kSettings, name, fallback);
+}
+
+QVariant ReadSetting(const char* name, const QVariant& fallback = QVariant())
+{
+    return CAppSettings::Read(QString::fromLatin1(CAppSettings::kSettings),
+                              QString::fromLatin1(name), fallback);
+}
+
+bool WriteSetting(const char* name, const QVariant& value)
+{
+    return CAppSettings::Write(QString::fromLatin1(CAppSettings::kSettings),
+                               QString::fromLatin1(name), value);
+}
+
+QString RecentFileKey(int number)
+{
+    return Key(QString::fromLatin1(CAppSettings::kRecentFileList),
+               QString::fromLatin1(CAppSettings::kRecentFile).arg(number));
 }
 
 } // namespace
@@ -53,43 +73,43 @@ bool CAppSettings::Contains(const QString& section, const QString& name)
     return store.contains(Key(section, name));
 }
 
-CAppSettings::CAppSettings() : m_columnWidth(ReadInt("ColumnWidth", kDefaultColumnWidth)) {}
+CAppSettings::CAppSettings() : m_columnWidth(ReadIntSetting(kColumnWidth, kDefaultColumnWidth)) {}
 
 bool CAppSettings::SetColumnWidth(int width)
 {
     m_columnWidth = width;
-    return Write(QString::fromLatin1(kSettings), QStringLiteral("ColumnWidth"), width);
+    return WriteSetting(kColumnWidth, width);
 }
 
 bool CAppSettings::PrintFormat() const
 {
-    return ReadInt("PrintFormat", 0) != 0;
+    return ReadIntSetting(kPrintFormat, 0) != 0;
 }
 
 bool CAppSettings::SetPrintFormat(int flag)
 {
     // Kept as the low byte of the flag, as it always has been.
-    return Write(QString::fromLatin1(kSettings), QStringLiteral("PrintFormat"), flag & 0xFF);
+    return WriteSetting(kPrintFormat, flag & 0xFF);
 }
 
 bool CAppSettings::Isotropic() const
 {
-    return ReadInt("Isotropic", 0) != 0;
+    return ReadIntSetting(kIsotropic, 0) != 0;
 }
 
 bool CAppSettings::SetIsotropic(int flag)
 {
-    return Write(QString::fromLatin1(kSettings), QStringLiteral("Isotropic"), flag == 1 ? 1 : 0);
+    return WriteSetting(kIsotropic, flag == 1 ? 1 : 0);
 }
 
 bool CAppSettings::StandardEnum() const
 {
-    return ReadInt("StandardEnum", 1) != 0;
+    return ReadIntSetting(kStandardEnum, 1) != 0;
 }
 
 bool CAppSettings::SetStandardEnum(bool standard)
 {
-    return Write(QString::fromLatin1(kSettings), QStringLiteral("StandardEnum"), standard ? 1 : 0);
+    return WriteSetting(kStandardEnum, standard ? 1 : 0);
 }
 
 bool CAppSettings::GetFont(const QString& valueName, QByteArray& logFont) const
@@ -113,16 +133,14 @@ bool CAppSettings::SetFont(const QString& valueName, const QByteArray& logFont)
 
 QString CAppSettings::AdcFilePath() const
 {
-    return Read(QString::fromLatin1(kSettings), QStringLiteral("ADCFileDirectory")).toString() +
-           QString::fromLatin1(kAdcFileName);
+    return ReadSetting(kAdcFileDirectory).toString() + QString::fromLatin1(kAdcFileName);
 }
 
 QString CAppSettings::TagFileDir(const QString& programDir) const
 {
-    const QString name = QStringLiteral("TagFileDir");
-    if (!Contains(QString::fromLatin1(kSettings), name))
+    if (!Contains(QString::fromLatin1(kSettings), QString::fromLatin1(kTagFileDir)))
         return BundledTagFileDir(programDir);
-    return Read(QString::fromLatin1(kSettings), name).toString();
+    return ReadSetting(kTagFileDir).toString();
 }
 
 QString CAppSettings::BundledTagFileDir(const QString& programDir)
@@ -137,40 +155,47 @@ QString CAppSettings::BundledTagFileDir(const QString& programDir)
 
 QString CAppSettings::PortDevice(const QString& fallback) const
 {
-    return Read(QString::fromLatin1(kSettings), QStringLiteral("PortDevice"), fallback).toString();
+    return ReadSetting(kPortDevice, fallback).toString();
 }
 
 bool CAppSettings::SetPortDevice(const QString& device)
 {
-    return Write(QString::fromLatin1(kSettings), QStringLiteral("PortDevice"), device);
+    return WriteSetting(kPortDevice, device);
 }
 
 QString CAppSettings::PortName() const
 {
-    return Read(QString::fromLatin1(kSettings), QStringLiteral("PortName")).toString();
+    return ReadSetting(kPortName).toString();
 }
 
 bool CAppSettings::SetPortName(const QString& name)
 {
-    return Write(QString::fromLatin1(kSettings), QStringLiteral("PortName"), name);
+    return WriteSetting(kPortName, name);
+}
+
+bool CAppSettings::SetChosenPort(const QString& friendlyName, const QString& devicePath)
+{
+    // The device follows the name only when the name was stored, so the two never disagree
+    // because of a failed first write.
+    return SetPortName(friendlyName) && SetPortDevice(devicePath);
 }
 
 int CAppSettings::PreviewPages() const
 {
-    return ReadInt("PreviewPages", 0);
+    return ReadIntSetting(kPreviewPages, 0);
 }
 
 bool CAppSettings::SetPreviewPages(int pages)
 {
-    return Write(QString::fromLatin1(kSettings), QStringLiteral("PreviewPages"), pages);
+    return WriteSetting(kPreviewPages, pages);
 }
 
 QStringList CAppSettings::RecentFiles() const
 {
+    QSettings store = Store();
     QStringList files;
     for (int i = 1; i <= kRecentFileCount; ++i) {
-        const QString file =
-            Read(QString::fromLatin1(kRecentFileList), QStringLiteral("File%1").arg(i)).toString();
+        const QString file = store.value(RecentFileKey(i)).toString();
         if (!file.isEmpty())
             files << file;
     }
@@ -181,13 +206,38 @@ bool CAppSettings::SetRecentFiles(const QStringList& files)
 {
     QSettings store = Store();
     for (int i = 1; i <= kRecentFileCount; ++i) {
-        const QString key =
-            Key(QString::fromLatin1(kRecentFileList), QStringLiteral("File%1").arg(i));
+        const QString key = RecentFileKey(i);
         if (i <= files.size())
             store.setValue(key, files[i - 1]);
         else
             store.remove(key);
     }
+    store.sync();
+    return store.status() == QSettings::NoError;
+}
+
+WindowPlacement::SStored CAppSettings::Placement() const
+{
+    WindowPlacement::SStored placement;
+    placement.iconic = ReadInt(kPersistance, kIconic, placement.iconic);
+    placement.maximised = ReadInt(kPersistance, kMaximised, placement.maximised);
+    placement.left = ReadInt(kPersistance, kLeft, placement.left);
+    placement.top = ReadInt(kPersistance, kTop, placement.top);
+    placement.right = ReadInt(kPersistance, kRight, placement.right);
+    placement.bottom = ReadInt(kPersistance, kBottom, placement.bottom);
+    return placement;
+}
+
+bool CAppSettings::SetPlacement(const WindowPlacement::SStored& placement)
+{
+    QSettings store = Store();
+    const QString section = QString::fromLatin1(kPersistance);
+    const std::pair<const char*, int> values[] = {
+        {kIconic, placement.iconic}, {kMaximised, placement.maximised}, {kLeft, placement.left},
+        {kTop, placement.top},       {kRight, placement.right},         {kBottom, placement.bottom},
+    };
+    for (const auto& [name, value] : values)
+        store.setValue(Key(section, QString::fromLatin1(name)), value);
     store.sync();
     return store.status() == QSettings::NoError;
 }

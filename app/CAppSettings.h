@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/CWindowPlacement.h"
+
 #include <QByteArray>
 #include <QCoreApplication>
 #include <QString>
@@ -25,12 +27,33 @@ public:
     static constexpr const char* kSettings = "Settings";
     static constexpr const char* kPersistance = "Persistance";
     static constexpr const char* kRecentFileList = "Recent File List";
+
+    // The value names, each named here and nowhere else. Section "Settings":
+    static constexpr const char* kTagFileDir = "TagFileDir";
+    static constexpr const char* kPortDevice = "PortDevice";
+    static constexpr const char* kPortName = "PortName";
+    static constexpr const char* kColumnWidth = "ColumnWidth";
+    static constexpr const char* kPrintFormat = "PrintFormat";
+    static constexpr const char* kIsotropic = "Isotropic";
+    static constexpr const char* kStandardEnum = "StandardEnum";
+    static constexpr const char* kMainFont = "MainLF";
+    static constexpr const char* kTitleFont = "TitleLF";
+    static constexpr const char* kAdcFileDirectory = "ADCFileDirectory";
+    static constexpr const char* kPreviewPages = "PreviewPages";
+    // Section "Recent File List": File1 to File4.
+    static constexpr const char* kRecentFile = "File%1";
+    // Section "Persistance": the main window's placement.
+    static constexpr const char* kIconic = "Iconic";
+    static constexpr const char* kMaximised = "Maximised";
+    static constexpr const char* kLeft = "Left";
+    static constexpr const char* kTop = "Top";
+    static constexpr const char* kRight = "Right";
+    static constexpr const char* kBottom = "Bottom";
+
     static constexpr int kRecentFileCount = 4;
     static constexpr int kDefaultColumnWidth = 300;
     static constexpr int kDefaultFontTenths = 120; // 12 points
     static constexpr const char* kDefaultFontFace = "Arial";
-    static constexpr const char* kMainFont = "MainLF";
-    static constexpr const char* kTitleFont = "TitleLF";
     static constexpr const char* kAdcFileName = "ADCChannel.dat";
 
     CAppSettings();
@@ -66,6 +89,9 @@ public:
     bool SetPortDevice(const QString& device);
     QString PortName() const;
     bool SetPortName(const QString& name);
+    // A port chosen from a port list: its friendly name goes to "PortName" and, only when
+    // that write succeeded, its device path to "PortDevice". True when both were written.
+    bool SetChosenPort(const QString& friendlyName, const QString& devicePath);
     int PreviewPages() const;
     bool SetPreviewPages(int pages);
 
@@ -73,7 +99,14 @@ public:
     QStringList RecentFiles() const;
     bool SetRecentFiles(const QStringList& files);
 
-    // Raw access for the window placement ("Persistance") and other single values.
+    // The main window's placement ("Persistance"). Missing values read as the defaults of
+    // WindowPlacement::SStored (Iconic 9999: nothing stored).
+    WindowPlacement::SStored Placement() const;
+    // Writes all six values; true when every write succeeded.
+    bool SetPlacement(const WindowPlacement::SStored& placement);
+
+    // Raw access by section and value name, for tests that set up or check what is stored
+    // (the application itself goes through the operations above).
     static QVariant Read(const QString& section, const QString& name,
                          const QVariant& fallback = QVariant());
     static bool Write(const QString& section, const QString& name, const QVariant& value);

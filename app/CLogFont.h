@@ -6,10 +6,10 @@
 #include <cstdint>
 
 // A font description kept byte-exact in the 60-byte record that the settings have always
-// stored ("MainLF", "TitleLF"): five little-endian 32-bit fields (height, width, escapement,
-// orientation, weight), eight bytes (italic, underline, strike-out, character set, output
-// precision, clip precision, quality, pitch and family) and a 32-byte face name.
-// Conversion to and from a QFont happens where fonts are used (printing).
+// stored (the main and the title print font): five little-endian 32-bit fields (height, width,
+// escapement, orientation, weight), eight bytes (italic, underline, strike-out, character set,
+// output precision, clip precision, quality, pitch and family) and a 32-byte face name. Conversion
+// to and from a QFont happens where fonts are used (printing).
 struct CLogFont
 {
     static constexpr int kSize = 60;

@@ -13,7 +13,7 @@ bool ConfigureAndOpen(CControllerLink& link, const QString& device)
 }
 
 bool Open(CControllerLink& link, CAppSettings& settings, IUserPrompt& prompt,
-          const std::function<bool()>& selectPort)
+          const std::function<SPortChoice()>& selectPort)
 {
     QString device = settings.PortDevice(QString::fromLatin1(kUnassigned));
     if (device == QLatin1String(kUnassigned)) {
@@ -27,8 +27,14 @@ bool Open(CControllerLink& link, CAppSettings& settings, IUserPrompt& prompt,
         const auto answer = prompt.Question(
             QStringLiteral("Cannot open serial port. Do you wish to select a port now?."),
             IUserPrompt::EButtons::YesNo, IUserPrompt::EIcon::Exclamation);
-        if (answer != IUserPrompt::EAnswer::Yes || !selectPort || !selectPort())
+        if (answer != IUserPrompt::EAnswer::Yes || !selectPort)
             break;
+        const SPortChoice choice = selectPort();
+        if (!choice.accepted)
+            break;
+        // OK without a line leaves the settings as they were: the old device is tried again.
+        if (choice.port)
+            settings.SetChosenPort(choice.port->friendlyName, choice.port->devicePath);
         ConfigureAndOpen(link, settings.PortDevice(QString::fromLatin1(kUnassigned)));
     }
     return link.IsOpen();

@@ -1,8 +1,11 @@
 #pragma once
 
+#include "link/CPortEntry.h"
+
 #include <QString>
 
 #include <functional>
+#include <optional>
 
 class CAppSettings;
 class CControllerLink;
@@ -15,13 +18,21 @@ inline constexpr const char* kUnassigned = "Unassigned";
 // A device name that cannot be opened: the first start always leads to the port question.
 inline constexpr const char* kNoDevice = "zzz";
 
-// Reads "PortDevice" ("Unassigned" or missing becomes "zzz" in both "PortDevice" and
-// "PortName"), configures the link for 19200 baud 8E2 and opens it. While the port is not
-// open it asks "Cannot open serial port. Do you wish to select a port now?."; Yes runs
-// `selectPort` (the port selection dialog; true when it ended with OK) and tries the
-// chosen device, No or a cancelled dialog stops. True when the port is open at the end.
+// How the port selection dialog ended.
+struct SPortChoice
+{
+    bool accepted = false;          // OK; false for Cancel
+    std::optional<CPortEntry> port; // the line chosen with OK; empty when none was selected
+};
+
+// Reads the port device setting ("Unassigned" or missing becomes "zzz" in both the device
+// and the port name setting), configures the link for 19200 baud 8E2 and opens it. While the port
+// is not open it asks "Cannot open serial port. Do you wish to select a port now?."; Yes runs
+// `selectPort` (the port selection dialog), stores the port it hands back
+// (CAppSettings::SetChosenPort) and tries the stored device again; No or a cancelled dialog
+// stops. True when the port is open at the end.
 bool Open(CControllerLink& link, CAppSettings& settings, IUserPrompt& prompt,
-          const std::function<bool()>& selectPort);
+          const std::function<SPortChoice()>& selectPort);
 
 // Configures the link with `device` and the controller's line settings and opens it.
 bool ConfigureAndOpen(CControllerLink& link, const QString& device);

@@ -2,13 +2,13 @@
 
 #include <QRect>
 
-// The main window's placement as it is kept in the "Persistance" settings, and the rules
+// The main window's placement as the settings keep it (CAppSettings::Placement), and the rules
 // that turn a window state into the stored values and back. Pure functions, so the rules are
 // tested without a window.
 namespace WindowPlacement {
 
 // Defaults of the stored values.
-inline constexpr int kNothingStored = 9999; // "Iconic" when no placement was saved
+inline constexpr int kNothingStored = 9999; // the iconic flag when no placement was saved
 inline constexpr QRect kDefaultNormal{QPoint(0, 30), QPoint(599, 419)}; // 0,30 .. 600,420
 
 // How the window was when it closed.

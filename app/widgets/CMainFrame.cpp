@@ -285,35 +285,15 @@ void CMainFrame::SavePlacement()
     const SStored stored =
         ToStored(state, (states & Qt::WindowMaximized) != 0, normal.left(), normal.top(),
                  normal.left() + normal.width(), normal.top() + normal.height());
-    const QString section = QString::fromLatin1(CAppSettings::kPersistance);
-    CAppSettings::Write(section, QStringLiteral("Iconic"), stored.iconic);
-    CAppSettings::Write(section, QStringLiteral("Maximised"), stored.maximised);
-    CAppSettings::Write(section, QStringLiteral("Left"), stored.left);
-    CAppSettings::Write(section, QStringLiteral("Top"), stored.top);
-    CAppSettings::Write(section, QStringLiteral("Right"), stored.right);
-    CAppSettings::Write(section, QStringLiteral("Bottom"), stored.bottom);
+    m_settings.SetPlacement(stored);
     m_placementSaved = true;
 }
 
 void CMainFrame::RestorePlacement()
 {
     using namespace WindowPlacement;
-    const QString section = QString::fromLatin1(CAppSettings::kPersistance);
-    auto read = [&](const char* name, int fallback) {
-        bool ok = false;
-        const int value = CAppSettings::Read(section, QString::fromLatin1(name)).toInt(&ok);
-        return ok ? value : fallback;
-    };
-    SStored stored;
-    stored.iconic = read("Iconic", kNothingStored);
-    if (stored.iconic != kNothingStored) {
-        stored.left = read("Left", 0);
-        stored.right = read("Right", 600);
-        stored.top = read("Top", 30);
-        stored.bottom = read("Bottom", 420);
-    }
-    stored.maximised = read("Maximised", 0);
-    const SRestore restore = FromStored(stored);
+    // The stored rectangle counts only when a placement was stored at all (FromStored).
+    const SRestore restore = FromStored(m_settings.Placement());
 
     if (restore.useStoredRect && restore.right > restore.left && restore.bottom > restore.top) {
         setGeometry(restore.left, restore.top, restore.right - restore.left,

@@ -61,7 +61,7 @@ public:
     // Applies the stored placement (at start and after every File New or File Open); the
     // window is shown in the stored state.
     void RestorePlacement();
-    // Writes the placement ("Persistance") from the current window state.
+    // Writes the placement to the settings from the current window state.
     void SavePlacement();
 
 signals:

@@ -177,12 +177,14 @@ void CTavrinApp::SendDocument()
     }
 }
 
-bool CTavrinApp::SelectPort()
+StartupPort::SPortChoice CTavrinApp::SelectPort()
 {
     // No parent: the main window is not shown yet while the port is being opened.
-    CSelectComPortDlg dialog(QString::fromLatin1(CAppSettings::kSettings),
-                             QStringLiteral("PortName"), QStringLiteral("PortDevice"));
-    return dialog.exec() == QDialog::Accepted;
+    CSelectComPortDlg dialog(m_settings->PortName(), m_settings->StandardEnum());
+    StartupPort::SPortChoice choice;
+    choice.accepted = dialog.exec() == QDialog::Accepted;
+    choice.port = dialog.Choice();
+    return choice;
 }
 
 void CTavrinApp::ShowAbout()

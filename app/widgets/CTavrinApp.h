@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/CAppSettings.h"
+#include "app/CStartupPort.h"
 #include "link/CControllerLink.h"
 
 #include <QStringList>
@@ -46,7 +47,7 @@ private:
     void EditParameter(quint16 tag, int row);
     void ShowTagInformation(quint16 tag);
     void EditRawParameter(quint16 tag);
-    bool SelectPort();
+    StartupPort::SPortChoice SelectPort();
 
     CControllerLink m_link;
     std::unique_ptr<CAppSettings> m_settings;

@@ -1,6 +1,5 @@
 #include "link/widgets/CSelectComPortDlg.h"
 
-#include "app/CAppSettings.h"
 #include "link/CPortEnumerator.h"
 #include "ops/IUserPrompt.h"
 #include "ui/CMessageBoxPrompt.h"
@@ -11,12 +10,10 @@
 
 #include <algorithm>
 
-CSelectComPortDlg::CSelectComPortDlg(const QString& section, const QString& nameKey,
-                                     const QString& deviceKey, QWidget* parent, IUserPrompt* prompt,
-                                     FEnumerate enumerate)
-    : QDialog(parent), m_ui(std::make_unique<Ui::CSelectComPortDlg>()), m_section(section),
-      m_nameKey(nameKey), m_deviceKey(deviceKey), m_prompt(prompt),
-      m_enumerate(std::move(enumerate))
+CSelectComPortDlg::CSelectComPortDlg(const QString& storedName, bool standard, QWidget* parent,
+                                     IUserPrompt* prompt, FEnumerate enumerate)
+    : QDialog(parent), m_ui(std::make_unique<Ui::CSelectComPortDlg>()), m_storedName(storedName),
+      m_standard(standard), m_prompt(prompt), m_enumerate(std::move(enumerate))
 {
     m_ui->setupUi(this);
     if (!m_prompt) {
@@ -42,7 +39,7 @@ void CSelectComPortDlg::Enumerate()
 {
     // The error text is for callers that report it; here a failure just means fewer lines.
     QString errorText;
-    m_enumerated = m_enumerate(m_ports, errorText, CAppSettings().StandardEnum());
+    m_enumerated = m_enumerate(m_ports, errorText, m_standard);
 }
 
 void CSelectComPortDlg::showEvent(QShowEvent* event)
@@ -73,10 +70,9 @@ void CSelectComPortDlg::FillList()
     if (list->count() == 0)
         return;
 
-    const QString stored = CAppSettings::Read(m_section, m_nameKey).toString();
     int row = 0;
     for (int i = 0; i < list->count(); ++i) {
-        if (list->item(i)->text().startsWith(stored, Qt::CaseInsensitive)) {
+        if (list->item(i)->text().startsWith(m_storedName, Qt::CaseInsensitive)) {
             row = i;
             break;
         }
@@ -101,16 +97,8 @@ void CSelectComPortDlg::accept()
     const QList<QListWidgetItem*> selected = m_ui->portList->selectedItems();
     if (!selected.isEmpty()) {
         const int index = CPortEnumerator::FindByFriendlyName(m_ports, selected.first()->text());
-        if (index >= 0) {
-            const CPortEntry& entry = m_ports[index];
-            if (CAppSettings::Write(m_section, m_nameKey, entry.friendlyName)) {
-                m_choice.friendlyName = entry.friendlyName;
-                if (CAppSettings::Write(m_section, m_deviceKey, entry.devicePath)) {
-                    m_choice.devicePath = entry.devicePath;
-                    m_choice.stored = true;
-                }
-            }
-        }
+        if (index >= 0)
+            m_choice = m_ports[index];
     }
     QDialog::accept();
 }

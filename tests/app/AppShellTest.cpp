@@ -164,7 +164,10 @@ TEST_F(StartupPortTest, FirstStartAsksAndNoLeavesThePortClosed)
 {
     prompt.ExpectQuestion(kPortQuestion, IUserPrompt::EAnswer::No);
     int dialogs = 0;
-    EXPECT_FALSE(StartupPort::Open(link, settings, prompt, [&] { return ++dialogs, true; }));
+    EXPECT_FALSE(StartupPort::Open(link, settings, prompt, [&] {
+        ++dialogs;
+        return StartupPort::SPortChoice{true, {}};
+    }));
     EXPECT_EQ(dialogs, 0);
     EXPECT_EQ(settings.PortDevice(), QStringLiteral("zzz"));
     EXPECT_EQ(settings.PortName(), QStringLiteral("zzz"));
@@ -181,24 +184,42 @@ TEST_F(StartupPortTest, TheQuestionRepeatsUntilAChosenPortOpensOrTheDialogIsCanc
 {
     CControllerSim sim;
     ASSERT_TRUE(sim.Start());
-    // First choice is another dead name, the second the simulator.
-    const QStringList choices = {QStringLiteral("/dev/nonexistent-port"), sim.SlavePath()};
+    // OK without a line first (nothing stored, the old device is tried again), then another
+    // dead port, then the simulator; the dialog hands each back and start-up stores it.
+    const QString dead = QStringLiteral("/dev/nonexistent-port");
+    const std::optional<CPortEntry> choices[] = {
+        std::nullopt,
+        CPortEntry{dead, {}, QStringLiteral("Dead (x)"), {}},
+        CPortEntry{sim.SlavePath(), {}, QStringLiteral("Simulator (pts)"), {}},
+    };
     int dialogs = 0;
     prompt.ExpectQuestion(kPortQuestion, IUserPrompt::EAnswer::Yes)
+        .ExpectQuestion(kPortQuestion, IUserPrompt::EAnswer::Yes)
         .ExpectQuestion(kPortQuestion, IUserPrompt::EAnswer::Yes);
+    settings.SetPortName(QStringLiteral("Old (y)"));
+    settings.SetPortDevice(QStringLiteral("/dev/old-port"));
     EXPECT_TRUE(StartupPort::Open(link, settings, prompt, [&] {
-        settings.SetPortDevice(choices[dialogs++]);
-        return true;
+        if (dialogs == 1) {
+            // After OK without a line: the settings as they were, the old device tried.
+            EXPECT_EQ(settings.PortName(), QStringLiteral("Old (y)"));
+            EXPECT_EQ(link.PortName(), QStringLiteral("/dev/old-port"));
+        }
+        return StartupPort::SPortChoice{true, choices[dialogs++]};
     }));
-    EXPECT_EQ(dialogs, 2);
+    EXPECT_EQ(dialogs, 3);
     EXPECT_TRUE(link.IsOpen());
     EXPECT_EQ(link.PortName(), sim.SlavePath());
+    EXPECT_EQ(settings.PortName(), QStringLiteral("Simulator (pts)"));
+    EXPECT_EQ(settings.PortDevice(), sim.SlavePath());
 
-    // A cancelled dialog stops asking.
+    // A cancelled dialog stops asking and stores nothing.
     CControllerLink other;
-    settings.SetPortDevice(QStringLiteral("/dev/nonexistent-port"));
+    settings.SetPortDevice(dead);
     prompt.ExpectQuestion(kPortQuestion, IUserPrompt::EAnswer::Yes);
-    EXPECT_FALSE(StartupPort::Open(other, settings, prompt, [] { return false; }));
+    EXPECT_FALSE(StartupPort::Open(other, settings, prompt, [&] {
+        return StartupPort::SPortChoice{false, choices[2]};
+    }));
+    EXPECT_EQ(settings.PortDevice(), dead);
 
     // A stored port that opens asks nothing.
     CControllerLink third;

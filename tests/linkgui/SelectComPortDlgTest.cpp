@@ -1,21 +1,14 @@
-// The port selection dialog: sorting, preselection, double-click, OK and Cancel, with the
-// settings in a temporary folder and the ports given by the test.
-#include "app/CAppSettings.h"
+// The port selection dialog: sorting, preselection, double-click, and the choice OK and
+// Cancel hand back, with the ports given by the test.
 #include "common/CScriptedPrompt.h"
 #include "link/CPortEnumerator.h"
 #include "link/widgets/CSelectComPortDlg.h"
 
 #include <QListWidget>
 #include <QPushButton>
-#include <QSettings>
-#include <QTemporaryDir>
 #include <QTest>
 
 namespace {
-
-const QString kSection = QStringLiteral("Settings");
-const QString kNameKey = QStringLiteral("PortName");
-const QString kDeviceKey = QStringLiteral("PortDevice");
 
 CPortEntry Port(const char* device, const char* friendly)
 {
@@ -35,15 +28,11 @@ const CPortList kPorts{
 class SelectComPortDlgTest : public ::testing::Test
 {
 protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(m_dir.isValid());
-        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_dir.path());
-        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, m_dir.path());
-    }
-
-    // A dialog over `ports`; counts the enumerations and the method each asked for.
-    std::unique_ptr<CSelectComPortDlg> Make(CPortList ports = kPorts, int failures = 0)
+    // A dialog over `ports` that preselects by `storedName`; counts the enumerations and the
+    // method each asked for.
+    std::unique_ptr<CSelectComPortDlg> Make(CPortList ports = kPorts, int failures = 0,
+                                            const QString& storedName = QString(),
+                                            bool standard = true)
     {
         auto enumerate = [this, ports, failures](CPortList& list, QString& error, bool standard) {
             methods.push_back(standard);
@@ -56,7 +45,7 @@ protected:
             list = ports;
             return true;
         };
-        return std::make_unique<CSelectComPortDlg>(kSection, kNameKey, kDeviceKey, nullptr, &prompt,
+        return std::make_unique<CSelectComPortDlg>(storedName, standard, nullptr, &prompt,
                                                    enumerate);
     }
 
@@ -77,12 +66,6 @@ protected:
         const QList<QListWidgetItem*> items = List(dlg)->selectedItems();
         return items.isEmpty() ? QString() : items.first()->text();
     }
-    static QString Stored(const QString& key)
-    {
-        return CAppSettings::Read(kSection, key, QStringLiteral("<none>")).toString();
-    }
-
-    QTemporaryDir m_dir;
     CScriptedPrompt prompt;
     std::vector<bool> methods;
 };
@@ -116,21 +99,15 @@ TEST_F(SelectComPortDlgTest, PreselectsTheFirstLineBeginningWithTheStoredName)
         {nullptr, "arduino (ttyACM0)"},
     };
     for (const auto& c : cases) {
-        QSettings(CAppSettings::kOrganisation, CAppSettings::kApplication).clear();
-        if (c.stored) {
-            ASSERT_TRUE(CAppSettings::Write(kSection, kNameKey, QString::fromLatin1(c.stored)));
-        }
-        auto dlg = Make();
+        auto dlg = Make(kPorts, 0, c.stored ? QString::fromLatin1(c.stored) : QString());
         EXPECT_EQ(Selected(*dlg), QString::fromLatin1(c.selected))
             << (c.stored ? c.stored : "(none)");
     }
 }
 
-TEST_F(SelectComPortDlgTest, OkStoresTheChosenLinesNameAndDevice)
+TEST_F(SelectComPortDlgTest, OkHandsBackTheChosenLinesPort)
 {
-    ASSERT_TRUE(CAppSettings::Write(kSection, kNameKey, QStringLiteral("Modem (ttyS0)")));
-    ASSERT_TRUE(CAppSettings::Write(kSection, kDeviceKey, QStringLiteral("/dev/ttyS0")));
-    auto dlg = Make();
+    auto dlg = Make(kPorts, 0, QStringLiteral("Modem (ttyS0)"));
     dlg->show();
     // The last line is the first port found: the line must be matched by its text.
     List(*dlg)->setCurrentRow(3);
@@ -139,33 +116,27 @@ TEST_F(SelectComPortDlgTest, OkStoresTheChosenLinesNameAndDevice)
 
     EXPECT_EQ(dlg->result(), QDialog::Accepted);
     EXPECT_FALSE(dlg->isVisible());
-    EXPECT_EQ(Stored(kNameKey), QStringLiteral("usb Serial B (ttyUSB1)"));
-    EXPECT_EQ(Stored(kDeviceKey), QStringLiteral("/dev/ttyUSB1"));
-    EXPECT_TRUE(dlg->Choice().stored);
-    EXPECT_EQ(dlg->Choice().friendlyName, QStringLiteral("usb Serial B (ttyUSB1)"));
-    EXPECT_EQ(dlg->Choice().devicePath, QStringLiteral("/dev/ttyUSB1"));
+    ASSERT_TRUE(dlg->Choice().has_value());
+    EXPECT_EQ(*dlg->Choice(), kPorts[0]);
 
-    // The next dialog preselects what was stored.
-    EXPECT_EQ(Selected(*Make()), QStringLiteral("usb Serial B (ttyUSB1)"));
+    // A dialog given that name next time preselects the same line.
+    EXPECT_EQ(Selected(*Make(kPorts, 0, dlg->Choice()->friendlyName)),
+              QStringLiteral("usb Serial B (ttyUSB1)"));
 }
 
-TEST_F(SelectComPortDlgTest, OkWithoutASelectionClosesAndStoresNothing)
+TEST_F(SelectComPortDlgTest, OkWithoutASelectionClosesAndHandsBackNothing)
 {
-    ASSERT_TRUE(CAppSettings::Write(kSection, kNameKey, QStringLiteral("old name")));
-    ASSERT_TRUE(CAppSettings::Write(kSection, kDeviceKey, QStringLiteral("/dev/old")));
     for (const CPortList& ports : {kPorts, CPortList()}) {
-        auto dlg = Make(ports);
+        auto dlg = Make(ports, 0, QStringLiteral("Modem"));
         dlg->show();
         List(*dlg)->clearSelection();
         QTest::mouseClick(Button(*dlg, "id1"), Qt::LeftButton);
         EXPECT_EQ(dlg->result(), QDialog::Accepted);
-        EXPECT_FALSE(dlg->Choice().stored);
-        EXPECT_EQ(Stored(kNameKey), QStringLiteral("old name"));
-        EXPECT_EQ(Stored(kDeviceKey), QStringLiteral("/dev/old"));
+        EXPECT_FALSE(dlg->Choice().has_value());
     }
 }
 
-TEST_F(SelectComPortDlgTest, CancelAndEscapeStoreNothing)
+TEST_F(SelectComPortDlgTest, CancelAndEscapeHandBackNothing)
 {
     for (bool escape : {false, true}) {
         auto dlg = Make();
@@ -177,9 +148,7 @@ TEST_F(SelectComPortDlgTest, CancelAndEscapeStoreNothing)
             QTest::mouseClick(Button(*dlg, "id2"), Qt::LeftButton);
         EXPECT_EQ(dlg->result(), QDialog::Rejected);
         EXPECT_FALSE(dlg->isVisible());
-        EXPECT_FALSE(dlg->Choice().stored);
-        EXPECT_FALSE(CAppSettings::Contains(kSection, kNameKey));
-        EXPECT_FALSE(CAppSettings::Contains(kSection, kDeviceKey));
+        EXPECT_FALSE(dlg->Choice().has_value());
     }
 }
 
@@ -197,12 +166,11 @@ TEST_F(SelectComPortDlgTest, DoubleClickShowsNameAndDeviceAndKeepsTheDialogOpen)
 
     EXPECT_TRUE(prompt.AllShown());
     EXPECT_TRUE(dlg->isVisible());
-    EXPECT_FALSE(CAppSettings::Contains(kSection, kNameKey));
+    EXPECT_FALSE(dlg->Choice().has_value());
 }
 
-TEST_F(SelectComPortDlgTest, EnumeratesByTheStoredMethodAndRetriesAFailureOnShowing)
+TEST_F(SelectComPortDlgTest, EnumeratesByTheGivenMethodAndRetriesAFailureOnShowing)
 {
-    // Default and stored 1: standard; stored 0: basic.
     {
         auto dlg = Make();
         dlg->show();
@@ -210,10 +178,9 @@ TEST_F(SelectComPortDlgTest, EnumeratesByTheStoredMethodAndRetriesAFailureOnShow
         EXPECT_TRUE(dlg->EnumerationSucceeded());
     }
     methods.clear();
-    ASSERT_TRUE(CAppSettings().SetStandardEnum(false));
     {
         // Fails when constructed, works when tried again on showing.
-        auto dlg = Make(kPorts, 1);
+        auto dlg = Make(kPorts, 1, QString(), false);
         EXPECT_TRUE(Lines(*dlg).isEmpty());
         dlg->show();
         EXPECT_EQ(methods, (std::vector<bool>{false, false}));
@@ -224,7 +191,7 @@ TEST_F(SelectComPortDlgTest, EnumeratesByTheStoredMethodAndRetriesAFailureOnShow
     methods.clear();
     {
         // Fails both times: one retry only, and an empty list.
-        auto dlg = Make(kPorts, 5);
+        auto dlg = Make(kPorts, 5, QString(), false);
         dlg->show();
         dlg->hide();
         dlg->show();
@@ -239,7 +206,7 @@ TEST_F(SelectComPortDlgTest, WithoutATestListItShowsThePortsOfThisMachine)
     CPortList expected;
     QString error;
     ASSERT_TRUE(CPortEnumerator::EnumeratePorts(expected, error, true, false));
-    CSelectComPortDlg dlg(kSection, kNameKey, kDeviceKey, nullptr, &prompt);
+    CSelectComPortDlg dlg(QString(), true, nullptr, &prompt);
     EXPECT_EQ(dlg.Ports(), expected);
     QStringList names;
     for (const CPortEntry& entry : expected)
