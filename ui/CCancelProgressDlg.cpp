@@ -1,5 +1,7 @@
 #include "ui/CCancelProgressDlg.h"
 
+#include "ui/ControlId.h"
+
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QGuiApplication>
@@ -20,18 +22,18 @@ CCancelProgressDlg::CCancelProgressDlg(QWidget* parent)
     : QDialog(parent), m_bar(new QProgressBar(this)),
       m_cancel(new QPushButton(QStringLiteral("Cancel"), this))
 {
-    setObjectName(QStringLiteral("id157"));
+    setObjectName(ControlId::Name(157));
     // A title bar for the flow's title, but no close box: the flow decides when it closes.
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
     setModal(false);
 
-    m_bar->setObjectName(QStringLiteral("id1083"));
+    m_bar->setObjectName(ControlId::Name(1083));
     m_bar->setTextVisible(false);
     m_bar->setMinimumWidth(kBarWidth);
     m_bar->setRange(0, 100);
     m_bar->setValue(0);
 
-    m_cancel->setObjectName(QStringLiteral("id1065"));
+    m_cancel->setObjectName(ControlId::Name(1065));
     m_cancel->setDefault(true);
     connect(m_cancel, &QPushButton::clicked, this, &CCancelProgressDlg::OnCancel);
 

@@ -8,6 +8,7 @@
 #include "ops/CTransferSession.h"
 #include "ops/IUserPrompt.h"
 #include "res/StringTable.h"
+#include "ui/ControlId.h"
 
 #include <QCheckBox>
 #include <QGridLayout>
@@ -53,14 +54,9 @@ constexpr int kWriteUnexpectedStatus = 3;
 // A result that counts as written.
 constexpr int kWriteAccepted = 4;
 
-QString IdName(int id)
-{
-    return QStringLiteral("id%1").arg(id);
-}
-
 template <typename T> T* Named(T* widget, int id)
 {
-    widget->setObjectName(IdName(id));
+    widget->setObjectName(ControlId::Name(id));
     return widget;
 }
 
@@ -257,12 +253,12 @@ void CEditParameterDlg::LoadTexts()
         {kIdAsserted, maximum},
     };
     for (const auto& [id, text] : texts) {
-        if (auto* label = findChild<QLabel*>(IdName(id)))
+        if (auto* label = ControlId::Find<QLabel>(this, id))
             label->setText(text);
-        else if (auto* button = findChild<QAbstractButton*>(IdName(id)))
+        else if (auto* button = ControlId::Find<QAbstractButton>(this, id))
             button->setText(text);
     }
-    if (auto* information = findChild<QPlainTextEdit*>(IdName(kIdInformation)))
+    if (auto* information = ControlId::Find<QPlainTextEdit>(this, kIdInformation))
         information->setPlainText(CCodePage::ToUnicode(m_tag.information));
 }
 

@@ -4,6 +4,7 @@
 #include "data/CTagInfo.h"
 #include "data/CUnitsTable.h"
 #include "ui/CMessageBoxPrompt.h"
+#include "ui/ControlId.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -31,18 +32,13 @@ constexpr SFlagBox kFlagBoxes[8] = {
     {1238, "V&ol", CParameter::kVolatile},   {1239, "&Wrap", CParameter::kWrap},
 };
 
-QString IdName(int id)
-{
-    return QStringLiteral("id%1").arg(id);
-}
-
 // Wide enough for "-32768" without stretching the groups.
 constexpr int kFieldChars = 8;
 
 QLineEdit* MakeField(int id, const QString& text)
 {
     auto* edit = new QLineEdit(text);
-    edit->setObjectName(IdName(id));
+    edit->setObjectName(ControlId::Name(id));
     edit->setMinimumWidth(edit->fontMetrics().horizontalAdvance(QLatin1Char('0')) * kFieldChars);
     return edit;
 }
@@ -59,7 +55,7 @@ CEditParameterSpot::CEditParameterSpot(CParameter& record, CTagInfo& tag, QWidge
     }
     m_prompt = prompt;
     setWindowTitle(QStringLiteral("bool"));
-    setObjectName(IdName(254));
+    setObjectName(ControlId::Name(254));
     const CRawParameterFields::SFields fields = CRawParameterFields::FromRecord(record, tag);
     using F = CRawParameterFields;
 
@@ -81,7 +77,7 @@ CEditParameterSpot::CEditParameterSpot(CParameter& record, CTagInfo& tag, QWidge
     auto* flagsLayout = new QGridLayout(flags);
     for (int i = 0; i < 8; ++i) {
         auto* box = new QCheckBox(QLatin1String(kFlagBoxes[i].caption));
-        box->setObjectName(IdName(kFlagBoxes[i].id));
+        box->setObjectName(ControlId::Name(kFlagBoxes[i].id));
         box->setChecked((fields.flags & kFlagBoxes[i].mask) != 0);
         flagsLayout->addWidget(box, i / 2, i % 2);
         m_flags[i] = box;
@@ -90,7 +86,7 @@ CEditParameterSpot::CEditParameterSpot(CParameter& record, CTagInfo& tag, QWidge
     auto* tagGroup = new QGroupBox(QStringLiteral("Tag Information"));
     auto* tagLayout = new QGridLayout(tagGroup);
     m_presentation = new QComboBox;
-    m_presentation->setObjectName(IdName(1240));
+    m_presentation->setObjectName(ControlId::Name(1240));
     for (int code = 0; code < CUnitsTable::kCount; ++code)
         m_presentation->addItem(QLatin1String(CUnitsTable::Find(code)->name), code);
     m_presentation->setCurrentIndex(m_presentation->findData(fields.unitsCode));
@@ -105,9 +101,9 @@ CEditParameterSpot::CEditParameterSpot(CParameter& record, CTagInfo& tag, QWidge
     tagLayout->addWidget(m_modifier, 1, 1);
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
-    buttons->button(QDialogButtonBox::Ok)->setObjectName(IdName(1));
+    buttons->button(QDialogButtonBox::Ok)->setObjectName(ControlId::Name(1));
     buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("OK"));
-    buttons->button(QDialogButtonBox::Cancel)->setObjectName(IdName(2));
+    buttons->button(QDialogButtonBox::Cancel)->setObjectName(ControlId::Name(2));
     buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("Cancel"));
     connect(buttons, &QDialogButtonBox::accepted, this, &CEditParameterSpot::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);

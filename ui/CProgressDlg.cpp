@@ -1,5 +1,7 @@
 #include "ui/CProgressDlg.h"
 
+#include "ui/ControlId.h"
+
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QProgressBar>
@@ -16,11 +18,11 @@ constexpr int kBarWidth = 280;
 
 CProgressDlg::CProgressDlg(QWidget* parent) : QDialog(parent), m_bar(new QProgressBar(this))
 {
-    setObjectName(QStringLiteral("id155"));
+    setObjectName(ControlId::Name(155));
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
     setModal(false);
 
-    m_bar->setObjectName(QStringLiteral("id1079"));
+    m_bar->setObjectName(ControlId::Name(1079));
     m_bar->setTextVisible(false);
     m_bar->setMinimumWidth(kBarWidth);
     m_bar->setRange(0, 100);

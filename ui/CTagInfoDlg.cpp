@@ -1,6 +1,7 @@
 #include "ui/CTagInfoDlg.h"
 
 #include "ops/CTagInfoTexts.h"
+#include "ui/ControlId.h"
 
 #include <QDialogButtonBox>
 #include <QGridLayout>
@@ -14,7 +15,7 @@ namespace {
 QLabel* AddStatic(QLayout* layout, int id, const QString& text)
 {
     auto* label = new QLabel(text);
-    label->setObjectName(QStringLiteral("id%1").arg(id));
+    label->setObjectName(ControlId::Name(id));
     layout->addWidget(label);
     return label;
 }
@@ -25,11 +26,11 @@ CTagInfoDlg::CTagInfoDlg(const CParameter& record, const CTagInfo& tag, QWidget*
     : QDialog(parent)
 {
     setWindowTitle(QStringLiteral("Tag Information"));
-    setObjectName(QStringLiteral("id167"));
+    setObjectName(ControlId::Name(167));
     const CTagInfoTexts texts = CTagInfoTexts::Make(record, tag);
 
     auto* numbers = new QGroupBox(texts.name);
-    numbers->setObjectName(QStringLiteral("id1112"));
+    numbers->setObjectName(ControlId::Name(1112));
     auto* numbersLayout = new QVBoxLayout(numbers);
     AddStatic(numbersLayout, 1102, texts.number);
     AddStatic(numbersLayout, 1103, texts.value);
@@ -46,7 +47,7 @@ CTagInfoDlg::CTagInfoDlg(const CParameter& record, const CTagInfo& tag, QWidget*
     int row = 0;
     for (const CTagInfoTexts::SFlagLine& line : CTagInfoTexts::FlagLines()) {
         auto* label = new QLabel(QLatin1String(line.caption));
-        label->setObjectName(QStringLiteral("id%1").arg(line.id));
+        label->setObjectName(ControlId::Name(line.id));
         label->setEnabled((texts.flags & line.mask) != 0);
         replyLayout->addWidget(label, row / 2, row % 2);
         ++row;
@@ -59,7 +60,7 @@ CTagInfoDlg::CTagInfoDlg(const CParameter& record, const CTagInfo& tag, QWidget*
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok);
     QPushButton* ok = buttons->button(QDialogButtonBox::Ok);
-    ok->setObjectName(QStringLiteral("id1"));
+    ok->setObjectName(ControlId::Name(1));
     ok->setText(QStringLiteral("OK"));
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
 

@@ -1,6 +1,7 @@
 #include "ui/CUploadWarningDlg.h"
 
 #include "ui/CAnimationControl.h"
+#include "ui/ControlId.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -21,14 +22,14 @@ CUploadWarningDlg::CUploadWarningDlg(const QString& tagFileDir, QWidget* parent)
     : QDialog(parent), m_animation(new CAnimationControl(this)),
       m_no(new QPushButton(QStringLiteral("No"), this))
 {
-    setObjectName(QStringLiteral("id174"));
+    setObjectName(ControlId::Name(174));
     setWindowTitle(QStringLiteral("WARNING"));
     setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
     QFont dialogFont = font();
     dialogFont.setPointSize(kPointSize);
     setFont(dialogFont);
 
-    m_animation->setObjectName(QStringLiteral("id1129"));
+    m_animation->setObjectName(ControlId::Name(1129));
     m_animation->setFixedSize(kAnimationWidth, kAnimationHeight);
 
     auto* text = new QLabel(QStringLiteral("Do you wish to overwrite the settings already in the "
@@ -39,8 +40,8 @@ CUploadWarningDlg::CUploadWarningDlg(const QString& tagFileDir, QWidget* parent)
     text->setFixedWidth(kTextWidth);
 
     auto* yes = new QPushButton(QStringLiteral("Yes"), this);
-    yes->setObjectName(QStringLiteral("id1"));
-    m_no->setObjectName(QStringLiteral("id2"));
+    yes->setObjectName(ControlId::Name(1));
+    m_no->setObjectName(ControlId::Name(2));
     m_no->setDefault(true);
     connect(yes, &QPushButton::clicked, this, [this] { done(kYes); });
     connect(m_no, &QPushButton::clicked, this, [this] { done(kNo); });

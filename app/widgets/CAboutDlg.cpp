@@ -1,6 +1,7 @@
 #include "app/widgets/CAboutDlg.h"
 
 #include "res/StringTable.h"
+#include "ui/ControlId.h"
 
 #include <QDialogButtonBox>
 #include <QGridLayout>
@@ -36,7 +37,7 @@ QLabel* Field(const QString& objectName, const QString& text, QWidget* parent)
 
 CAboutDlg::CAboutDlg(const QDateTime& tagFileTime, QWidget* parent) : QDialog(parent)
 {
-    setObjectName(QStringLiteral("id100"));
+    setObjectName(ControlId::Name(100));
     setWindowTitle(QStringLiteral("About Tavrin Studio"));
 
     auto* layout = new QVBoxLayout(this);

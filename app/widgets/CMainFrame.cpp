@@ -6,6 +6,7 @@
 #include "ops/CTavrinDoc.h"
 #include "ops/CTransferSession.h"
 #include "res/StringTable.h"
+#include "ui/ControlId.h"
 
 #include <QAction>
 #include <QApplication>
@@ -28,11 +29,6 @@ constexpr int kStringEqual = 59144;
 constexpr int kStringNotEqual = 57638;
 constexpr int kStringEqualTip = 69;
 constexpr int kStringNotEqualTip = 70;
-
-QString ObjectId(int id)
-{
-    return QStringLiteral("id%1").arg(id);
-}
 
 QLabel* MakePane(const QString& objectName, const QString& widestText, QWidget* parent)
 {
@@ -95,7 +91,7 @@ void CMainFrame::CreateMenus()
             target = subMenus.value(title);
         }
         auto* action = target->addAction(QString::fromLatin1(item.text));
-        action->setObjectName(ObjectId(item.id));
+        action->setObjectName(ControlId::Name(item.id));
         action->setStatusTip(MenuTable::StatusTip(item.id));
         const QString tip = MenuTable::ToolTip(item.id);
         action->setToolTip(
@@ -136,7 +132,7 @@ void CMainFrame::CreateToolBar()
     m_toolBar->setMovable(true);
 
     m_filterBox = new QComboBox(m_toolBar);
-    m_filterBox->setObjectName(ObjectId(MenuTable::IdFilterBox));
+    m_filterBox->setObjectName(ControlId::Name(MenuTable::IdFilterBox));
     m_filterBox->setFixedWidth(kFilterBoxWidth);
     m_filterBox->setMaxVisibleItems(12);
     m_filterBox->setStatusTip(MenuTable::StatusTip(MenuTable::IdFilterBox));
@@ -184,8 +180,8 @@ void CMainFrame::CreateStatusBar()
 {
     QStatusBar* bar = statusBar();
     bar->setObjectName(QStringLiteral("statusBar"));
-    m_statusPane = MakePane(ObjectId(59143), QStringLiteral("Controller Status"), bar);
-    m_idPane = MakePane(ObjectId(59142), QStringLiteral("Controller ID"), bar);
+    m_statusPane = MakePane(ControlId::Name(59143), QStringLiteral("Controller Status"), bar);
+    m_idPane = MakePane(ControlId::Name(59142), QStringLiteral("Controller ID"), bar);
     m_equalityPane = new QLabel(bar);
     m_equalityPane->setObjectName(QStringLiteral("equalityPane"));
     // 110 pixels held the text in the old system font; make sure the longer of the two texts
@@ -199,7 +195,7 @@ void CMainFrame::CreateStatusBar()
     // Keyboard lock indicators: Qt does not report the lock states, so they are shown as
     // inactive indicators, as on a system that does not tell.
     for (const auto& [id, text] : {std::pair{59137, "CAP"}, {59138, "NUM"}, {59139, "SCRL"}}) {
-        QLabel* pane = MakePane(ObjectId(id), QString::fromLatin1(text), bar);
+        QLabel* pane = MakePane(ControlId::Name(id), QString::fromLatin1(text), bar);
         pane->setText(QString::fromLatin1(text));
         pane->setEnabled(false);
         bar->addPermanentWidget(pane);
@@ -399,7 +395,7 @@ void CMainFrame::SetRecentFiles(const QStringList& files,
     for (int i = 0; i < files.size() && i < CAppSettings::kRecentFileCount; ++i) {
         auto* action = new QAction(
             QStringLiteral("&%1 %2").arg(i + 1).arg(QDir::toNativeSeparators(files[i])), menu);
-        action->setObjectName(QStringLiteral("id%1").arg(MenuTable::IdRecentFile + i));
+        action->setObjectName(ControlId::Name(MenuTable::IdRecentFile + i));
         action->setStatusTip(MenuTable::StatusTip(MenuTable::IdRecentFile));
         const QString path = files[i];
         connect(action, &QAction::triggered, this, [open, path] { open(path); });

@@ -16,6 +16,7 @@
 #include "ui/CMessageBoxPrompt.h"
 #include "ui/CTagInfoDlg.h"
 #include "ui/CTavrinView.h"
+#include "ui/ControlId.h"
 
 #include <QApplication>
 #include <QDir>
@@ -219,7 +220,7 @@ void CTavrinApp::RegisterCommands()
     m_frame->SetCommand(
         IdFileSend, [this] { SendDocument(); }, notEmpty);
     auto* fileNew = new QAction(m_frame.get());
-    fileNew->setObjectName(QStringLiteral("id%1").arg(IdFileNew));
+    fileNew->setObjectName(ControlId::Name(IdFileNew));
     fileNew->setShortcut(QKeySequence(QStringLiteral("Ctrl+N")));
     QObject::connect(fileNew, &QAction::triggered, m_frame.get(), [this] {
         if (m_doc->TransferActive() || !m_doc->SaveModified())
@@ -230,7 +231,7 @@ void CTavrinApp::RegisterCommands()
     m_frame->addAction(fileNew);
     // Refresh has no menu item: F5 redraws every view from the document (no hint).
     auto* refresh = new QAction(m_frame.get());
-    refresh->setObjectName(QStringLiteral("id%1").arg(IdRefresh));
+    refresh->setObjectName(ControlId::Name(IdRefresh));
     refresh->setShortcut(QKeySequence(QKeySequence::Refresh));
     QObject::connect(refresh, &QAction::triggered, m_frame.get(),
                      [this] { m_doc->UpdateAllViews(0); });

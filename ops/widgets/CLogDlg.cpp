@@ -2,6 +2,7 @@
 
 #include "ops/CTavrinDoc.h"
 #include "ops/IUserPrompt.h"
+#include "ui/ControlId.h"
 
 #include <QCoreApplication>
 #include <QFontDatabase>
@@ -12,11 +13,6 @@
 #include <QVBoxLayout>
 
 namespace {
-
-QString IdName(int id)
-{
-    return QStringLiteral("id%1").arg(id);
-}
 
 // The window's own progress bar as a flow's progress: shown while the object lives.
 class CBarProgress : public IProgress
@@ -59,17 +55,17 @@ private:
 CLogDlg::CLogDlg(CTavrinDoc& doc, CControllerLog::EKind kind, QWidget* parent)
     : QDialog(parent), m_doc(doc), m_log(doc, kind)
 {
-    setObjectName(IdName(kDialogId));
+    setObjectName(ControlId::Name(kDialogId));
     setWindowTitle(m_log.Title());
 
     m_list = new QListWidget(this);
-    m_list->setObjectName(IdName(kListId));
+    m_list->setObjectName(ControlId::Name(kListId));
     m_list->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     m_list->setSelectionMode(QAbstractItemView::SingleSelection);
     m_list->setMinimumSize(420, 260);
 
     m_progress = new QProgressBar(this);
-    m_progress->setObjectName(IdName(kProgressId));
+    m_progress->setObjectName(ControlId::Name(kProgressId));
     m_progress->setTextVisible(false);
     m_progress->setVisible(false);
     // The bar keeps its place while hidden so that the buttons do not jump.
@@ -78,13 +74,13 @@ CLogDlg::CLogDlg(CTavrinDoc& doc, CControllerLog::EKind kind, QWidget* parent)
     m_progress->setSizePolicy(keep);
 
     m_refresh = new QPushButton(QStringLiteral("&Refresh"), this);
-    m_refresh->setObjectName(IdName(kRefreshId));
+    m_refresh->setObjectName(ControlId::Name(kRefreshId));
     m_refresh->setAutoDefault(false);
     m_clear = new QPushButton(QStringLiteral("&Clear"), this);
-    m_clear->setObjectName(IdName(kClearId));
+    m_clear->setObjectName(ControlId::Name(kClearId));
     m_clear->setAutoDefault(false);
     m_ok = new QPushButton(QStringLiteral("OK"), this);
-    m_ok->setObjectName(IdName(kOkId));
+    m_ok->setObjectName(ControlId::Name(kOkId));
     m_ok->setDefault(true);
 
     auto* buttons = new QHBoxLayout;

@@ -10,6 +10,7 @@
 #include "sim/CSimTagTable.h"
 #include "ui/CEditParameterDlg.h"
 #include "ui/CTavrinView.h"
+#include "ui/ControlId.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -20,13 +21,13 @@
 namespace {
 
 // Presses the button with object name `id` on the next modal dialog.
-void PressOnModal(const QString& id, bool& pressed)
+void PressOnModal(int id, bool& pressed)
 {
     QTimer::singleShot(0, [id, &pressed] {
         QWidget* modal = QApplication::activeModalWidget();
         ASSERT_NE(modal, nullptr);
-        auto* button = modal->findChild<QAbstractButton*>(id);
-        ASSERT_NE(button, nullptr) << id.toStdString();
+        auto* button = ControlId::Find<QAbstractButton>(modal, id);
+        ASSERT_NE(button, nullptr) << "no button " << id;
         button->click();
         pressed = true;
     });
@@ -69,7 +70,7 @@ TEST(Application, StartsConnectedReadsAndEditsThroughTheView)
     view->SelectRow(0);
     const quint16 tag = view->RowTag(0);
     bool pressed = false;
-    PressOnModal(QStringLiteral("id1085"), pressed);
+    PressOnModal(1085, pressed);
     emit view->EditRequested(tag, 0);
     EXPECT_TRUE(pressed);
     EXPECT_FALSE(app.Frame().EqualityPaneEqual());
@@ -80,7 +81,7 @@ TEST(Application, StartsConnectedReadsAndEditsThroughTheView)
     app.Document().SetModified(false);
     app.Frame().SetEqualityPane(true);
     pressed = false;
-    PressOnModal(QStringLiteral("id2"), pressed);
+    PressOnModal(2, pressed);
     emit view->EditRequested(tag, 0);
     EXPECT_TRUE(pressed);
     EXPECT_TRUE(app.Frame().EqualityPaneEqual());

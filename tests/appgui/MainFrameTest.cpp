@@ -7,6 +7,7 @@
 #include "common/CTempSettings.h"
 #include "link/LinkTestSupport.h"
 #include "ops/CTavrinDoc.h"
+#include "ui/ControlId.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -20,9 +21,9 @@ namespace {
 class MainFrameTest : public SimLinkTest
 {
 protected:
-    QString Pane(CMainFrame& frame, const char* name)
+    QString Pane(CMainFrame& frame, int id)
     {
-        auto* label = frame.findChild<QLabel*>(QString::fromLatin1(name));
+        auto* label = ControlId::Find<QLabel>(&frame, id);
         return label ? label->text() : QStringLiteral("<missing>");
     }
     int Stored(const char* name)
@@ -47,7 +48,7 @@ TEST_F(MainFrameTest, EveryCommandIsThereAndOnlyBuiltOnesAreEnabled)
             continue;
         QAction* action = frame.Action(item.id);
         ASSERT_NE(action, nullptr) << item.text;
-        EXPECT_EQ(action->objectName(), QStringLiteral("id%1").arg(item.id));
+        EXPECT_EQ(action->objectName(), ControlId::Name(item.id));
         EXPECT_EQ(action->text(), QString::fromLatin1(item.text));
     }
     EXPECT_EQ(frame.Action(MenuTable::IdFileOpen)->statusTip(),
@@ -71,7 +72,7 @@ TEST_F(MainFrameTest, EveryCommandIsThereAndOnlyBuiltOnesAreEnabled)
     frame.Action(MenuTable::IdControllerInfo)->trigger();
     EXPECT_TRUE(ran);
 
-    auto* filter = frame.findChild<QComboBox*>(QStringLiteral("id102"));
+    auto* filter = ControlId::Find<QComboBox>(&frame, 102);
     ASSERT_NE(filter, nullptr);
     EXPECT_EQ(filter->count(), 1);
     EXPECT_EQ(filter->currentText(), QStringLiteral("All"));
@@ -81,15 +82,15 @@ TEST_F(MainFrameTest, EveryCommandIsThereAndOnlyBuiltOnesAreEnabled)
 TEST_F(MainFrameTest, PanesFollowTheControllerAndTheEqualityPaneItsFlag)
 {
     CMainFrame frame(doc, settings);
-    EXPECT_EQ(Pane(frame, "id59142"), QStringLiteral("Comms lost"));
-    EXPECT_EQ(Pane(frame, "id59143"), QStringLiteral("Comms lost"));
+    EXPECT_EQ(Pane(frame, 59142), QStringLiteral("Comms lost"));
+    EXPECT_EQ(Pane(frame, 59143), QStringLiteral("Comms lost"));
     EXPECT_EQ(frame.EqualityPaneText(), QStringLiteral("Program Not Equal."));
 
     QSignalSpy hints(&frame, &CMainFrame::ViewsNeedUpdate);
     sim.WithModel([](CSimModel& m) { m.SetTripCodes(0x0021, 0); });
     doc.Poll(); // the document signals; the frame follows
-    EXPECT_EQ(Pane(frame, "id59142"), QStringLiteral("Tarn"));
-    EXPECT_EQ(Pane(frame, "id59143"), QStringLiteral("Trip: 0021"));
+    EXPECT_EQ(Pane(frame, 59142), QStringLiteral("Tarn"));
+    EXPECT_EQ(Pane(frame, 59143), QStringLiteral("Trip: 0021"));
     ASSERT_EQ(hints.count(), 1) << "the connected type changed";
     EXPECT_EQ(hints.at(0).at(0).toInt(), 101);
 

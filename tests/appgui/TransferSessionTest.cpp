@@ -12,6 +12,7 @@
 #include "sim/CControllerSim.h"
 #include "sim/CSimTagTable.h"
 #include "ui/CMessageBoxPrompt.h"
+#include "ui/ControlId.h"
 
 #include <QAction>
 #include <QApplication>
@@ -84,7 +85,7 @@ protected:
 
 QAction* FrameAction(CMainFrame& frame, int id)
 {
-    return frame.findChild<QAction*>(QStringLiteral("id%1").arg(id));
+    return ControlId::Find<QAction>(&frame, id);
 }
 
 } // namespace

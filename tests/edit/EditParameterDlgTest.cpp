@@ -9,6 +9,7 @@
 #include "ops/CTavrinDoc.h"
 #include "res/StringTable.h"
 #include "ui/CEditParameterDlg.h"
+#include "ui/ControlId.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -24,7 +25,7 @@ using EIcon = IUserPrompt::EIcon;
 
 template <typename T = QWidget> T* Control(const QWidget& dlg, int id)
 {
-    T* widget = dlg.findChild<T*>(QStringLiteral("id%1").arg(id));
+    T* widget = ControlId::Find<T>(&dlg, id);
     EXPECT_NE(widget, nullptr) << "no control " << id;
     return widget;
 }
@@ -203,7 +204,7 @@ TEST_F(EditDlgTest, InhibitTargetOf8018ExchangesBitsTwoAndThree)
         CEditParameterDlg dlg(doc, record, info);
         EXPECT_EQ(dlg.TemplateId(), 179);
         EXPECT_TRUE(IsChecked(dlg, 1158));
-        EXPECT_EQ(dlg.findChild<QWidget*>("id243"), nullptr) << "no Belly Button below 32";
+        EXPECT_EQ(ControlId::Find<QWidget>(&dlg, 243), nullptr) << "no Belly Button below 32";
     }
     Record(8018, 4, 31);
     CEditParameterDlg dlg(doc, record, info);

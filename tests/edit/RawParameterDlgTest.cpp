@@ -4,6 +4,7 @@
 #include "data/CTagInfo.h"
 #include "ops/CRawParameterFields.h"
 #include "ui/CEditParameterSpot.h"
+#include "ui/ControlId.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -42,7 +43,7 @@ CTagInfo SampleTag()
 
 template <typename T> T* Control(QWidget& dialog, int id)
 {
-    T* control = dialog.findChild<T*>(QStringLiteral("id%1").arg(id));
+    T* control = ControlId::Find<T>(&dialog, id);
     EXPECT_NE(control, nullptr) << "no control id" << id;
     return control;
 }

@@ -3,6 +3,7 @@
 #include "data/CParameter.h"
 #include "data/CTagInfo.h"
 #include "ui/CTagInfoDlg.h"
+#include "ui/ControlId.h"
 
 #include <QGroupBox>
 #include <QLabel>
@@ -42,7 +43,7 @@ CTagInfo Tag(quint16 number)
 
 QString LabelText(QWidget& dialog, int id)
 {
-    auto* label = dialog.findChild<QLabel*>(QStringLiteral("id%1").arg(id));
+    auto* label = ControlId::Find<QLabel>(&dialog, id);
     EXPECT_NE(label, nullptr) << "no static id" << id;
     return label ? label->text() : QString();
 }
@@ -52,7 +53,7 @@ std::vector<int> EnabledFlags(QWidget& dialog)
 {
     std::vector<int> enabled;
     for (int id = 1113; id <= 1120; ++id) {
-        auto* label = dialog.findChild<QLabel*>(QStringLiteral("id%1").arg(id));
+        auto* label = ControlId::Find<QLabel>(&dialog, id);
         EXPECT_NE(label, nullptr) << "no flag line id" << id;
         if (label && label->isEnabled())
             enabled.push_back(id);
@@ -68,7 +69,7 @@ TEST(TagInfoDlgTest, SignedRecordShowsSignedRawWords)
     const CTagInfo tag = Tag(0x0151);
     CTagInfoDlg dialog(record, tag);
     EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Tag Information"));
-    auto* group = dialog.findChild<QGroupBox*>(QStringLiteral("id1112"));
+    auto* group = ControlId::Find<QGroupBox>(&dialog, 1112);
     ASSERT_NE(group, nullptr);
     EXPECT_EQ(group->title(), QStringLiteral("Motor temp \u00B0C"));
     EXPECT_EQ(LabelText(dialog, 1102), QStringLiteral("Tag number: 0x0151"));
@@ -83,7 +84,7 @@ TEST(TagInfoDlgTest, SignedRecordShowsSignedRawWords)
     EXPECT_EQ(LabelText(dialog, 1228), QStringLiteral("Celsius"));
     // Supported (1113) and Signed (1117) only.
     EXPECT_EQ(EnabledFlags(dialog), (std::vector<int>{1113, 1117}));
-    auto* ok = dialog.findChild<QPushButton*>(QStringLiteral("id1"));
+    auto* ok = ControlId::Find<QPushButton>(&dialog, 1);
     ASSERT_NE(ok, nullptr);
     EXPECT_EQ(ok->text(), QStringLiteral("OK"));
 }

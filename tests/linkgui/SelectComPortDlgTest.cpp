@@ -3,6 +3,7 @@
 #include "common/CScriptedPrompt.h"
 #include "link/CPortEnumerator.h"
 #include "link/widgets/CSelectComPortDlg.h"
+#include "ui/ControlId.h"
 
 #include <QListWidget>
 #include <QPushButton>
@@ -50,9 +51,9 @@ protected:
     }
 
     static QListWidget* List(QDialog& dlg) { return dlg.findChild<QListWidget*>("portList"); }
-    static QPushButton* Button(QDialog& dlg, const char* id)
+    static QPushButton* Button(QDialog& dlg, int id)
     {
-        return dlg.findChild<QPushButton*>(QString::fromLatin1(id));
+        return ControlId::Find<QPushButton>(&dlg, id);
     }
     static QStringList Lines(QDialog& dlg)
     {
@@ -77,8 +78,8 @@ TEST_F(SelectComPortDlgTest, ShowsFriendlyNamesSortedWithoutRegardToCase)
     auto dlg = Make();
     EXPECT_EQ(dlg->windowTitle(), QStringLiteral("Select COM Port"));
     ASSERT_NE(List(*dlg), nullptr);
-    ASSERT_NE(Button(*dlg, "id1"), nullptr);
-    ASSERT_NE(Button(*dlg, "id2"), nullptr);
+    ASSERT_NE(Button(*dlg, 1), nullptr);
+    ASSERT_NE(Button(*dlg, 2), nullptr);
     EXPECT_EQ(Lines(*dlg), (QStringList{"arduino (ttyACM0)", "Modem (ttyS0)",
                                         "USB Serial A (ttyUSB0)", "usb Serial B (ttyUSB1)"}));
     EXPECT_EQ(dlg->Ports(), kPorts); // the found order is kept apart from the list's
@@ -112,7 +113,7 @@ TEST_F(SelectComPortDlgTest, OkHandsBackTheChosenLinesPort)
     // The last line is the first port found: the line must be matched by its text.
     List(*dlg)->setCurrentRow(3);
     ASSERT_EQ(Selected(*dlg), QStringLiteral("usb Serial B (ttyUSB1)"));
-    QTest::mouseClick(Button(*dlg, "id1"), Qt::LeftButton);
+    QTest::mouseClick(Button(*dlg, 1), Qt::LeftButton);
 
     EXPECT_EQ(dlg->result(), QDialog::Accepted);
     EXPECT_FALSE(dlg->isVisible());
@@ -130,7 +131,7 @@ TEST_F(SelectComPortDlgTest, OkWithoutASelectionClosesAndHandsBackNothing)
         auto dlg = Make(ports, 0, QStringLiteral("Modem"));
         dlg->show();
         List(*dlg)->clearSelection();
-        QTest::mouseClick(Button(*dlg, "id1"), Qt::LeftButton);
+        QTest::mouseClick(Button(*dlg, 1), Qt::LeftButton);
         EXPECT_EQ(dlg->result(), QDialog::Accepted);
         EXPECT_FALSE(dlg->Choice().has_value());
     }
@@ -145,7 +146,7 @@ TEST_F(SelectComPortDlgTest, CancelAndEscapeHandBackNothing)
         if (escape)
             QTest::keyClick(dlg.get(), Qt::Key_Escape);
         else
-            QTest::mouseClick(Button(*dlg, "id2"), Qt::LeftButton);
+            QTest::mouseClick(Button(*dlg, 2), Qt::LeftButton);
         EXPECT_EQ(dlg->result(), QDialog::Rejected);
         EXPECT_FALSE(dlg->isVisible());
         EXPECT_FALSE(dlg->Choice().has_value());

@@ -2,6 +2,7 @@
 // timer-driven read, the button states, and the status poll restarted however it closes.
 #include "ops/OpsSimTest.h"
 #include "ops/widgets/CLogDlg.h"
+#include "ui/ControlId.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -19,14 +20,10 @@ using EKind = CControllerLog::EKind;
 class LogDlgTest : public OpsSimTest
 {
 protected:
-    template <typename T> static T* Control(QWidget& dialog, int id)
-    {
-        return dialog.findChild<T*>(QStringLiteral("id%1").arg(id));
-    }
     static QStringList Lines(QWidget& dialog)
     {
         QStringList lines;
-        auto* list = Control<QListWidget>(dialog, CLogDlg::kListId);
+        auto* list = ControlId::Find<QListWidget>(&dialog, CLogDlg::kListId);
         for (int i = 0; list && i < list->count(); ++i)
             lines << list->item(i)->text();
         return lines;
@@ -42,13 +39,13 @@ protected:
 TEST_F(LogDlgTest, OpensWaitingWithItsControlsAndTitle)
 {
     CLogDlg dialog(doc, EKind::Control);
-    EXPECT_EQ(dialog.objectName(), QStringLiteral("id146"));
+    EXPECT_EQ(dialog.objectName(), ControlId::Name(146));
     EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Control Log"));
-    auto* list = Control<QListWidget>(dialog, CLogDlg::kListId);
-    auto* bar = Control<QProgressBar>(dialog, CLogDlg::kProgressId);
-    auto* refresh = Control<QPushButton>(dialog, CLogDlg::kRefreshId);
-    auto* clear = Control<QPushButton>(dialog, CLogDlg::kClearId);
-    auto* ok = Control<QPushButton>(dialog, CLogDlg::kOkId);
+    auto* list = ControlId::Find<QListWidget>(&dialog, CLogDlg::kListId);
+    auto* bar = ControlId::Find<QProgressBar>(&dialog, CLogDlg::kProgressId);
+    auto* refresh = ControlId::Find<QPushButton>(&dialog, CLogDlg::kRefreshId);
+    auto* clear = ControlId::Find<QPushButton>(&dialog, CLogDlg::kClearId);
+    auto* ok = ControlId::Find<QPushButton>(&dialog, CLogDlg::kOkId);
     ASSERT_TRUE(list && bar && refresh && clear && ok);
     EXPECT_EQ(refresh->text(), QStringLiteral("&Refresh"));
     EXPECT_EQ(clear->text(), QStringLiteral("&Clear"));
@@ -80,11 +77,11 @@ TEST_F(LogDlgTest, TheTimerReadsTheLogAndClearEmptiesIt)
                                  QStringLiteral("0x0001     5    Overcurrent."),
                                  QStringLiteral("0x0002     1    Battery Low."),
                              }));
-    auto* refresh = Control<QPushButton>(dialog, CLogDlg::kRefreshId);
-    auto* clear = Control<QPushButton>(dialog, CLogDlg::kClearId);
+    auto* refresh = ControlId::Find<QPushButton>(&dialog, CLogDlg::kRefreshId);
+    auto* clear = ControlId::Find<QPushButton>(&dialog, CLogDlg::kClearId);
     EXPECT_TRUE(refresh->isEnabled());
     EXPECT_TRUE(clear->isEnabled());
-    EXPECT_TRUE(Control<QProgressBar>(dialog, CLogDlg::kProgressId)->isHidden());
+    EXPECT_TRUE(ControlId::Find<QProgressBar>(&dialog, CLogDlg::kProgressId)->isHidden());
 
     clear->click();
     bool emptied = false;
@@ -115,7 +112,7 @@ TEST_F(LogDlgTest, ClosingRestartsThePollAfterALostRead)
         Silence(false);
 
         if (way == 0)
-            Control<QPushButton>(dialog, CLogDlg::kOkId)->click();
+            ControlId::Find<QPushButton>(&dialog, CLogDlg::kOkId)->click();
         else if (way == 1)
             dialog.reject(); // Escape
         else
@@ -132,7 +129,7 @@ TEST_F(LogDlgTest, RunShowsTheWindowModallyUntilOk)
     QTimer::singleShot(0, [] {
         auto* dialog = qobject_cast<CLogDlg*>(QApplication::activeModalWidget());
         ASSERT_NE(dialog, nullptr);
-        dialog->findChild<QPushButton*>(QStringLiteral("id1"))->click();
+        ControlId::Find<QPushButton>(dialog, 1)->click();
     });
     EXPECT_EQ(CLogDlg::Run(doc, EKind::System), int(QDialog::Accepted));
     EXPECT_TRUE(doc.StatusPollRunning());

@@ -5,6 +5,7 @@
 #include "ui/CMessageBoxPrompt.h"
 #include "ui/CProgressDlg.h"
 #include "ui/CUploadWarningDlg.h"
+#include "ui/ControlId.h"
 
 #include "app/CAppSettings.h"
 
@@ -26,15 +27,12 @@ namespace {
 
 const QString kShareDir = QStringLiteral(TAVRIN_SHARE_DIR);
 
-template <typename T> T* Find(const QWidget* root, int id)
-{
-    return root->findChild<T*>(QStringLiteral("id%1").arg(id));
-}
+using ControlId::Find;
 
 QWidget* VisibleWindow(int id)
 {
     for (QWidget* window : QApplication::topLevelWidgets()) {
-        if (window->isVisible() && window->objectName() == QStringLiteral("id%1").arg(id))
+        if (window->isVisible() && window->objectName() == ControlId::Name(id))
             return window;
     }
     return nullptr;
@@ -215,7 +213,7 @@ TEST(UploadWarningDlg, ContentsAndAnswers)
 {
     QTemporaryDir empty;
     CUploadWarningDlg dialog(empty.path());
-    EXPECT_EQ(dialog.objectName(), QStringLiteral("id174"));
+    EXPECT_EQ(dialog.objectName(), ControlId::Name(174));
     EXPECT_EQ(dialog.windowTitle(), QStringLiteral("WARNING"));
     EXPECT_EQ(dialog.font().pointSize(), 10);
     auto* yes = Find<QPushButton>(&dialog, 1);
@@ -318,7 +316,7 @@ TEST(MessageBoxPromptOverwrite, UsesTheTagFileDirSettingAndTheAnswer)
         QTimer::singleShot(0, [key, &framesSeen] {
             QWidget* dialog = QApplication::activeModalWidget();
             ASSERT_NE(dialog, nullptr);
-            ASSERT_EQ(dialog->objectName(), QStringLiteral("id174"));
+            ASSERT_EQ(dialog->objectName(), ControlId::Name(174));
             framesSeen = Find<CAnimationControl>(dialog, 1129)->FrameCount();
             if (key == Qt::Key_Y)
                 Find<QPushButton>(dialog, 1)->click();
