@@ -6,10 +6,6 @@
 
 namespace OsName {
 
-namespace {
-constexpr int kStringPortReportIntro = 235;
-}
-
 bool NameOfWindowsVersion(const SVersion& version, QString& name, QString& servicePack)
 {
     QString found;
@@ -62,7 +58,7 @@ bool GetOsName(QString& name, QString& servicePack)
 QString ErrorReport(const QString& errorText, bool osKnown, const QString& osName,
                     const QString& servicePack)
 {
-    const QString intro = LoadString(kStringPortReportIntro);
+    const QString intro = LoadString(EString::PortCheckFailed);
     if (!osKnown)
         return intro + QStringLiteral("\nCould not determine OS");
     return intro + QStringLiteral("\nError: ") + errorText + QStringLiteral("\nOS: ") + osName +

@@ -6,8 +6,6 @@
 
 namespace {
 
-constexpr int kStringOverwrite = 4210; // "Do you wish to overwrite the settings ...?"
-
 // Progress on a terminal: the title once, then a line each time another tenth of the range
 // is reached, so that logs of long reads stay short.
 class CTerminalProgress : public IProgress
@@ -105,7 +103,8 @@ bool CTerminalPrompt::ConfirmOverwrite()
 {
     if (m_assumeYes)
         return true;
-    return Question(LoadString(kStringOverwrite), EButtons::YesNo, EIcon::Question) == EAnswer::Yes;
+    return Question(LoadString(EString::OverwriteQuestion), EButtons::YesNo, EIcon::Question) ==
+           EAnswer::Yes;
 }
 
 std::unique_ptr<IProgress> CTerminalPrompt::BeginProgress(const QString& title, EProgressKind)

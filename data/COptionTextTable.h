@@ -1,5 +1,7 @@
 #pragma once
 
+#include "res/EString.h"
+
 #include <QString>
 #include <QStringList>
 #include <QtGlobal>
@@ -37,8 +39,13 @@ public:
     // or nullptr.
     static const Row* FindRow(quint16 tagNumber, quint16 controllerType);
 
-    // String-table id of text i of a list; list lengths are at most 16.
-    static int TextId(int list, int index) { return kFirstTextId + 16 * list + index; }
+    // String-table id of text i of a list; list lengths are at most 16. The option texts are
+    // the one part of the table looked up by a computed number, so this is where a number
+    // becomes a string id.
+    static EString TextId(int list, int index)
+    {
+        return static_cast<EString>(kFirstTextId + 16 * list + index);
+    }
     static int ListLength(int list); // 0 for a list outside 1..kListCount
     static QStringList ListTexts(int list);
 };

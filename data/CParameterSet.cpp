@@ -99,13 +99,13 @@ CParameterSet::Result CParameterSet::Load(CArchive& archive)
         count = archive.ReadInt32();
         type = archive.ReadWord();
     } catch (const CArchiveException& error) {
-        return ArchiveFailure(error, LoadString(kTextShortHeader));
+        return ArchiveFailure(error, LoadString(EString::ProfileTooShort));
     }
     if (count < 0)
-        return Failure(EStatus::NotAProfile, LoadString(kTextNegativeCount));
+        return Failure(EStatus::NotAProfile, LoadString(EString::ProfileNegativeCount));
     if (count > 0 && headerWord != kReadHeaderWord) {
         return Failure(EStatus::NotAProfile,
-                       LoadString(kTextForeignHeader)
+                       LoadString(EString::ProfileForeignHeader)
                            .arg(QStringLiteral("0x%1").arg(headerWord, 4, 16, QLatin1Char('0'))));
     }
 
@@ -118,7 +118,7 @@ CParameterSet::Result CParameterSet::Load(CArchive& archive)
             const quint32 stored = parameter->recordChecksum;
             parameter->recordChecksum = parameter->ComputeChecksum();
             if (!CParameter::IsChecksumAccepted(stored, parameter->recordChecksum)) {
-                result = Failure(EStatus::BadChecksum, LoadString(kChecksumErrorText));
+                result = Failure(EStatus::BadChecksum, LoadString(EString::BadProfileChecksum));
                 result.refusedRecord = i;
                 break;
             }
@@ -126,9 +126,10 @@ CParameterSet::Result CParameterSet::Load(CArchive& archive)
         }
         // After a refused record the rest is not read, so only a whole load can tell.
         if (result.Ok() && !archive.AtEnd())
-            return Failure(EStatus::NotAProfile, LoadString(kTextTrailingBytes).arg(count));
+            return Failure(EStatus::NotAProfile,
+                           LoadString(EString::ProfileTrailingBytes).arg(count));
     } catch (const CArchiveException& error) {
-        return ArchiveFailure(error, LoadString(kTextShortRecords));
+        return ArchiveFailure(error, LoadString(EString::ProfileTruncated));
     }
 
     m_headerWord = headerWord;
@@ -183,10 +184,11 @@ CParameterSet::Result CParameterSet::LoadFile(const QString& path)
         Reset();
         const QFileInfo info(path);
         if (!info.exists())
-            return Failure(EStatus::OpenFailed, LoadString(kTextNoSuchFile));
+            return Failure(EStatus::OpenFailed, LoadString(EString::ProfileNoSuchFile));
         if (info.isDir() || !info.isReadable())
-            return Failure(EStatus::OpenFailed, LoadString(kTextAccessDenied));
-        return Failure(EStatus::OpenFailed, LoadString(kTextReadError).arg(file.errorString()));
+            return Failure(EStatus::OpenFailed, LoadString(EString::ProfileAccessDenied));
+        return Failure(EStatus::OpenFailed,
+                       LoadString(EString::ProfileReadError).arg(file.errorString()));
     }
     return Load(static_cast<QIODevice&>(file));
 }

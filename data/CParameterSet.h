@@ -24,16 +24,6 @@ public:
     static constexpr quint16 kReadHeaderWord = 0x0101;   // header word after a read
     static constexpr quint16 kNoControllerType = 0xFFFF; // no controller type
     static constexpr int kHeaderSize = 8;
-    static constexpr int kChecksumErrorText = 123; // "Incorrect checksum in the PRF file"
-    // The phrases that say what is wrong with a profile that cannot be opened.
-    static constexpr int kTextNoSuchFile = 4602;
-    static constexpr int kTextAccessDenied = 4603;
-    static constexpr int kTextShortHeader = 4604;
-    static constexpr int kTextShortRecords = 4605;
-    static constexpr int kTextForeignHeader = 4606;
-    static constexpr int kTextNegativeCount = 4607;
-    static constexpr int kTextTrailingBytes = 4608;
-    static constexpr int kTextReadError = 4609;
 
     enum class EStatus
     {

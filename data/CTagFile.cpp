@@ -17,11 +17,11 @@ namespace {
 QString OpenErrorText(const QString& path)
 {
     const QFileInfo info(path);
-    int id = CTagFile::kStringReadError;
+    EString id = EString::FileReadError;
     if (!info.exists())
-        id = CTagFile::kStringFileNotFound;
+        id = EString::FileNotFound;
     else if (info.isDir() || !info.isReadable())
-        id = CTagFile::kStringAccessDenied;
+        id = EString::FileAccessDenied;
     return LoadString(id).arg(info.fileName()) + QStringLiteral(" - ") + path;
 }
 
@@ -92,7 +92,7 @@ CTagLoadResult CTagFile::Load(QIODevice* device, const QString& name)
         result.status = CTagLoadResult::EStatus::Malformed;
         result.cause = error.Cause();
         result.message =
-            LoadString(kStringBadFormat)
+            LoadString(EString::TagFileNotLoaded)
                 .arg(name, QString::fromLatin1(CArchiveException::CauseText(error.Cause())));
         return result;
     }

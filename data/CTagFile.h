@@ -52,12 +52,6 @@ public:
     using TextList = std::vector<std::unique_ptr<CTextObject>>;
 
     static constexpr const char* kPattern = "TagList*.tag";
-    // String-table ids of the load failure texts (%1 the file name, %2 the cause).
-    static constexpr int kStringFileNotFound = 61704;
-    static constexpr int kStringAccessDenied = 61705;
-    static constexpr int kStringReadError = 61706;
-    static constexpr int kStringBadFormat = 61720;
-
     // The classes a tag file may name: CTagInfo, CTextObject, CErrorText.
     static const CArchiveClassTable& Classes();
 

@@ -8,20 +8,8 @@
 #include "res/StringTable.h"
 
 namespace {
-constexpr int kStringCommsLost = 55;
-constexpr int kStringControllerId = 176;
-constexpr int kStringNoInformation = 177;
-constexpr int kStringTripType = 178;
-constexpr int kStringTripCode = 179;
-constexpr int kStringChecksum = 180;
-constexpr int kStringHardware = 181;
-constexpr int kStringFirmware = 182;
-constexpr int kStringFirmwareAlt = 183;
-constexpr int kStringFirmwareByte = 184;
-constexpr int kStringBattery = 185;
-
 // The string-table texts carry printf formats.
-QByteArray Format(int id)
+QByteArray Format(EString id)
 {
     return LoadString(id).toUtf8();
 }
@@ -55,27 +43,27 @@ bool CControllerInfo::ReadVersionPair(std::uint16_t tag, std::uint16_t& major, s
 QString CControllerInfo::Build()
 {
     m_link.Identify(m_type);
-    QString text = LoadString(kStringControllerId) + CControllerLink::ControllerTypeName(m_type) +
-                   QLatin1Char('\n');
+    QString text = LoadString(EString::ControllerIdLabel) +
+                   CControllerLink::ControllerTypeName(m_type) + QLatin1Char('\n');
 
     std::uint16_t major = 0;
     std::uint16_t minor = 0;
     if (ReadVersionPair(kTagHardwareVersion, major, minor))
-        text += QString::asprintf(Format(kStringHardware).constData(), major, minor);
+        text += QString::asprintf(Format(EString::HardwareLine).constData(), major, minor);
 
     if (ReadVersionPair(kTagFirmwareVersion, major, minor)) {
-        text += QString::asprintf(Format(kStringFirmware).constData(), major, minor);
+        text += QString::asprintf(Format(EString::FirmwareLine).constData(), major, minor);
     } else if (ReadVersionPair(kTagFirmwareVersionAlt, major, minor)) {
-        text += QString::asprintf(Format(kStringFirmwareAlt).constData(), major, minor);
+        text += QString::asprintf(Format(EString::FirmwareLineAlt).constData(), major, minor);
     } else if (HasFirmwareStatus(m_type)) {
         std::uint16_t firmware = 0;
         if (m_link.ReadControllerStatus(firmware) == 0) {
             // The battery reading travels in reply byte 2, where other replies echo the
             // extension.
             const std::uint8_t battery = m_link.LastReplyBytes()[2];
-            text += QString::asprintf(Format(kStringFirmwareByte).constData(), int(firmware)) +
+            text += QString::asprintf(Format(EString::FirmwareByte).constData(), int(firmware)) +
                     QLatin1Char('\n');
-            text += QString::asprintf(Format(kStringBattery).constData(),
+            text += QString::asprintf(Format(EString::BatteryLine).constData(),
                                       battery / kBatteryCountsPerVolt);
         }
     }
@@ -86,24 +74,24 @@ QString CControllerInfo::Build()
             // The controller keeps this word low byte first: frame byte 5 is its low byte.
             const LinkFrame& frame = m_link.LastReplyBytes();
             const int checksum = frame[5] | (frame[6] << 8);
-            text += QString::asprintf(Format(kStringChecksum).constData(), checksum);
+            text += QString::asprintf(Format(EString::ChecksumLine).constData(), checksum);
         }
     }
 
     std::uint16_t trip = 0;
     if (m_link.ReadTripCode1(trip) != 0)
-        return LoadString(kStringCommsLost);
+        return LoadString(EString::CommsLost);
     if (trip == 0 && m_link.ReadTripCode2(trip) != 0)
         trip = 0;
     if (trip != 0) {
-        text += QString::asprintf(Format(kStringTripCode).constData(), int(trip));
+        text += QString::asprintf(Format(EString::TripCodeLine).constData(), int(trip));
         if (const auto name = CTripNames::Find(m_tags, trip))
-            text +=
-                QString::asprintf(Format(kStringTripType).constData(), name->toUtf8().constData());
+            text += QString::asprintf(Format(EString::TripTypeLine).constData(),
+                                      name->toUtf8().constData());
     }
 
     if (text.isEmpty())
-        text = LoadString(kStringNoInformation);
+        text = LoadString(EString::NoInformation);
     return text;
 }
 

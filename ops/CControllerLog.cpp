@@ -10,16 +10,6 @@
 #include <QThread>
 
 namespace {
-constexpr int kStringCommsLost = 55;
-constexpr int kStringLogNotSupported = 130;
-constexpr int kStringCouldNotClear = 188;
-constexpr int kStringTripNameNotFound = 190;
-constexpr int kStringSystemLogEmpty = 192;
-constexpr int kStringTripLine = 193;
-constexpr int kStringHeader = 194;
-constexpr int kStringWaiting = 195;
-constexpr int kStringControlLogEmpty = 204;
-
 // Steps the bar and lets the window repaint. The log window has no Cancel button, so the
 // pump's answer does not matter.
 void Step(IProgress* progress, int position)
@@ -162,23 +152,23 @@ bool CControllerLog::Read()
 QStringList CControllerLog::DisplayLines() const
 {
     if (!m_hasRead)
-        return {LoadString(kStringWaiting)};
+        return {LoadString(EString::WaitingForConnection)};
     if (m_nonZeroEntries == 0) {
         if (!m_lastReadOk)
-            return {LoadString(kStringCommsLost)};
+            return {LoadString(EString::CommsLost)};
         if (m_logAvailable)
-            return {LoadString(m_kind == EKind::System ? kStringSystemLogEmpty
-                                                       : kStringControlLogEmpty)};
-        return {LoadString(kStringLogNotSupported)};
+            return {LoadString(m_kind == EKind::System ? EString::SystemLogEmpty
+                                                       : EString::ControlLogEmpty)};
+        return {LoadString(EString::LogNotSupported)};
     }
 
     // Entries are kept from the front, so the first n entries hold the n trip codes.
-    QStringList lines{LoadString(kStringHeader)};
-    const QByteArray format = LoadString(kStringTripLine).toUtf8();
+    QStringList lines{LoadString(EString::TripLogHeader)};
+    const QByteArray format = LoadString(EString::TripLogLine).toUtf8();
     for (int i = 0; i < m_nonZeroEntries; ++i) {
         const auto code = Code(i);
         const QString name =
-            CTripNames::Find(m_doc.Tags(), code).value_or(LoadString(kStringTripNameNotFound));
+            CTripNames::Find(m_doc.Tags(), code).value_or(LoadString(EString::TripNameNotFound));
         lines << QString::asprintf(format.constData(), int(code), int(Count(i)),
                                    name.toUtf8().constData());
     }
@@ -235,7 +225,8 @@ bool CControllerLog::Clear()
             ClearGroup(StatusTag(), 1, kStatusGroupFailureLimit, progress.get(), step);
     }
     if (!cleared)
-        m_doc.Prompt().Message(LoadString(kStringCouldNotClear), IUserPrompt::EIcon::Exclamation);
+        m_doc.Prompt().Message(LoadString(EString::CouldNotClearLog),
+                               IUserPrompt::EIcon::Exclamation);
     m_changed = true;
     return cleared;
 }

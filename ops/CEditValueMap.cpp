@@ -5,15 +5,23 @@
 #include "data/CUnitsTable.h"
 
 #include <algorithm>
+#include <span>
 
 namespace {
 
 constexpr quint16 kInhibitTargetSwappedTag = 8018;
 constexpr quint16 kMomentaryFirstTag = 13360;
 constexpr quint16 kMomentarySecondTag = 13361;
-constexpr int kMomentaryFirstLabels = 143;  // "Reverse Select" .. "Vacuum mode"
-constexpr int kMomentarySecondLabels = 151; // "Auxiliary 1" .. "Power switch"
-constexpr int kMomentarySecondRows = 6;
+// The switches' labels, row by row; the second tag has six rows.
+constexpr EString kMomentaryFirstLabels[] = {
+    EString::ReverseSelect, EString::VacuumSpeed, EString::BellyButtonEmergency,
+    EString::BrushSpeed,    EString::FreeWheel,   EString::TractionSpeed,
+    EString::AutoSequence,  EString::VacuumMode,
+};
+constexpr EString kMomentarySecondLabels[] = {
+    EString::Auxiliary1, EString::BrushMode,  EString::Auxiliary2,
+    EString::Auxiliary4, EString::Auxiliary3, EString::PowerSwitch,
+};
 
 bool IsRadio(EEditKind kind)
 {
@@ -121,15 +129,15 @@ quint16 CEditValueMap::ExchangeBits2And3(quint16 value)
     return quint16((value & ~0x000C) | (bit2 << 3) | (bit3 << 2));
 }
 
-int CEditValueMap::MomentaryLabel(quint16 tag, int index)
+std::optional<EString> CEditValueMap::MomentaryLabel(quint16 tag, int index)
 {
-    if (index < 0 || index > 7)
-        return 0;
-    if (tag == kMomentaryFirstTag)
-        return kMomentaryFirstLabels + index;
-    if (tag == kMomentarySecondTag && index < kMomentarySecondRows)
-        return kMomentarySecondLabels + index;
-    return 0;
+    const std::span<const EString> labels = tag == kMomentaryFirstTag ? kMomentaryFirstLabels
+                                            : tag == kMomentarySecondTag
+                                                ? kMomentarySecondLabels
+                                                : std::span<const EString>();
+    if (index < 0 || std::size_t(index) >= labels.size())
+        return std::nullopt;
+    return labels[std::size_t(index)];
 }
 
 SEditState CEditValueMap::Open(const SEditTemplate& templ, const CParameter& record)

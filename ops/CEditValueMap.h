@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ops/CEditTemplates.h"
+#include "res/EString.h"
 
 #include <QString>
 #include <QtGlobal>
@@ -69,9 +70,9 @@ public:
     // (latch box enabled, the inhibit target's "None" and "Belly Button") follow here.
     static void Click(const SEditTemplate& templ, SEditState& state, int index);
 
-    // String-table number of the label of momentary row `index` for `tag` (13360 or 13361);
-    // 0 when the row is hidden.
-    static int MomentaryLabel(quint16 tag, int index);
+    // The label of momentary row `index` for `tag` (13360 or 13361); none when the row is
+    // hidden.
+    static std::optional<EString> MomentaryLabel(quint16 tag, int index);
 
     // Bits 2 and 3 exchanged, every other bit kept.
     static quint16 ExchangeBits2And3(quint16 value);
@@ -85,6 +86,4 @@ public:
     static qint64 Snap(qint64 position, qint64 minimum, qint64 maximum, qint64 step);
 
     static constexpr int kMaxTicks = 50;
-    static constexpr int kMomentaryOn = 115;  // "Momentary"
-    static constexpr int kMomentaryOff = 116; // "Permanent"
 };

@@ -7,10 +7,6 @@
 
 namespace {
 
-// Message ids of the refusals.
-constexpr int kIdWordRefused = 4301;
-constexpr int kIdNumberRefused = 4302;
-
 std::optional<qint64> ParseDecimal(const QString& text)
 {
     const QString trimmed = text.trimmed();
@@ -101,12 +97,15 @@ std::optional<int> CRawParameterFields::ParseModifier(const QString& text)
 
 QString CRawParameterFields::WordRefusal(const QString& label)
 {
-    return LoadString(kIdWordRefused).arg(Caption(label)).arg(kWordLow).arg(kWordHigh);
+    return LoadString(EString::WordOutOfRange).arg(Caption(label)).arg(kWordLow).arg(kWordHigh);
 }
 
 QString CRawParameterFields::ModifierRefusal(const QString& label)
 {
-    return LoadString(kIdNumberRefused).arg(Caption(label)).arg(kModifierLow).arg(kModifierHigh);
+    return LoadString(EString::NumberOutOfRange)
+        .arg(Caption(label))
+        .arg(kModifierLow)
+        .arg(kModifierHigh);
 }
 
 bool CRawParameterFields::ValueWithinLimits(const SFields& fields)
@@ -117,7 +116,7 @@ bool CRawParameterFields::ValueWithinLimits(const SFields& fields)
 
 QString CRawParameterFields::LimitsRefusal(const QString& label, const SFields& fields)
 {
-    return LoadString(kIdNumberRefused)
+    return LoadString(EString::NumberOutOfRange)
         .arg(Caption(label))
         .arg(Number(fields, Minimum))
         .arg(Number(fields, Maximum));

@@ -36,7 +36,7 @@ CReadFlow::SOutcome CReadFlow::Run(CTavrinDoc& doc)
     IUserPrompt& prompt = doc.Prompt();
     const CTagFile& tags = doc.Tags();
     if (tags.Tags().empty()) {
-        prompt.Message(LoadString(kStringNoTagFile), IUserPrompt::EIcon::Exclamation);
+        prompt.Message(LoadString(EString::NoTagFileToProceed), IUserPrompt::EIcon::Exclamation);
         return outcome;
     }
     if (!doc.SaveModified())
@@ -53,9 +53,10 @@ CReadFlow::SOutcome CReadFlow::Run(CTavrinDoc& doc)
         // other controller command may start in the middle of this one, and the main window
         // takes no commands while the progress window pumps between tags.
         CTransferSession session(doc, CTransferSession::ECancel::Allowed);
-        std::unique_ptr<IProgress> progress = prompt.BeginProgress(
-            LoadString(kStringProgressTitle), IUserPrompt::EProgressKind::Cancellable);
-        doc.SetStatusMessage(kStringUploading);
+        std::unique_ptr<IProgress> progress =
+            prompt.BeginProgress(LoadString(EString::ReadingDataFromController),
+                                 IUserPrompt::EProgressKind::Cancellable);
+        doc.SetStatusMessage(EString::Uploading);
         if (progress)
             progress->SetRange(0, tags.TagCount());
 
@@ -93,7 +94,7 @@ CReadFlow::SOutcome CReadFlow::Run(CTavrinDoc& doc)
         CParameterSet& parameters = doc.Parameters();
         parameters.SetHeaderWord(CParameterSet::kReadHeaderWord);
         parameters.SetDataControllerType(type);
-        doc.SetStatusMessage(kStringReady);
+        doc.SetStatusMessage(EString::Ready);
         // The next poll corrects the flag if the controller has gone.
         session.SetLinkReadyAfter(true);
     }
@@ -105,13 +106,13 @@ CReadFlow::SOutcome CReadFlow::Run(CTavrinDoc& doc)
         doc.SetModified(false);
         // A read stopped because the window is closing needs no message: the user asked.
         if (!closing)
-            prompt.Message(LoadString(kStringAborted), IUserPrompt::EIcon::Exclamation);
+            prompt.Message(LoadString(EString::ReadAborted), IUserPrompt::EIcon::Exclamation);
     } else {
         outcome.status = EStatus::Completed;
         doc.Parameters().SetEmpty(false);
         doc.SetModified(true);
         if (!outcome.unanswered.empty()) {
-            prompt.Message(LoadString(kStringUnanswered).arg(outcome.unanswered.size()),
+            prompt.Message(LoadString(EString::ParametersNotRead).arg(outcome.unanswered.size()),
                            IUserPrompt::EIcon::Exclamation);
         }
     }

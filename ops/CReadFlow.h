@@ -14,12 +14,6 @@ class CReadFlow
 {
 public:
     static constexpr int kReadAttempts = 4;
-    static constexpr int kStringNoTagFile = 170;     // "Cannot proceed as no tag file ..."
-    static constexpr int kStringUploading = 93;      // status message during the read
-    static constexpr int kStringReady = 57345;       // status message afterwards
-    static constexpr int kStringAborted = 202;       // "Controller download ... was aborted."
-    static constexpr int kStringProgressTitle = 205; // "Reading data from controller"
-    static constexpr int kStringUnanswered = 4203;   // "%1 parameter(s) could not be read ..."
 
     enum class EStatus
     {

@@ -9,12 +9,6 @@
 #include <QFileInfo>
 
 namespace {
-constexpr int kStringCommsLost = 55;
-constexpr int kStringOk = 56;
-constexpr int kStringNoTagFile = 203;
-constexpr int kStringCannotSave = 99;
-constexpr int kStringCannotOpen = 4601; // "Cannot open %1: %2."
-
 // "Trip: %04X"
 QString TripText(std::uint16_t code)
 {
@@ -47,7 +41,7 @@ bool CTavrinDoc::LoadMasterTagFile(const QString& directory)
     if (directory.isEmpty() ||
         !CTagFile::FindNewestTagFile(directory, QString::fromLatin1(kTagFilePattern), path)) {
         m_tags.Clear();
-        m_prompt->Message(LoadString(kStringNoTagFile), IUserPrompt::EIcon::Stop);
+        m_prompt->Message(LoadString(EString::TagFileMissing), IUserPrompt::EIcon::Stop);
         return false;
     }
     const CTagLoadResult result = m_tags.LoadTagFile(path);
@@ -78,7 +72,7 @@ void CTavrinDoc::SetConnectedType(std::uint16_t type)
 QString CTavrinDoc::ControllerIdPaneText() const
 {
     if (!m_linkReady)
-        return LoadString(kStringCommsLost);
+        return LoadString(EString::CommsLost);
     if (m_connectedType == kNoType)
         return QStringLiteral("Unknown Controller");
     return CControllerLink::ControllerTypeName(m_connectedType);
@@ -86,7 +80,7 @@ QString CTavrinDoc::ControllerIdPaneText() const
 
 QString CTavrinDoc::ControllerStatusPaneText() const
 {
-    return m_linkReady ? m_statusText : LoadString(kStringCommsLost);
+    return m_linkReady ? m_statusText : LoadString(EString::CommsLost);
 }
 
 void CTavrinDoc::StartStatusPoll()
@@ -146,7 +140,7 @@ void CTavrinDoc::Poll()
         } else if (code != 0) {
             text = TripText(code);
         } else {
-            text = LoadString(kStringOk);
+            text = LoadString(EString::Ok);
         }
     }
     m_lastTripCode = code;
@@ -214,9 +208,9 @@ bool CTavrinDoc::OnOpenDocument(const QString& path)
         m_prompt->Message(result.errorText, IUserPrompt::EIcon::Exclamation);
         break;
     default:
-        m_prompt->Message(
-            LoadString(kStringCannotOpen).arg(QDir::toNativeSeparators(path), result.errorText),
-            IUserPrompt::EIcon::Exclamation);
+        m_prompt->Message(LoadString(EString::CannotOpenProfile)
+                              .arg(QDir::toNativeSeparators(path), result.errorText),
+                          IUserPrompt::EIcon::Exclamation);
         loaded = false;
         break;
     }
@@ -240,7 +234,7 @@ bool CTavrinDoc::OnSaveDocument(const QString& path)
 {
     const CParameterSet::Result result = m_parameters.SaveFile(path);
     if (result.status != CParameterSet::EStatus::Ok) {
-        m_prompt->Message(result.errorText.isEmpty() ? LoadString(kStringCannotSave)
+        m_prompt->Message(result.errorText.isEmpty() ? LoadString(EString::CannotSaveFile)
                                                      : result.errorText,
                           IUserPrompt::EIcon::Exclamation);
         return false;

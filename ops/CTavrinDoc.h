@@ -2,6 +2,7 @@
 
 #include "data/CParameterSet.h"
 #include "data/CTagFile.h"
+#include "res/EString.h"
 
 #include <QObject>
 #include <QString>
@@ -98,7 +99,7 @@ public:
     bool DoFileOpen();
 
     // What the main frame and the views show, asked for by the flows.
-    void SetStatusMessage(int stringId) { emit StatusMessageRequested(stringId); }
+    void SetStatusMessage(EString text) { emit StatusMessageRequested(text); }
     void SetEqualityPane(bool equal);
     bool EqualityPane() const { return m_equal; }
     void UpdateAllViews(int hint = 0) { emit ViewsUpdateRequested(hint); }
@@ -134,7 +135,7 @@ signals:
     // The link-ready flag, the connected type, the status text or the trip code changed.
     void ControllerStateChanged();
     // The message pane should show a string-table text.
-    void StatusMessageRequested(int stringId);
+    void StatusMessageRequested(EString text);
     // The equality pane should show "Program Equal." (true) or "Program Not Equal.".
     void EqualityPaneRequested(bool equal);
     // All views should refresh (hint 0: everything; 101: the connected controller changed).

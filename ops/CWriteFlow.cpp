@@ -14,12 +14,6 @@
 
 namespace {
 
-constexpr int kStringNotSupported = 4205;
-constexpr int kStringReadOnly = 4206;
-constexpr int kStringMismatch = 4207;
-constexpr int kStringNoReply = 4208;
-constexpr int kStringOtherResult = 4209;
-
 // One line per record that was not confirmed, "0x1001 Name: why".
 QString FailureLines(const std::vector<CWriteFlow::SFailure>& failures)
 {
@@ -44,7 +38,7 @@ bool CWriteFlow::CanWrite(const CTavrinDoc& doc)
 QString CWriteFlow::TypeMismatchText(std::uint16_t dataType, std::uint16_t connectedType)
 {
     // The table's text is in printf form with two %s.
-    QString text = LoadString(kStringTypeMismatch);
+    QString text = LoadString(EString::DataFromTypeCannotUpload);
     for (const std::uint16_t type : {dataType, connectedType}) {
         const qsizetype at = text.indexOf(QLatin1String("%s"));
         if (at < 0)
@@ -58,15 +52,15 @@ QString CWriteFlow::ResultText(int result)
 {
     switch (result) {
     case CControllerLink::WriteNotSupported:
-        return LoadString(kStringNotSupported);
+        return LoadString(EString::WriteNotSupported);
     case CControllerLink::WriteReadOnly:
-        return LoadString(kStringReadOnly);
+        return LoadString(EString::WriteReadOnly);
     case CControllerLink::WriteMismatch:
-        return LoadString(kStringMismatch);
+        return LoadString(EString::WriteValueDiffers);
     case CControllerLink::WriteNoReply:
-        return LoadString(kStringNoReply);
+        return LoadString(EString::WriteNoReply);
     default:
-        return LoadString(kStringOtherResult).arg(result);
+        return LoadString(EString::WriteOtherResult).arg(result);
     }
 }
 
@@ -134,30 +128,31 @@ CWriteFlow::SOutcome CWriteFlow::Run(CTavrinDoc& doc)
     }
     if (!prompt.ConfirmOverwrite()) {
         outcome.status = EStatus::Declined;
-        prompt.Message(LoadString(kStringCancelled), IUserPrompt::EIcon::Information);
+        prompt.Message(LoadString(EString::UploadCancelled), IUserPrompt::EIcon::Information);
         return outcome;
     }
 
     {
         CTransferSession session(doc);
         std::unique_ptr<IProgress> progress = prompt.BeginProgress(
-            LoadString(kStringProgressTitle), IUserPrompt::EProgressKind::Plain);
+            LoadString(EString::WritingDataToController), IUserPrompt::EProgressKind::Plain);
         if (progress)
             progress->SetRange(0, kProgressRange);
-        doc.SetStatusMessage(kStringDownloading);
+        doc.SetStatusMessage(EString::Downloading);
         WritePass(doc, progress.get(), outcome);
 
         // Only a pass that confirmed every record may say the controller matches the display.
         doc.SetEqualityPane(outcome.failures.empty() && outcome.notSent == 0);
-        doc.SetStatusMessage(kStringReady);
+        doc.SetStatusMessage(EString::Ready);
     }
     if (outcome.status == EStatus::Stopped) {
         prompt.MessageWithDetails(
-            LoadString(kStringStoppedAnswering).arg(outcome.failures.size() + outcome.notSent),
+            LoadString(EString::StoppedAnswering).arg(outcome.failures.size() + outcome.notSent),
             FailureLines(outcome.failures), IUserPrompt::EIcon::Exclamation);
     } else if (!outcome.failures.empty()) {
-        prompt.MessageWithDetails(LoadString(kStringNotWritten).arg(outcome.failures.size()),
-                                  FailureLines(outcome.failures), IUserPrompt::EIcon::Exclamation);
+        prompt.MessageWithDetails(
+            LoadString(EString::ParametersNotWritten).arg(outcome.failures.size()),
+            FailureLines(outcome.failures), IUserPrompt::EIcon::Exclamation);
     }
     return outcome;
 }

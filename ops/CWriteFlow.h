@@ -20,13 +20,6 @@ class CWriteFlow
 public:
     static constexpr int kWriteAttempts = 4;
     static constexpr int kProgressRange = 100;
-    static constexpr int kStringTypeMismatch = 196; // "Data is from %s controller. ..."
-    static constexpr int kStringDownloading = 96;   // status message during the write
-    static constexpr int kStringReady = 57345;
-    static constexpr int kStringProgressTitle = 4201;    // "Writing data to controller"
-    static constexpr int kStringCancelled = 4202;        // "Upload cancelled"
-    static constexpr int kStringNotWritten = 4204;       // "%1 parameter(s) could not be written:"
-    static constexpr int kStringStoppedAnswering = 4211; // "The controller stopped answering..."
     // Consecutive records that got no reply at all before the pass gives up: a cable pulled
     // or a controller switched off would otherwise cost every remaining record its attempts.
     static constexpr int kSilentRecordLimit = 3;

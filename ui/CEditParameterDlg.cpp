@@ -41,14 +41,6 @@ constexpr int kIdProgramController = 1084;
 constexpr int kIdUpdateEditor = 1085;
 constexpr int kIdCancel = 2;
 
-// Messages of "Program &Controller".
-constexpr int kMsgTypeMismatch = 82;
-constexpr int kMsgCommunicationError = 208;
-constexpr int kMsgNotSupported = 60;
-constexpr int kMsgUnexpectedStatus = 54;
-constexpr int kMsgNotUpdated = 63;
-constexpr int kMsgCommsLost = 55;
-
 // A further result of a parameter write: the controller answered with an unexpected status.
 constexpr int kWriteUnexpectedStatus = 3;
 // A result that counts as written.
@@ -208,8 +200,7 @@ QWidget* CEditParameterDlg::BuildChoices()
         if (c.labelId) {
             auto* label = Named(new QLabel, c.labelId);
             label->setMinimumWidth(
-                label->fontMetrics().horizontalAdvance(LoadString(CEditValueMap::kMomentaryOff)) +
-                8);
+                label->fontMetrics().horizontalAdvance(LoadString(EString::Permanent)) + 8);
             layout->addWidget(label, row, 1);
             m_momentaryLabels.push_back(label);
         }
@@ -226,9 +217,10 @@ QWidget* CEditParameterDlg::BuildChoices()
     }
     if (t.kind == EEditKind::Momentary) {
         for (size_t i = 0; i < m_choices.size(); ++i) {
-            const int text = CEditValueMap::MomentaryLabel(m_record.tagNumber, int(i));
+            const std::optional<EString> text =
+                CEditValueMap::MomentaryLabel(m_record.tagNumber, int(i));
             if (text) {
-                m_choices[i]->setText(LoadString(text));
+                m_choices[i]->setText(LoadString(*text));
             } else {
                 m_choices[i]->hide();
                 m_momentaryLabels[i]->hide();
@@ -316,8 +308,8 @@ void CEditParameterDlg::SyncChoices()
     for (size_t i = 0; i < m_choices.size() && i < m_state.checked.size(); ++i) {
         m_choices[i]->setChecked(m_state.checked[i]);
         if (i < m_momentaryLabels.size()) {
-            m_momentaryLabels[i]->setText(LoadString(
-                m_state.checked[i] ? CEditValueMap::kMomentaryOn : CEditValueMap::kMomentaryOff));
+            m_momentaryLabels[i]->setText(
+                LoadString(m_state.checked[i] ? EString::Momentary : EString::Permanent));
         }
     }
     if (m_latch) {
@@ -364,7 +356,8 @@ void CEditParameterDlg::OnProgramController()
 {
     IUserPrompt& prompt = m_doc.Prompt();
     if (m_doc.DataType() != m_doc.ConnectedType()) {
-        prompt.Message(LoadString(m_doc.LinkReady() ? kMsgTypeMismatch : kMsgCommunicationError),
+        prompt.Message(LoadString(m_doc.LinkReady() ? EString::DataFromOtherType
+                                                    : EString::CommunicationError),
                        IUserPrompt::EIcon::Exclamation);
         return;
     }
@@ -376,7 +369,7 @@ void CEditParameterDlg::OnProgramController()
         result = m_doc.Link().WriteParameter(m_record);
     }
 
-    int message = 0;
+    std::optional<EString> message;
     switch (result) {
     case CControllerLink::WriteOk:
     case kWriteAccepted:
@@ -384,22 +377,22 @@ void CEditParameterDlg::OnProgramController()
         return;
     case CControllerLink::WriteNotSupported:
     case CControllerLink::WriteReadOnly:
-        message = kMsgNotSupported;
+        message = EString::ParameterNotSupported;
         break;
     case kWriteUnexpectedStatus:
-        message = kMsgUnexpectedStatus;
+        message = EString::StatusNotExpected;
         break;
     case CControllerLink::WriteMismatch:
-        message = kMsgNotUpdated;
+        message = EString::ControllerNotUpdated;
         break;
     case CControllerLink::WriteNoReply:
-        message = kMsgCommsLost;
+        message = EString::CommsLost;
         break;
     default:
         break;
     }
     if (message)
-        prompt.Message(LoadString(message), IUserPrompt::EIcon::Stop);
+        prompt.Message(LoadString(*message), IUserPrompt::EIcon::Stop);
     done(kResultEditor);
 }
 

@@ -13,8 +13,6 @@
 
 namespace {
 
-constexpr int kStringVersion = 88;
-
 // The tag file's time in local time, formatted as the "C" locale's strftime would (month
 // names in English whatever the user's language).
 std::tm LocalTime(const QDateTime& time)
@@ -50,7 +48,7 @@ CAboutDlg::CAboutDlg(const QDateTime& tagFileTime, QWidget* parent) : QDialog(pa
 
     auto* version = new QHBoxLayout;
     version->addWidget(new QLabel(QStringLiteral("Version:"), this));
-    version->addWidget(Field(QStringLiteral("version"), LoadString(kStringVersion), this), 1);
+    version->addWidget(Field(QStringLiteral("version"), LoadString(EString::Version), this), 1);
     layout->addLayout(version);
 
     auto group = [this](const QString& caption, const QString& prefix, const QString& date,

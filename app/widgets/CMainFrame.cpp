@@ -25,11 +25,6 @@
 
 namespace {
 
-constexpr int kStringEqual = 59144;
-constexpr int kStringNotEqual = 57638;
-constexpr int kStringEqualTip = 69;
-constexpr int kStringNotEqualTip = 70;
-
 QLabel* MakePane(const QString& objectName, const QString& widestText, QWidget* parent)
 {
     auto* pane = new QLabel(parent);
@@ -45,7 +40,7 @@ CMainFrame::CMainFrame(CTavrinDoc& doc, CAppSettings& settings, QWidget* parent)
     : QMainWindow(parent), m_doc(doc), m_settings(settings)
 {
     setObjectName(QStringLiteral("mainFrame"));
-    setWindowTitle(LoadString(57344));
+    setWindowTitle(LoadString(EString::AppName));
     resize(kInitialWidth, kInitialHeight);
     CreateMenus();
     CreateToolBar();
@@ -188,7 +183,8 @@ void CMainFrame::CreateStatusBar()
     // fits in the platform's font too.
     m_equalityPane->setFixedWidth(std::max(
         kEqualityPaneWidth,
-        m_equalityPane->fontMetrics().horizontalAdvance(LoadString(kStringNotEqual)) + 12));
+        m_equalityPane->fontMetrics().horizontalAdvance(LoadString(EString::ProgramNotEqual)) +
+            12));
     bar->addPermanentWidget(m_statusPane);
     bar->addPermanentWidget(m_idPane);
     bar->addPermanentWidget(m_equalityPane);
@@ -200,7 +196,7 @@ void CMainFrame::CreateStatusBar()
         pane->setEnabled(false);
         bar->addPermanentWidget(pane);
     }
-    bar->showMessage(LoadString(57345));
+    bar->showMessage(LoadString(EString::Ready));
 }
 
 void CMainFrame::SetCommand(int id, std::function<void()> handler, std::function<bool()> enabled,
@@ -244,16 +240,17 @@ void CMainFrame::UpdateControllerPanes()
     }
 }
 
-void CMainFrame::SetStatusMessage(int stringId)
+void CMainFrame::SetStatusMessage(EString text)
 {
-    statusBar()->showMessage(LoadString(stringId));
+    statusBar()->showMessage(LoadString(text));
 }
 
 void CMainFrame::SetEqualityPane(bool equal)
 {
     m_equal = equal;
-    m_equalityPane->setToolTip(LoadString(equal ? kStringEqualTip : kStringNotEqualTip));
-    m_equalityPane->setText(LoadString(equal ? kStringEqual : kStringNotEqual));
+    m_equalityPane->setToolTip(
+        LoadString(equal ? EString::ParametersMatch : EString::ParametersDiffer));
+    m_equalityPane->setText(LoadString(equal ? EString::ProgramEqual : EString::ProgramNotEqual));
 }
 
 QString CMainFrame::EqualityPaneText() const

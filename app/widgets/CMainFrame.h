@@ -1,5 +1,7 @@
 #pragma once
 
+#include "res/EString.h"
+
 #include <QHash>
 #include <QList>
 #include <QMainWindow>
@@ -49,7 +51,7 @@ public:
     void UpdateCommandStates();
 
     // Shows a string-table text in the message pane.
-    void SetStatusMessage(int stringId);
+    void SetStatusMessage(EString text);
     // "Program Equal." (with its tool tip) or "Program Not Equal.".
     void SetEqualityPane(bool equal);
     QString EqualityPaneText() const;

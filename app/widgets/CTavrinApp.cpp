@@ -40,7 +40,7 @@ bool CTavrinApp::InitInstance(const QStringList& arguments)
 {
     QCoreApplication::setOrganizationName(QString::fromLatin1(CAppSettings::kOrganisation));
     QCoreApplication::setApplicationName(QString::fromLatin1(CAppSettings::kApplication));
-    QGuiApplication::setApplicationDisplayName(LoadString(57344));
+    QGuiApplication::setApplicationDisplayName(LoadString(EString::AppName));
 
     m_settings = std::make_unique<CAppSettings>();
     m_prompt = std::make_unique<CMessageBoxPrompt>();
@@ -120,7 +120,7 @@ void CTavrinApp::EditRawParameter(quint16 tag)
 
 void CTavrinApp::UpdateTitle()
 {
-    m_frame->setWindowTitle(m_doc->Title() + QStringLiteral(" - ") + LoadString(57344));
+    m_frame->setWindowTitle(m_doc->Title() + QStringLiteral(" - ") + LoadString(EString::AppName));
 }
 
 void CTavrinApp::AddRecentFile(const QString& path)
@@ -165,7 +165,7 @@ void CTavrinApp::SendDocument()
                                   : QFileInfo(m_doc->Title()).completeBaseName()) +
                              QStringLiteral(".prf"));
         if (!m_doc->Parameters().SaveFile(path).Ok()) {
-            m_prompt->Message(LoadString(99), IUserPrompt::EIcon::Exclamation);
+            m_prompt->Message(LoadString(EString::CannotSaveFile), IUserPrompt::EIcon::Exclamation);
             return;
         }
     }

@@ -104,7 +104,7 @@ TEST_F(MainFrameTest, PanesFollowTheControllerAndTheEqualityPaneItsFlag)
     EXPECT_EQ(pane->toolTip(),
               QStringLiteral("The displayed parameters don't match those in the controller"));
 
-    frame.SetStatusMessage(205);
+    frame.SetStatusMessage(EString::ReadingDataFromController);
     EXPECT_EQ(frame.statusBar()->currentMessage(), QStringLiteral("Reading data from controller"));
 }
 

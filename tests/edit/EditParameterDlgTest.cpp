@@ -373,7 +373,8 @@ TEST_F(EditDlgSimTest, WrittenAndConfirmedClosesWithOne)
 TEST_F(EditDlgSimTest, EveryFailureIsReportedAndClosesWithZero)
 {
     sim.WithModel([](CSimModel& m) { m.SetTag(kTag, {.value = 1, .maximum = 4, .flags = 0}); });
-    prompt.ExpectMessage(LoadString(60), EIcon::Stop); // 1: not supported
+    prompt.ExpectMessage(LoadString(EString::ParameterNotSupported),
+                         EIcon::Stop); // 1: not supported
     EXPECT_EQ(ProgramReverseOnly(), CEditParameterDlg::kResultEditor);
     EXPECT_EQ(record.value, 4) << "the editor keeps the applied value";
 
@@ -383,20 +384,20 @@ TEST_F(EditDlgSimTest, EveryFailureIsReportedAndClosesWithZero)
                         .maximum = 4,
                         .flags = LinkProtocol::kStatusSupported | LinkProtocol::kStatusReadOnly});
     });
-    prompt.ExpectMessage(LoadString(60), EIcon::Stop); // 2: read only
+    prompt.ExpectMessage(LoadString(EString::ParameterNotSupported), EIcon::Stop); // 2: read only
     EXPECT_EQ(ProgramReverseOnly(), CEditParameterDlg::kResultEditor);
 
     // The controller keeps the value within 0..2: 4 reads back as 2.
     record.value = 1;
     sim.WithModel([](CSimModel& m) { m.SetTag(kTag, {.value = 1, .maximum = 2}); });
-    prompt.ExpectMessage(LoadString(63), EIcon::Stop); // 5: not updated
+    prompt.ExpectMessage(LoadString(EString::ControllerNotUpdated), EIcon::Stop); // 5: not updated
     EXPECT_EQ(ProgramReverseOnly(), CEditParameterDlg::kResultEditor);
 
     record.value = 1;
     CSimFaults faults;
     faults.silent = true;
     sim.SetFaults(faults);
-    prompt.ExpectMessage(LoadString(55), EIcon::Stop); // 6: no reply
+    prompt.ExpectMessage(LoadString(EString::CommsLost), EIcon::Stop); // 6: no reply
     EXPECT_EQ(ProgramReverseOnly(), CEditParameterDlg::kResultEditor);
 }
 
@@ -407,14 +408,14 @@ TEST_F(EditDlgSimTest, AnotherControllerTypeKeepsTheDialogOpen)
     dlg.show();
     Control<QAbstractButton>(dlg, 1117)->click();
     sim.ClearRequests();
-    prompt.ExpectMessage(LoadString(82), EIcon::Exclamation);
+    prompt.ExpectMessage(LoadString(EString::DataFromOtherType), EIcon::Exclamation);
     Control<QPushButton>(dlg, 1084)->click();
     EXPECT_TRUE(dlg.isVisible());
     EXPECT_EQ(sim.RequestCount(), 0u);
     EXPECT_EQ(record.value, 1) << "nothing applied";
 
     doc.SetLinkReady(false);
-    prompt.ExpectMessage(LoadString(208), EIcon::Exclamation);
+    prompt.ExpectMessage(LoadString(EString::CommunicationError), EIcon::Exclamation);
     Control<QPushButton>(dlg, 1084)->click();
     EXPECT_TRUE(dlg.isVisible());
 

@@ -274,10 +274,10 @@ TEST(EditValueMap, DisplayUnitRadioGoesThroughTheScaling)
 
 TEST(EditValueMap, MomentaryLabelsPerTag)
 {
-    EXPECT_EQ(CEditValueMap::MomentaryLabel(13360, 0), 143);
-    EXPECT_EQ(CEditValueMap::MomentaryLabel(13360, 7), 150);
-    EXPECT_EQ(CEditValueMap::MomentaryLabel(13361, 5), 156);
-    EXPECT_EQ(CEditValueMap::MomentaryLabel(13361, 6), 0);
+    EXPECT_EQ(CEditValueMap::MomentaryLabel(13360, 0), EString::ReverseSelect);
+    EXPECT_EQ(CEditValueMap::MomentaryLabel(13360, 7), EString::VacuumMode);
+    EXPECT_EQ(CEditValueMap::MomentaryLabel(13361, 5), EString::PowerSwitch);
+    EXPECT_EQ(CEditValueMap::MomentaryLabel(13361, 6), std::nullopt);
     const SEditTemplate& t = Template(181);
     EXPECT_EQ(CEditValueMap::Apply(t, Record(13361, 0xC3, 0xFF),
                                    CEditValueMap::Open(t, Record(13361, 0xC3, 0xFF))),

@@ -61,7 +61,7 @@ TEST_F(ReadFlowTest, FullReadKeepsTagListOrderAndEveryQuantity)
     // The bar runs over the whole list, skipped tags included.
     ASSERT_EQ(prompt.Progress().size(), 1u);
     const auto& bar = *prompt.Progress().front();
-    EXPECT_EQ(bar.title, LoadString(205));
+    EXPECT_EQ(bar.title, LoadString(EString::ReadingDataFromController));
     EXPECT_EQ(bar.kind, IUserPrompt::EProgressKind::Cancellable);
     EXPECT_EQ(bar.low, 0);
     EXPECT_EQ(bar.high, doc.Tags().TagCount());
@@ -91,7 +91,7 @@ TEST_F(ReadFlowTest, AModifiedSetIsOfferedForSavingFirst)
 TEST_F(ReadFlowTest, CancelDuringTheFirstTagLeavesAnUntitledEmptyDocument)
 {
     prompt.CancelProgressAfter(1);
-    prompt.ExpectMessage(LoadString(202), EIcon::Exclamation);
+    prompt.ExpectMessage(LoadString(EString::ReadAborted), EIcon::Exclamation);
     const CReadFlow::SOutcome outcome = CReadFlow::Run(doc);
 
     EXPECT_EQ(outcome.status, CReadFlow::EStatus::Cancelled);
@@ -110,7 +110,7 @@ TEST_F(ReadFlowTest, CancelDuringTheFirstTagLeavesAnUntitledEmptyDocument)
 TEST_F(ReadFlowTest, WithoutATagFileNothingHappens)
 {
     doc.Tags().Clear();
-    prompt.ExpectMessage(LoadString(170), EIcon::Exclamation);
+    prompt.ExpectMessage(LoadString(EString::NoTagFileToProceed), EIcon::Exclamation);
     EXPECT_EQ(CReadFlow::Run(doc).status, CReadFlow::EStatus::NotStarted);
     EXPECT_EQ(sim.RequestCount(), 0u);
     EXPECT_TRUE(prompt.Progress().empty());
@@ -132,7 +132,7 @@ TEST_F(ReadFlowTest, TagsThatNeverAnswerMakeThePartialSetNotEqual)
             return model.Answer(request);
         });
 
-    prompt.ExpectMessage(LoadString(4203).arg(2), EIcon::Exclamation);
+    prompt.ExpectMessage(LoadString(EString::ParametersNotRead).arg(2), EIcon::Exclamation);
     const CReadFlow::SOutcome outcome = CReadFlow::Run(doc);
     EXPECT_EQ(outcome.status, CReadFlow::EStatus::Completed);
     EXPECT_EQ(outcome.unanswered, (std::vector<std::uint16_t>{applying[3], applying[7]}));
@@ -176,7 +176,7 @@ TEST_F(ReadFlowTest, ASilentControllerIsTriedOnEveryTagAndReported)
     faults.silent = true;
     sim.SetFaults(faults);
 
-    prompt.ExpectMessage(LoadString(4203).arg(2), EIcon::Exclamation);
+    prompt.ExpectMessage(LoadString(EString::ParametersNotRead).arg(2), EIcon::Exclamation);
     const CReadFlow::SOutcome outcome = CReadFlow::Run(doc);
     EXPECT_EQ(outcome.status, CReadFlow::EStatus::Completed);
     EXPECT_EQ(outcome.identifyResult, CControllerLink::ProbeNoReply);

@@ -151,7 +151,7 @@ TEST_F(WriteFlowTest, ReadOnlyRecordsAreTriedFourTimesAndNamedUnlessTheyAlreadyM
     const std::vector<std::uint16_t> differing = {readOnly[0], readOnly[1]};
 
     prompt.ExpectOverwrite(true);
-    prompt.ExpectMessageContaining(LoadString(4204).arg(differing.size()));
+    prompt.ExpectMessageContaining(LoadString(EString::ParametersNotWritten).arg(differing.size()));
     const CWriteFlow::SOutcome outcome = CWriteFlow::Run(doc);
     EXPECT_FALSE(outcome.AllConfirmed());
     ASSERT_EQ(outcome.failures.size(), differing.size());
@@ -266,7 +266,7 @@ TEST_F(WriteFlowTest, AControllerThatStopsAnsweringEndsThePassAndSaysHowManyWere
         });
 
     prompt.ExpectOverwrite(true);
-    prompt.ExpectMessageContaining(LoadString(CWriteFlow::kStringStoppedAnswering).arg(total - 5));
+    prompt.ExpectMessageContaining(LoadString(EString::StoppedAnswering).arg(total - 5));
     const CWriteFlow::SOutcome outcome = CWriteFlow::Run(doc);
     EXPECT_EQ(outcome.status, CWriteFlow::EStatus::Stopped);
     EXPECT_EQ(outcome.confirmed, 5);
