@@ -4,8 +4,9 @@
 
 namespace {
 
-// Every user-visible text of the application, by number. Texts are Windows-1252 in the
-// stored files; the table is written in UTF-8 source and held as QString.
+// Every user-visible text of the application, by resource number: the value of its EString,
+// or for an option text its COptionTextTable::TextId. Texts are Windows-1252 in the stored
+// files; the table is written in UTF-8 source and held as QString.
 const QHash<int, QString>& Table()
 {
     static const QHash<int, QString> table = [] {
@@ -305,22 +306,12 @@ const QHash<int, QString>& Table()
 
 } // namespace
 
-QString LoadString(int id)
-{
-    return Table().value(id);
-}
-
-bool HasString(int id)
-{
-    return Table().contains(id);
-}
-
 QString LoadString(EString id)
 {
-    return LoadString(static_cast<int>(id));
+    return Table().value(static_cast<int>(id));
 }
 
 bool HasString(EString id)
 {
-    return HasString(static_cast<int>(id));
+    return Table().contains(static_cast<int>(id));
 }
