@@ -7,7 +7,6 @@
 #include "data/CErrorText.h"
 #include "data/CTagFile.h"
 
-#include <QCoreApplication>
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
 
@@ -161,12 +160,3 @@ void BM_FindEveryTag(benchmark::State& state)
 BENCHMARK(BM_FindEveryTag)->Unit(benchmark::kMicrosecond);
 
 } // namespace
-
-int main(int argc, char** argv)
-{
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

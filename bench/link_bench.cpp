@@ -8,7 +8,6 @@
 #include "link/CControllerLink.h"
 #include "sim/CControllerSim.h"
 
-#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <benchmark/benchmark.h>
 
@@ -83,12 +82,3 @@ void BM_WireSpeed200(benchmark::State& state)
 BENCHMARK(BM_WireSpeed200)->Iterations(3)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 } // namespace
-
-int main(int argc, char** argv)
-{
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

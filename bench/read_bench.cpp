@@ -15,7 +15,6 @@
 #include "sim/CControllerSim.h"
 #include "sim/CSimTagTable.h"
 
-#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QSettings>
 #include <QTemporaryDir>
@@ -97,12 +96,3 @@ void BM_ReadType10WireSpeed(benchmark::State& state)
 BENCHMARK(BM_ReadType10WireSpeed)->Iterations(2)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 } // namespace
-
-int main(int argc, char** argv)
-{
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

@@ -16,7 +16,6 @@
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
 
-#include <cstdlib>
 #include <memory>
 
 namespace {
@@ -133,16 +132,3 @@ BENCHMARK(BM_ParameterRows)->Arg(5000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ViewRefill)->Arg(5000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ViewRefillAndPaint)->Arg(5000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ViewFilterChange)->Arg(5000)->Unit(benchmark::kMillisecond);
-
-int main(int argc, char** argv)
-{
-    if (!std::getenv("QT_QPA_PLATFORM"))
-        setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
