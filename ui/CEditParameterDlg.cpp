@@ -99,20 +99,20 @@ void CEditParameterDlg::BuildCommon()
     columns->addLayout(left, 1);
 
     auto* heading = new QGridLayout;
-    heading->addWidget(new QLabel(tr("Parameter:")), 0, 0);
+    heading->addWidget(new QLabel(QStringLiteral("Parameter:")), 0, 0);
     auto* name = Named(new QLabel, kIdName);
     QFont bold = name->font();
     bold.setBold(true);
     name->setFont(bold);
     heading->addWidget(name, 0, 1);
-    heading->addWidget(new QLabel(tr("Existing value:")), 1, 0);
+    heading->addWidget(new QLabel(QStringLiteral("Existing value:")), 1, 0);
     heading->addWidget(Named(new QLabel, kIdExistingValue), 1, 1);
     heading->setColumnStretch(1, 1);
     left->addLayout(heading);
 
     left->addWidget(m_template->kind == EEditKind::Slider ? BuildSlider() : BuildChoices());
 
-    left->addWidget(new QLabel(tr("Information:")));
+    left->addWidget(new QLabel(QStringLiteral("Information:")));
     auto* information = Named(new QPlainTextEdit, kIdInformation);
     information->setReadOnly(true);
     information->setMinimumWidth(320);
@@ -120,11 +120,12 @@ void CEditParameterDlg::BuildCommon()
     left->addWidget(information);
 
     auto* buttons = new QVBoxLayout;
-    m_updateEditor = Named(new QPushButton(tr("Update &Editor")), kIdUpdateEditor);
+    m_updateEditor = Named(new QPushButton(QStringLiteral("Update &Editor")), kIdUpdateEditor);
     m_updateEditor->setDefault(true);
-    m_programController = Named(new QPushButton(tr("Program &Controller")), kIdProgramController);
-    auto* cancel = Named(new QPushButton(tr("Cancel")), kIdCancel);
-    m_help = Named(new QPushButton(tr("&Help")), kIdHelp);
+    m_programController =
+        Named(new QPushButton(QStringLiteral("Program &Controller")), kIdProgramController);
+    auto* cancel = Named(new QPushButton(QStringLiteral("Cancel")), kIdCancel);
+    m_help = Named(new QPushButton(QStringLiteral("&Help")), kIdHelp);
     for (QPushButton* button : {m_updateEditor, m_programController, cancel, m_help})
         buttons->addWidget(button);
     buttons->addStretch(1);

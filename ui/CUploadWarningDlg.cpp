@@ -1,5 +1,6 @@
 #include "ui/CUploadWarningDlg.h"
 
+#include "res/StringTable.h"
 #include "ui/CAnimationControl.h"
 #include "ui/ControlId.h"
 
@@ -32,9 +33,7 @@ CUploadWarningDlg::CUploadWarningDlg(const QString& tagFileDir, QWidget* parent)
     m_animation->setObjectName(ControlId::Name(1129));
     m_animation->setFixedSize(kAnimationWidth, kAnimationHeight);
 
-    auto* text = new QLabel(QStringLiteral("Do you wish to overwrite the settings already in the "
-                                           "controller with the ones you are editing?"),
-                            this);
+    auto* text = new QLabel(LoadString(EString::OverwriteQuestion), this);
     text->setAlignment(Qt::AlignCenter);
     text->setWordWrap(true);
     text->setFixedWidth(kTextWidth);

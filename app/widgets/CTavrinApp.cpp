@@ -171,8 +171,10 @@ void CTavrinApp::SendDocument()
     }
     const QString mailer = QStandardPaths::findExecutable(QStringLiteral("xdg-email"));
     if (mailer.isEmpty() || !QProcess::startDetached(mailer, {QStringLiteral("--attach"), path})) {
-        m_prompt->Message(QStringLiteral("No e-mail program is available to send the file.\n"
-                                         "The profile is at %1.")
+        // Not a string-table text: handing the file to a mail client through xdg-email
+        // exists only in this port.
+        m_prompt->Message(tr("No e-mail program is available to send the file.\n"
+                             "The profile is at %1.")
                               .arg(QDir::toNativeSeparators(path)),
                           IUserPrompt::EIcon::Exclamation);
     }

@@ -4,6 +4,7 @@
 #include "app/CStartupPort.h"
 #include "link/CControllerLink.h"
 
+#include <QCoreApplication>
 #include <QStringList>
 
 #include <memory>
@@ -17,6 +18,8 @@ class CTavrinView;
 // settings store, the document and the main frame, and runs the start-up steps.
 class CTavrinApp
 {
+    Q_DECLARE_TR_FUNCTIONS(CTavrinApp)
+
 public:
     CTavrinApp();
     ~CTavrinApp();
