@@ -48,14 +48,16 @@ CMainFrame::CMainFrame(CTavrinDoc& doc, CAppSettings& settings, QWidget* parent)
     SetEqualityPane(false);
     m_created = true;
 
+    // Command states are evaluated when something they depend on changes, never on a timer:
+    // the link-ready flag and the controller types (set by reads, identification and the
+    // status poll), the parameter set (whoever changes it asks the views to update: a read,
+    // File New, a profile opened), a transfer beginning or ending, and the tool bar shown or
+    // hidden (also from the window's context menu). The settings and the status bar, which
+    // only their own commands change, are caught by the evaluation after every command.
     connect(&m_doc, &CTavrinDoc::ControllerStateChanged, this, &CMainFrame::UpdateCommandStates);
+    connect(&m_doc, &CTavrinDoc::ViewsUpdateRequested, this, &CMainFrame::UpdateCommandStates);
     connect(&m_doc, &CTavrinDoc::TransferStateChanged, this, &CMainFrame::OnTransferStateChanged);
-    // The enabling rules depend on state that changes without a signal (the document's
-    // contents, the settings): refresh them the way an idle update would.
-    auto* refresh = new QTimer(this);
-    refresh->setInterval(kStateRefreshMs);
-    connect(refresh, &QTimer::timeout, this, &CMainFrame::UpdateCommandStates);
-    refresh->start();
+    connect(m_toolBar, &QToolBar::visibilityChanged, this, &CMainFrame::UpdateCommandStates);
     UpdateCommandStates();
 }
 

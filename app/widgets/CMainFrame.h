@@ -28,7 +28,6 @@ public:
     static constexpr int kInitialHeight = 500;
     static constexpr int kFilterBoxWidth = 120;
     static constexpr int kEqualityPaneWidth = 110;
-    static constexpr int kStateRefreshMs = 250;
     // Views update hint sent when the connected controller type changes.
     static constexpr int kHintControllerChanged = 101;
     // How often a close asked for during a transfer looks again whether it may go ahead.
@@ -38,7 +37,9 @@ public:
     ~CMainFrame() override;
 
     // Registers what a command does, when it is enabled and (for checkable items) whether
-    // it is checked. Commands without a handler stay disabled.
+    // it is checked. Commands without a handler stay disabled. The rules are evaluated only
+    // when a state the frame follows changes (see the constructor) and after every command,
+    // so a rule may depend on nothing else.
     void SetCommand(int id, std::function<void()> handler, std::function<bool()> enabled = {},
                     std::function<bool()> checked = {});
     QAction* Action(int id) const { return m_actions.value(id); }

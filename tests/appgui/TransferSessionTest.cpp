@@ -1,13 +1,14 @@
 // The main window during a transfer, through the real event pump: commands fired while a
 // read pumps its progress window change nothing, and a close asked for during a transfer
 // waits for it (a read stops at its next tag, a write runs to its end), then ends the
-// application's event loop.
+// application's event loop. Outside a transfer the commands follow the document as it changes.
 #include "app/CAppSettings.h"
 #include "app/widgets/CMainFrame.h"
 #include "app/widgets/CMenuTable.h"
 #include "app/widgets/CTavrinApp.h"
 #include "common/CTempSettings.h"
 #include "data/CParameter.h"
+#include "ops/CReadFlow.h"
 #include "ops/CTavrinDoc.h"
 #include "sim/CControllerSim.h"
 #include "sim/CSimTagTable.h"
@@ -18,6 +19,7 @@
 #include <QApplication>
 #include <QFileInfo>
 #include <QTimer>
+#include <QToolBar>
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -189,4 +191,42 @@ TEST_F(TransferWindowTest, CloseDuringAWriteLetsItFinishFirst)
     EXPECT_FALSE(frame.isVisible());
     EXPECT_TRUE(frame.EqualityPaneEqual()) << "every record was written and confirmed";
     EXPECT_FALSE(doc.StatusPollRunning());
+}
+
+TEST_F(TransferWindowTest, CommandsFollowTheDocumentWithoutATimer)
+{
+    // Every change is checked with no event loop run after it: the states must follow the
+    // document's signals. The flows run directly, not through their commands, so the
+    // evaluation after a command does not help either.
+    CMainFrame& frame = app.Frame();
+    CTavrinDoc& doc = app.Document();
+    QAction* save = FrameAction(frame, MenuTable::IdFileSave);
+    QAction* write = FrameAction(frame, MenuTable::IdWriteToController);
+    QAction* read = FrameAction(frame, MenuTable::IdReadFromController);
+    EXPECT_FALSE(save->isEnabled());
+    EXPECT_FALSE(write->isEnabled());
+    EXPECT_TRUE(read->isEnabled());
+
+    ASSERT_TRUE(CReadFlow::Run(doc).Complete());
+    EXPECT_TRUE(save->isEnabled());
+    EXPECT_TRUE(write->isEnabled());
+
+    doc.OnNewDocument();
+    EXPECT_FALSE(save->isEnabled());
+    EXPECT_FALSE(write->isEnabled());
+
+    ASSERT_TRUE(doc.OnOpenDocument(temp.Path() + QStringLiteral("/other.prf")));
+    EXPECT_TRUE(save->isEnabled());
+    EXPECT_TRUE(write->isEnabled()) << "a profile of the connected controller's type";
+
+    doc.SetLinkReady(false);
+    EXPECT_FALSE(write->isEnabled()) << "the controller no longer answers";
+    EXPECT_FALSE(read->isEnabled());
+    EXPECT_TRUE(save->isEnabled());
+
+    // The tool bar hidden from the window's context menu, not through View Toolbar.
+    QAction* viewToolbar = FrameAction(frame, MenuTable::IdViewToolbar);
+    EXPECT_TRUE(viewToolbar->isChecked());
+    frame.findChild<QToolBar*>()->toggleViewAction()->trigger();
+    EXPECT_FALSE(viewToolbar->isChecked());
 }
