@@ -57,9 +57,9 @@ void BM_ReadType10WireSpeed(benchmark::State& state)
     }
     sim.WithModel([&](CSimModel& m) {
         m = CSimModel();
-        m.SetIdentity(10);
+        m.SetIdentity(EControllerType::TarnPlus);
         m.SetTripCodes(0, 0);
-        SimTagTable::AddParameters(m, doc.Tags(), 10);
+        SimTagTable::AddParameters(m, doc.Tags(), EControllerType::TarnPlus);
     });
     CSimFaults faults;
     faults.wireSpeed = true;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ops/CliExitCodes.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -10,17 +12,8 @@ class CParameter;
 class CTagFile;
 
 // tavrin-cli commands. Each takes the arguments after its command word and returns the
-// process exit code; the codes mean the same in every command.
+// process exit code (ops/CliExitCodes.h); the codes mean the same in every command.
 namespace Cli {
-
-inline constexpr int kExitOk = 0;
-inline constexpr int kExitUsage = 1;      // usage or invalid input; nothing was sent
-inline constexpr int kExitNoReply = 2;    // no controller answered, or the link failed
-inline constexpr int kExitPartly = 3;     // done only in part; the lines say which
-inline constexpr int kExitRefused = 4;    // another controller type, a file that does not fit
-inline constexpr int kExitDeclined = 5;   // the user answered No
-inline constexpr int kExitPortClosed = 6; // the serial port cannot be opened
-inline constexpr int kExitFile = 7;       // a file cannot be read or written
 
 // A 16-bit number written in decimal or with a 0x prefix in hexadecimal.
 std::optional<unsigned> ParseWord(const QString& text, unsigned maximum = 0xFFFF);

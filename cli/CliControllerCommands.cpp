@@ -9,6 +9,7 @@
 #include "data/CTagInfo.h"
 #include "data/CUnitsTable.h"
 #include "link/CControllerLink.h"
+#include "ops/CWriteResults.h"
 
 #include <algorithm>
 
@@ -56,36 +57,19 @@ bool ReadRecord(CControllerLink& link, const QString& tagText, std::uint16_t uni
         return false;
     }
     switch (link.ReadParameter(static_cast<std::uint16_t>(*tag), unitsCode, record)) {
-    case CControllerLink::ReadOk:
+    case EReadResult::Read:
         return true;
-    case CControllerLink::ReadNoSuchParameter:
+    case EReadResult::NoSuchParameter:
         Error(QStringLiteral("no such parameter: tag %1").arg(*tag));
         exitCode = kExitRefused;
         return false;
-    default:
-        Error(QStringLiteral("could not read tag %1 (communication failed or not supported)")
-                  .arg(*tag));
-        exitCode = kExitNoReply;
-        return false;
+    case EReadResult::Failed:
+        break;
     }
-}
-
-const char* WriteResultMeaning(int result)
-{
-    switch (result) {
-    case CControllerLink::WriteOk:
-        return "written and confirmed";
-    case CControllerLink::WriteNotSupported:
-        return "not supported";
-    case CControllerLink::WriteReadOnly:
-        return "read only";
-    case CControllerLink::WriteMismatch:
-        return "read-back differs";
-    case CControllerLink::WriteNoReply:
-        return "no reply";
-    default:
-        return "unknown result";
-    }
+    Error(
+        QStringLiteral("could not read tag %1 (communication failed or not supported)").arg(*tag));
+    exitCode = kExitNoReply;
+    return false;
 }
 
 // --units U: the units code for the read (its default maximum); nullopt on a usage error.
@@ -123,9 +107,8 @@ bool FindTagInfo(const CCliParser& parser, CControllerLink& link, quint16 tag, C
             return true;
     }
     // The same tag number can carry other units on another controller type.
-    std::uint16_t type = CControllerLink::kNoType;
-    if (link.Identify(type) != 0)
-        type = CControllerLink::kNoType;
+    EControllerType type = EControllerType::None;
+    link.Identify(type); // None unless identified
     info = tags.FindTag(tag, type);
     return true;
 }
@@ -200,13 +183,14 @@ int RunIdentify(const QStringList& args)
     if (!command.Start(QStringLiteral("identify"), args, 0, QStringLiteral("identify [--port DEV]"),
                        exitCode))
         return exitCode;
-    std::uint16_t type = CControllerLink::kNoType;
-    const int result = command.link.Identify(type);
-    if (result != 0) {
-        Error(QStringLiteral("no controller was identified (result %1)").arg(result));
+    EControllerType type = EControllerType::None;
+    const EIdentifyResult result = command.link.Identify(type);
+    if (result != EIdentifyResult::Identified) {
+        Error(QStringLiteral("no controller was identified (result %1)")
+                  .arg(static_cast<int>(result)));
         return kExitNoReply;
     }
-    PrintRecord({QStringLiteral("type"), QString::number(type),
+    PrintRecord({QStringLiteral("type"), QString::number(ControllerTypeNumber(type)),
                  Field(CControllerLink::ControllerTypeName(type))});
     return kExitOk;
 }
@@ -321,20 +305,11 @@ int RunSet(const QStringList& args)
         }
         record.value = word;
     }
-    const int result = command.link.WriteParameter(record);
-    PrintRecord({QStringLiteral("set"), QString::number(result),
-                 QString::fromLatin1(WriteResultMeaning(result))});
-    switch (result) {
-    case CControllerLink::WriteOk:
-        return kExitOk;
-    case CControllerLink::WriteNotSupported:
-    case CControllerLink::WriteReadOnly:
-        return kExitRefused;
-    case CControllerLink::WriteMismatch:
-        return kExitPartly; // written, not confirmed
-    default:
-        return kExitNoReply;
-    }
+    const EWriteResult result = command.link.WriteParameter(record);
+    const CWriteResults::SEntry& entry = CWriteResults::Entry(result);
+    PrintRecord({QStringLiteral("set"), QString::number(static_cast<int>(result)),
+                 QString::fromLatin1(entry.cliWord)});
+    return entry.exitCode;
 }
 
 } // namespace Cli

@@ -97,7 +97,7 @@ int RunExchange(const QStringList& args)
     }
     QStringList fields = replyFields(link.LastReplyBytes());
     if (packet.reply.word1 == 0 && packet.request.word1 != 0 &&
-        packet.request.word1 <= CControllerLink::kAnyReplyWord1)
+        packet.request.word1 <= LinkProtocol::kAnyReplyWord1)
         fields << QStringLiteral("no such tag");
     PrintRecord(fields);
     return kExitOk;

@@ -61,15 +61,16 @@ struct STransfer
     // tag has timed out.
     bool Identify(int& exitCode)
     {
-        std::uint16_t type = CControllerLink::kNoType;
-        const int result = link.Identify(type);
-        if (result == CControllerLink::ProbeNoReply) {
-            Error(QStringLiteral("no controller was identified (result %1)").arg(result));
+        EControllerType type = EControllerType::None;
+        const EIdentifyResult result = link.Identify(type);
+        if (result == EIdentifyResult::NoReply) {
+            Error(QStringLiteral("no controller was identified (result %1)")
+                      .arg(static_cast<int>(result)));
             exitCode = kExitNoReply;
             return false;
         }
         doc.SetConnectedType(type);
-        doc.SetLinkReady(result == 0);
+        doc.SetLinkReady(result == EIdentifyResult::Identified);
         return true;
     }
 };
@@ -125,11 +126,12 @@ int RunRead(const QStringList& args)
                   .arg(QDir::toNativeSeparators(output), saved.errorText));
         return kExitFile;
     }
-    const std::uint16_t type = doc.DataType();
+    const EControllerType type = doc.DataType();
     PrintRecord({QStringLiteral("read"), QString::number(outcome.parametersRead),
-                 QString::number(type), Field(CControllerLink::ControllerTypeName(type))});
+                 QString::number(ControllerTypeNumber(type)),
+                 Field(CControllerLink::ControllerTypeName(type))});
     const bool commsFailed =
-        !outcome.unanswered.empty() || outcome.identifyResult == CControllerLink::ProbeNoReply;
+        !outcome.unanswered.empty() || outcome.identifyResult == EIdentifyResult::NoReply;
     return commsFailed ? kExitNoReply : kExitOk;
 }
 
@@ -163,7 +165,7 @@ int RunWrite(const QStringList& args)
         return kExitDeclined;
     for (const CWriteFlow::SFailure& failure : outcome.failures) {
         PrintRecord({QStringLiteral("failed"), QString::number(failure.tag), Field(failure.name),
-                     QString::number(failure.result)});
+                     QString::number(static_cast<int>(failure.result))});
     }
     PrintRecord({QStringLiteral("written"), QString::number(outcome.confirmed),
                  QString::number(outcome.failures.size()), QString::number(outcome.skipped)});

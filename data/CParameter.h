@@ -1,6 +1,7 @@
 #pragma once
 
 #include "data/CSerializable.h"
+#include "link/LinkProtocol.h"
 
 #include <QString>
 #include <QtGlobal>
@@ -21,15 +22,16 @@ class CTagInfo;
 class CParameter : public CSerializable
 {
 public:
-    // The controller's reply flag byte, which is also the stored flags byte of a profile.
-    static constexpr quint8 kInvert = 0x80;
-    static constexpr quint8 kSigned = 0x40;
-    static constexpr quint8 kForeground = 0x20;
-    static constexpr quint8 kWrap = 0x10;
-    static constexpr quint8 kSupported = 0x08;
-    static constexpr quint8 kReadOnly = 0x04;
-    static constexpr quint8 kVolatile = 0x02;
-    static constexpr quint8 kTempUnavailable = 0x01;
+    // The bits of the flags byte: the controller's reply status bits, kept as they came, which
+    // a profile stores as they are.
+    static constexpr quint8 kInvert = LinkProtocol::kStatusInvert;
+    static constexpr quint8 kSigned = LinkProtocol::kStatusSigned;
+    static constexpr quint8 kForeground = LinkProtocol::kStatusForeground;
+    static constexpr quint8 kWrap = LinkProtocol::kStatusWrap;
+    static constexpr quint8 kSupported = LinkProtocol::kStatusSupported;
+    static constexpr quint8 kReadOnly = LinkProtocol::kStatusReadOnly;
+    static constexpr quint8 kVolatile = LinkProtocol::kStatusVolatile;
+    static constexpr quint8 kTempUnavailable = LinkProtocol::kStatusTempUnavailable;
 
     static constexpr quint16 kSchema = 1;
     static constexpr int kStoredSize = 28; // bytes of one record in a profile

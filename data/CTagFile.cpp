@@ -169,8 +169,9 @@ const CTagInfo* CTagFile::FindTag(std::uint16_t tag, std::uint32_t dataControlle
     const auto it = m_tagIndex.constFind(tag);
     if (it == m_tagIndex.constEnd())
         return nullptr;
-    const std::size_t slot =
-        dataControllerType == CTagInfo::kNoControllerType ? kAnyTypeSlot : dataControllerType % 32;
+    const std::size_t slot = dataControllerType == CTagInfo::kNoControllerType
+                                 ? kAnyTypeSlot
+                                 : dataControllerType % kControllerTypeCount;
     const std::int32_t index = it.value()[slot];
     return index < 0 ? nullptr : m_tags[static_cast<std::size_t>(index)].get();
 }

@@ -76,6 +76,14 @@ public:
     // The same tag, to change its presentation code (SetPresentationCode) until the next
     // load. Tag numbers and masks must not be changed through it.
     CTagInfo* FindTag(std::uint16_t tag, std::uint32_t dataControllerType);
+    const CTagInfo* FindTag(std::uint16_t tag, EControllerType type) const
+    {
+        return FindTag(tag, ControllerTypeNumber(type));
+    }
+    CTagInfo* FindTag(std::uint16_t tag, EControllerType type)
+    {
+        return FindTag(tag, ControllerTypeNumber(type));
+    }
     // First text record, in file order, with this code; nullptr when there is none.
     const CTextObject* FindText(std::uint16_t code) const;
 
@@ -100,8 +108,9 @@ public:
     static std::uint64_t TagFileNumber(const QString& fileName);
 
 private:
-    static constexpr std::size_t kAnyTypeSlot = 32;
-    using TypeSlots = std::array<std::int32_t, 33>; // list index per type bit, then "any"
+    static constexpr std::size_t kAnyTypeSlot = kControllerTypeCount;
+    // List index per type bit, then "any".
+    using TypeSlots = std::array<std::int32_t, kControllerTypeCount + 1>;
 
     void BuildIndex();
 

@@ -21,7 +21,7 @@ bool CTagInfo::AppliesToType(std::uint32_t controllerType) const
 {
     if (controllerType == kNoControllerType)
         return true;
-    return (controllerMask >> (controllerType % 32)) & 1u;
+    return (controllerMask >> (controllerType % kControllerTypeCount)) & 1u;
 }
 
 void CTagInfo::SetPresentationCode(int code)

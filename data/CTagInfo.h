@@ -1,6 +1,7 @@
 #pragma once
 
 #include "data/CSerializable.h"
+#include "link/EControllerType.h"
 
 #include <QByteArray>
 
@@ -16,7 +17,7 @@ class CTagInfo : public CSerializable
 {
 public:
     static constexpr std::uint16_t kSchema = 0x0200;
-    static constexpr std::uint16_t kNoControllerType = 0xFFFF;
+    static constexpr std::uint16_t kNoControllerType = ControllerTypeNumber(EControllerType::None);
     static const CArchiveClass& ClassInfo();
     const CArchiveClass& Class() const override { return ClassInfo(); }
     void Serialize(CArchive& archive) override;
@@ -24,6 +25,10 @@ public:
     // Type 0xFFFF (none identified): every tag applies. Otherwise bit (type mod 32) of the
     // controller mask.
     bool AppliesToType(std::uint32_t controllerType) const;
+    bool AppliesToType(EControllerType type) const
+    {
+        return AppliesToType(ControllerTypeNumber(type));
+    }
     // Bits 1..7 of the display word.
     int PresentationCode() const { return (displayWord & 0x00FE) >> 1; }
     // Replaces bits 1..7 with the low seven bits of `code`; bit 0 and bits 8..15 are kept.

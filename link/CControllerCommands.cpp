@@ -8,10 +8,12 @@
 
 #include <QThread>
 
+using namespace LinkProtocol;
+
 namespace {
 
 // Display names by controller type.
-constexpr const char* kTypeNames[32] = {
+constexpr const char* kTypeNames[kControllerTypeCount] = {
     "KV8",          "Arvo",         "Servo Arvo",   "KT40",           "Arvo Plus",
     "Mira/QX90",    "Mira ISO",     "KV10",         "Oriel",          "Tarn",
     "Tarn+",        "Brenna",       "Corvo 120",    "Corvo 120 Test", "Stoat",
@@ -23,64 +25,67 @@ constexpr const char* kTypeNames[32] = {
 
 } // namespace
 
-QString CControllerLink::ControllerTypeName(std::uint16_t type)
+QString CControllerLink::ControllerTypeName(EControllerType type)
 {
-    if (type >= 32)
+    const std::uint16_t number = ControllerTypeNumber(type);
+    if (number >= kControllerTypeCount)
         return QStringLiteral("Unknown controller");
-    return QString::fromLatin1(kTypeNames[type]);
+    return QString::fromLatin1(kTypeNames[number]);
 }
 
-std::uint16_t CControllerLink::TypeFromIdentificationCode(std::uint16_t code)
+EControllerType CControllerLink::TypeFromIdentificationCode(std::uint16_t code)
 {
-    if (code <= 14)
-        return code;
+    // The codes up to the Stoat's are the type numbers themselves; the later types have
+    // codes of their own.
+    if (code <= ControllerTypeNumber(EControllerType::Stoat))
+        return ControllerTypeFromNumber(code);
     switch (code) {
     case 0x20:
-        return 15;
+        return EControllerType::Q25Q30;
     case 0x30:
-        return 16;
+        return EControllerType::Vanta;
     case 0x40:
-        return 17;
+        return EControllerType::Rondo;
     case 0x50:
-        return 18;
+        return EControllerType::Pallas;
     default:
-        return kNoType;
+        return EControllerType::None;
     }
 }
 
-std::uint16_t CControllerLink::ApplySubType(std::uint16_t type, std::uint16_t subType)
+EControllerType CControllerLink::ApplySubType(EControllerType type, std::uint16_t subType)
 {
-    if (type != 14)
+    if (type != EControllerType::Stoat)
         return type;
     switch (subType) {
     case 2:
-        return 31;
+        return EControllerType::Ivor;
     case 3:
     case 5:
-        return 30;
+        return EControllerType::Ivor36V;
     default:
         // 0, 1 and 4 are the base model. Later sub-types are not known to this program;
         // they keep the base type so that the base model's parameters still apply.
-        return 14;
+        return EControllerType::Stoat;
     }
 }
 
-int CControllerLink::Probe(std::uint16_t tag, std::uint8_t extension)
+EProbeResult CControllerLink::Probe(std::uint16_t tag, std::uint8_t extension)
 {
     CLinkPacket packet;
     return Probe(tag, extension, packet);
 }
 
-int CControllerLink::Probe(std::uint16_t tag, std::uint8_t extension, CLinkPacket& packet)
+EProbeResult CControllerLink::Probe(std::uint16_t tag, std::uint8_t extension, CLinkPacket& packet)
 {
     packet.SetRequest(tag, extension);
     if (!Transact(packet, kCommandAttempts, NoSuchTagAnswers))
-        return ProbeNoReply;
+        return EProbeResult::NoReply;
     if (packet.ReplyWord1IsZero())
-        return ProbeNoSuchTag;
+        return EProbeResult::NoSuchTag;
     if (packet.IsSupported())
-        return packet.IsTempUnavailable() ? ProbeTempUnavailable : ProbeSupported;
-    return ProbeNotSupported;
+        return packet.IsTempUnavailable() ? EProbeResult::TempUnavailable : EProbeResult::Supported;
+    return EProbeResult::NotSupported;
 }
 
 bool CControllerLink::ReadWord(std::uint16_t tag, std::uint8_t extension, std::uint16_t& value)
@@ -102,40 +107,56 @@ bool CControllerLink::WriteWord(std::uint16_t tag, std::uint8_t extension, std::
     return Transact(packet, kCommandAttempts);
 }
 
-int CControllerLink::Identify(std::uint16_t& type)
-{
-    type = kNoType;
-    CLinkPacket packet;
-    int result = Probe(kTagIdentification, ExtValue, packet);
+namespace {
 
-    if (result == ProbeSupported) {
+// A probe that found the tag, whether or not its value is available just now.
+bool Found(EProbeResult result)
+{
+    return result == EProbeResult::Supported || result == EProbeResult::TempUnavailable;
+}
+
+// The result of an identification that a probe ended: the same value.
+EIdentifyResult Failure(EProbeResult result)
+{
+    return static_cast<EIdentifyResult>(result);
+}
+
+} // namespace
+
+EIdentifyResult CControllerLink::Identify(EControllerType& type)
+{
+    type = EControllerType::None;
+    CLinkPacket packet;
+    const EProbeResult probe = Probe(kTagIdentification, kExtValue, packet);
+    EIdentifyResult result = Failure(probe);
+
+    if (probe == EProbeResult::Supported) {
         type = TypeFromIdentificationCode(packet.reply.word2);
-        if (type == 9 && Probe(kTagPlusVariant, ExtValue) == ProbeSupported)
-            type = 10;
+        if (type == EControllerType::Tarn &&
+            Probe(kTagPlusVariant, kExtValue) == EProbeResult::Supported)
+            type = EControllerType::TarnPlus;
         CLinkPacket subType;
-        if (Probe(kTagSubType, ExtValue, subType) == ProbeSupported)
+        if (Probe(kTagSubType, kExtValue, subType) == EProbeResult::Supported)
             type = ApplySubType(type, subType.reply.word2);
-        result = 0;
-    } else if (result == ProbeNotSupported) {
+        result = EIdentifyResult::Identified;
+    } else if (probe == EProbeResult::NotSupported) {
         // The older family has no identification tag; it is told apart by which of its
         // own tags it supports.
-        const int older = Probe(kTagOlderFamily, ExtValue);
-        if (older == ProbeSupported || older == ProbeTempUnavailable) {
-            type = 5;
-            const int iso = Probe(kTagOlderIsoVariant, ExtValue);
-            if (iso == ProbeSupported || iso == ProbeTempUnavailable)
-                type = 6;
-            result = 0;
-        } else if (older == ProbeNotSupported) {
-            const int fallback = Probe(kTagOlderFallback, ExtValue);
-            if (fallback == ProbeSupported || fallback == ProbeTempUnavailable) {
-                type = 5;
-                result = 0;
+        const EProbeResult older = Probe(kTagOlderFamily, kExtValue);
+        if (Found(older)) {
+            type = EControllerType::MiraQx90;
+            if (Found(Probe(kTagOlderIsoVariant, kExtValue)))
+                type = EControllerType::MiraIso;
+            result = EIdentifyResult::Identified;
+        } else if (older == EProbeResult::NotSupported) {
+            if (Found(Probe(kTagOlderFallback, kExtValue))) {
+                type = EControllerType::MiraQx90;
+                result = EIdentifyResult::Identified;
             } else {
-                result = ProbeNotSupported;
+                result = EIdentifyResult::NotRecognised;
             }
         } else {
-            result = older;
+            result = Failure(older);
         }
     }
 
@@ -143,78 +164,81 @@ int CControllerLink::Identify(std::uint16_t& type)
     return result;
 }
 
-int CControllerLink::ReadFixedTag(std::uint16_t tag, std::uint16_t& value)
+EFixedTagResult CControllerLink::ReadFixedTag(std::uint16_t tag, std::uint16_t& value)
 {
     CLinkPacket packet;
-    packet.SetRequest(tag, ExtValue);
+    packet.SetRequest(tag, kExtValue);
     if (!Transact(packet, kCommandAttempts)) {
         value = 0xFFFF;
-        return ProbeNoReply;
+        return EFixedTagResult::NoReply;
     }
     value = packet.reply.word2;
-    return 0;
+    return EFixedTagResult::Answered;
 }
 
-int CControllerLink::ReadControllerStatus(std::uint16_t& byte)
+EFixedTagResult CControllerLink::ReadControllerStatus(std::uint16_t& byte)
 {
-    const int result = ReadFixedTag(kTagStatus, byte);
-    if (result == 0)
+    const EFixedTagResult result = ReadFixedTag(kTagStatus, byte);
+    if (result == EFixedTagResult::Answered)
         byte &= 0x00FF;
     return result;
 }
 
-int CControllerLink::ReadTripCode1(std::uint16_t& code)
+EFixedTagResult CControllerLink::ReadTripCode1(std::uint16_t& code)
 {
     return ReadFixedTag(kTagTripCode1, code);
 }
 
-int CControllerLink::ReadTripCode2(std::uint16_t& code)
+EFixedTagResult CControllerLink::ReadTripCode2(std::uint16_t& code)
 {
     return ReadFixedTag(kTagTripCode2, code);
 }
 
-bool CControllerLink::WriteBytesVerified(std::uint16_t type, const std::uint8_t* data,
-                                         std::uint16_t length, std::uint16_t startAddress)
+EVerifiedWriteResult CControllerLink::WriteBytesVerified(EControllerType type,
+                                                         const std::uint8_t* data,
+                                                         std::uint16_t length,
+                                                         std::uint16_t startAddress)
 {
-    std::uint16_t connected = kNoType;
-    if (Identify(connected) != 0 || connected != type)
-        return false;
+    EControllerType connected = EControllerType::None;
+    if (Identify(connected) != EIdentifyResult::Identified || connected != type)
+        return EVerifiedWriteResult::OtherType;
     if (length == 0 || data == nullptr)
-        return false;
+        return EVerifiedWriteResult::NothingToWrite;
 
     for (std::uint16_t i = 0; i < length; ++i) {
         const auto address = static_cast<std::uint16_t>(startAddress + i);
         CLinkPacket write;
-        write.SetRequest(address, ExtEepromByte, data[i], 0);
+        write.SetRequest(address, kExtEepromByte, data[i], 0);
         write.SetWrite();
         if (!Transact(write, kByteBlockAttempts))
-            return false;
+            return EVerifiedWriteResult::NotVerified;
         CLinkPacket read;
-        read.SetRequest(address, ExtEepromByte);
+        read.SetRequest(address, kExtEepromByte);
         if (!Transact(read, kByteBlockAttempts))
-            return false;
+            return EVerifiedWriteResult::NotVerified;
         if ((read.reply.word2 & 0xFF) != data[i])
-            return false;
+            return EVerifiedWriteResult::NotVerified;
         QThread::msleep(kByteWritePauseMs);
     }
-    return true;
+    return EVerifiedWriteResult::Verified;
 }
 
-int CControllerLink::ReadParameter(std::uint16_t tag, std::uint16_t unitsCode, CParameter& record)
+EReadResult CControllerLink::ReadParameter(std::uint16_t tag, std::uint16_t unitsCode,
+                                           CParameter& record)
 {
     record.unitsCode = unitsCode;
-    m_lastReadFailure = ReadFailureNoReply;
+    m_lastReadFailure = EReadFailure::NoReply;
     CLinkPacket packet;
-    packet.SetRequest(tag, ExtValue);
+    packet.SetRequest(tag, kExtValue);
     if (!Transact(packet, kCommandAttempts, NoSuchTagAnswers) || !packet.IsReplyValid())
-        return ReadFailed;
-    m_lastReadFailure = ReadFailureRefused;
+        return EReadResult::Failed;
+    m_lastReadFailure = EReadFailure::Refused;
     if (!packet.ReplyMatchesRequest())
-        return packet.ReplyWord1IsZero() ? ReadNoSuchParameter : ReadFailed;
+        return packet.ReplyWord1IsZero() ? EReadResult::NoSuchParameter : EReadResult::Failed;
 
     record.supported = packet.IsSupported();
     if (!record.supported)
-        return ReadFailed;
+        return EReadResult::Failed;
     record.tagNumber = packet.reply.word1;
     record.value = packet.reply.word2;
     record.checksumWord = packet.reply.word3;
@@ -228,42 +252,42 @@ int CControllerLink::ReadParameter(std::uint16_t tag, std::uint16_t unitsCode, C
         std::uint16_t fallback;
     };
     const SAttribute attributes[] = {
-        {ExtMaximum, &CParameter::maximum, CUnitsTable::DefaultMaximum(unitsCode)},
-        {ExtMinimum, &CParameter::minimum, 0},
-        {ExtScale, &CParameter::scale, 1},
-        {ExtDivisor, &CParameter::div, 1},
-        {ExtStep, &CParameter::step, 1},
-        {ExtShift, &CParameter::shift, 0},
+        {kExtMaximum, &CParameter::maximum, CUnitsTable::DefaultMaximum(unitsCode)},
+        {kExtMinimum, &CParameter::minimum, 0},
+        {kExtScale, &CParameter::scale, 1},
+        {kExtDivisor, &CParameter::div, 1},
+        {kExtStep, &CParameter::step, 1},
+        {kExtShift, &CParameter::shift, 0},
     };
     for (const SAttribute& attribute : attributes) {
         CLinkPacket read;
         read.SetRequest(tag, attribute.extension);
         if (!Transact(read, kCommandAttempts)) {
-            m_lastReadFailure = ReadFailureNoReply;
-            return ReadFailed;
+            m_lastReadFailure = EReadFailure::NoReply;
+            return EReadResult::Failed;
         }
         std::uint16_t word = read.IsSupported() ? read.reply.word2 : attribute.fallback;
         // A zero multiplier or divisor would make every displayed value 0 or undefined.
-        if (word == 0 && (attribute.extension == ExtScale || attribute.extension == ExtDivisor))
+        if (word == 0 && (attribute.extension == kExtScale || attribute.extension == kExtDivisor))
             word = 1;
         record.*attribute.field = word;
     }
-    m_lastReadFailure = ReadFailureNone;
-    return ReadOk;
+    m_lastReadFailure = EReadFailure::None;
+    return EReadResult::Read;
 }
 
-int CControllerLink::WriteParameter(const CParameter& record)
+EWriteResult CControllerLink::WriteParameter(const CParameter& record)
 {
     CLinkPacket packet;
     packet.SetRequest(record.tagNumber, record.extension);
     m_lastWriteCurrent.reset();
     if (!Transact(packet, kCommandAttempts))
-        return WriteNoReply;
+        return EWriteResult::NoReply;
     m_lastWriteCurrent = packet.reply.word2;
     if (!packet.IsSupported())
-        return WriteNotSupported;
+        return EWriteResult::NotSupported;
     if (packet.IsReadOnly())
-        return WriteReadOnly;
+        return EWriteResult::ReadOnly;
 
     // The controller keeps a checksum word over its stored values; moving this value by d
     // moves the checksum word by -d so that the sum stays the same.
@@ -273,11 +297,11 @@ int CControllerLink::WriteParameter(const CParameter& record)
         static_cast<std::uint16_t>(packet.reply.word3 + packet.reply.word2 - newValue);
     packet.SetWrite();
     if (!Transact(packet, kCommandAttempts))
-        return WriteNoReply;
+        return EWriteResult::NoReply;
 
     packet.SetRead();
     QThread::msleep(kWriteSettleMs);
     if (!Transact(packet, kWriteReadBackAttempts))
-        return WriteNoReply;
-    return packet.reply.word2 == newValue ? WriteOk : WriteMismatch;
+        return EWriteResult::NoReply;
+    return packet.reply.word2 == newValue ? EWriteResult::Confirmed : EWriteResult::ReadBackDiffers;
 }

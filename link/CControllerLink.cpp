@@ -64,7 +64,7 @@ int CControllerLink::FindReplyFrame(const std::uint8_t* window, int length)
 
 bool CControllerLink::AnswersRequest(const CLinkPacket& packet, ENoSuchTag noSuchTag)
 {
-    if (packet.request.word1 > kAnyReplyWord1)
+    if (packet.request.word1 > LinkProtocol::kAnyReplyWord1)
         return true;
     if (packet.reply.extension != packet.request.extension)
         return false;

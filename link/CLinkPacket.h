@@ -1,34 +1,16 @@
 #pragma once
 
+#include "link/LinkProtocol.h"
+
 #include <array>
 #include <cstdint>
 
-// The 10-byte frame of the controller protocol and one request/reply exchange.
-//
-// Frame on the wire (request and reply alike):
-//   0 lead (0x63 'c' request, 0x72 'r' reply)   1 control (1 read, 0 write) / reply status
-//   2 extension   3-4 word 1   5-6 word 2   7-8 word 3 (each most significant byte first)
-//   9 checksum = complement of the 8-bit sum of bytes 0..8 (a correct frame sums to 0xFF)
+// The 10-byte frame of the controller protocol (layout in LinkProtocol.h) and one
+// request/reply exchange.
 
-using LinkFrame = std::array<std::uint8_t, 10>;
+using LinkFrame = std::array<std::uint8_t, LinkProtocol::kFrameSize>;
 
 namespace LinkProtocol {
-inline constexpr std::size_t kFrameSize = 10;
-inline constexpr std::uint8_t kRequestLead = 0x63;
-inline constexpr std::uint8_t kReplyLead = 0x72;
-inline constexpr std::uint8_t kControlRead = 1;
-inline constexpr std::uint8_t kControlWrite = 0;
-
-// Reply status bits; the same bits are kept per parameter.
-inline constexpr std::uint8_t kStatusInvert = 0x80;
-inline constexpr std::uint8_t kStatusSigned = 0x40;
-inline constexpr std::uint8_t kStatusForeground = 0x20;
-inline constexpr std::uint8_t kStatusWrap = 0x10;
-inline constexpr std::uint8_t kStatusSupported = 0x08;
-inline constexpr std::uint8_t kStatusReadOnly = 0x04;
-inline constexpr std::uint8_t kStatusVolatile = 0x02;
-inline constexpr std::uint8_t kStatusTempUnavailable = 0x01;
-
 // Complement of the 8-bit sum of the first nine bytes.
 std::uint8_t FrameChecksum(const std::uint8_t* frame);
 // First byte is `lead` and the ten bytes sum to 0xFF (mod 256).

@@ -15,20 +15,16 @@ QByteArray Format(EString id)
 }
 } // namespace
 
-bool CControllerInfo::HasFirmwareStatus(std::uint16_t type)
+// The types whose status reply carries the firmware byte and a raw battery reading.
+bool CControllerInfo::HasFirmwareStatus(EControllerType type)
 {
-    return type == 9 || type == 10 || type == 12;
-}
-
-bool CControllerInfo::HasProgramChecksum(std::uint16_t type)
-{
-    return type == 9 || type == 10;
+    return IsTarnFamily(type) || type == EControllerType::Corvo120;
 }
 
 bool CControllerInfo::ReadSupported(std::uint16_t tag, std::uint16_t& value)
 {
     CLinkPacket packet;
-    packet.SetRequest(tag, CControllerLink::ExtValue);
+    packet.SetRequest(tag, LinkProtocol::kExtValue);
     if (!m_link.Transact(packet, kVersionAttempts) || !packet.IsSupported())
         return false;
     value = packet.reply.word2;
@@ -48,16 +44,16 @@ QString CControllerInfo::Build()
 
     std::uint16_t major = 0;
     std::uint16_t minor = 0;
-    if (ReadVersionPair(kTagHardwareVersion, major, minor))
+    if (ReadVersionPair(LinkProtocol::kTagHardwareVersion, major, minor))
         text += QString::asprintf(Format(EString::HardwareLine).constData(), major, minor);
 
-    if (ReadVersionPair(kTagFirmwareVersion, major, minor)) {
+    if (ReadVersionPair(LinkProtocol::kTagFirmwareVersion, major, minor)) {
         text += QString::asprintf(Format(EString::FirmwareLine).constData(), major, minor);
-    } else if (ReadVersionPair(kTagFirmwareVersionAlt, major, minor)) {
+    } else if (ReadVersionPair(LinkProtocol::kTagFirmwareVersionAlt, major, minor)) {
         text += QString::asprintf(Format(EString::FirmwareLineAlt).constData(), major, minor);
     } else if (HasFirmwareStatus(m_type)) {
         std::uint16_t firmware = 0;
-        if (m_link.ReadControllerStatus(firmware) == 0) {
+        if (m_link.ReadControllerStatus(firmware) == EFixedTagResult::Answered) {
             // The battery reading travels in reply byte 2, where other replies echo the
             // extension.
             const std::uint8_t battery = m_link.LastReplyBytes()[2];
@@ -68,9 +64,9 @@ QString CControllerInfo::Build()
         }
     }
 
-    if (HasProgramChecksum(m_type)) {
+    if (IsTarnFamily(m_type)) {
         std::uint16_t ignored = 0;
-        if (m_link.ReadWord(kTagProgramChecksum, CControllerLink::ExtValue, ignored)) {
+        if (m_link.ReadWord(LinkProtocol::kTagProgramChecksum, LinkProtocol::kExtValue, ignored)) {
             // The controller keeps this word low byte first: frame byte 5 is its low byte.
             const LinkFrame& frame = m_link.LastReplyBytes();
             const int checksum = frame[5] | (frame[6] << 8);
@@ -79,9 +75,9 @@ QString CControllerInfo::Build()
     }
 
     std::uint16_t trip = 0;
-    if (m_link.ReadTripCode1(trip) != 0)
+    if (m_link.ReadTripCode1(trip) != EFixedTagResult::Answered)
         return LoadString(EString::CommsLost);
-    if (trip == 0 && m_link.ReadTripCode2(trip) != 0)
+    if (trip == 0 && m_link.ReadTripCode2(trip) != EFixedTagResult::Answered)
         trip = 0;
     if (trip != 0) {
         text += QString::asprintf(Format(EString::TripCodeLine).constData(), int(trip));

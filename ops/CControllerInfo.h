@@ -1,5 +1,7 @@
 #pragma once
 
+#include "link/EControllerType.h"
+
 #include <QString>
 
 #include <cstdint>
@@ -16,12 +18,6 @@ class CTavrinDoc;
 class CControllerInfo
 {
 public:
-    // Version pairs: major at the tag, minor at the tag + 1.
-    static constexpr std::uint16_t kTagHardwareVersion = 10;
-    static constexpr std::uint16_t kTagFirmwareVersion = 12;
-    static constexpr std::uint16_t kTagFirmwareVersionAlt = 14;
-    // The program checksum word of the Tarn family, its bytes stored low first.
-    static constexpr std::uint16_t kTagProgramChecksum = 0x7FC0;
     static constexpr int kVersionAttempts = 2;
     // Raw battery reading counts per volt.
     static constexpr double kBatteryCountsPerVolt = 5.464;
@@ -32,8 +28,8 @@ public:
     // Identifies the controller and reads what it tells about itself; returns the text.
     // "Comms lost" when the trip code cannot be read. Shows nothing, leaves the poll alone.
     QString Build();
-    // The controller type the identification at the start of Build() found (0xFFFF: none).
-    std::uint16_t IdentifiedType() const { return m_type; }
+    // The controller type the identification at the start of Build() found.
+    EControllerType IdentifiedType() const { return m_type; }
 
     // The menu command: stops the status poll, builds the text, takes the identified type
     // into the document, restarts the poll and shows the text in an information message
@@ -45,10 +41,9 @@ private:
     // came with "Supported".
     bool ReadVersionPair(std::uint16_t tag, std::uint16_t& major, std::uint16_t& minor);
     bool ReadSupported(std::uint16_t tag, std::uint16_t& value);
-    static bool HasFirmwareStatus(std::uint16_t type);
-    static bool HasProgramChecksum(std::uint16_t type);
+    static bool HasFirmwareStatus(EControllerType type);
 
     CControllerLink& m_link;
     const CTagFile& m_tags;
-    std::uint16_t m_type = 0xFFFF;
+    EControllerType m_type = EControllerType::None;
 };

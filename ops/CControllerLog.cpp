@@ -9,6 +9,8 @@
 
 #include <QThread>
 
+using namespace LinkProtocol;
+
 namespace {
 // Steps the bar and lets the window repaint. The log window has no Cancel button, so the
 // pump's answer does not matter.
@@ -38,17 +40,17 @@ QString CControllerLog::Title() const
 
 std::uint16_t CControllerLog::StatusTag() const
 {
-    return m_kind == EKind::System ? kSystemStatusTag : kControlStatusTag;
+    return m_kind == EKind::System ? kTagSystemLogStatus : kTagControlLogStatus;
 }
 
 std::uint16_t CControllerLog::CodeBase() const
 {
-    return m_kind == EKind::System ? kSystemCodeBase : kControlCodeBase;
+    return m_kind == EKind::System ? kTagSystemLogCodes : kTagControlLogCodes;
 }
 
 std::uint16_t CControllerLog::CountBase() const
 {
-    return m_kind == EKind::System ? kSystemCountBase : kControlCountBase;
+    return m_kind == EKind::System ? kTagSystemLogCounts : kTagControlLogCounts;
 }
 
 std::unique_ptr<IProgress> CControllerLog::BeginProgress(int high)
@@ -90,7 +92,7 @@ bool CControllerLog::Probe()
     const bool wasConnected = m_connected;
     const bool wasAvailable = m_logAvailable;
     CLinkPacket packet;
-    packet.SetRequest(StatusTag(), CControllerLink::ExtValue);
+    packet.SetRequest(StatusTag(), kExtValue);
     if (m_doc.Link().Transact(packet, kProbeAttempts)) {
         m_connected = true;
         if (packet.IsSupported() && !packet.IsTempUnavailable())
@@ -114,9 +116,9 @@ bool CControllerLog::Read()
     m_lastReadOk = false;
     {
         auto progress = BeginProgress(kReadSteps);
-        for (int i = 0; i < kEntries; ++i) {
+        for (int i = 0; i < kLogEntries; ++i) {
             CLinkPacket code;
-            code.SetRequest(static_cast<std::uint16_t>(CodeBase() + i), CControllerLink::ExtValue);
+            code.SetRequest(static_cast<std::uint16_t>(CodeBase() + i), kExtValue);
             const bool answered = link.Transact(code, kCodeAttempts);
             Step(progress.get(), i + 1);
             if (!answered) {
@@ -134,14 +136,13 @@ bool CControllerLog::Read()
             if (m_codes[index] != 0)
                 ++m_nonZeroEntries;
             CLinkPacket count;
-            count.SetRequest(static_cast<std::uint16_t>(CountBase() + i),
-                             CControllerLink::ExtValue);
+            count.SetRequest(static_cast<std::uint16_t>(CountBase() + i), kExtValue);
             if (link.Transact(count, kCountAttempts))
                 m_counts[index] = count.reply.word2;
         }
 
         CLinkPacket status;
-        status.SetRequest(StatusTag(), CControllerLink::ExtValue);
+        status.SetRequest(StatusTag(), kExtValue);
         m_lastReadOk = link.Transact(status, kStatusAttempts);
         if (m_lastReadOk && status.IsSupported() && !status.IsTempUnavailable())
             m_statusWord = status.reply.word2;
@@ -184,7 +185,7 @@ bool CControllerLog::ClearGroup(std::uint16_t first, int count, int failureLimit
         Step(progress, ++step);
         const auto tag = static_cast<std::uint16_t>(first + j);
         CLinkPacket read;
-        read.SetRequest(tag, CControllerLink::ExtValue);
+        read.SetRequest(tag, kExtValue);
         bool failed = false;
         if (!link.Transact(read, kClearReadAttempts)) {
             failed = true;
@@ -193,8 +194,7 @@ bool CControllerLog::ClearGroup(std::uint16_t first, int count, int failureLimit
         } else {
             // The controller clears a word written as 0 together with twice its checksum word.
             CLinkPacket write;
-            write.SetRequest(tag, CControllerLink::ExtValue, 0,
-                             static_cast<std::uint16_t>(2u * read.reply.word3));
+            write.SetRequest(tag, kExtValue, 0, static_cast<std::uint16_t>(2u * read.reply.word3));
             write.SetWrite();
             if (link.Transact(write, kClearWriteAttempts) && write.reply.word2 == 0)
                 ++j;
@@ -220,8 +220,8 @@ bool CControllerLog::Clear()
         auto progress = BeginProgress(kClearSteps);
         int step = 0;
         cleared =
-            ClearGroup(CodeBase(), kEntries, kEntryGroupFailureLimit, progress.get(), step) &&
-            ClearGroup(CountBase(), kEntries, kEntryGroupFailureLimit, progress.get(), step) &&
+            ClearGroup(CodeBase(), kLogEntries, kEntryGroupFailureLimit, progress.get(), step) &&
+            ClearGroup(CountBase(), kLogEntries, kEntryGroupFailureLimit, progress.get(), step) &&
             ClearGroup(StatusTag(), 1, kStatusGroupFailureLimit, progress.get(), step);
     }
     if (!cleared)

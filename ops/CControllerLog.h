@@ -1,5 +1,7 @@
 #pragma once
 
+#include "link/LinkProtocol.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -30,14 +32,6 @@ public:
         Control
     };
 
-    static constexpr int kEntries = 16;
-    static constexpr std::uint16_t kSystemStatusTag = 0x40;
-    static constexpr std::uint16_t kSystemCodeBase = 0x50;
-    static constexpr std::uint16_t kSystemCountBase = 0x60;
-    static constexpr std::uint16_t kControlStatusTag = 0x41;
-    static constexpr std::uint16_t kControlCodeBase = 0xA0;
-    static constexpr std::uint16_t kControlCountBase = 0xB0;
-
     // Attempts per exchange.
     static constexpr int kProbeAttempts = 4;
     static constexpr int kCodeAttempts = 1;
@@ -50,8 +44,8 @@ public:
     static constexpr int kStatusGroupFailureLimit = 3;
     static constexpr int kClearFailurePauseMs = 100;
     // Progress bar ranges: one step per entry read, one per tag cleared.
-    static constexpr int kReadSteps = kEntries;
-    static constexpr int kClearSteps = 2 * kEntries + 1;
+    static constexpr int kReadSteps = LinkProtocol::kLogEntries;
+    static constexpr int kClearSteps = 2 * LinkProtocol::kLogEntries + 1;
 
     // Makes a progress object for a bar of 0..`high`; nullptr to show none.
     using ProgressFactory = std::function<std::unique_ptr<IProgress>(int high)>;
@@ -111,8 +105,8 @@ private:
     EKind m_kind;
     ProgressFactory m_progressFactory;
 
-    std::array<std::uint16_t, kEntries> m_codes{};
-    std::array<std::uint16_t, kEntries> m_counts{};
+    std::array<std::uint16_t, LinkProtocol::kLogEntries> m_codes{};
+    std::array<std::uint16_t, LinkProtocol::kLogEntries> m_counts{};
     int m_entriesRead = 0;
     int m_nonZeroEntries = 0;
     std::uint16_t m_statusWord = 0;

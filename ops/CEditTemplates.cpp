@@ -2,6 +2,7 @@
 
 #include "data/CParameter.h"
 #include "data/CUnitsTable.h"
+#include "link/EControllerType.h"
 
 #include <algorithm>
 
@@ -334,15 +335,6 @@ std::vector<SEditTemplate> BuildTable()
     return t;
 }
 
-bool Is3031(std::uint32_t type)
-{
-    return type == 30 || type == 31;
-}
-bool Is303114(std::uint32_t type)
-{
-    return Is3031(type) || type == 14;
-}
-
 } // namespace
 
 const std::vector<SEditTemplate>& CEditTemplates::All()
@@ -360,24 +352,25 @@ const SEditTemplate* CEditTemplates::Find(int templateId)
     return nullptr;
 }
 
-int CEditTemplates::Choose(quint16 tag, std::uint32_t type, const CParameter& record)
+int CEditTemplates::Choose(quint16 tag, std::uint32_t dataControllerType, const CParameter& record)
 {
+    const EControllerType type = ControllerTypeFromNumber(dataControllerType);
     switch (tag) {
     case 337:
     case 13316:
-        return Is303114(type) ? 256 : kSlider;
+        return IsStoatFamily(type) ? 256 : kSlider;
     case 7201:
     case 13312:
     case 13313:
         return kTwoState;
     case 7234:
-        return Is3031(type) ? 187 : 163;
+        return IsStoatVariant(type) ? 187 : 163;
     case 7240:
         return 189;
     case 7248:
-        return Is3031(type) ? 188 : 191;
+        return IsStoatVariant(type) ? 188 : 191;
     case 7264:
-        return Is303114(type) ? 258 : kSlider;
+        return IsStoatFamily(type) ? 258 : kSlider;
     case 7440:
         return 168;
     case 7680:
@@ -397,7 +390,7 @@ int CEditTemplates::Choose(quint16 tag, std::uint32_t type, const CParameter& re
     case 8048:
         return 250;
     case 13323:
-        return Is303114(type) ? 257 : kSlider;
+        return IsStoatFamily(type) ? 257 : kSlider;
     case 13360:
     case 13361:
         return 181;
@@ -414,11 +407,11 @@ int CEditTemplates::Choose(quint16 tag, std::uint32_t type, const CParameter& re
     case 16738:
         return 162;
     case 16912:
-        return Is3031(type) ? 182 : (type == 14 ? 190 : 175);
+        return IsStoatVariant(type) ? 182 : (type == EControllerType::Stoat ? 190 : 175);
     case 16928:
-        return Is3031(type) ? 180 : 175;
+        return IsStoatVariant(type) ? 180 : 175;
     case 16944:
-        return Is3031(type) ? 183 : 175;
+        return IsStoatVariant(type) ? 183 : 175;
     case 16960:
         return 175;
     case 20512:

@@ -18,13 +18,13 @@ std::unique_ptr<CParameter> ReadTag(CControllerLink& link, const CTagInfo& tag, 
     auto record = std::make_unique<CParameter>();
     for (int attempt = 0; attempt < CReadFlow::kReadAttempts; ++attempt) {
         *record = CParameter();
-        if (link.ReadParameter(tag.tag, tag.unitsCode, *record) == CControllerLink::ReadOk) {
+        if (link.ReadParameter(tag.tag, tag.unitsCode, *record) == EReadResult::Read) {
             record->displayWord = tag.displayWord;
             noReply = false;
             return record;
         }
     }
-    noReply = link.LastReadFailure() == CControllerLink::ReadFailureNoReply;
+    noReply = link.LastReadFailure() == EReadFailure::NoReply;
     return nullptr;
 }
 
@@ -47,7 +47,7 @@ CReadFlow::SOutcome CReadFlow::Run(CTavrinDoc& doc)
 
     bool cancelled = false;
     bool closing = false;
-    std::uint16_t type = CTavrinDoc::kNoType;
+    EControllerType type = EControllerType::None;
     {
         // The link-ready flag stays clear until the read ends, whatever Identify finds: no
         // other controller command may start in the middle of this one, and the main window
@@ -93,7 +93,7 @@ CReadFlow::SOutcome CReadFlow::Run(CTavrinDoc& doc)
         doc.SetEqualityPane(!cancelled && outcome.unanswered.empty());
         CParameterSet& parameters = doc.Parameters();
         parameters.SetHeaderWord(CParameterSet::kReadHeaderWord);
-        parameters.SetDataControllerType(type);
+        parameters.SetDataControllerType(ControllerTypeNumber(type));
         doc.SetStatusMessage(EString::Ready);
         // The next poll corrects the flag if the controller has gone.
         session.SetLinkReadyAfter(true);

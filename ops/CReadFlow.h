@@ -1,6 +1,9 @@
 #pragma once
 
+#include "link/LinkResults.h"
+
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 class CTavrinDoc;
@@ -25,8 +28,8 @@ public:
     struct SOutcome
     {
         EStatus status = EStatus::NotStarted;
-        int identifyResult = -1; // Identify's result (0 identified); -1 when not run
-        int parametersRead = 0;  // records appended
+        std::optional<EIdentifyResult> identifyResult; // none when Identify did not run
+        int parametersRead = 0;                        // records appended
         // Applying tags that got no reply in their last attempt: the set is incomplete.
         std::vector<std::uint16_t> unanswered;
         // Applying tags the controller answered as absent or not supported.

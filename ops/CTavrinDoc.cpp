@@ -29,7 +29,7 @@ CTavrinDoc::~CTavrinDoc() = default;
 
 void CTavrinDoc::Initialise()
 {
-    m_connectedType = kNoType;
+    m_connectedType = EControllerType::None;
     m_parameters.Reset();
     StartStatusPoll();
     LoadMasterTagFile(m_settings.TagFileDir());
@@ -61,7 +61,7 @@ void CTavrinDoc::SetLinkReady(bool ready)
     emit ControllerStateChanged();
 }
 
-void CTavrinDoc::SetConnectedType(std::uint16_t type)
+void CTavrinDoc::SetConnectedType(EControllerType type)
 {
     if (m_connectedType == type)
         return;
@@ -73,7 +73,7 @@ QString CTavrinDoc::ControllerIdPaneText() const
 {
     if (!m_linkReady)
         return LoadString(EString::CommsLost);
-    if (m_connectedType == kNoType)
+    if (m_connectedType == EControllerType::None)
         return QStringLiteral("Unknown Controller");
     return CControllerLink::ControllerTypeName(m_connectedType);
 }
@@ -119,23 +119,23 @@ void CTavrinDoc::PollTick()
 
 void CTavrinDoc::Poll()
 {
-    std::uint16_t type = kNoType;
-    const bool linked = m_link.Identify(type) == 0;
+    EControllerType type = EControllerType::None;
+    const bool linked = m_link.Identify(type) == EIdentifyResult::Identified;
     const std::uint16_t oldTrip = m_lastTripCode;
     const QString oldText = m_statusText;
     const bool oldLinked = m_linkReady;
-    const std::uint16_t oldType = m_connectedType;
+    const EControllerType oldType = m_connectedType;
     m_connectedType = type;
     m_linkReady = linked;
 
     std::uint16_t code = 0;
     QString text;
     if (linked) {
-        if (m_link.ReadTripCode1(code) != 0) {
+        if (m_link.ReadTripCode1(code) != EFixedTagResult::Answered) {
             code = 0xFFFF;
         } else if (code != 0) {
             text = TripText(code);
-        } else if (m_link.ReadTripCode2(code) != 0) {
+        } else if (m_link.ReadTripCode2(code) != EFixedTagResult::Answered) {
             code = 0xFFFF;
         } else if (code != 0) {
             text = TripText(code);

@@ -2,6 +2,7 @@
 
 #include "data/CParameterSet.h"
 #include "data/CTagFile.h"
+#include "link/EControllerType.h"
 #include "res/EString.h"
 
 #include <QObject>
@@ -28,7 +29,6 @@ public:
     // Ticks between polls: every 3rd tick while linked, every 6th while not.
     static constexpr int kPollLimitLinked = 3;
     static constexpr int kPollLimitUnlinked = 6;
-    static constexpr std::uint16_t kNoType = 0xFFFF;
     static constexpr const char* kTagFilePattern = "TagList*.tag";
     static constexpr const char* kProfileFilter = "Profile Files  (*.prf)";
     static constexpr const char* kProfileSuffix = "prf";
@@ -57,12 +57,16 @@ public:
     const CParameterSet& Parameters() const { return m_parameters; }
     CParameterSet& Parameters() { return m_parameters; }
 
-    std::uint16_t ConnectedType() const { return m_connectedType; }
-    std::uint16_t DataType() const { return m_parameters.DataControllerType(); }
+    EControllerType ConnectedType() const { return m_connectedType; }
+    // The controller type the parameter set was read from, as its profile stores it.
+    EControllerType DataType() const
+    {
+        return ControllerTypeFromNumber(m_parameters.DataControllerType());
+    }
     bool LinkReady() const { return m_linkReady; }
     void SetLinkReady(bool ready);
     // Sets what the last identification found (also done by the status poll).
-    void SetConnectedType(std::uint16_t type);
+    void SetConnectedType(EControllerType type);
 
     // Framework document state: modified flag, the file path ("Downloaded" after a read)
     // and the title shown in the window caption ("Untitled" for a new document).
@@ -153,7 +157,7 @@ private:
     IUserPrompt* m_prompt;
     CTagFile m_tags;
     CParameterSet m_parameters;
-    std::uint16_t m_connectedType = kNoType;
+    EControllerType m_connectedType = EControllerType::None;
     bool m_linkReady = false;
     std::uint16_t m_lastTripCode = 0;
     bool m_modified = false;

@@ -5,6 +5,7 @@
 #include "link/CControllerLink.h"
 #include "ops/CTavrinDoc.h"
 #include "ops/CTransferSession.h"
+#include "ops/CWriteResults.h"
 #include "ops/IUserPrompt.h"
 #include "res/StringTable.h"
 
@@ -21,7 +22,7 @@ QString FailureLines(const std::vector<CWriteFlow::SFailure>& failures)
     for (const CWriteFlow::SFailure& failure : failures) {
         lines << QStringLiteral("0x%1 %2: %3")
                      .arg(failure.tag, 4, 16, QLatin1Char('0'))
-                     .arg(failure.name, CWriteFlow::ResultText(failure.result));
+                     .arg(failure.name, CWriteResults::Reason(failure.result));
     }
     return lines.join(QLatin1Char('\n'));
 }
@@ -35,11 +36,11 @@ bool CWriteFlow::CanWrite(const CTavrinDoc& doc)
            doc.DataType() == doc.ConnectedType();
 }
 
-QString CWriteFlow::TypeMismatchText(std::uint16_t dataType, std::uint16_t connectedType)
+QString CWriteFlow::TypeMismatchText(EControllerType dataType, EControllerType connectedType)
 {
     // The table's text is in printf form with two %s.
     QString text = LoadString(EString::DataFromTypeCannotUpload);
-    for (const std::uint16_t type : {dataType, connectedType}) {
+    for (const EControllerType type : {dataType, connectedType}) {
         const qsizetype at = text.indexOf(QLatin1String("%s"));
         if (at < 0)
             break;
@@ -48,26 +49,10 @@ QString CWriteFlow::TypeMismatchText(std::uint16_t dataType, std::uint16_t conne
     return text;
 }
 
-QString CWriteFlow::ResultText(int result)
-{
-    switch (result) {
-    case CControllerLink::WriteNotSupported:
-        return LoadString(EString::WriteNotSupported);
-    case CControllerLink::WriteReadOnly:
-        return LoadString(EString::WriteReadOnly);
-    case CControllerLink::WriteMismatch:
-        return LoadString(EString::WriteValueDiffers);
-    case CControllerLink::WriteNoReply:
-        return LoadString(EString::WriteNoReply);
-    default:
-        return LoadString(EString::WriteOtherResult).arg(result);
-    }
-}
-
 void CWriteFlow::WritePass(CTavrinDoc& doc, IProgress* progress, SOutcome& outcome)
 {
     CControllerLink& link = doc.Link();
-    const std::uint16_t type = doc.ConnectedType();
+    const EControllerType type = doc.ConnectedType();
     const CParameterSet::List& records = doc.Parameters().Parameters();
     const int count = static_cast<int>(records.size());
     int silentInARow = 0;
@@ -84,24 +69,23 @@ void CWriteFlow::WritePass(CTavrinDoc& doc, IProgress* progress, SOutcome& outco
             ++outcome.skipped;
             continue;
         }
-        int result = CControllerLink::WriteNoReply;
+        EWriteResult result = EWriteResult::NoReply;
         for (int attempt = 0; attempt < kWriteAttempts; ++attempt) {
             result = link.WriteParameter(record);
-            if (result == CControllerLink::WriteOk)
+            if (result == EWriteResult::Confirmed)
                 break;
         }
         // A read-only parameter cannot be written, but when the controller already holds
         // the record's value it matches the display all the same.
-        const bool alreadyEqual = result == CControllerLink::WriteReadOnly &&
-                                  link.LastWriteCurrentValue() == record.value;
-        if (result == CControllerLink::WriteOk || alreadyEqual)
+        const bool alreadyEqual =
+            result == EWriteResult::ReadOnly && link.LastWriteCurrentValue() == record.value;
+        if (result == EWriteResult::Confirmed || alreadyEqual)
             ++outcome.confirmed;
         else
             outcome.failures.push_back({record.tagNumber, CCodePage::ToUnicode(tag->name), result});
 
         // The last attempt's very first read went unanswered: nothing came back at all.
-        const bool silent =
-            result == CControllerLink::WriteNoReply && !link.LastWriteCurrentValue();
+        const bool silent = result == EWriteResult::NoReply && !link.LastWriteCurrentValue();
         silentInARow = silent ? silentInARow + 1 : 0;
         if (silentInARow >= kSilentRecordLimit) {
             outcome.status = EStatus::Stopped;
@@ -120,8 +104,8 @@ CWriteFlow::SOutcome CWriteFlow::Run(CTavrinDoc& doc)
 {
     SOutcome outcome;
     IUserPrompt& prompt = doc.Prompt();
-    const std::uint16_t dataType = doc.DataType();
-    const std::uint16_t connectedType = doc.ConnectedType();
+    const EControllerType dataType = doc.DataType();
+    const EControllerType connectedType = doc.ConnectedType();
     if (dataType != connectedType) {
         prompt.Message(TypeMismatchText(dataType, connectedType), IUserPrompt::EIcon::Exclamation);
         return outcome;

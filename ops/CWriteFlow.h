@@ -1,5 +1,8 @@
 #pragma once
 
+#include "link/EControllerType.h"
+#include "link/LinkResults.h"
+
 #include <QString>
 
 #include <cstdint>
@@ -36,8 +39,8 @@ public:
     struct SFailure
     {
         std::uint16_t tag = 0;
-        QString name;   // the tag's name from the tag file
-        int result = 0; // WriteParameter's result of the last attempt (1, 2, 5 or 6)
+        QString name;                                // the tag's name from the tag file
+        EWriteResult result = EWriteResult::NoReply; // the last attempt's result
     };
 
     struct SOutcome
@@ -60,9 +63,7 @@ public:
     static SOutcome Run(CTavrinDoc& doc);
 
     // "The text 196" with both controller types' names.
-    static QString TypeMismatchText(std::uint16_t dataType, std::uint16_t connectedType);
-    // Why a write was not confirmed, for a WriteParameter result.
-    static QString ResultText(int result);
+    static QString TypeMismatchText(EControllerType dataType, EControllerType connectedType);
 
 private:
     // Sends the records, last first, and counts the outcome; ends early when the controller

@@ -224,8 +224,8 @@ bool ApplyLogs(const QJsonObject& logs, CSimModel& model, QString& error)
         if (!logs.contains(QString::fromLatin1(name)))
             continue;
         const QJsonArray entries = logs.value(QString::fromLatin1(name)).toArray();
-        if (entries.size() > CSimLogs::kEntries) {
-            error = QStringLiteral("logs: at most %1 entries").arg(CSimLogs::kEntries);
+        if (entries.size() > LinkProtocol::kLogEntries) {
+            error = QStringLiteral("logs: at most %1 entries").arg(LinkProtocol::kLogEntries);
             return false;
         }
         std::vector<std::pair<std::uint16_t, std::uint16_t>> pairs;
@@ -266,8 +266,8 @@ bool ApplyVersions(const QJsonObject& versions, CSimModel& model, QString& error
 bool Apply(const QJsonObject& config, CSimModel& model, QString& error)
 {
     if (config.contains(QStringLiteral("type"))) {
-        const auto type = Number(config.value(QStringLiteral("type")), 0, 31);
-        if (!type || !model.SetIdentity(static_cast<int>(*type))) {
+        const auto type = Number(config.value(QStringLiteral("type")), 0, kControllerTypeCount - 1);
+        if (!type || !model.SetIdentity(ControllerTypeFromNumber(*type))) {
             error = QStringLiteral("\"type\" must be 0..18, 30 or 31");
             return false;
         }

@@ -30,5 +30,5 @@ void CSimInfoTags::RemoveVersion(CSimModel& model, std::uint16_t firstTag)
 
 void CSimInfoTags::SetProgramChecksum(CSimModel& model, std::uint16_t value)
 {
-    model.SetTag(kProgramChecksum, InfoTag(value));
+    model.SetTag(LinkProtocol::kTagProgramChecksum, InfoTag(value));
 }

@@ -10,8 +10,10 @@ struct SLogTags
 };
 
 constexpr SLogTags kTags[2] = {
-    {CSimLogs::kSystemStatusTag, CSimLogs::kSystemCodeBase, CSimLogs::kSystemCountBase},
-    {CSimLogs::kControlStatusTag, CSimLogs::kControlCodeBase, CSimLogs::kControlCountBase},
+    {LinkProtocol::kTagSystemLogStatus, LinkProtocol::kTagSystemLogCodes,
+     LinkProtocol::kTagSystemLogCounts},
+    {LinkProtocol::kTagControlLogStatus, LinkProtocol::kTagControlLogCodes,
+     LinkProtocol::kTagControlLogCounts},
 };
 
 } // namespace
@@ -23,7 +25,8 @@ void CSimLogs::SetEntries(ELog log,
     target.present = true;
     target.codes.fill(0);
     target.counts.fill(0);
-    for (std::size_t i = 0; i < entries.size() && i < static_cast<std::size_t>(kEntries); ++i) {
+    for (std::size_t i = 0;
+         i < entries.size() && i < static_cast<std::size_t>(LinkProtocol::kLogEntries); ++i) {
         target.codes[i] = entries[i].first;
         target.counts[i] = entries[i].second;
     }
@@ -45,11 +48,11 @@ std::optional<CLinkRecord> CSimLogs::Answer(const CLinkRecord& request, std::uin
             slot = &log.statusWord;
             if (log.tempUnavailable)
                 extraFlags = LinkProtocol::kStatusTempUnavailable;
-        } else if (tag >= tags.codeBase && tag < tags.codeBase + kEntries) {
+        } else if (tag >= tags.codeBase && tag < tags.codeBase + LinkProtocol::kLogEntries) {
             const int i = tag - tags.codeBase;
             slot = &log.codes[static_cast<std::size_t>(i)];
             supported = i < log.length;
-        } else if (tag >= tags.countBase && tag < tags.countBase + kEntries) {
+        } else if (tag >= tags.countBase && tag < tags.countBase + LinkProtocol::kLogEntries) {
             const int i = tag - tags.countBase;
             slot = &log.counts[static_cast<std::size_t>(i)];
             supported = i < log.length;
@@ -64,7 +67,7 @@ std::optional<CLinkRecord> CSimLogs::Answer(const CLinkRecord& request, std::uin
         reply.word1 = request.word1;
         reply.word2 = 0;
         reply.word3 = 0;
-        if (supported && request.extension == 0) {
+        if (supported && request.extension == LinkProtocol::kExtValue) {
             const auto clearKey = static_cast<std::uint16_t>(2u * checksumWord);
             if (request.control == LinkProtocol::kControlWrite && request.word2 == 0 &&
                 request.word3 == clearKey && !log.refuseClear)

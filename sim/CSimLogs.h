@@ -9,30 +9,21 @@
 #include <vector>
 
 // The simulated controller's two trip logs, the system log and the control log. Each keeps
-// sixteen entries of a trip code and its occurrence count and one status word:
-//
-//   system log:  status tag 0x40, codes 0x50..0x5F, counts 0x60..0x6F
-//   control log: status tag 0x41, codes 0xA0..0xAF, counts 0xB0..0xBF
+// sixteen entries of a trip code and its occurrence count and one status word, at the tags
+// of LinkProtocol (system log: status 0x40, codes 0x50.., counts 0x60..; control log: status
+// 0x41, codes 0xA0.., counts 0xB0..).
 //
 // Value reads (extension 0) answer with "Supported" and the controller's checksum word in
 // word 3. A write of 0 whose word 3 is twice that checksum word (modulo 65536) clears the
 // entry, count or status word; any other write changes nothing. Every reply carries the
 // stored value afterwards in word 2, so a clear is confirmed by a 0 there.
 //
-// The system log's status tag is tag 64, the probe that tells a Tarn+ from a Tarn during
+// The system log's status tag is the probe that tells a Tarn+ from a Tarn during
 // identification: a controller identifying as code 9 with the system log present is a Tarn+.
 // A log that is not present leaves its tags to the ordinary tag table.
 class CSimLogs
 {
 public:
-    static constexpr int kEntries = 16;
-    static constexpr std::uint16_t kSystemStatusTag = 0x40;
-    static constexpr std::uint16_t kSystemCodeBase = 0x50;
-    static constexpr std::uint16_t kSystemCountBase = 0x60;
-    static constexpr std::uint16_t kControlStatusTag = 0x41;
-    static constexpr std::uint16_t kControlCodeBase = 0xA0;
-    static constexpr std::uint16_t kControlCountBase = 0xB0;
-
     enum class ELog
     {
         System = 0,
@@ -43,10 +34,11 @@ public:
     {
         bool present = false;         // the controller keeps this log
         bool tempUnavailable = false; // the status tag answers "Temp. unavailable" as well
-        int length = kEntries;        // entries answered with "Supported"; later ones are not
-        bool refuseClear = false;     // writes are answered but clear nothing
-        std::array<std::uint16_t, kEntries> codes{};
-        std::array<std::uint16_t, kEntries> counts{};
+        int length =
+            LinkProtocol::kLogEntries; // entries answered with "Supported"; later ones are not
+        bool refuseClear = false;      // writes are answered but clear nothing
+        std::array<std::uint16_t, LinkProtocol::kLogEntries> codes{};
+        std::array<std::uint16_t, LinkProtocol::kLogEntries> counts{};
         std::uint16_t statusWord = 0;
     };
 

@@ -1,21 +1,23 @@
 #include "sim/CSimModel.h"
 
+using namespace LinkProtocol;
+
 std::optional<std::uint16_t> CSimTag::Quantity(std::uint8_t extension) const
 {
     switch (extension) {
-    case 0:
+    case kExtValue:
         return value;
-    case 2:
+    case kExtMaximum:
         return maximum;
-    case 3:
+    case kExtMinimum:
         return minimum;
-    case 4:
+    case kExtScale:
         return scale;
-    case 5:
+    case kExtDivisor:
         return divisor;
-    case 6:
+    case kExtStep:
         return step;
-    case 7:
+    case kExtShift:
         return shift;
     default:
         return std::nullopt;
@@ -24,7 +26,8 @@ std::optional<std::uint16_t> CSimTag::Quantity(std::uint8_t extension) const
 
 std::uint8_t CSimTag::StatusFor(std::uint8_t extension) const
 {
-    if (extension >= 2 && extension <= 7 && (unsupportedAttributes & (1u << extension)))
+    if (extension >= kExtMaximum && extension <= kExtShift &&
+        (unsupportedAttributes & (1u << extension)))
         return static_cast<std::uint8_t>(flags & ~LinkProtocol::kStatusSupported);
     return flags;
 }
@@ -33,7 +36,7 @@ CSimModel CSimModel::DefaultController()
 {
     using namespace LinkProtocol;
     CSimModel model;
-    model.SetIdentity(9);
+    model.SetIdentity(EControllerType::Tarn);
     model.SetTripCodes(0, 0);
     // A few parameters with realistic limits and scaling.
     model.SetTag(0x1000, {.value = 250,
@@ -85,10 +88,12 @@ CSimTag FixedTag(std::uint16_t value, std::uint8_t flags = LinkProtocol::kStatus
 // The status, code and count tags of either log.
 bool IsLogTag(std::uint16_t tag)
 {
-    auto in = [tag](std::uint16_t base) { return tag >= base && tag < base + CSimLogs::kEntries; };
-    return tag == CSimLogs::kSystemStatusTag || tag == CSimLogs::kControlStatusTag ||
-           in(CSimLogs::kSystemCodeBase) || in(CSimLogs::kSystemCountBase) ||
-           in(CSimLogs::kControlCodeBase) || in(CSimLogs::kControlCountBase);
+    auto in = [tag](std::uint16_t base) {
+        return tag >= base && tag < base + LinkProtocol::kLogEntries;
+    };
+    using namespace LinkProtocol;
+    return tag == kTagSystemLogStatus || tag == kTagControlLogStatus || in(kTagSystemLogCodes) ||
+           in(kTagSystemLogCounts) || in(kTagControlLogCodes) || in(kTagControlLogCounts);
 }
 
 std::vector<std::uint8_t> DefaultEeprom()
@@ -102,39 +107,44 @@ std::vector<std::uint8_t> DefaultEeprom()
 
 } // namespace
 
-bool CSimModel::SetIdentity(int type)
+bool CSimModel::SetIdentity(EControllerType type)
 {
-    using namespace LinkProtocol;
-    const bool newer =
-        (type >= 0 && type <= 18 && type != 5 && type != 6) || type == 30 || type == 31;
-    if (!newer && type != 5 && type != 6)
+    using T = EControllerType;
+    const bool older = type == T::MiraQx90 || type == T::MiraIso;
+    const bool newer = (type <= T::Pallas && !older) || IsStoatVariant(type);
+    if (!newer && !older)
         return false;
 
-    for (std::uint16_t tag : {8, 9, 64, 0x1B20, 0x3403, 0x3428})
+    for (std::uint16_t tag : {kTagIdentification, kTagSubType, kTagPlusVariant, kTagOlderFamily,
+                              kTagOlderIsoVariant, kTagOlderFallback})
         m_tags.erase(tag);
 
     if (newer) {
-        std::uint16_t code = static_cast<std::uint16_t>(type);
+        // The identification code is the type number up to the Stoat's; the four types after
+        // it have codes 0x20, 0x30, 0x40 and 0x50.
+        std::uint16_t code = ControllerTypeNumber(type);
         std::uint16_t subType = 0;
-        if (type >= 15 && type <= 18)
-            code = static_cast<std::uint16_t>(0x20 + 0x10 * (type - 15));
-        if (type == 10)
-            code = 9;
-        if (type == 30 || type == 31) {
-            code = 14;
-            subType = type == 30 ? 3 : 2;
+        if (type > T::Stoat && type <= T::Pallas)
+            code =
+                static_cast<std::uint16_t>(0x20 + 0x10 * (code - ControllerTypeNumber(T::Q25Q30)));
+        if (type == T::TarnPlus)
+            code = ControllerTypeNumber(T::Tarn);
+        if (IsStoatVariant(type)) {
+            code = ControllerTypeNumber(T::Stoat);
+            subType = type == T::Ivor36V ? 3 : 2;
         }
-        m_tags[8] = FixedTag(code);
-        m_tags[9] = FixedTag(subType);
-        if (type == 10)
-            m_tags[64] = FixedTag(1);
+        m_tags[kTagIdentification] = FixedTag(code);
+        m_tags[kTagSubType] = FixedTag(subType);
+        // A Tarn+ keeps the system log, whose status tag tells it from a Tarn.
+        if (type == T::TarnPlus)
+            m_tags[kTagPlusVariant] = FixedTag(1);
     } else {
         // The older family answers tag 8 without "Supported" and is told apart by its own
         // probe tags.
-        m_tags[8] = FixedTag(0, 0);
-        m_tags[0x1B20] = FixedTag(0);
-        if (type == 6)
-            m_tags[0x3403] = FixedTag(0);
+        m_tags[kTagIdentification] = FixedTag(0, 0);
+        m_tags[kTagOlderFamily] = FixedTag(0);
+        if (type == T::MiraIso)
+            m_tags[kTagOlderIsoVariant] = FixedTag(0);
     }
     if (m_eeprom.empty())
         m_eeprom = DefaultEeprom();
@@ -143,7 +153,7 @@ bool CSimModel::SetIdentity(int type)
 
 void CSimModel::SetIdentificationCode(std::uint16_t code)
 {
-    m_tags[8] = FixedTag(code);
+    m_tags[kTagIdentification] = FixedTag(code);
 }
 
 void CSimModel::SetStatus(std::uint8_t firmware, std::uint8_t battery)
@@ -154,8 +164,8 @@ void CSimModel::SetStatus(std::uint8_t firmware, std::uint8_t battery)
 
 void CSimModel::SetTripCodes(std::uint16_t first, std::uint16_t second)
 {
-    m_tags[32] = FixedTag(first);
-    m_tags[48] = FixedTag(second);
+    m_tags[kTagTripCode1] = FixedTag(first);
+    m_tags[kTagTripCode2] = FixedTag(second);
 }
 
 void CSimModel::SetTag(std::uint16_t tag, const CSimTag& quantities)
@@ -214,9 +224,9 @@ std::optional<CLinkRecord> CSimModel::Answer(const CLinkRecord& request)
     reply.word3 = 0;
     reply.control = 0;
 
-    if (request.extension == 0x81)
+    if (request.extension == kExtEepromByte)
         return AnswerEeprom(request, reply);
-    if (request.word1 == 0xFFFF) {
+    if (request.word1 == kTagStatus) {
         // Controller status: firmware byte in word 2, battery reading where the extension
         // would be echoed.
         reply.control = LinkProtocol::kStatusSupported | LinkProtocol::kStatusReadOnly;
@@ -252,7 +262,7 @@ std::optional<CLinkRecord> CSimModel::Answer(const CLinkRecord& request)
     reply.control = tag.StatusFor(request.extension);
     const bool writable = (tag.flags & LinkProtocol::kStatusSupported) &&
                           !(tag.flags & LinkProtocol::kStatusReadOnly);
-    if (request.control == LinkProtocol::kControlWrite && request.extension == 0 && writable) {
+    if (request.control == kControlWrite && request.extension == kExtValue && writable) {
         // Like a controller, keep the value within the tag's limits; a write beyond them
         // reads back as the limit.
         const bool isSigned = tag.flags & LinkProtocol::kStatusSigned;
@@ -271,7 +281,7 @@ std::optional<CLinkRecord> CSimModel::Answer(const CLinkRecord& request)
         tag.value = value;
     }
     reply.word2 = *tag.Quantity(request.extension);
-    if (request.extension == 0)
+    if (request.extension == kExtValue)
         reply.word3 = m_checksum;
     reply.checksum = reply.ComputeChecksum();
     return reply;

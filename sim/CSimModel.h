@@ -1,6 +1,7 @@
 #pragma once
 
 #include "link/CLinkPacket.h"
+#include "link/EControllerType.h"
 #include "sim/CSimLogs.h"
 
 #include <cstdint>
@@ -50,7 +51,7 @@ public:
     // Makes the model identify as controller type `type` (0..18, 30, 31): sets or removes
     // tags 8, 9, 64 and the older family's probe tags 0x1B20, 0x3403 and 0x3428. False for a
     // type that identification cannot produce.
-    bool SetIdentity(int type);
+    bool SetIdentity(EControllerType type);
     // Answers tag 8 with this code whatever the type (e.g. an unmapped 0x21).
     void SetIdentificationCode(std::uint16_t code);
 

@@ -86,13 +86,13 @@ SRange RangeForUnits(int units, std::uint32_t hash)
 
 } // namespace
 
-int AddParameters(CSimModel& model, const CTagFile& tags, int type)
+int AddParameters(CSimModel& model, const CTagFile& tags, EControllerType type)
 {
     using namespace LinkProtocol;
     int added = 0;
     std::set<std::uint16_t> made; // the first record of a number in file order wins
     for (const auto& info : tags.Tags()) {
-        if (!info->AppliesToType(static_cast<std::uint32_t>(type)))
+        if (!info->AppliesToType(type))
             continue;
         const CSimTag* existing = model.Tag(info->tag);
         if ((existing && existing->fixed) || !made.insert(info->tag).second)

@@ -14,6 +14,6 @@ namespace SimTagTable {
 // already holds as fixed tags (identification, trip codes) are left alone. Option-text tags
 // get a range that their texts cover. Leaves the checksum word consistent. Returns the
 // number of parameters added.
-int AddParameters(CSimModel& model, const CTagFile& tags, int type);
+int AddParameters(CSimModel& model, const CTagFile& tags, EControllerType type);
 
 } // namespace SimTagTable

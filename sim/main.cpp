@@ -149,10 +149,12 @@ int main(int argc, char* argv[])
         return 1;
     }
 
-    int type = 9;
+    EControllerType type = EControllerType::Tarn;
     if (parser.isSet(QStringLiteral("type"))) {
         bool ok = false;
-        type = parser.value(QStringLiteral("type")).toInt(&ok, 0);
+        const int number = parser.value(QStringLiteral("type")).toInt(&ok, 0);
+        ok = ok && number >= 0 && number < static_cast<int>(kControllerTypeCount);
+        type = ControllerTypeFromNumber(ok ? number : 0);
         if (!ok || !CSimModel().SetIdentity(type)) {
             std::fprintf(stderr, "tavrin-sim: --type must be 0..18, 30 or 31\n");
             return 1;

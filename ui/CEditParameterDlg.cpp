@@ -6,6 +6,7 @@
 #include "link/CControllerLink.h"
 #include "ops/CTavrinDoc.h"
 #include "ops/CTransferSession.h"
+#include "ops/CWriteResults.h"
 #include "ops/IUserPrompt.h"
 #include "res/StringTable.h"
 #include "ui/ControlId.h"
@@ -41,11 +42,6 @@ constexpr int kIdProgramController = 1084;
 constexpr int kIdUpdateEditor = 1085;
 constexpr int kIdCancel = 2;
 
-// A further result of a parameter write: the controller answered with an unexpected status.
-constexpr int kWriteUnexpectedStatus = 3;
-// A result that counts as written.
-constexpr int kWriteAccepted = 4;
-
 template <typename T> T* Named(T* widget, int id)
 {
     widget->setObjectName(ControlId::Name(id));
@@ -70,9 +66,9 @@ int ToSliderInt(qint64 number)
 CEditParameterDlg::CEditParameterDlg(CTavrinDoc& doc, CParameter& record, const CTagInfo& tag,
                                      QWidget* parent)
     : QDialog(parent), m_doc(doc), m_record(record), m_tag(tag),
-      m_template(
-          CEditTemplates::Find(CEditTemplates::Choose(record.tagNumber, doc.DataType(), record))),
-      m_dataType(doc.DataType()), m_openingValue(record.value),
+      m_template(CEditTemplates::Find(
+          CEditTemplates::Choose(record.tagNumber, doc.Parameters().DataControllerType(), record))),
+      m_dataType(doc.Parameters().DataControllerType()), m_openingValue(record.value),
       m_valueFont(QStringLiteral("Arial"), kValueFontPointSize, QFont::Bold)
 {
     setWindowTitle(QString::fromLatin1(m_template->windowTitle));
@@ -363,36 +359,18 @@ void CEditParameterDlg::OnProgramController()
         return;
     }
     ApplyControls();
-    int result = CControllerLink::WriteNoReply;
+    EWriteResult result = EWriteResult::NoReply;
     {
         // The poll must not interleave with the write's exchanges.
         CTransferSession session(m_doc);
         result = m_doc.Link().WriteParameter(m_record);
     }
 
-    std::optional<EString> message;
-    switch (result) {
-    case CControllerLink::WriteOk:
-    case kWriteAccepted:
+    if (result == EWriteResult::Confirmed) {
         done(kResultProgrammed);
         return;
-    case CControllerLink::WriteNotSupported:
-    case CControllerLink::WriteReadOnly:
-        message = EString::ParameterNotSupported;
-        break;
-    case kWriteUnexpectedStatus:
-        message = EString::StatusNotExpected;
-        break;
-    case CControllerLink::WriteMismatch:
-        message = EString::ControllerNotUpdated;
-        break;
-    case CControllerLink::WriteNoReply:
-        message = EString::CommsLost;
-        break;
-    default:
-        break;
     }
-    if (message)
+    if (const std::optional<EString> message = CWriteResults::Entry(result).message)
         prompt.Message(LoadString(*message), IUserPrompt::EIcon::Stop);
     done(kResultEditor);
 }

@@ -233,7 +233,7 @@ void CMainFrame::UpdateControllerPanes()
 {
     m_statusPane->setText(m_doc.ControllerStatusPaneText());
     m_idPane->setText(m_doc.ControllerIdPaneText());
-    const int connected = m_doc.ConnectedType();
+    const int connected = ControllerTypeNumber(m_doc.ConnectedType());
     if (connected != m_lastConnectedType) {
         const bool first = m_lastConnectedType == -1;
         m_lastConnectedType = connected;

@@ -41,9 +41,9 @@ TEST(Application, StartsConnectedReadsAndEditsThroughTheView)
     CTagFile tags;
     ASSERT_TRUE(tags.LoadTagFile(QStringLiteral(TAVRIN_BUNDLED_TAG_FILE)).Ok());
     CSimModel model;
-    model.SetIdentity(10);
+    model.SetIdentity(EControllerType::TarnPlus);
     model.SetTripCodes(0, 0);
-    SimTagTable::AddParameters(model, tags, 10);
+    SimTagTable::AddParameters(model, tags, EControllerType::TarnPlus);
     CControllerSim sim(std::move(model));
     ASSERT_TRUE(sim.Start());
     CAppSettings::Write(QStringLiteral("Settings"), QStringLiteral("PortDevice"), sim.SlavePath());

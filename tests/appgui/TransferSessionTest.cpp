@@ -26,7 +26,7 @@
 
 namespace {
 
-constexpr int kType = 10;
+constexpr EControllerType kType = EControllerType::TarnPlus;
 
 // The application on a simulated type-10 controller, linked and with the bundled tag file.
 class TransferWindowTest : public ::testing::Test
@@ -48,7 +48,7 @@ protected:
         // A profile on the recent-file list, for a command to open in the middle of a read.
         const QString profile = temp.Path() + QStringLiteral("/other.prf");
         CParameterSet set;
-        set.SetDataControllerType(kType);
+        set.SetDataControllerType(ControllerTypeNumber(kType));
         auto record = std::make_unique<CParameter>();
         record->tagNumber = tags.Tags().front()->tag;
         set.Append(std::move(record));

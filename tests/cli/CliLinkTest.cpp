@@ -44,7 +44,7 @@ protected:
 
 TEST_F(CliLinkTest, IdentifyPrintsTheTypeOrSaysWhyNot)
 {
-    sim.WithModel([](CSimModel& m) { m.SetIdentity(31); });
+    sim.WithModel([](CSimModel& m) { m.SetIdentity(EControllerType::Ivor); });
     SRun run = Cli({QStringLiteral("identify")});
     EXPECT_EQ(run.exitCode, 0);
     EXPECT_EQ(run.out, QStringLiteral("type\t31\tIvor\n"));

@@ -22,7 +22,7 @@ struct SRun
 class CliTransferTest : public ::testing::Test
 {
 protected:
-    static constexpr int kType = 10;
+    static constexpr EControllerType kType = EControllerType::TarnPlus;
 
     void SetUp() override
     {
@@ -65,11 +65,11 @@ protected:
 
     // A profile of `type` with one record per tag, each holding the controller's value
     // plus `delta` (a tag the controller lacks gets value 1).
-    void WriteProfile(const QString& path, std::uint16_t type,
+    void WriteProfile(const QString& path, EControllerType type,
                       const std::vector<std::uint16_t>& numbers, int delta)
     {
         CParameterSet set;
-        set.SetDataControllerType(type);
+        set.SetDataControllerType(ControllerTypeNumber(type));
         sim.WithModel([&](CSimModel& m) {
             for (const std::uint16_t number : numbers) {
                 auto record = std::make_unique<CParameter>();
@@ -118,7 +118,7 @@ TEST_F(CliTransferTest, ReadSavesTheWholeSetAndReportsIt)
     CParameterSet set;
     ASSERT_TRUE(set.LoadFile(Path("read.prf")).Ok());
     EXPECT_EQ(set.RecordCount(), static_cast<int>(applying));
-    EXPECT_EQ(set.DataControllerType(), kType);
+    EXPECT_EQ(set.DataControllerType(), ControllerTypeNumber(kType));
     EXPECT_EQ(set.HeaderWord(), 0x0101);
     EXPECT_EQ(set.Parameters().front()->tagNumber, ApplyingTags().front());
 
@@ -209,7 +209,7 @@ TEST_F(CliTransferTest, WriteAsksUnlessToldYesAndRefusesAnotherType)
     run = Cli({QStringLiteral("write"), Path("one.prf")});
     EXPECT_EQ(run.exitCode, 5) << "end of input answers No";
 
-    WriteProfile(Path("tarn.prf"), 9, writable, 1);
+    WriteProfile(Path("tarn.prf"), EControllerType::Tarn, writable, 1);
     sim.ClearRequests();
     run = Cli({QStringLiteral("write"), Path("tarn.prf"), QStringLiteral("--yes")});
     EXPECT_EQ(run.exitCode, 4);

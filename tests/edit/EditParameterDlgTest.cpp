@@ -315,11 +315,11 @@ TEST_F(EditDlgTest, HelpShownOnlyWithARealHelpText)
     EXPECT_TRUE(dlg.isVisible());
 }
 
-// "Program &Controller" against the simulated type-9 controller.
+// "Program &Controller" against the simulated Tarn.
 class EditDlgSimTest : public SimLinkTest
 {
 protected:
-    static constexpr quint16 kType = 9;
+    static constexpr EControllerType kType = EControllerType::Tarn;
     static constexpr quint16 kTag = 16480; // a radio template: 0..4
 
     void SetUp() override
@@ -329,8 +329,8 @@ protected:
             m.SetTag(kTag, {.value = 1, .maximum = 4, .minimum = 0});
             m.ResetChecksum();
         });
-        ASSERT_EQ(link.ReadParameter(kTag, 0, record), CControllerLink::ReadOk);
-        doc.Parameters().SetDataControllerType(kType);
+        ASSERT_EQ(link.ReadParameter(kTag, 0, record), EReadResult::Read);
+        doc.Parameters().SetDataControllerType(ControllerTypeNumber(kType));
         doc.SetConnectedType(kType);
         doc.SetLinkReady(true);
         info.tag = kTag;
@@ -403,7 +403,7 @@ TEST_F(EditDlgSimTest, EveryFailureIsReportedAndClosesWithZero)
 
 TEST_F(EditDlgSimTest, AnotherControllerTypeKeepsTheDialogOpen)
 {
-    doc.SetConnectedType(10);
+    doc.SetConnectedType(EControllerType::TarnPlus);
     CEditParameterDlg dlg(doc, record, info);
     dlg.show();
     Control<QAbstractButton>(dlg, 1117)->click();

@@ -21,7 +21,7 @@
 class FlowTest : public ::testing::Test
 {
 protected:
-    static constexpr int kType = 10;
+    static constexpr EControllerType kType = EControllerType::TarnPlus;
 
     static CSimModel Type10Model(const CTagFile& tags)
     {

@@ -18,7 +18,7 @@ TEST_F(ReadFlowTest, FullReadKeepsTagListOrderAndEveryQuantity)
 {
     const CReadFlow::SOutcome outcome = CReadFlow::Run(doc);
     ASSERT_EQ(outcome.status, CReadFlow::EStatus::Completed);
-    EXPECT_EQ(outcome.identifyResult, 0);
+    EXPECT_EQ(outcome.identifyResult, EIdentifyResult::Identified);
     EXPECT_TRUE(outcome.unanswered.empty());
     EXPECT_TRUE(outcome.Complete());
 
@@ -46,7 +46,7 @@ TEST_F(ReadFlowTest, FullReadKeepsTagListOrderAndEveryQuantity)
 
     const CParameterSet& set = doc.Parameters();
     EXPECT_EQ(set.HeaderWord(), 0x0101);
-    EXPECT_EQ(set.DataControllerType(), kType);
+    EXPECT_EQ(set.DataControllerType(), ControllerTypeNumber(kType));
     EXPECT_EQ(doc.ConnectedType(), kType);
     EXPECT_FALSE(set.IsEmpty());
     EXPECT_TRUE(doc.IsModified());
@@ -100,7 +100,7 @@ TEST_F(ReadFlowTest, CancelDuringTheFirstTagLeavesAnUntitledEmptyDocument)
     EXPECT_TRUE(doc.Parameters().IsEmpty());
     EXPECT_EQ(doc.Title(), QStringLiteral("Untitled"));
     EXPECT_FALSE(doc.IsModified());
-    EXPECT_EQ(doc.Parameters().DataControllerType(), kType);
+    EXPECT_EQ(doc.Parameters().DataControllerType(), ControllerTypeNumber(kType));
     EXPECT_TRUE(doc.LinkReady());
     EXPECT_TRUE(doc.StatusPollRunning());
     EXPECT_EQ(Emitted(equality), std::vector<bool>{false});
@@ -179,9 +179,9 @@ TEST_F(ReadFlowTest, ASilentControllerIsTriedOnEveryTagAndReported)
     prompt.ExpectMessage(LoadString(EString::ParametersNotRead).arg(2), EIcon::Exclamation);
     const CReadFlow::SOutcome outcome = CReadFlow::Run(doc);
     EXPECT_EQ(outcome.status, CReadFlow::EStatus::Completed);
-    EXPECT_EQ(outcome.identifyResult, CControllerLink::ProbeNoReply);
-    EXPECT_EQ(doc.ConnectedType(), CTavrinDoc::kNoType);
-    EXPECT_EQ(doc.Parameters().DataControllerType(), CTavrinDoc::kNoType);
+    EXPECT_EQ(outcome.identifyResult, EIdentifyResult::NoReply);
+    EXPECT_EQ(doc.ConnectedType(), EControllerType::None);
+    EXPECT_EQ(doc.DataType(), EControllerType::None);
     EXPECT_EQ(outcome.unanswered.size(), 2u) << "with no type identified every tag applies";
     EXPECT_EQ(doc.Parameters().RecordCount(), 0);
     EXPECT_EQ(RequestsFor(0x7ABC, LinkProtocol::kControlRead), 8);

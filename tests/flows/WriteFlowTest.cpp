@@ -91,7 +91,7 @@ TEST_F(WriteFlowTest, EnabledOnlyForALinkedNonEmptySetOfTheConnectedType)
     doc.SetLinkReady(true);
     doc.Parameters().SetDataControllerType(9);
     EXPECT_FALSE(CWriteFlow::CanWrite(doc));
-    doc.Parameters().SetDataControllerType(kType);
+    doc.Parameters().SetDataControllerType(ControllerTypeNumber(kType));
     doc.DeleteContents();
     EXPECT_FALSE(CWriteFlow::CanWrite(doc));
 }
@@ -158,7 +158,7 @@ TEST_F(WriteFlowTest, ReadOnlyRecordsAreTriedFourTimesAndNamedUnlessTheyAlreadyM
     for (std::size_t i = 0; i < differing.size(); ++i) {
         const CWriteFlow::SFailure& failure = outcome.failures[i];
         EXPECT_EQ(failure.tag, differing[differing.size() - 1 - i]) << "last record first";
-        EXPECT_EQ(failure.result, CControllerLink::WriteReadOnly);
+        EXPECT_EQ(failure.result, EWriteResult::ReadOnly);
         EXPECT_EQ(failure.name.toLatin1(), doc.Tags().FindTag(failure.tag, kType)->name);
     }
     EXPECT_EQ(outcome.confirmed, 2) << "the writable record and the read-only one that matches";
@@ -209,7 +209,7 @@ TEST_F(WriteFlowTest, AReadBackMismatchIsRetriedWithFourWrites)
     const CWriteFlow::SOutcome outcome = CWriteFlow::Run(doc);
     ASSERT_EQ(outcome.failures.size(), 1u);
     EXPECT_EQ(outcome.failures[0].tag, tag);
-    EXPECT_EQ(outcome.failures[0].result, CControllerLink::WriteMismatch);
+    EXPECT_EQ(outcome.failures[0].result, EWriteResult::ReadBackDiffers);
     EXPECT_EQ(RequestsFor(tag, LinkProtocol::kControlWrite), 4);
     EXPECT_EQ(WrittenTags().front(), tag) << "the last record goes first";
     EXPECT_EQ(Emitted(equality), std::vector<bool>{false});
@@ -246,7 +246,7 @@ TEST_F(WriteFlowTest, ASilentControllerLeavesTheSetNotEqualAndSaysWhy)
     prompt.ExpectMessageContaining(QStringLiteral(": no reply from the controller"));
     const CWriteFlow::SOutcome outcome = CWriteFlow::Run(doc);
     ASSERT_EQ(outcome.failures.size(), 1u);
-    EXPECT_EQ(outcome.failures[0].result, CControllerLink::WriteNoReply);
+    EXPECT_EQ(outcome.failures[0].result, EWriteResult::NoReply);
     EXPECT_EQ(RequestsFor(kept.tagNumber, LinkProtocol::kControlRead), 8) << "4 calls x 2 attempts";
     EXPECT_EQ(Emitted(equality), std::vector<bool>{false});
     EXPECT_TRUE(doc.LinkReady()) << "set at the end; the next poll corrects it";
@@ -288,7 +288,7 @@ TEST_F(WriteFlowTest, DataOfAnotherTypeOrAnAnswerNoSendsNothing)
                          EIcon::Exclamation);
     EXPECT_EQ(CWriteFlow::Run(doc).status, CWriteFlow::EStatus::TypeMismatch);
 
-    doc.Parameters().SetDataControllerType(kType);
+    doc.Parameters().SetDataControllerType(ControllerTypeNumber(kType));
     prompt.ExpectOverwrite(false);
     prompt.ExpectMessage(QStringLiteral("Upload cancelled"), EIcon::Information);
     EXPECT_EQ(CWriteFlow::Run(doc).status, CWriteFlow::EStatus::Declined);

@@ -5,10 +5,12 @@
 
 namespace {
 
-std::uint16_t IdentifiedType(CControllerLink& link, int* result = nullptr)
+using T = EControllerType;
+
+EControllerType IdentifiedType(CControllerLink& link, EIdentifyResult* result = nullptr)
 {
-    std::uint16_t type = 0;
-    const int r = link.Identify(type);
+    EControllerType type = T::Kv8;
+    const EIdentifyResult r = link.Identify(type);
     if (result)
         *result = r;
     return type;
@@ -26,68 +28,70 @@ TEST(ControllerTypes, NamesAndMaps)
     EXPECT_EQ(CControllerLink::ControllerTypeName(0xFFFF), QStringLiteral("Unknown controller"));
 
     for (std::uint16_t code = 0; code <= 14; ++code)
-        EXPECT_EQ(CControllerLink::TypeFromIdentificationCode(code), code);
-    EXPECT_EQ(CControllerLink::TypeFromIdentificationCode(0x20), 15);
-    EXPECT_EQ(CControllerLink::TypeFromIdentificationCode(0x50), 18);
+        EXPECT_EQ(ControllerTypeNumber(CControllerLink::TypeFromIdentificationCode(code)), code);
+    EXPECT_EQ(CControllerLink::TypeFromIdentificationCode(0x20), T::Q25Q30);
+    EXPECT_EQ(CControllerLink::TypeFromIdentificationCode(0x50), T::Pallas);
     for (std::uint16_t code : {15, 0x1F, 0x21, 0x60, 0xFFFF})
-        EXPECT_EQ(CControllerLink::TypeFromIdentificationCode(code), 0xFFFF) << code;
+        EXPECT_EQ(CControllerLink::TypeFromIdentificationCode(code), T::None) << code;
 
-    EXPECT_EQ(CControllerLink::ApplySubType(14, 2), 31);
-    EXPECT_EQ(CControllerLink::ApplySubType(14, 3), 30);
-    EXPECT_EQ(CControllerLink::ApplySubType(14, 5), 30);
+    EXPECT_EQ(CControllerLink::ApplySubType(T::Stoat, 2), T::Ivor);
+    EXPECT_EQ(CControllerLink::ApplySubType(T::Stoat, 3), T::Ivor36V);
+    EXPECT_EQ(CControllerLink::ApplySubType(T::Stoat, 5), T::Ivor36V);
     for (std::uint16_t sub : {0, 1, 4})
-        EXPECT_EQ(CControllerLink::ApplySubType(14, sub), 14);
-    EXPECT_EQ(CControllerLink::ApplySubType(9, 2), 9) << "only type 14 has sub-types";
+        EXPECT_EQ(CControllerLink::ApplySubType(T::Stoat, sub), T::Stoat);
+    EXPECT_EQ(CControllerLink::ApplySubType(T::Tarn, 2), T::Tarn) << "only the Stoat has sub-types";
 }
 
 TEST_F(SimLinkTest, EveryFamilyIdentifiesAsItself)
 {
-    for (int type : {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 30, 31}) {
+    // Every type that identification can produce.
+    for (int number : {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 30, 31}) {
+        const EControllerType type = ControllerTypeFromNumber(number);
         sim.WithModel([type](CSimModel& m) { ASSERT_TRUE(m.SetIdentity(type)); });
-        int result = -1;
-        EXPECT_EQ(IdentifiedType(link, &result), type) << "type " << type;
-        EXPECT_EQ(result, 0) << "type " << type;
-        EXPECT_EQ(link.ReplyTimeout(), type == 12 ? 100u : 50u) << "type " << type;
+        EIdentifyResult result = EIdentifyResult::NoReply;
+        EXPECT_EQ(IdentifiedType(link, &result), type) << "type " << number;
+        EXPECT_EQ(result, EIdentifyResult::Identified) << "type " << number;
+        EXPECT_EQ(link.ReplyTimeout(), type == T::Corvo120 ? 100u : 50u) << "type " << number;
     }
 }
 
 TEST_F(SimLinkTest, IdentificationEdgeCases)
 {
-    int result = -1;
+    EIdentifyResult result = EIdentifyResult::NoReply;
     sim.WithModel([](CSimModel& m) { m.SetIdentificationCode(0x40); });
-    EXPECT_EQ(IdentifiedType(link, &result), 17);
+    EXPECT_EQ(IdentifiedType(link, &result), T::Rondo);
     EXPECT_EQ(CControllerLink::ControllerTypeName(17), QStringLiteral("Rondo"));
 
     sim.WithModel([](CSimModel& m) { m.SetIdentificationCode(0x21); });
-    EXPECT_EQ(IdentifiedType(link, &result), 0xFFFF);
-    EXPECT_EQ(result, 0) << "an unmapped code still identifies";
+    EXPECT_EQ(IdentifiedType(link, &result), T::None);
+    EXPECT_EQ(result, EIdentifyResult::Identified) << "an unmapped code still identifies";
 
-    // Type 14 with sub-type 5 is the 36 V variant.
+    // The Stoat with sub-type 5 is the 36 V variant.
     sim.WithModel([](CSimModel& m) {
-        m.SetIdentity(14);
+        m.SetIdentity(T::Stoat);
         m.SetTag(9, {.value = 5, .flags = LinkProtocol::kStatusSupported});
     });
-    EXPECT_EQ(IdentifiedType(link), 30);
+    EXPECT_EQ(IdentifiedType(link), T::Ivor36V);
 
     // Tag 64 answered but temporarily unavailable does not make a Tarn+.
     sim.WithModel([](CSimModel& m) {
-        m.SetIdentity(9);
+        m.SetIdentity(T::Tarn);
         m.SetTag(64,
                  {.flags = LinkProtocol::kStatusSupported | LinkProtocol::kStatusTempUnavailable});
     });
-    EXPECT_EQ(IdentifiedType(link), 9);
+    EXPECT_EQ(IdentifiedType(link), T::Tarn);
 
     // Older family: 0x1B20 not supported, 0x3428 supported -> type 5; neither -> result 2.
     sim.WithModel([](CSimModel& m) {
-        m.SetIdentity(5);
+        m.SetIdentity(T::MiraQx90);
         m.SetTag(0x1B20, {.flags = 0});
         m.SetTag(0x3428, {.flags = LinkProtocol::kStatusSupported});
     });
-    EXPECT_EQ(IdentifiedType(link, &result), 5);
-    EXPECT_EQ(result, 0);
+    EXPECT_EQ(IdentifiedType(link, &result), T::MiraQx90);
+    EXPECT_EQ(result, EIdentifyResult::Identified);
     sim.WithModel([](CSimModel& m) { m.RemoveTag(0x3428); });
-    EXPECT_EQ(IdentifiedType(link, &result), 0xFFFF);
-    EXPECT_EQ(result, 2);
+    EXPECT_EQ(IdentifiedType(link, &result), T::None);
+    EXPECT_EQ(result, EIdentifyResult::NotRecognised);
 
     // Tag 8 reported but temporarily unavailable: result 1, no type.
     sim.WithModel([](CSimModel& m) {
@@ -95,36 +99,36 @@ TEST_F(SimLinkTest, IdentificationEdgeCases)
                  {.value = 9,
                   .flags = LinkProtocol::kStatusSupported | LinkProtocol::kStatusTempUnavailable});
     });
-    EXPECT_EQ(IdentifiedType(link, &result), 0xFFFF);
-    EXPECT_EQ(result, 1);
+    EXPECT_EQ(IdentifiedType(link, &result), T::None);
+    EXPECT_EQ(result, EIdentifyResult::TempUnavailable);
 
     // No tag 8 at all: result 3.
     sim.WithModel([](CSimModel& m) { m.RemoveTag(8); });
-    EXPECT_EQ(IdentifiedType(link, &result), 0xFFFF);
-    EXPECT_EQ(result, 3);
+    EXPECT_EQ(IdentifiedType(link, &result), T::None);
+    EXPECT_EQ(result, EIdentifyResult::NoSuchTag);
 }
 
 TEST_F(SimLinkTest, ASilentControllerIsNotIdentifiedAndResetsTheTimeOut)
 {
-    sim.WithModel([](CSimModel& m) { m.SetIdentity(12); });
-    ASSERT_EQ(IdentifiedType(link), 12);
+    sim.WithModel([](CSimModel& m) { m.SetIdentity(T::Corvo120); });
+    ASSERT_EQ(IdentifiedType(link), T::Corvo120);
     ASSERT_EQ(link.ReplyTimeout(), 100u);
 
     CSimFaults faults;
     faults.silent = true;
     sim.SetFaults(faults);
-    int result = -1;
-    EXPECT_EQ(IdentifiedType(link, &result), 0xFFFF);
-    EXPECT_EQ(result, 4);
+    EIdentifyResult result = EIdentifyResult::Identified;
+    EXPECT_EQ(IdentifiedType(link, &result), T::None);
+    EXPECT_EQ(result, EIdentifyResult::NoReply);
     EXPECT_EQ(link.ReplyTimeout(), 50u);
 }
 
 // A reply 70 ms late misses a 50 ms time-out (the attempt takes only the byte that ends its
 // last read) but is taken whole within a 100 ms one.
-TEST_F(SimLinkTest, AType12ControllerIsWaitedForUpTo100Milliseconds)
+TEST_F(SimLinkTest, TheSlowTypeIsWaitedForUpTo100Milliseconds)
 {
-    sim.WithModel([](CSimModel& m) { m.SetIdentity(12); });
-    ASSERT_EQ(IdentifiedType(link), 12);
+    sim.WithModel([](CSimModel& m) { m.SetIdentity(T::Corvo120); });
+    ASSERT_EQ(IdentifiedType(link), T::Corvo120);
     CSimFaults faults;
     faults.delayMs = 70;
     sim.SetFaults(faults);
@@ -135,8 +139,8 @@ TEST_F(SimLinkTest, AType12ControllerIsWaitedForUpTo100Milliseconds)
 
 TEST_F(SimLinkTest, OtherControllersAreWaitedForUpTo50Milliseconds)
 {
-    sim.WithModel([](CSimModel& m) { m.SetIdentity(9); });
-    ASSERT_EQ(IdentifiedType(link), 9);
+    sim.WithModel([](CSimModel& m) { m.SetIdentity(T::Tarn); });
+    ASSERT_EQ(IdentifiedType(link), T::Tarn);
     CSimFaults faults;
     faults.delayMs = 70;
     sim.SetFaults(faults);
@@ -153,20 +157,20 @@ TEST_F(SimLinkTest, ProbeClassifiesTheAnswer)
         m.SetTag(0x2001, {.flags = kStatusSupported | kStatusTempUnavailable});
         m.SetTag(0x2002, {.flags = kStatusReadOnly});
     });
-    EXPECT_EQ(link.Probe(0x2000, 0), CControllerLink::ProbeSupported);
-    EXPECT_EQ(link.Probe(0x2001, 0), CControllerLink::ProbeTempUnavailable);
-    EXPECT_EQ(link.Probe(0x2002, 0), CControllerLink::ProbeNotSupported);
+    EXPECT_EQ(link.Probe(0x2000, 0), EProbeResult::Supported);
+    EXPECT_EQ(link.Probe(0x2001, 0), EProbeResult::TempUnavailable);
+    EXPECT_EQ(link.Probe(0x2002, 0), EProbeResult::NotSupported);
 
     QElapsedTimer timer;
     timer.start();
-    EXPECT_EQ(link.Probe(0x2003, 0), CControllerLink::ProbeNoSuchTag);
+    EXPECT_EQ(link.Probe(0x2003, 0), EProbeResult::NoSuchTag);
     EXPECT_LT(timer.elapsed(), 45) << "\"no such tag\" is an answer, not a time-out";
     EXPECT_EQ(sim.Requests().size(), 4u);
 
     CSimFaults faults;
     faults.silent = true;
     sim.SetFaults(faults);
-    EXPECT_EQ(link.Probe(0x2000, 0), CControllerLink::ProbeNoReply);
+    EXPECT_EQ(link.Probe(0x2000, 0), EProbeResult::NoReply);
 }
 
 TEST_F(SimLinkTest, WordsStatusAndTripCodes)
@@ -176,14 +180,14 @@ TEST_F(SimLinkTest, WordsStatusAndTripCodes)
         m.SetTripCodes(0x0012, 0x0034);
     });
     std::uint16_t firmware = 0;
-    EXPECT_EQ(link.ReadControllerStatus(firmware), 0);
+    EXPECT_EQ(link.ReadControllerStatus(firmware), EFixedTagResult::Answered);
     EXPECT_EQ(firmware, 42);
     EXPECT_EQ(link.LastReplyBytes()[2], 137) << "battery reading in reply byte 2";
 
     std::uint16_t trip = 0;
-    EXPECT_EQ(link.ReadTripCode1(trip), 0);
+    EXPECT_EQ(link.ReadTripCode1(trip), EFixedTagResult::Answered);
     EXPECT_EQ(trip, 0x12);
-    EXPECT_EQ(link.ReadTripCode2(trip), 0);
+    EXPECT_EQ(link.ReadTripCode2(trip), EFixedTagResult::Answered);
     EXPECT_EQ(trip, 0x34);
 
     EXPECT_TRUE(link.WriteWord(0x1001, 0, 99, 0));
@@ -200,27 +204,28 @@ TEST_F(SimLinkTest, WordsStatusAndTripCodes)
     value = 1234;
     EXPECT_FALSE(link.ReadWord(0x1001, 0, value));
     EXPECT_EQ(value, 1234) << "left alone without a reply";
-    EXPECT_EQ(link.ReadControllerStatus(firmware), 4);
+    EXPECT_EQ(link.ReadControllerStatus(firmware), EFixedTagResult::NoReply);
     EXPECT_EQ(firmware, 0xFFFF);
-    EXPECT_EQ(link.ReadTripCode1(trip), 4);
+    EXPECT_EQ(link.ReadTripCode1(trip), EFixedTagResult::NoReply);
     EXPECT_EQ(trip, 0xFFFF);
     EXPECT_FALSE(link.WriteWord(0x1001, 0, 1, 0));
 }
 
 TEST_F(SimLinkTest, VerifiedByteWritesCheckTheTypeAndEveryByte)
 {
-    sim.WithModel([](CSimModel& m) { m.SetIdentity(9); });
+    sim.WithModel([](CSimModel& m) { m.SetIdentity(T::Tarn); });
     const std::uint8_t data[] = {0xDE, 0xAD, 0xBE, 0xEF, 0x01};
 
     // Another type: nothing is written.
-    EXPECT_FALSE(link.WriteBytesVerified(10, data, 5, 0x100));
+    EXPECT_EQ(link.WriteBytesVerified(T::TarnPlus, data, 5, 0x100),
+              EVerifiedWriteResult::OtherType);
     for (const auto& request : sim.Requests())
         EXPECT_NE(request.Record().extension, 0x81);
 
     sim.ClearRequests();
     QElapsedTimer timer;
     timer.start();
-    EXPECT_TRUE(link.WriteBytesVerified(9, data, 5, 0x100));
+    EXPECT_EQ(link.WriteBytesVerified(T::Tarn, data, 5, 0x100), EVerifiedWriteResult::Verified);
     EXPECT_GE(timer.elapsed(), 5 * 20 - 5) << "20 ms between bytes";
     sim.WithModel([&](CSimModel& m) {
         for (int i = 0; i < 5; ++i)
@@ -238,12 +243,13 @@ TEST_F(SimLinkTest, VerifiedByteWritesCheckTheTypeAndEveryByte)
     }
     EXPECT_EQ(writes, 5);
 
-    EXPECT_FALSE(link.WriteBytesVerified(9, data, 0, 0x100)) << "nothing to write is a failure";
+    EXPECT_EQ(link.WriteBytesVerified(T::Tarn, data, 0, 0x100),
+              EVerifiedWriteResult::NothingToWrite);
 
     // A cell that does not take the write fails the block there.
     sim.WithModel([](CSimModel& m) { m.SetEepromStuck(0x202); });
     sim.ClearRequests();
-    EXPECT_FALSE(link.WriteBytesVerified(9, data, 5, 0x200));
+    EXPECT_EQ(link.WriteBytesVerified(T::Tarn, data, 5, 0x200), EVerifiedWriteResult::NotVerified);
     int written = 0;
     for (const auto& request : sim.Requests())
         written += request.Record().extension == 0x81 && request.Record().control == 0;
@@ -265,23 +271,24 @@ TEST_F(SimLinkTest, CommandsThatNeedAValueFailOnAnAbsentTag)
     EXPECT_FALSE(link.WriteWord(0x1001, 0, 0, 0));
 
     std::uint16_t trip = 0;
-    EXPECT_EQ(link.ReadTripCode1(trip), 4);
+    EXPECT_EQ(link.ReadTripCode1(trip), EFixedTagResult::NoReply);
     EXPECT_EQ(trip, 0xFFFF);
     sim.WithModel([](CSimModel& m) { m.SetTripCodes(0, 0); });
-    ASSERT_EQ(link.ReadTripCode1(trip), 0);
+    ASSERT_EQ(link.ReadTripCode1(trip), EFixedTagResult::Answered);
     sim.WithModel([](CSimModel& m) { m.RemoveTag(48); });
-    EXPECT_EQ(link.ReadTripCode2(trip), 4);
+    EXPECT_EQ(link.ReadTripCode2(trip), EFixedTagResult::NoReply);
     EXPECT_EQ(trip, 0xFFFF);
 
     // The controller answers an address beyond its EEPROM with word 1 zero and word 2 zero:
     // a zero byte there must not pass for verified.
     const std::size_t size = CSimModel::kDefaultEepromSize;
     const std::uint8_t zero[] = {0};
-    EXPECT_FALSE(link.WriteBytesVerified(9, zero, 1, static_cast<std::uint16_t>(size)));
+    EXPECT_EQ(link.WriteBytesVerified(T::Tarn, zero, 1, static_cast<std::uint16_t>(size)),
+              EVerifiedWriteResult::NotVerified);
 
     // A question about existence takes it as its answer, but not while an unanswered
     // request could still be answered late: first an exchange must end cleanly.
-    EXPECT_EQ(link.Probe(0x1001, 0), CControllerLink::ProbeNoReply);
+    EXPECT_EQ(link.Probe(0x1001, 0), EProbeResult::NoReply);
     ASSERT_TRUE(link.ReadWord(0x1000, 0, value));
-    EXPECT_EQ(link.Probe(0x1001, 0), CControllerLink::ProbeNoSuchTag);
+    EXPECT_EQ(link.Probe(0x1001, 0), EProbeResult::NoSuchTag);
 }

@@ -28,13 +28,12 @@ TEST_F(SimLinkTest, LateNoSuchTagRepliesAreNeverTakenForALaterAnswer)
             // Absent tags: whatever the outcome, never a success.
             switch (i % 3) {
             case 0:
-                EXPECT_NE(link.ReadParameter(gone, 0, record), CControllerLink::ReadOk) << gone;
+                EXPECT_NE(link.ReadParameter(gone, 0, record), EReadResult::Read) << gone;
                 break;
             case 1: {
-                const int probe = link.Probe(gone, 0);
-                EXPECT_TRUE(probe == CControllerLink::ProbeNoSuchTag ||
-                            probe == CControllerLink::ProbeNoReply)
-                    << gone << " probed " << probe;
+                const EProbeResult probe = link.Probe(gone, 0);
+                EXPECT_TRUE(probe == EProbeResult::NoSuchTag || probe == EProbeResult::NoReply)
+                    << gone << " probed " << static_cast<int>(probe);
                 break;
             }
             default: {
@@ -44,7 +43,7 @@ TEST_F(SimLinkTest, LateNoSuchTagRepliesAreNeverTakenForALaterAnswer)
             }
             }
             // The present tag that follows, with late replies still on their way.
-            ASSERT_EQ(link.ReadParameter(there, 0, record), CControllerLink::ReadOk)
+            ASSERT_EQ(link.ReadParameter(there, 0, record), EReadResult::Read)
                 << "round " << round << " tag " << there << " after " << gone;
             EXPECT_EQ(record.tagNumber, there);
             EXPECT_EQ(record.value, values[there]);

@@ -19,7 +19,7 @@ int WriteRequests(const CControllerSim& sim)
 TEST_F(SimLinkTest, ReadParameterTakesAllSevenQuantities)
 {
     CParameter record;
-    ASSERT_EQ(link.ReadParameter(0x1002, 6, record), CControllerLink::ReadOk);
+    ASSERT_EQ(link.ReadParameter(0x1002, 6, record), EReadResult::Read);
     EXPECT_EQ(record.tagNumber, 0x1002);
     EXPECT_EQ(record.unitsCode, 6);
     EXPECT_EQ(record.value, 0xFFCE);
@@ -59,7 +59,7 @@ TEST_F(SimLinkTest, ReadParameterFillsDefaultsForUnsupportedAttributes)
         m.SetTag(0x2000, tag);
     });
     CParameter record;
-    ASSERT_EQ(link.ReadParameter(0x2000, 6, record), CControllerLink::ReadOk);
+    ASSERT_EQ(link.ReadParameter(0x2000, 6, record), EReadResult::Read);
     EXPECT_EQ(record.maximum, CUnitsTable::DefaultMaximum(6));
     EXPECT_EQ(record.maximum, 69) << "Celsius";
     EXPECT_EQ(record.minimum, 0);
@@ -74,12 +74,12 @@ TEST_F(SimLinkTest, ReadParameterResultsForMissingUnsupportedAndSilentTags)
     CParameter record;
     QElapsedTimer timer;
     timer.start();
-    EXPECT_EQ(link.ReadParameter(0x4242, 0, record), CControllerLink::ReadNoSuchParameter);
+    EXPECT_EQ(link.ReadParameter(0x4242, 0, record), EReadResult::NoSuchParameter);
     EXPECT_LT(timer.elapsed(), 45) << "answered at once, not after the time-outs";
     EXPECT_EQ(sim.RequestCount(), 1u);
 
     sim.WithModel([](CSimModel& m) { m.SetTag(0x2001, {.value = 1, .flags = 0}); });
-    EXPECT_EQ(link.ReadParameter(0x2001, 0, record), CControllerLink::ReadFailed);
+    EXPECT_EQ(link.ReadParameter(0x2001, 0, record), EReadResult::Failed);
     EXPECT_FALSE(record.supported);
 
     // An attribute read that gets no reply fails the whole read.
@@ -90,25 +90,25 @@ TEST_F(SimLinkTest, ReadParameterResultsForMissingUnsupportedAndSilentTags)
         return Bytes(ReplyFrame(0x08, request.extension, request.word1, 5));
     });
     sim.ClearRequests();
-    EXPECT_EQ(link.ReadParameter(0x1000, 0, record), CControllerLink::ReadFailed);
+    EXPECT_EQ(link.ReadParameter(0x1000, 0, record), EReadResult::Failed);
     EXPECT_EQ(sim.RequestCount(), 4u) << "value, maximum, then the minimum twice";
 
     CSimFaults faults;
     faults.silent = true;
     sim.SetResponder({});
     sim.SetFaults(faults);
-    EXPECT_EQ(link.ReadParameter(0x1000, 0, record), CControllerLink::ReadFailed);
+    EXPECT_EQ(link.ReadParameter(0x1000, 0, record), EReadResult::Failed);
 }
 
 TEST_F(SimLinkTest, WriteParameterKeepsTheChecksumWordOnTheWire)
 {
     CParameter record;
-    ASSERT_EQ(link.ReadParameter(0x1001, 0, record), CControllerLink::ReadOk);
+    ASSERT_EQ(link.ReadParameter(0x1001, 0, record), EReadResult::Read);
     std::uint16_t checksumBefore = 0;
     sim.WithModel([&](CSimModel& m) { checksumBefore = m.ChecksumWord(); });
     record.value = 150;
     sim.ClearRequests();
-    EXPECT_EQ(link.WriteParameter(record), CControllerLink::WriteOk);
+    EXPECT_EQ(link.WriteParameter(record), EWriteResult::Confirmed);
 
     const auto requests = sim.Requests();
     ASSERT_EQ(requests.size(), 3u) << "read, write, read-back";
@@ -133,35 +133,35 @@ TEST_F(SimLinkTest, WriteParameterKeepsTheChecksumWordOnTheWire)
 TEST_F(SimLinkTest, WriteParameterRefusesWithoutWritingAndReportsMismatch)
 {
     CParameter record;
-    ASSERT_EQ(link.ReadParameter(0x1004, 0, record), CControllerLink::ReadOk);
+    ASSERT_EQ(link.ReadParameter(0x1004, 0, record), EReadResult::Read);
     record.value = 1;
     sim.ClearRequests();
-    EXPECT_EQ(link.WriteParameter(record), CControllerLink::WriteReadOnly);
+    EXPECT_EQ(link.WriteParameter(record), EWriteResult::ReadOnly);
     EXPECT_EQ(WriteRequests(sim), 0);
 
     sim.WithModel([](CSimModel& m) { m.SetTag(0x2002, {.value = 4, .flags = 0}); });
     record.tagNumber = 0x2002;
-    EXPECT_EQ(link.WriteParameter(record), CControllerLink::WriteNotSupported);
+    EXPECT_EQ(link.WriteParameter(record), EWriteResult::NotSupported);
     EXPECT_EQ(WriteRequests(sim), 0);
 
     // The controller keeps 0x1001 within 0..200: 300 reads back as 200.
-    ASSERT_EQ(link.ReadParameter(0x1001, 0, record), CControllerLink::ReadOk);
+    ASSERT_EQ(link.ReadParameter(0x1001, 0, record), EReadResult::Read);
     record.value = 300;
     sim.ClearRequests();
-    EXPECT_EQ(link.WriteParameter(record), CControllerLink::WriteMismatch);
+    EXPECT_EQ(link.WriteParameter(record), EWriteResult::ReadBackDiffers);
     EXPECT_EQ(WriteRequests(sim), 1) << "the write is not repeated";
     EXPECT_EQ(sim.RequestCount(), 3u);
 
     CSimFaults faults;
     faults.silent = true;
     sim.SetFaults(faults);
-    EXPECT_EQ(link.WriteParameter(record), CControllerLink::WriteNoReply);
+    EXPECT_EQ(link.WriteParameter(record), EWriteResult::NoReply);
 }
 
 TEST_F(SimLinkTest, WriteParameterWithoutAReplyToTheWriteGivesNoReply)
 {
     CParameter record;
-    ASSERT_EQ(link.ReadParameter(0x1001, 0, record), CControllerLink::ReadOk);
+    ASSERT_EQ(link.ReadParameter(0x1001, 0, record), EReadResult::Read);
     record.value = 10;
     // Answer the first read, then drop everything: the write gets no reply.
     std::atomic<int> calls{0};
@@ -171,7 +171,7 @@ TEST_F(SimLinkTest, WriteParameterWithoutAReplyToTheWriteGivesNoReply)
         return Bytes(ReplyFrame(0x08, request.extension, request.word1, 5, 7));
     });
     sim.ClearRequests();
-    EXPECT_EQ(link.WriteParameter(record), CControllerLink::WriteNoReply);
+    EXPECT_EQ(link.WriteParameter(record), EWriteResult::NoReply);
     EXPECT_EQ(sim.RequestCount(), 3u) << "one read, then the write twice";
 }
 
@@ -191,6 +191,6 @@ TEST_F(SimLinkTest, WriteParameterIsNotConfirmedByANoSuchTagReadBack)
     record.tagNumber = 0x2000;
     record.extension = 0;
     record.value = 0;
-    EXPECT_EQ(link.WriteParameter(record), CControllerLink::WriteMismatch);
+    EXPECT_EQ(link.WriteParameter(record), EWriteResult::ReadBackDiffers);
     EXPECT_EQ(sim.RequestCount(), 4u) << "read, write, then the read-back twice";
 }

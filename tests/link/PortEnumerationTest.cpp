@@ -201,8 +201,8 @@ TEST_F(PortProbeSim, AFreePortOpensAndTheProbeLeavesItWorking)
 
     // Probing hung nothing up: the link still opens and the controller answers.
     ASSERT_TRUE(OpenLink());
-    std::uint16_t type = 0;
-    EXPECT_EQ(link.Identify(type), 0);
+    EControllerType type = EControllerType::None;
+    EXPECT_EQ(link.Identify(type), EIdentifyResult::Identified);
 }
 
 TEST_F(PortProbeSim, APortInUseIsLeftAlone)
@@ -226,8 +226,8 @@ TEST_F(PortProbeSim, APortInUseIsLeftAlone)
     EXPECT_EQ(after.c_cflag, before.c_cflag);
     EXPECT_EQ(after.c_iflag, before.c_iflag);
     EXPECT_EQ(after.c_lflag, before.c_lflag);
-    std::uint16_t type = 0;
-    EXPECT_EQ(link.Identify(type), 0);
+    EControllerType type = EControllerType::None;
+    EXPECT_EQ(link.Identify(type), EIdentifyResult::Identified);
 
     // Released, it is free again.
     link.Close();

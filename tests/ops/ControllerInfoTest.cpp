@@ -26,9 +26,9 @@ protected:
 TEST_F(ControllerInfoTest, TarnShowsVersionsChecksumAndTripThroughTheMessage)
 {
     sim.WithModel([](CSimModel& m) {
-        CSimInfoTags::SetVersion(m, CSimInfoTags::kHardwareVersion, 3, 1);
-        CSimInfoTags::SetVersion(m, CSimInfoTags::kFirmwareVersion, 2, 17);
-        CSimInfoTags::SetVersion(m, CSimInfoTags::kFirmwareVersionAlt, 9, 9); // not reached
+        CSimInfoTags::SetVersion(m, LinkProtocol::kTagHardwareVersion, 3, 1);
+        CSimInfoTags::SetVersion(m, LinkProtocol::kTagFirmwareVersion, 2, 17);
+        CSimInfoTags::SetVersion(m, LinkProtocol::kTagFirmwareVersionAlt, 9, 9); // not reached
         // On the wire 0x12 then 0x34; the controller means 0x3412.
         CSimInfoTags::SetProgramChecksum(m, 0x1234);
         m.SetTripCodes(0x0004, 0x0001);
@@ -45,15 +45,15 @@ TEST_F(ControllerInfoTest, TarnShowsVersionsChecksumAndTripThroughTheMessage)
     EXPECT_EQ(CControllerInfo::Show(doc), expected);
     EXPECT_EQ(prompt.LastCaption(), QStringLiteral("Controller information"));
     EXPECT_TRUE(doc.StatusPollRunning()) << "the poll runs again after the exchanges";
-    EXPECT_EQ(doc.ConnectedType(), 9);
-    EXPECT_FALSE(Requested(CSimInfoTags::kFirmwareVersionAlt));
-    EXPECT_FALSE(Requested(CControllerLink::kTagTripCode2)) << "a trip in the first code";
+    EXPECT_EQ(doc.ConnectedType(), EControllerType::Tarn);
+    EXPECT_FALSE(Requested(LinkProtocol::kTagFirmwareVersionAlt));
+    EXPECT_FALSE(Requested(LinkProtocol::kTagTripCode2)) << "a trip in the first code";
 }
 
 TEST_F(ControllerInfoTest, TarnPlusWithoutVersionsFallsBackToStatusByteAndBattery)
 {
     sim.WithModel([](CSimModel& m) {
-        m.SetIdentity(10);
+        m.SetIdentity(EControllerType::TarnPlus);
         m.SetStatus(42, 27); // 27 / 5.464 = 4.94 V
         CSimInfoTags::SetProgramChecksum(m, 0xBEEF);
         m.SetTripCodes(0, 0);
@@ -63,14 +63,14 @@ TEST_F(ControllerInfoTest, TarnPlusWithoutVersionsFallsBackToStatusByteAndBatter
                                            "FW: 42\n"
                                            "Battery: 4.9V\n"
                                            "Checksum: 0xEFBE\n"));
-    EXPECT_EQ(info.IdentifiedType(), 10);
-    EXPECT_TRUE(Requested(CControllerLink::kTagTripCode2)) << "first code 0: the second is read";
+    EXPECT_EQ(info.IdentifiedType(), EControllerType::TarnPlus);
+    EXPECT_TRUE(Requested(LinkProtocol::kTagTripCode2)) << "first code 0: the second is read";
 }
 
 TEST_F(ControllerInfoTest, Corvo120ShowsFirmwareByteAndBatteryAndTheSecondTrip)
 {
     sim.WithModel([](CSimModel& m) {
-        m.SetIdentity(12);
+        m.SetIdentity(EControllerType::Corvo120);
         m.SetStatus(7, 131);                         // 23.97 V
         CSimInfoTags::SetProgramChecksum(m, 0x1111); // not a Tarn: never read
         m.SetTripCodes(0, 0x0002);
@@ -81,18 +81,18 @@ TEST_F(ControllerInfoTest, Corvo120ShowsFirmwareByteAndBatteryAndTheSecondTrip)
                                            "Battery: 24.0V\n"
                                            "Trip code: 0x0002\n"
                                            "Trip type: Battery Low\n"));
-    EXPECT_FALSE(Requested(CSimInfoTags::kProgramChecksum));
+    EXPECT_FALSE(Requested(LinkProtocol::kTagProgramChecksum));
     EXPECT_EQ(link.ReplyTimeout(), CControllerLink::kSlowReplyTimeoutMs);
 }
 
 TEST_F(ControllerInfoTest, OtherFamiliesUseTheSecondFirmwarePairAndNothingElse)
 {
     sim.WithModel([](CSimModel& m) {
-        m.SetIdentity(14);
-        CSimInfoTags::SetVersion(m, CSimInfoTags::kHardwareVersion, 1, 0);
-        CSimInfoTags::SetVersion(m, CSimInfoTags::kFirmwareVersionAlt, 4, 2);
+        m.SetIdentity(EControllerType::Stoat);
+        CSimInfoTags::SetVersion(m, LinkProtocol::kTagHardwareVersion, 1, 0);
+        CSimInfoTags::SetVersion(m, LinkProtocol::kTagFirmwareVersionAlt, 4, 2);
         // Only the major half of the first pair: the pair does not count.
-        m.SetTag(CSimInfoTags::kFirmwareVersion, {.value = 5, .fixed = true});
+        m.SetTag(LinkProtocol::kTagFirmwareVersion, {.value = 5, .fixed = true});
         m.SetTripCodes(0x7777, 0); // a code the tag file has no name for
     });
     CControllerInfo info(link, doc.Tags());
@@ -102,15 +102,15 @@ TEST_F(ControllerInfoTest, OtherFamiliesUseTheSecondFirmwarePairAndNothingElse)
                                            "Trip code: 0x7777\n"));
 
     sim.WithModel([](CSimModel& m) {
-        m.SetIdentity(17);
-        CSimInfoTags::RemoveVersion(m, CSimInfoTags::kHardwareVersion);
-        CSimInfoTags::RemoveVersion(m, CSimInfoTags::kFirmwareVersion);
-        CSimInfoTags::RemoveVersion(m, CSimInfoTags::kFirmwareVersionAlt);
+        m.SetIdentity(EControllerType::Rondo);
+        CSimInfoTags::RemoveVersion(m, LinkProtocol::kTagHardwareVersion);
+        CSimInfoTags::RemoveVersion(m, LinkProtocol::kTagFirmwareVersion);
+        CSimInfoTags::RemoveVersion(m, LinkProtocol::kTagFirmwareVersionAlt);
         m.SetTripCodes(0, 0);
     });
     sim.ClearRequests();
     EXPECT_EQ(info.Build(), QStringLiteral("Controller ID: Rondo\n"));
-    EXPECT_FALSE(Requested(CControllerLink::kTagStatus)) << "no status fallback for this type";
+    EXPECT_FALSE(Requested(LinkProtocol::kTagStatus)) << "no status fallback for this type";
 }
 
 TEST_F(ControllerInfoTest, SilenceGivesCommsLost)
@@ -118,16 +118,16 @@ TEST_F(ControllerInfoTest, SilenceGivesCommsLost)
     Silence(true);
     prompt.ExpectMessage(QStringLiteral("Comms lost"), EIcon::Information);
     EXPECT_EQ(CControllerInfo::Show(doc), QStringLiteral("Comms lost"));
-    EXPECT_EQ(doc.ConnectedType(), CTavrinDoc::kNoType);
+    EXPECT_EQ(doc.ConnectedType(), EControllerType::None);
     EXPECT_TRUE(doc.StatusPollRunning());
 }
 
 TEST_F(ControllerInfoTest, ALostFirstTripReadReplacesEverythingElse)
 {
     CSimModel model = CSimModel::DefaultController();
-    CSimInfoTags::SetVersion(model, CSimInfoTags::kHardwareVersion, 3, 1);
+    CSimInfoTags::SetVersion(model, LinkProtocol::kTagHardwareVersion, 3, 1);
     sim.SetResponder([model](const CLinkRecord& request) mutable -> std::optional<QByteArray> {
-        if (request.word1 == CControllerLink::kTagTripCode1)
+        if (request.word1 == LinkProtocol::kTagTripCode1)
             return std::nullopt;
         return Bytes(CSimModel::EncodeReply(*model.Answer(request)));
     });
@@ -140,13 +140,13 @@ TEST_F(ControllerInfoTest, AnUnidentifiedControllerThatOnlyReportsTripsNamesNoTy
     // Tag 8 unknown to the controller and no version tags: only the trip-code reads answer.
     // A lost second trip read counts as no trip.
     CSimModel model = CSimModel::DefaultController();
-    model.RemoveTag(CControllerLink::kTagIdentification);
+    model.RemoveTag(LinkProtocol::kTagIdentification);
     sim.SetResponder([model](const CLinkRecord& request) mutable -> std::optional<QByteArray> {
-        if (request.word1 == CControllerLink::kTagTripCode2)
+        if (request.word1 == LinkProtocol::kTagTripCode2)
             return std::nullopt;
         return Bytes(CSimModel::EncodeReply(*model.Answer(request)));
     });
     CControllerInfo info(link, doc.Tags());
     EXPECT_EQ(info.Build(), QStringLiteral("Controller ID: Unknown controller\n"));
-    EXPECT_EQ(info.IdentifiedType(), CTavrinDoc::kNoType);
+    EXPECT_EQ(info.IdentifiedType(), EControllerType::None);
 }

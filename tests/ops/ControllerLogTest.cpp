@@ -14,7 +14,7 @@ class ControllerLogTest : public OpsSimTest
 {
 protected:
     void SetLog(ELog which, const std::vector<std::pair<std::uint16_t, std::uint16_t>>& entries,
-                int length = CSimLogs::kEntries)
+                int length = LinkProtocol::kLogEntries)
     {
         sim.WithModel([&](CSimModel& m) {
             m.Logs().SetEntries(which, entries);
@@ -88,7 +88,7 @@ TEST_F(ControllerLogTest, ShowsTheTripsWithCountsAndNames)
     EXPECT_FALSE(log.Tick()) << "nothing changed: probe only";
     const auto wire = Wire();
     ASSERT_EQ(wire.size(), 1u);
-    EXPECT_EQ(wire[0].word1, CControllerLog::kSystemStatusTag);
+    EXPECT_EQ(wire[0].word1, LinkProtocol::kTagSystemLogStatus);
 }
 
 TEST_F(ControllerLogTest, OnlyAsManyEntriesAsNonZeroCodesAreShown)

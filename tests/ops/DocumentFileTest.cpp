@@ -61,7 +61,7 @@ TEST_F(DocumentFileTest, SaveAsThenOpenGivesTheSameBytesAndTitles)
     QSignalSpy equality(&doc, &CTavrinDoc::EqualityPaneRequested);
     ASSERT_TRUE(doc.OnOpenDocument(File("one.prf")));
     EXPECT_EQ(doc.Parameters().Parameters().size(), 3u);
-    EXPECT_EQ(doc.DataType(), 10);
+    EXPECT_EQ(doc.DataType(), EControllerType::TarnPlus);
     EXPECT_FALSE(doc.Parameters().IsEmpty());
     EXPECT_FALSE(doc.IsModified());
     ASSERT_EQ(equality.count(), 1);

@@ -27,7 +27,7 @@ TEST_F(DocumentPollTest, PanesFollowTripsAndSilence)
 
     doc.Poll();
     EXPECT_TRUE(doc.LinkReady());
-    EXPECT_EQ(doc.ConnectedType(), 9);
+    EXPECT_EQ(doc.ConnectedType(), EControllerType::Tarn);
     EXPECT_EQ(doc.ControllerIdPaneText(), QStringLiteral("Tarn"));
     EXPECT_EQ(doc.ControllerStatusPaneText(), QStringLiteral("Ok"));
     EXPECT_EQ(doc.LastTripCode(), 0);
@@ -134,7 +134,7 @@ TEST_F(DocumentPollTest, StartUpWithoutATagFileSaysSo)
     doc.Initialise();
     EXPECT_FALSE(doc.HasTagFile());
     EXPECT_TRUE(doc.StatusPollRunning());
-    EXPECT_EQ(doc.DataType(), 0xFFFF);
+    EXPECT_EQ(doc.DataType(), EControllerType::None);
     EXPECT_TRUE(doc.Parameters().IsEmpty());
 }
 

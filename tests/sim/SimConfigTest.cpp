@@ -95,7 +95,7 @@ TEST(SimConfig, MalformedFilesAreRefusedWithAReason)
 TEST(SimConfig, LogsVersionsAndProgramChecksum)
 {
     CSimModel model;
-    model.SetIdentity(10);
+    model.SetIdentity(EControllerType::TarnPlus);
     QString error;
     ASSERT_TRUE(SimConfig::Apply(Json(R"({
         "logs": { "system": [["0x12", 3], [33, 1]] },

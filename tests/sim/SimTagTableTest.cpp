@@ -26,22 +26,23 @@ const CTagFile& BundledTags()
 TEST(SimTagTable, EveryApplyingTagBecomesAPlausibleParameter)
 {
     const CTagFile& tags = BundledTags();
-    for (int type : {5, 6, 8, 9, 10, 12, 14, 15, 17, 30, 31}) {
+    for (int number : {5, 6, 8, 9, 10, 12, 14, 15, 17, 30, 31}) {
+        const EControllerType type = ControllerTypeFromNumber(number);
         CSimModel model;
         ASSERT_TRUE(model.SetIdentity(type));
         model.SetTripCodes(0, 0);
         const int added = SimTagTable::AddParameters(model, tags, type);
-        EXPECT_GT(added, 0) << "type " << type;
-        if (type == 9 || type == 10) {
-            EXPECT_GE(added, 40) << "type " << type;
+        EXPECT_GT(added, 0) << "type " << number;
+        if (IsTarnFamily(type)) {
+            EXPECT_GE(added, 40) << "type " << number;
         }
         EXPECT_TRUE(model.ChecksumConsistent());
 
         for (const auto& info : tags.Tags()) {
-            if (!info->AppliesToType(static_cast<std::uint32_t>(type)))
+            if (!info->AppliesToType(type))
                 continue;
             const CSimTag* tag = model.Tag(info->tag);
-            ASSERT_NE(tag, nullptr) << "type " << type << " tag " << info->tag;
+            ASSERT_NE(tag, nullptr) << "type " << number << " tag " << info->tag;
             if (tag->fixed)
                 continue;
             const bool isSigned = tag->flags & LinkProtocol::kStatusSigned;
@@ -54,7 +55,7 @@ TEST(SimTagTable, EveryApplyingTagBecomesAPlausibleParameter)
             EXPECT_NE(tag->scale, 0);
             EXPECT_NE(tag->divisor, 0);
             EXPECT_TRUE(tag->flags & LinkProtocol::kStatusSupported);
-            if (const auto* row = COptionTextTable::FindRow(info->tag, static_cast<quint16>(type));
+            if (const auto* row = COptionTextTable::FindRow(info->tag, ControllerTypeNumber(type));
                 row && row->mode == COptionTextTable::EMode::Index) {
                 EXPECT_LT(maximum, COptionTextTable::ListLength(row->list)) << "tag " << info->tag;
             }
@@ -66,10 +67,10 @@ TEST(SimTagTable, TheTableIsTheSameEveryTime)
 {
     CSimModel first;
     CSimModel second;
-    first.SetIdentity(9);
-    second.SetIdentity(9);
-    SimTagTable::AddParameters(first, BundledTags(), 9);
-    SimTagTable::AddParameters(second, BundledTags(), 9);
+    first.SetIdentity(EControllerType::Tarn);
+    second.SetIdentity(EControllerType::Tarn);
+    SimTagTable::AddParameters(first, BundledTags(), EControllerType::Tarn);
+    SimTagTable::AddParameters(second, BundledTags(), EControllerType::Tarn);
     ASSERT_EQ(first.Tags().size(), second.Tags().size());
     for (const auto& [number, tag] : first.Tags()) {
         const CSimTag* other = second.Tag(number);
