@@ -1,5 +1,6 @@
 #include "data/COptionTextTable.h"
 
+#include "link/EControllerType.h"
 #include "res/StringTable.h"
 
 #include <array>
@@ -8,41 +9,46 @@ namespace {
 
 using EMode = COptionTextTable::EMode;
 
-constexpr quint32 Type(int t)
+// Controller-mask bit of a type.
+constexpr quint32 Type(EControllerType type)
 {
-    return quint32(1) << t;
+    return quint32(1) << ControllerTypeNumber(type);
 }
 
 constexpr quint32 kAll = 0xFFFFFFFF;
+constexpr quint32 kTarnFamily = Type(EControllerType::Tarn) | Type(EControllerType::TarnPlus);
+constexpr quint32 kCorvo120 = Type(EControllerType::Corvo120);
+constexpr quint32 kStoat = Type(EControllerType::Stoat);
+constexpr quint32 kStoatVariants = Type(EControllerType::Ivor36V) | Type(EControllerType::Ivor);
 
 constexpr std::array<COptionTextTable::Row, COptionTextTable::kRowCount> kRows = {{
-    {7936, Type(9) | Type(10), EMode::Index, 1},
-    {7937, Type(9) | Type(10), EMode::Index, 1},
-    {7938, Type(9) | Type(10), EMode::Index, 1},
-    {8000, Type(30) | Type(31), EMode::Index, 2},
-    {8016, Type(30) | Type(31), EMode::Index, 2},
-    {8002, Type(30) | Type(31), EMode::Bits, 3},
-    {8018, Type(30) | Type(31), EMode::Bits, 4},
+    {7936, kTarnFamily, EMode::Index, 1},
+    {7937, kTarnFamily, EMode::Index, 1},
+    {7938, kTarnFamily, EMode::Index, 1},
+    {8000, kStoatVariants, EMode::Index, 2},
+    {8016, kStoatVariants, EMode::Index, 2},
+    {8002, kStoatVariants, EMode::Bits, 3},
+    {8018, kStoatVariants, EMode::Bits, 4},
     {16480, kAll, EMode::Index, 5},
     {16481, kAll, EMode::Index, 5},
     {16482, kAll, EMode::Index, 5},
     {16736, kAll, EMode::Index, 6},
     {16737, kAll, EMode::Index, 6},
     {16738, kAll, EMode::Index, 6},
-    {16912, Type(9) | Type(10), EMode::Index, 7},
-    {16928, Type(9) | Type(10), EMode::Index, 7},
-    {16944, Type(9) | Type(10), EMode::Index, 7},
-    {16960, Type(9) | Type(10), EMode::Index, 7},
-    {16912, Type(30) | Type(31), EMode::Index, 8},
-    {16928, Type(30) | Type(31), EMode::Index, 9},
-    {16944, Type(30) | Type(31), EMode::Index, 10},
-    {16912, Type(14), EMode::Index, 11},
-    {337, Type(14) | Type(30) | Type(31), EMode::Index, 12},
-    {13316, Type(14) | Type(30) | Type(31), EMode::Index, 12},
-    {13323, Type(14) | Type(30) | Type(31), EMode::Index, 13},
-    {7264, Type(14) | Type(30) | Type(31), EMode::Index, 14},
-    {7234, Type(9) | Type(10), EMode::Bits, 15},
-    {7234, Type(30) | Type(31), EMode::Bits, 16},
+    {16912, kTarnFamily, EMode::Index, 7},
+    {16928, kTarnFamily, EMode::Index, 7},
+    {16944, kTarnFamily, EMode::Index, 7},
+    {16960, kTarnFamily, EMode::Index, 7},
+    {16912, kStoatVariants, EMode::Index, 8},
+    {16928, kStoatVariants, EMode::Index, 9},
+    {16944, kStoatVariants, EMode::Index, 10},
+    {16912, kStoat, EMode::Index, 11},
+    {337, kStoat | kStoatVariants, EMode::Index, 12},
+    {13316, kStoat | kStoatVariants, EMode::Index, 12},
+    {13323, kStoat | kStoatVariants, EMode::Index, 13},
+    {7264, kStoat | kStoatVariants, EMode::Index, 14},
+    {7234, kTarnFamily, EMode::Bits, 15},
+    {7234, kStoatVariants, EMode::Bits, 16},
     {7952, kAll, EMode::Bits, 17},
     {7680, kAll, EMode::Bits, 18},
     {7440, kAll, EMode::Index, 19},
@@ -52,18 +58,18 @@ constexpr std::array<COptionTextTable::Row, COptionTextTable::kRowCount> kRows =
     {13376, kAll, EMode::Index, 23},
     {8197, kAll, EMode::Index, 24},
     {20512, kAll, EMode::Bits, 25},
-    {13379, Type(30) | Type(31), EMode::Index, 26},
-    {7240, Type(30) | Type(31), EMode::Index, 27},
-    {7248, Type(30) | Type(31), EMode::Index, 28},
-    {8048, Type(30) | Type(31), EMode::Index, 29},
-    {20781, Type(12), EMode::Index, 30},
-    {20782, Type(12), EMode::Index, 30},
-    {20783, Type(12), EMode::Index, 31},
-    {20784, Type(12), EMode::Index, 31},
-    {20788, Type(12), EMode::Index, 32},
-    {20752, Type(12), EMode::Index, 33},
-    {20753, Type(12), EMode::Index, 33},
-    {20780, Type(12), EMode::Index, 34},
+    {13379, kStoatVariants, EMode::Index, 26},
+    {7240, kStoatVariants, EMode::Index, 27},
+    {7248, kStoatVariants, EMode::Index, 28},
+    {8048, kStoatVariants, EMode::Index, 29},
+    {20781, kCorvo120, EMode::Index, 30},
+    {20782, kCorvo120, EMode::Index, 30},
+    {20783, kCorvo120, EMode::Index, 31},
+    {20784, kCorvo120, EMode::Index, 31},
+    {20788, kCorvo120, EMode::Index, 32},
+    {20752, kCorvo120, EMode::Index, 33},
+    {20753, kCorvo120, EMode::Index, 33},
+    {20780, kCorvo120, EMode::Index, 34},
 }};
 
 // Number of texts in lists 1..34.
@@ -77,11 +83,11 @@ constexpr quint16 kAnyType[] = {
     8018,  8048,  8197,  13312, 13313, 13376, 13379, 16480, 16481, 16482, 16736, 16737, 16738,
     16912, 16928, 16944, 16960, 20512, 20752, 20753, 20780, 20781, 20782, 20783, 20784, 20788};
 
-// Tags with option texts on the types 14, 30 and 31 only.
-constexpr quint16 kTypes14To31[] = {337, 7264, 13316, 13323};
+// Tags with option texts on the Stoat and its variants only.
+constexpr quint16 kStoatFamilyTags[] = {337, 7264, 13316, 13323};
 
-// Battery-voltage tags of type 30, shown as volts: (v + 140) / 10.
-constexpr quint16 kVoltTags30[] = {7232, 7235};
+// Battery-voltage tags of the 36 V variant, shown as volts: (v + 140) / 10.
+constexpr quint16 kVoltTags36V[] = {7232, 7235};
 
 template <size_t N> bool Contains(const quint16 (&tags)[N], quint16 tag)
 {
@@ -100,7 +106,7 @@ std::span<const COptionTextTable::Row> COptionTextTable::Rows()
 
 const COptionTextTable::Row* COptionTextTable::FindRow(quint16 tagNumber, quint16 controllerType)
 {
-    const quint32 typeBit = Type(controllerType % 32);
+    const quint32 typeBit = quint32(1) << (controllerType % kControllerTypeCount);
     for (const Row& row : kRows)
         if (row.tagNumber == tagNumber && (row.controllerTypes & typeBit))
             return &row;
@@ -126,10 +132,11 @@ bool HasOptionText(quint16 tagNumber, quint16 controllerType)
 {
     if (Contains(kAnyType, tagNumber))
         return true;
-    if (Contains(kTypes14To31, tagNumber))
-        return controllerType == 14 || controllerType == 30 || controllerType == 31;
-    if (Contains(kVoltTags30, tagNumber))
-        return controllerType == 30;
+    const EControllerType type = ControllerTypeFromNumber(controllerType);
+    if (Contains(kStoatFamilyTags, tagNumber))
+        return IsStoatFamily(type);
+    if (Contains(kVoltTags36V, tagNumber))
+        return type == EControllerType::Ivor36V;
     return false;
 }
 
@@ -137,7 +144,8 @@ QString OptionText(quint16 controllerType, quint16 tagNumber, qint16 v)
 {
     const COptionTextTable::Row* row = COptionTextTable::FindRow(tagNumber, controllerType);
     if (!row) {
-        if (controllerType == 30 && Contains(kVoltTags30, tagNumber))
+        if (ControllerTypeFromNumber(controllerType) == EControllerType::Ivor36V &&
+            Contains(kVoltTags36V, tagNumber))
             return QString::asprintf("%.1f V", (double(v) + 140.0) / 10.0);
         return QString::number(v);
     }

@@ -2,6 +2,7 @@
 
 #include "data/CArchiveException.h"
 #include "data/CParameter.h"
+#include "link/EControllerType.h"
 
 #include <QString>
 #include <QtGlobal>
@@ -21,8 +22,8 @@ class QIODevice;
 class CParameterSet
 {
 public:
-    static constexpr quint16 kReadHeaderWord = 0x0101;   // header word after a read
-    static constexpr quint16 kNoControllerType = 0xFFFF; // no controller type
+    static constexpr quint16 kReadHeaderWord = 0x0101; // header word after a read
+    static constexpr quint16 kNoControllerType = ControllerTypeNumber(EControllerType::None);
     static constexpr int kHeaderSize = 8;
 
     enum class EStatus

@@ -2,6 +2,7 @@
 
 #include "data/CCodePage.h"
 #include "data/CErrorText.h"
+#include "link/EControllerType.h"
 
 #include <QFile>
 #include <QSet>
@@ -127,7 +128,7 @@ bool TagTypes(const QString& value, STagSection& section, QString& error)
         return true;
     for (const QString& type : value.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
         std::uint64_t bit = 0;
-        if (!ParseNumber(type, 31, bit, error))
+        if (!ParseNumber(type, kControllerTypeCount - 1, bit, error))
             return false;
         t.controllerMask |= 1u << bit;
     }
