@@ -23,34 +23,34 @@ quint8 CParameter::FlagsByte() const
 {
     quint8 flags = 0;
     if (invert)
-        flags |= kInvert;
+        flags |= LinkProtocol::kStatusInvert;
     if (isSigned)
-        flags |= kSigned;
+        flags |= LinkProtocol::kStatusSigned;
     if (foreground)
-        flags |= kForeground;
+        flags |= LinkProtocol::kStatusForeground;
     if (wrap)
-        flags |= kWrap;
+        flags |= LinkProtocol::kStatusWrap;
     if (supported)
-        flags |= kSupported;
+        flags |= LinkProtocol::kStatusSupported;
     if (readOnly)
-        flags |= kReadOnly;
+        flags |= LinkProtocol::kStatusReadOnly;
     if (isVolatile)
-        flags |= kVolatile;
+        flags |= LinkProtocol::kStatusVolatile;
     if (tempUnavailable)
-        flags |= kTempUnavailable;
+        flags |= LinkProtocol::kStatusTempUnavailable;
     return flags;
 }
 
 void CParameter::SetFlagsByte(quint8 flags)
 {
-    invert = flags & kInvert;
-    isSigned = flags & kSigned;
-    foreground = flags & kForeground;
-    wrap = flags & kWrap;
-    supported = flags & kSupported;
-    readOnly = flags & kReadOnly;
-    isVolatile = flags & kVolatile;
-    tempUnavailable = flags & kTempUnavailable;
+    invert = flags & LinkProtocol::kStatusInvert;
+    isSigned = flags & LinkProtocol::kStatusSigned;
+    foreground = flags & LinkProtocol::kStatusForeground;
+    wrap = flags & LinkProtocol::kStatusWrap;
+    supported = flags & LinkProtocol::kStatusSupported;
+    readOnly = flags & LinkProtocol::kStatusReadOnly;
+    isVolatile = flags & LinkProtocol::kStatusVolatile;
+    tempUnavailable = flags & LinkProtocol::kStatusTempUnavailable;
 }
 
 qint32 CParameter::Raw(quint16 word) const

@@ -22,17 +22,6 @@ class CTagInfo;
 class CParameter : public CSerializable
 {
 public:
-    // The bits of the flags byte: the controller's reply status bits, kept as they came, which
-    // a profile stores as they are.
-    static constexpr quint8 kInvert = LinkProtocol::kStatusInvert;
-    static constexpr quint8 kSigned = LinkProtocol::kStatusSigned;
-    static constexpr quint8 kForeground = LinkProtocol::kStatusForeground;
-    static constexpr quint8 kWrap = LinkProtocol::kStatusWrap;
-    static constexpr quint8 kSupported = LinkProtocol::kStatusSupported;
-    static constexpr quint8 kReadOnly = LinkProtocol::kStatusReadOnly;
-    static constexpr quint8 kVolatile = LinkProtocol::kStatusVolatile;
-    static constexpr quint8 kTempUnavailable = LinkProtocol::kStatusTempUnavailable;
-
     static constexpr quint16 kSchema = 1;
     static constexpr int kStoredSize = 28; // bytes of one record in a profile
 
@@ -63,7 +52,8 @@ public:
     bool isVolatile = false;
     bool tempUnavailable = false;
 
-    // Flags packed into / unpacked from the reply flag byte (kInvert ... kTempUnavailable).
+    // Flags packed into / unpacked from the reply status byte (LinkProtocol::kStatusInvert ...
+    // kStatusTempUnavailable), which a profile stores as its flags byte.
     quint8 FlagsByte() const;
     void SetFlagsByte(quint8 flags);
 

@@ -3,6 +3,7 @@
 #include "data/CParameter.h"
 #include "data/CTagInfo.h"
 #include "data/CUnitsTable.h"
+#include "link/LinkProtocol.h"
 #include "res/StringTable.h"
 
 namespace {
@@ -37,7 +38,7 @@ QString Caption(const QString& label)
 qint32 Number(const CRawParameterFields::SFields& fields, CRawParameterFields::EWord word)
 {
     const quint16 w = fields.words[word];
-    return (fields.flags & CParameter::kSigned) ? qint32(qint16(w)) : qint32(w);
+    return (fields.flags & LinkProtocol::kStatusSigned) ? qint32(qint16(w)) : qint32(w);
 }
 
 } // namespace

@@ -37,7 +37,7 @@ public:
     struct SFields
     {
         quint16 words[kWordCount] = {};
-        quint8 flags = 0; // the reply flag byte, CParameter::kInvert ... kTempUnavailable
+        quint8 flags = 0; // the reply status byte (LinkProtocol::kStatus...)
         int unitsCode = -1;
         int modifier = 0;
     };
@@ -58,7 +58,7 @@ public:
     static std::optional<int> ParseModifier(const QString& text);
 
     // The value word lies within the minimum..maximum words, all read as signed 16-bit when
-    // the flags carry CParameter::kSigned and as unsigned otherwise. The window stores no
+    // the flags carry LinkProtocol::kStatusSigned and as unsigned otherwise. The window stores no
     // value outside the limits it stores with it.
     static bool ValueWithinLimits(const SFields& fields);
 

@@ -4,18 +4,19 @@
 #include "data/CParameter.h"
 #include "data/CTagInfo.h"
 #include "data/CUnitsTable.h"
+#include "link/LinkProtocol.h"
 
 const std::array<CTagInfoTexts::SFlagLine, 8>& CTagInfoTexts::FlagLines()
 {
     static const std::array<SFlagLine, 8> lines = {{
-        {1113, "Supported", CParameter::kSupported},
-        {1114, "Foreground", CParameter::kForeground},
-        {1115, "Invert", CParameter::kInvert},
-        {1116, "Wrap", CParameter::kWrap},
-        {1117, "Signed", CParameter::kSigned},
-        {1118, "Volatile", CParameter::kVolatile},
-        {1119, "Read only", CParameter::kReadOnly},
-        {1120, "Temp. unavailable", CParameter::kTempUnavailable},
+        {1113, "Supported", LinkProtocol::kStatusSupported},
+        {1114, "Foreground", LinkProtocol::kStatusForeground},
+        {1115, "Invert", LinkProtocol::kStatusInvert},
+        {1116, "Wrap", LinkProtocol::kStatusWrap},
+        {1117, "Signed", LinkProtocol::kStatusSigned},
+        {1118, "Volatile", LinkProtocol::kStatusVolatile},
+        {1119, "Read only", LinkProtocol::kStatusReadOnly},
+        {1120, "Temp. unavailable", LinkProtocol::kStatusTempUnavailable},
     }};
     return lines;
 }

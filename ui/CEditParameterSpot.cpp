@@ -3,6 +3,7 @@
 #include "data/CParameter.h"
 #include "data/CTagInfo.h"
 #include "data/CUnitsTable.h"
+#include "link/LinkProtocol.h"
 #include "ui/CMessageBoxPrompt.h"
 #include "ui/ControlId.h"
 
@@ -26,10 +27,14 @@ struct SFlagBox
 
 // The flag boxes in the order the window lists them.
 constexpr SFlagBox kFlagBoxes[8] = {
-    {1233, "Si&gned", CParameter::kSigned},  {1232, "&Invert", CParameter::kInvert},
-    {1234, "&For", CParameter::kForeground}, {1235, "T&un", CParameter::kTempUnavailable},
-    {1236, "&Ron", CParameter::kReadOnly},   {1237, "Su&p", CParameter::kSupported},
-    {1238, "V&ol", CParameter::kVolatile},   {1239, "&Wrap", CParameter::kWrap},
+    {1233, "Si&gned", LinkProtocol::kStatusSigned},
+    {1232, "&Invert", LinkProtocol::kStatusInvert},
+    {1234, "&For", LinkProtocol::kStatusForeground},
+    {1235, "T&un", LinkProtocol::kStatusTempUnavailable},
+    {1236, "&Ron", LinkProtocol::kStatusReadOnly},
+    {1237, "Su&p", LinkProtocol::kStatusSupported},
+    {1238, "V&ol", LinkProtocol::kStatusVolatile},
+    {1239, "&Wrap", LinkProtocol::kStatusWrap},
 };
 
 // Wide enough for "-32768" without stretching the groups.

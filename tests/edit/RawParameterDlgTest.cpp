@@ -28,7 +28,7 @@ CParameter SampleRecord()
     record.unitsCode = 6;
     record.displayWord = 0x1234;
     record.checksumWord = 0xBEEF;
-    record.SetFlagsByte(CParameter::kSigned | CParameter::kSupported);
+    record.SetFlagsByte(LinkProtocol::kStatusSigned | LinkProtocol::kStatusSupported);
     return record;
 }
 
@@ -126,8 +126,9 @@ TEST(RawParameterDlgTest, OkStoresEveryFieldAndTheModifierInBitsOneToSeven)
     EXPECT_EQ(record.scale, 7);
     EXPECT_EQ(record.div, 100);
     EXPECT_EQ(record.shift, 32768);
-    EXPECT_EQ(record.FlagsByte(), CParameter::kInvert | CParameter::kTempUnavailable |
-                                      CParameter::kWrap | CParameter::kSupported);
+    EXPECT_EQ(record.FlagsByte(), LinkProtocol::kStatusInvert |
+                                      LinkProtocol::kStatusTempUnavailable |
+                                      LinkProtocol::kStatusWrap | LinkProtocol::kStatusSupported);
     // Bit 0 and the high byte of the display word survive; 127 fills bits 1..7.
     EXPECT_EQ(tag.displayWord, 0xA5FF);
     EXPECT_EQ(tag.PresentationCode(), 127);
@@ -276,7 +277,7 @@ TEST(RawParameterFieldsTest, ValueMustLieWithinTheLimitsAsTheSignedFlagReadsThem
     fields.words[CRawParameterFields::Value] = 0xFFFF;
     fields.words[CRawParameterFields::Minimum] = 0xFFF6; // -10 signed, 65526 unsigned
     fields.words[CRawParameterFields::Maximum] = 10;
-    fields.flags = CParameter::kSigned;
+    fields.flags = LinkProtocol::kStatusSigned;
     EXPECT_TRUE(CRawParameterFields::ValueWithinLimits(fields));
     fields.words[CRawParameterFields::Value] = 11;
     EXPECT_FALSE(CRawParameterFields::ValueWithinLimits(fields));

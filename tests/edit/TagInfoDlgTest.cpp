@@ -65,7 +65,8 @@ std::vector<int> EnabledFlags(QWidget& dialog)
 
 TEST(TagInfoDlgTest, SignedRecordShowsSignedRawWords)
 {
-    const CParameter record = Record(CParameter::kSigned | CParameter::kSupported); // 0x48
+    const CParameter record =
+        Record(LinkProtocol::kStatusSigned | LinkProtocol::kStatusSupported); // 0x48
     const CTagInfo tag = Tag(0x0151);
     CTagInfoDlg dialog(record, tag);
     EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Tag Information"));
@@ -105,10 +106,10 @@ TEST(TagInfoDlgTest, UnsignedRecordShowsUnsignedRawWords)
 TEST(TagInfoDlgTest, EachFlagLightsItsOwnLine)
 {
     const std::pair<quint8, int> flags[] = {
-        {CParameter::kSupported, 1113}, {CParameter::kForeground, 1114},
-        {CParameter::kInvert, 1115},    {CParameter::kWrap, 1116},
-        {CParameter::kSigned, 1117},    {CParameter::kVolatile, 1118},
-        {CParameter::kReadOnly, 1119},  {CParameter::kTempUnavailable, 1120},
+        {LinkProtocol::kStatusSupported, 1113}, {LinkProtocol::kStatusForeground, 1114},
+        {LinkProtocol::kStatusInvert, 1115},    {LinkProtocol::kStatusWrap, 1116},
+        {LinkProtocol::kStatusSigned, 1117},    {LinkProtocol::kStatusVolatile, 1118},
+        {LinkProtocol::kStatusReadOnly, 1119},  {LinkProtocol::kStatusTempUnavailable, 1120},
     };
     for (const auto& [mask, id] : flags) {
         CTagInfoDlg dialog(Record(mask), Tag(1));

@@ -136,8 +136,8 @@ TEST_F(WriteFlowTest, AConfirmedPassWritesLastRecordFirstAndShowsEqual)
 
 TEST_F(WriteFlowTest, ReadOnlyRecordsAreTriedFourTimesAndNamedUnlessTheyAlreadyMatch)
 {
-    std::vector<std::uint16_t> readOnly = TagsWithFlag(CParameter::kReadOnly, true);
-    const std::vector<std::uint16_t> writable = TagsWithFlag(CParameter::kReadOnly, false);
+    std::vector<std::uint16_t> readOnly = TagsWithFlag(LinkProtocol::kStatusReadOnly, true);
+    const std::vector<std::uint16_t> writable = TagsWithFlag(LinkProtocol::kStatusReadOnly, false);
     ASSERT_GE(readOnly.size(), 3u) << "the simulated set holds read-only parameters";
     readOnly.resize(3);
     KeepRecords({readOnly[0], readOnly[1], readOnly[2], writable.back()});
