@@ -5,6 +5,8 @@
 #include "link/EControllerType.h"
 
 #include <algorithm>
+#include <array>
+#include <functional>
 
 namespace {
 
@@ -335,6 +337,96 @@ std::vector<SEditTemplate> BuildTable()
     return t;
 }
 
+// Tests of the controller and the record that pick a template other than a rule's default.
+bool StoatFamily(EControllerType type, const CParameter&)
+{
+    return IsStoatFamily(type);
+}
+bool StoatVariant(EControllerType type, const CParameter&)
+{
+    return IsStoatVariant(type);
+}
+bool StoatBase(EControllerType type, const CParameter&)
+{
+    return type == EControllerType::Stoat;
+}
+// The "Belly Button" form of the inhibit target needs a maximum of 32 or more.
+bool WideMaximum(EControllerType, const CParameter& record)
+{
+    return record.MaximumDisplay() > 31;
+}
+
+struct STemplateOverride
+{
+    bool (*applies)(EControllerType type, const CParameter& record) = nullptr;
+    int templateId = 0;
+};
+
+// The template for one tag: its default, unless an override applies (the first one wins).
+struct STemplateRule
+{
+    quint16 tag;
+    int templateId;
+    std::array<STemplateOverride, 2> overrides{};
+};
+
+constexpr int kSlider = CEditTemplates::kSlider;
+constexpr int kTwoState = CEditTemplates::kTwoState;
+
+// Every tag with a template of its own, in tag order; any other tag gets the two-state
+// template or the slider by its units.
+constexpr STemplateRule kRules[] = {
+
+    {337, kSlider, {{{StoatFamily, 256}}}},
+    {7201, kTwoState},
+    {7234, 163, {{{StoatVariant, 187}}}},
+    {7240, 189},
+    {7248, 191, {{{StoatVariant, 188}}}},
+    {7264, kSlider, {{{StoatFamily, 258}}}},
+    {7440, 168},
+    {7680, 166},
+    {7936, 159},
+    {7937, 159},
+    {7938, 159},
+    {7952, 164},
+    {8000, 178},
+    {8002, 179, {{{WideMaximum, 259}}}},
+    {8016, 178},
+    {8018, 179, {{{WideMaximum, 259}}}},
+    {8048, 250},
+    {13312, kTwoState},
+    {13313, kTwoState},
+    {13316, kSlider, {{{StoatFamily, 256}}}},
+    {13323, kSlider, {{{StoatFamily, 257}}}},
+    {13360, 181},
+    {13361, 181},
+    {13376, 202},
+    {13379, 184},
+    {16480, 161},
+    {16481, 161},
+    {16482, 161},
+    {16736, 162},
+    {16737, 162},
+    {16738, 162},
+    {16912, 175, {{{StoatVariant, 182}, {StoatBase, 190}}}},
+    {16928, 175, {{{StoatVariant, 180}}}},
+    {16944, 175, {{{StoatVariant, 183}}}},
+    {16960, 175},
+    {20512, 204},
+    {20752, 252},
+    {20753, 252},
+    {20780, 253},
+    {20781, 247},
+    {20782, 247},
+    {20783, 248},
+    {20784, 248},
+    {20788, 249},
+};
+
+static_assert(std::ranges::adjacent_find(kRules, std::greater_equal<>(), &STemplateRule::tag) ==
+                  std::ranges::end(kRules),
+              "the rules are looked up by bisection: one a tag, in tag order");
+
 } // namespace
 
 const std::vector<SEditTemplate>& CEditTemplates::All()
@@ -354,82 +446,13 @@ const SEditTemplate* CEditTemplates::Find(int templateId)
 
 int CEditTemplates::Choose(quint16 tag, std::uint32_t dataControllerType, const CParameter& record)
 {
-    const EControllerType type = ControllerTypeFromNumber(dataControllerType);
-    switch (tag) {
-    case 337:
-    case 13316:
-        return IsStoatFamily(type) ? 256 : kSlider;
-    case 7201:
-    case 13312:
-    case 13313:
-        return kTwoState;
-    case 7234:
-        return IsStoatVariant(type) ? 187 : 163;
-    case 7240:
-        return 189;
-    case 7248:
-        return IsStoatVariant(type) ? 188 : 191;
-    case 7264:
-        return IsStoatFamily(type) ? 258 : kSlider;
-    case 7440:
-        return 168;
-    case 7680:
-        return 166;
-    case 7936:
-    case 7937:
-    case 7938:
-        return 159;
-    case 7952:
-        return 164;
-    case 8000:
-    case 8016:
-        return 178;
-    case 8002:
-    case 8018:
-        return record.MaximumDisplay() <= 31 ? 179 : 259;
-    case 8048:
-        return 250;
-    case 13323:
-        return IsStoatFamily(type) ? 257 : kSlider;
-    case 13360:
-    case 13361:
-        return 181;
-    case 13376:
-        return 202;
-    case 13379:
-        return 184;
-    case 16480:
-    case 16481:
-    case 16482:
-        return 161;
-    case 16736:
-    case 16737:
-    case 16738:
-        return 162;
-    case 16912:
-        return IsStoatVariant(type) ? 182 : (type == EControllerType::Stoat ? 190 : 175);
-    case 16928:
-        return IsStoatVariant(type) ? 180 : 175;
-    case 16944:
-        return IsStoatVariant(type) ? 183 : 175;
-    case 16960:
-        return 175;
-    case 20512:
-        return 204;
-    case 20752:
-    case 20753:
-        return 252;
-    case 20780:
-        return 253;
-    case 20781:
-    case 20782:
-        return 247;
-    case 20783:
-    case 20784:
-        return 248;
-    case 20788:
-        return 249;
-    default:
+    const auto rule = std::ranges::lower_bound(kRules, tag, {}, &STemplateRule::tag);
+    if (rule == std::ranges::end(kRules) || rule->tag != tag)
         return CUnitsTable::IsTwoState(record.unitsCode) ? kTwoState : kSlider;
+    const EControllerType type = ControllerTypeFromNumber(dataControllerType);
+    for (const STemplateOverride& o : rule->overrides) {
+        if (o.applies && o.applies(type, record))
+            return o.templateId;
     }
+    return rule->templateId;
 }
