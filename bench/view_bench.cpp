@@ -41,7 +41,7 @@ public:
         m_doc.Tags().SetContents(quint16(count), std::move(tags), {});
 
         CParameterSet& set = m_doc.Parameters();
-        set.SetDataControllerType(10);
+        set.SetDataControllerType(ControllerTypeNumber(EControllerType::TarnPlus));
         for (int i = 0; i < count; ++i) {
             auto parameter = std::make_unique<CParameter>();
             parameter->tagNumber = quint16(i + 1);

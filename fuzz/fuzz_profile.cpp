@@ -177,7 +177,7 @@ void Display(const CParameterSet& set)
 void Prefill(CParameterSet& set)
 {
     set.SetHeaderWord(0x5A5A);
-    set.SetDataControllerType(9);
+    set.SetDataControllerType(ControllerTypeNumber(EControllerType::Tarn));
     auto p = std::make_unique<CParameter>();
     p->tagNumber = 0x1234;
     set.Append(std::move(p));
