@@ -376,7 +376,6 @@ constexpr int kTwoState = CEditTemplates::kTwoState;
 // Every tag with a template of its own, in tag order; any other tag gets the two-state
 // template or the slider by its units.
 constexpr STemplateRule kRules[] = {
-
     {337, kSlider, {{{StoatFamily, 256}}}},
     {7201, kTwoState},
     {7234, 163, {{{StoatVariant, 187}}}},
