@@ -131,7 +131,6 @@ enum class EString : int
     WriteReadOnly = 4206,
     WriteValueDiffers = 4207,
     WriteNoReply = 4208,
-    WriteOtherResult = 4209,
     OverwriteQuestion = 4210,
     StoppedAnswering = 4211,
 

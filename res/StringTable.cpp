@@ -265,7 +265,6 @@ const QHash<int, QString>& Table()
             {4206, "read only"},
             {4207, "the controller confirmed a different value"},
             {4208, "no reply from the controller"},
-            {4209, "result %1"},
             {4210, "Do you wish to overwrite the settings already in the controller with the ones "
                    "you are editing?"},
             {4211, "The controller stopped answering. %1 parameter(s) were not written."},
