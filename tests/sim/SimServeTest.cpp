@@ -15,10 +15,11 @@ TEST_F(SimLinkTest, TheRequestHistoryKeepsOnlyTheMostRecent)
         packet.SetRequest(0x1000, 0, static_cast<std::uint16_t>(i));
         ASSERT_TRUE(link.Transact(packet, 2)) << "request " << i;
     }
-    EXPECT_EQ(sim.RequestCount(), kSent) << "every request is counted";
+    // A busy machine may make the link send a request twice; each send counts.
+    EXPECT_GE(sim.RequestCount(), kSent) << "every request is counted";
     const auto requests = sim.Requests();
     ASSERT_EQ(requests.size(), kHistory);
-    EXPECT_EQ(requests.front().Record().word2, kSent - kHistory) << "the oldest went first";
+    EXPECT_GE(requests.front().Record().word2, kSent - kHistory) << "the oldest went first";
     EXPECT_EQ(requests.back().Record().word2, kSent - 1);
 
     sim.ClearRequests();
