@@ -81,4 +81,10 @@ inline constexpr std::uint16_t kTagControlLogCounts = 0xB0;
 // status tag is the probe that tells them apart.
 inline constexpr std::uint16_t kTagPlusVariant = kTagSystemLogStatus;
 
+// The tilt sensor of the controllers that have one: a value read gives the present reading
+// in word 2 and the zero offset in word 3. Zeroing is a fixed series of writes to it.
+inline constexpr std::uint16_t kTagTilt = 0x5120;
+// Writing 1 (word 3 zero) resets every parameter to its factory default.
+inline constexpr std::uint16_t kTagEepromDefaults = 0x51FC;
+
 } // namespace LinkProtocol

@@ -37,14 +37,16 @@ public:
         Ok,
         OkCancel,
         YesNo,
-        YesNoCancel
+        YesNoCancel,
+        RetryCancel
     };
     enum class EAnswer
     {
         Ok,
         Cancel,
         Yes,
-        No
+        No,
+        Retry
     };
     enum class EProgressKind
     {

@@ -101,6 +101,7 @@ enum class EString : int
     // EEPROM reset to defaults
     ResetEepromQuestion = 209,
     ResetEepromFailedRetry = 211,
+    EepromResetFailed = 212,
     EepromResetToDefaults = 213,
     EepromResetCancelled = 214,
 

@@ -88,6 +88,7 @@ const QHash<int, QString>& Table()
             {209, "Do you wish to set the EEPROM values to default values. WARNING This will reset "
                   "all the controller parameters to default values and invalidate the warranty."},
             {211, "Resetting the EEPROM has failed. Do you wish to retry?"},
+            {212, "Resetting EEPROM to default values failed."},
             {213, "EEPROM reset to defaults."},
             {214, "Resetting EEPROM to defaults was cancelled."},
             {235, "Unable to check available COM ports.\nPlease pass the following information to "

@@ -139,6 +139,14 @@ bool ApplyTag(std::uint16_t number, const QJsonValue& entry, CSimModel& model, Q
         }
         *QuantityField(tag, extension) = *word;
     }
+    if (object.contains(QStringLiteral("default"))) {
+        const auto word = Word(object.value(QStringLiteral("default")));
+        if (!word) {
+            error = where + QStringLiteral(": \"default\" is not a 16-bit number");
+            return false;
+        }
+        model.SetDefault(number, *word);
+    }
     if (object.contains(QStringLiteral("flags"))) {
         const auto flags = Flags(object.value(QStringLiteral("flags")));
         if (!flags) {
@@ -244,6 +252,27 @@ bool ApplyLogs(const QJsonObject& logs, CSimModel& model, QString& error)
     return true;
 }
 
+// "tilt": { "reading": "0x0123", "offset": 0, "refuseZero": false }
+bool ApplyTilt(const QJsonObject& tilt, CSimModel& model, QString& error)
+{
+    CSimTilt& sensor = model.Tilt();
+    sensor.present = true;
+    const std::pair<const char*, std::uint16_t*> words[] = {{"reading", &sensor.reading},
+                                                            {"offset", &sensor.offset}};
+    for (const auto& [name, field] : words) {
+        if (!tilt.contains(QString::fromLatin1(name)))
+            continue;
+        const auto word = Word(tilt.value(QString::fromLatin1(name)));
+        if (!word) {
+            error = QStringLiteral("tilt: \"%1\" is not a 16-bit number").arg(QLatin1String(name));
+            return false;
+        }
+        *field = *word;
+    }
+    sensor.refuseZero = tilt.value(QStringLiteral("refuseZero")).toBool();
+    return true;
+}
+
 // "versions": { "10": [major, minor], "12": [...], "14": [...] }
 bool ApplyVersions(const QJsonObject& versions, CSimModel& model, QString& error)
 {
@@ -314,6 +343,9 @@ bool Apply(const QJsonObject& config, CSimModel& model, QString& error)
     }
     if (config.contains(QStringLiteral("logs")) &&
         !ApplyLogs(config.value(QStringLiteral("logs")).toObject(), model, error))
+        return false;
+    if (config.contains(QStringLiteral("tilt")) &&
+        !ApplyTilt(config.value(QStringLiteral("tilt")).toObject(), model, error))
         return false;
     if (config.contains(QStringLiteral("versions")) &&
         !ApplyVersions(config.value(QStringLiteral("versions")).toObject(), model, error))

@@ -14,7 +14,9 @@
 //       "0x1000": { "value": 250, "maximum": 500, "minimum": -20, "scale": 1,
 //                   "divisor": 10, "step": 5, "shift": 0,
 //                   "flags": ["Supported", "Signed"]        (or a number such as "0x48"),
-//                   "unsupported": ["maximum", "step"] },   quantities without "Supported"
+//                   "unsupported": ["maximum", "step"],     quantities without "Supported"
+//                   "default": 100 },     factory value restored by tag 0x51FC (default:
+//                                         the value the tag was first given)
 //       "0x2000": null                    the controller does not have this tag
 //     },
 //     "tripCodes": [18, 0],               tags 32 and 48
@@ -25,7 +27,10 @@
 //     "logs": { "system": [["0x12", 3], ["0x21", 1]], "control": [] },
 //                                         (code, count) entries; a listed log is present
 //     "versions": { "10": [2, 1], "12": [4, 7] },   hardware and firmware version pairs
-//     "programChecksum": "0xBEEF"         tag 0x7FC0
+//     "programChecksum": "0xBEEF",        tag 0x7FC0
+//     "tilt": { "reading": 300, "offset": 0, "refuseZero": false }
+//                                         a tilt sensor at tag 0x5120; refuseZero leaves the
+//                                         zeroing write unanswered
 //   }
 //
 // Numbers may be decimal or "0x" hexadecimal strings; negative values are stored as their

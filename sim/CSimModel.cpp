@@ -171,6 +171,17 @@ void CSimModel::SetTripCodes(std::uint16_t first, std::uint16_t second)
 void CSimModel::SetTag(std::uint16_t tag, const CSimTag& quantities)
 {
     m_tags[tag] = quantities;
+    m_defaults.emplace(tag, quantities.value);
+}
+
+void CSimModel::ResetToDefaults()
+{
+    for (auto& [number, tag] : m_tags) {
+        const auto it = m_defaults.find(number);
+        if (!tag.fixed && it != m_defaults.end())
+            tag.value = it->second;
+    }
+    ResetChecksum();
 }
 
 void CSimModel::RemoveTag(std::uint16_t tag)
@@ -238,6 +249,15 @@ std::optional<CLinkRecord> CSimModel::Answer(const CLinkRecord& request)
 
     if (auto logReply = m_logs.Answer(request, m_checksum))
         return logReply;
+    if (request.word1 == kTagTilt && m_tilt.present)
+        return m_tilt.Answer(request);
+    if (request.word1 == kTagEepromDefaults && request.extension == kExtValue) {
+        if (request.control == kControlWrite && request.word2 == 1)
+            ResetToDefaults();
+        reply.control = LinkProtocol::kStatusSupported;
+        reply.checksum = reply.ComputeChecksum();
+        return reply;
+    }
 
     auto it = m_tags.find(request.word1);
     if (it == m_tags.end() && IsLogTag(request.word1)) {

@@ -3,6 +3,7 @@
 #include "link/CLinkPacket.h"
 #include "link/EControllerType.h"
 #include "sim/CSimLogs.h"
+#include "sim/CSimTilt.h"
 
 #include <cstdint>
 #include <map>
@@ -70,7 +71,16 @@ public:
     CSimLogs& Logs() { return m_logs; }
     const CSimLogs& Logs() const { return m_logs; }
 
+    // The tilt sensor (tag 0x5120); absent unless made present.
+    CSimTilt& Tilt() { return m_tilt; }
+    const CSimTilt& Tilt() const { return m_tilt; }
+
+    // Sets a tag's quantities. The value a parameter gets when it is first set is its
+    // factory default, which a write of 1 to tag 0x51FC restores.
     void SetTag(std::uint16_t tag, const CSimTag& quantities);
+    void SetDefault(std::uint16_t tag, std::uint16_t value) { m_defaults[tag] = value; }
+    // Puts every parameter back to its factory default and the checksum word with them.
+    void ResetToDefaults();
     void RemoveTag(std::uint16_t tag);
     const CSimTag* Tag(std::uint16_t tag) const;
     const std::map<std::uint16_t, CSimTag>& Tags() const { return m_tags; }
@@ -104,4 +114,6 @@ private:
     std::vector<std::uint8_t> m_eeprom;
     std::set<std::uint16_t> m_stuckEeprom;
     CSimLogs m_logs;
+    CSimTilt m_tilt;
+    std::map<std::uint16_t, std::uint16_t> m_defaults;
 };

@@ -37,6 +37,8 @@ QMessageBox::StandardButtons ToQtButtons(IUserPrompt::EButtons buttons)
         return QMessageBox::Yes | QMessageBox::No;
     case IUserPrompt::EButtons::YesNoCancel:
         return QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
+    case IUserPrompt::EButtons::RetryCancel:
+        return QMessageBox::Retry | QMessageBox::Cancel;
     case IUserPrompt::EButtons::Ok:
         break;
     }
@@ -72,6 +74,8 @@ IUserPrompt::EAnswer CMessageBoxPrompt::Question(const QString& text, EButtons b
         return EAnswer::Yes;
     case QMessageBox::No:
         return EAnswer::No;
+    case QMessageBox::Retry:
+        return EAnswer::Retry;
     default:
         // Escape or the close box: Cancel where offered, otherwise No.
         return (buttons == EButtons::YesNo) ? EAnswer::No : EAnswer::Cancel;
