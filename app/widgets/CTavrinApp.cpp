@@ -6,9 +6,11 @@
 #include "app/widgets/CMenuTable.h"
 #include "link/widgets/CSelectComPortDlg.h"
 #include "ops/CControllerInfo.h"
+#include "ops/CEepromDefaults.h"
 #include "ops/CReadFlow.h"
 #include "ops/CTavrinDoc.h"
 #include "ops/CWriteFlow.h"
+#include "ops/CZeroTilt.h"
 #include "ops/widgets/CLogDlg.h"
 #include "res/StringTable.h"
 #include "ui/CEditParameterDlg.h"
@@ -257,4 +259,11 @@ void CTavrinApp::RegisterCommands()
     m_frame->SetCommand(
         IdControlLog,
         [this] { CLogDlg::Run(*m_doc, CControllerLog::EKind::Control, m_frame.get()); }, linkReady);
+    // These two talk to one kind of controller only: the type the status poll last found.
+    m_frame->SetCommand(
+        IdZeroTilt, [this] { CZeroTilt(*m_doc).Run(); },
+        [this] { return CZeroTilt::AppliesTo(m_doc->ConnectedType()); });
+    m_frame->SetCommand(
+        IdEepromDefaults, [this] { CEepromDefaults(*m_doc).Run(); },
+        [this] { return CEepromDefaults::AppliesTo(m_doc->ConnectedType()); });
 }
