@@ -72,6 +72,16 @@ void CTerminalPrompt::Message(const QString& text, EIcon icon, const QString&)
 
 IUserPrompt::EAnswer CTerminalPrompt::Question(const QString& text, EButtons buttons, EIcon)
 {
+    // A script decides retries up front: an unattended line must not wait for an answer.
+    if (buttons == EButtons::RetryCancel) {
+        const bool retry = m_retries > 0;
+        if (retry)
+            --m_retries;
+        std::fprintf(m_out, "tavrin-cli: warning: %s %s\n", qPrintable(text),
+                     retry ? "Retrying." : "Giving up.");
+        std::fflush(m_out);
+        return retry ? EAnswer::Retry : EAnswer::Cancel;
+    }
     const bool yesNo = buttons == EButtons::YesNo || buttons == EButtons::YesNoCancel;
     const bool cancel = buttons == EButtons::OkCancel || buttons == EButtons::YesNoCancel;
     const char* choices = buttons == EButtons::YesNoCancel ? "[y/n/c]"
@@ -79,6 +89,11 @@ IUserPrompt::EAnswer CTerminalPrompt::Question(const QString& text, EButtons but
                           : buttons == EButtons::OkCancel  ? "[o/c]"
                                                            : "[o]";
     const EAnswer closed = cancel ? EAnswer::Cancel : yesNo ? EAnswer::No : EAnswer::Ok;
+    if (yesNo && m_assumeYes) {
+        std::fprintf(m_out, "%s %s y\n", qPrintable(text), choices);
+        std::fflush(m_out);
+        return EAnswer::Yes;
+    }
     for (;;) {
         std::fprintf(m_out, "%s %s ", qPrintable(text), choices);
         std::fflush(m_out);

@@ -14,8 +14,12 @@ class CTerminalPrompt : public IUserPrompt
 public:
     explicit CTerminalPrompt(FILE* in = stdin, FILE* out = stderr) : m_in(in), m_out(out) {}
 
-    // With this set the overwrite question is answered Yes without asking (--yes).
+    // With this set the overwrite question and every Yes/No question are answered Yes
+    // without asking (--yes).
     void SetAssumeYes(bool yes) { m_assumeYes = yes; }
+    // Retry/Cancel questions are never asked: the first `retries` are answered Retry, the
+    // rest Cancel (--retry N; 0 by default).
+    void SetRetries(int retries) { m_retries = retries; }
 
     void Message(const QString& text, EIcon icon, const QString& caption = {}) override;
     EAnswer Question(const QString& text, EButtons buttons, EIcon icon) override;
@@ -29,4 +33,5 @@ private:
     FILE* m_in;
     FILE* m_out;
     bool m_assumeYes = false;
+    int m_retries = 0;
 };

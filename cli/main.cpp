@@ -79,6 +79,26 @@ const std::map<QString, SCommand>& Commands()
           "  followed by NAME and VALUE-TEXT as the list view shows them (empty name and the\n"
           "  stored units for a tag the tag file lacks)\n"
           "exit codes: 0 done, 1 usage, 7 the profile or the tag file cannot be read"}},
+        {QStringLiteral("zero-tilt"),
+         {Cli::RunZeroTilt,
+          "zero-tilt [--port DEV] [--yes] [--retry N]\n"
+          "      take the tilt sensor's present reading as zero (controller type 12)",
+          "Asks first unless --yes; without a terminal the answer is No. An unanswered\n"
+          "  attempt is retried only with --retry N, at most N times.\n"
+          "records: tilt zeroed\n"
+          "exit codes: 0 zeroed, 1 usage, 2 no controller answered, or the zeroing got no\n"
+          "  reply and was not retried, 4 a controller of another type, 5 answered No,\n"
+          "  6 the port cannot be opened"}},
+        {QStringLiteral("eeprom-defaults"),
+         {Cli::RunEepromDefaults,
+          "eeprom-defaults [--port DEV] [--yes] [--retry N]\n"
+          "      reset every parameter to its factory value (controller types 9 and 10)",
+          "Asks first unless --yes; without a terminal the answer is No. An unanswered\n"
+          "  attempt is retried only with --retry N, at most N times.\n"
+          "records: defaults done\n"
+          "exit codes: 0 done, 1 usage, 2 no controller answered, or the reset got no reply\n"
+          "  and was not retried, 4 a controller of another type, 5 not confirmed,\n"
+          "  6 the port cannot be opened"}},
         {QStringLiteral("exchange"),
          {Cli::RunExchange,
           "exchange [--port DEV] [--write] [--attempts N] TAG [EXT [WORD2 [WORD3]]]\n"

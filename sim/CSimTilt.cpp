@@ -14,6 +14,12 @@ std::optional<CLinkRecord> CSimTilt::Answer(const CLinkRecord& request)
         return reply;
     }
 
+    const bool zeroWrite =
+        request.control == LinkProtocol::kControlWrite && request.word2 == 1 && request.word3 == 0;
+    if (zeroWrite && refuseZero) {
+        m_step = EStep::Idle;
+        return std::nullopt; // every try of it, not just the first
+    }
     if (request.control == LinkProtocol::kControlRead) {
         // What a read saw is what the closing write of a series must repeat.
         m_readReading = reading;
@@ -21,11 +27,7 @@ std::optional<CLinkRecord> CSimTilt::Answer(const CLinkRecord& request)
     } else if (m_step == EStep::Idle && request.word2 == 0) {
         m_newOffset = request.word3;
         m_step = EStep::OffsetSent;
-    } else if (m_step == EStep::OffsetSent && request.word2 == 1 && request.word3 == 0) {
-        if (refuseZero) {
-            m_step = EStep::Idle;
-            return std::nullopt;
-        }
+    } else if (m_step == EStep::OffsetSent && zeroWrite) {
         m_step = EStep::ZeroSent;
     } else if (m_step == EStep::ZeroSent && request.word2 == m_readReading &&
                request.word3 == m_readOffset) {

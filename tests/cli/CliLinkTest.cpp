@@ -149,8 +149,8 @@ TEST_F(CliLinkTest, PortThatDoesNotOpenHasItsOwnExitCode)
 
 TEST_F(CliLinkTest, EveryCommandHasHelpWithItsExitCodes)
 {
-    for (const char* command :
-         {"tags", "identify", "param", "set", "read", "write", "show", "exchange"}) {
+    for (const char* command : {"tags", "identify", "param", "set", "read", "write", "show",
+                                "exchange", "zero-tilt", "eeprom-defaults"}) {
         const SRun run = Cli({QString::fromLatin1(command), QStringLiteral("--help")}, false);
         EXPECT_EQ(run.exitCode, 0) << command;
         EXPECT_TRUE(run.out.startsWith(QStringLiteral("usage: ") + QLatin1String(command)))
