@@ -19,7 +19,7 @@ public:
     bool present = false;      // the controller has a tilt sensor
     std::uint16_t reading = 0; // present reading, raw counts
     std::uint16_t offset = 0;  // zero offset, raw counts
-    bool refuseZero = false;   // step 2 goes unanswered (a sensor that cannot be zeroed)
+    bool refuseZero = false;   // step 2 is never answered (a sensor that cannot be zeroed)
     int zeroings = 0;          // completed series
 
     // The reply to a request for the tilt tag; nullopt when the controller stays silent.
