@@ -4,6 +4,7 @@
 #include "ops/CTavrinDoc.h"
 #include "ops/CTransferSession.h"
 #include "ops/IUserPrompt.h"
+#include "ops/ToolIdentify.h"
 #include "res/StringTable.h"
 
 using EIcon = IUserPrompt::EIcon;
@@ -15,17 +16,10 @@ CEepromDefaults::EResult CEepromDefaults::Run()
     IUserPrompt& prompt = m_doc.Prompt();
     EResult result = EResult::NoReply;
     for (;;) {
-        EControllerType type = EControllerType::None;
-        EIdentifyResult identified = EIdentifyResult::NoReply;
-        {
-            CTransferSession session(m_doc, CTransferSession::ECancel::NotAllowed,
-                                     CTransferSession::EPollAfter::Restore);
-            identified = m_doc.Link().Identify(type);
-        }
-        if (identified != EIdentifyResult::Identified || !AppliesTo(type)) {
-            prompt.Message(LoadString(EString::IncompatibleController), EIcon::Exclamation);
-            result = identified == EIdentifyResult::NoReply ? EResult::NoController
-                                                            : EResult::Incompatible;
+        const ToolIdentify::EOutcome check = ToolIdentify::Check(m_doc, &AppliesTo);
+        if (check != ToolIdentify::EOutcome::Accepted) {
+            result = check == ToolIdentify::EOutcome::NoController ? EResult::NoController
+                                                                   : EResult::Incompatible;
             break;
         }
         if (prompt.Question(LoadString(EString::ResetEepromQuestion), EButtons::YesNoCancel,
