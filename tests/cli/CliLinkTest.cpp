@@ -1,4 +1,5 @@
 // tavrin-cli's controller commands, run as a process against the simulated controller.
+#include "CliProcess.h"
 #include "sim/CControllerSim.h"
 
 #include <QProcess>
@@ -9,13 +10,6 @@
 
 namespace {
 
-struct SRun
-{
-    int exitCode = -1;
-    QString out;
-    QString err;
-};
-
 class CliLinkTest : public ::testing::Test
 {
 protected:
@@ -25,15 +19,8 @@ protected:
     {
         if (withPort)
             args << QStringLiteral("--port") << sim.SlavePath();
-        QProcess process;
         // A settings folder of its own: the machine's settings do not leak in.
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(QStringLiteral("XDG_CONFIG_HOME"), config.path());
-        process.setProcessEnvironment(environment);
-        process.start(QStringLiteral(TAVRIN_CLI_PATH), args);
-        EXPECT_TRUE(process.waitForFinished(20000));
-        return {process.exitCode(), QString::fromLocal8Bit(process.readAllStandardOutput()),
-                QString::fromLocal8Bit(process.readAllStandardError())};
+        return RunCli(args, {}, config.path());
     }
 
     CControllerSim sim;

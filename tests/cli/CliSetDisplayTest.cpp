@@ -1,6 +1,7 @@
 // tavrin-cli set --display: a value typed as the list view shows it goes through the record's
 // scaling to the exact raw word in the simulated controller, or is refused with nothing
 // written.
+#include "CliProcess.h"
 #include "sim/CControllerSim.h"
 
 #include <QProcess>
@@ -8,13 +9,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-struct SRun
-{
-    int exitCode = -1;
-    QString out;
-    QString err;
-};
 
 class CliSetDisplayTest : public ::testing::Test
 {
@@ -57,15 +51,8 @@ protected:
     SRun Cli(QStringList args)
     {
         args << QStringLiteral("--port") << sim.SlavePath();
-        QProcess process;
         // A settings folder of its own: the machine's settings do not leak in.
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(QStringLiteral("XDG_CONFIG_HOME"), config.path());
-        process.setProcessEnvironment(environment);
-        process.start(QStringLiteral(TAVRIN_CLI_PATH), args);
-        EXPECT_TRUE(process.waitForFinished(20000));
-        return {process.exitCode(), QString::fromLocal8Bit(process.readAllStandardOutput()),
-                QString::fromLocal8Bit(process.readAllStandardError())};
+        return RunCli(args, {}, config.path());
     }
 
     SRun SetDisplay(const char* tag, const char* display)

@@ -1,5 +1,6 @@
 // tavrin-cli zero-tilt and eeprom-defaults, run as a process against the simulated
 // controller: the exit code of each way they end.
+#include "CliProcess.h"
 #include "sim/CControllerSim.h"
 
 #include <QProcess>
@@ -7,13 +8,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-struct SRun
-{
-    int exitCode = -1;
-    QString out;
-    QString err;
-};
 
 class CliToolTest : public ::testing::Test
 {
@@ -24,15 +18,7 @@ protected:
     SRun Cli(QStringList args)
     {
         args << QStringLiteral("--port") << sim.SlavePath();
-        QProcess process;
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(QStringLiteral("XDG_CONFIG_HOME"), config.path());
-        process.setProcessEnvironment(environment);
-        process.start(QStringLiteral(TAVRIN_CLI_PATH), args);
-        process.closeWriteChannel();
-        EXPECT_TRUE(process.waitForFinished(20000));
-        return {process.exitCode(), QString::fromLocal8Bit(process.readAllStandardOutput()),
-                QString::fromLocal8Bit(process.readAllStandardError())};
+        return RunCli(args, {}, config.path());
     }
 
     CControllerSim sim;

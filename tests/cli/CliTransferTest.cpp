@@ -1,4 +1,5 @@
 // tavrin-cli read and write, run as a process against the simulated type-10 controller.
+#include "CliProcess.h"
 #include "data/CParameterSet.h"
 #include "data/CTagFile.h"
 #include "sim/CControllerSim.h"
@@ -11,13 +12,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-struct SRun
-{
-    int exitCode = -1;
-    QString out;
-    QString err;
-};
 
 class CliTransferTest : public ::testing::Test
 {
@@ -42,13 +36,7 @@ protected:
         if (withPort)
             args << QStringLiteral("--port") << sim.SlavePath();
         args << QStringLiteral("--tags") << QStringLiteral(TAVRIN_BUNDLED_TAG_FILE);
-        QProcess process;
-        process.start(QStringLiteral(TAVRIN_CLI_PATH), args);
-        process.write(input);
-        process.closeWriteChannel();
-        EXPECT_TRUE(process.waitForFinished(60000));
-        return {process.exitCode(), QString::fromLocal8Bit(process.readAllStandardOutput()),
-                QString::fromLocal8Bit(process.readAllStandardError())};
+        return RunCli(args, input);
     }
 
     QString Path(const char* name) const { return dir.filePath(QString::fromLatin1(name)); }
