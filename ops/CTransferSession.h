@@ -58,7 +58,6 @@ public:
     // Whether someone outside the flow asked it to stop; flows check it with their own
     // progress window's Cancel.
     bool CancelRequested() const { return m_cancelRequested; }
-    bool Cancellable() const { return m_cancel == ECancel::Allowed; }
 
     // The link-ready flag to set when the session ends (by default the one it found).
     void SetLinkReadyAfter(bool ready) { m_linkReadyAfter = ready; }

@@ -227,7 +227,7 @@ void CTavrinApp::RegisterCommands()
     fileNew->setObjectName(ControlId::Name(IdFileNew));
     fileNew->setShortcut(QKeySequence(QStringLiteral("Ctrl+N")));
     QObject::connect(fileNew, &QAction::triggered, m_frame.get(), [this] {
-        if (m_doc->TransferActive() || !m_doc->SaveModified())
+        if (!m_doc->SaveModified())
             return;
         m_doc->OnNewDocument();
         m_frame->RestorePlacement();
