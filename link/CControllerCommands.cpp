@@ -194,10 +194,32 @@ EFixedTagResult CControllerLink::ReadTripCode2(std::uint16_t& code)
     return ReadFixedTag(kTagTripCode2, code);
 }
 
+bool CControllerLink::ReadEepromByte(std::uint16_t address, std::uint8_t& byte)
+{
+    CLinkPacket read;
+    read.SetRequest(address, kExtEepromByte);
+    if (!Transact(read, kByteBlockAttempts))
+        return false;
+    byte = static_cast<std::uint8_t>(read.reply.word2 & 0xFF);
+    return true;
+}
+
+bool CControllerLink::WriteEepromByteVerified(std::uint16_t address, std::uint8_t byte)
+{
+    CLinkPacket write;
+    write.SetRequest(address, kExtEepromByte, byte, 0);
+    write.SetWrite();
+    if (!Transact(write, kByteBlockAttempts))
+        return false;
+    std::uint8_t readBack = 0;
+    return ReadEepromByte(address, readBack) && readBack == byte;
+}
+
 EVerifiedWriteResult CControllerLink::WriteBytesVerified(EControllerType type,
                                                          const std::uint8_t* data,
                                                          std::uint16_t length,
-                                                         std::uint16_t startAddress)
+                                                         std::uint16_t startAddress,
+                                                         const ByteProgress& progress)
 {
     EControllerType connected = EControllerType::None;
     if (Identify(connected) != EIdentifyResult::Identified || connected != type)
@@ -206,18 +228,10 @@ EVerifiedWriteResult CControllerLink::WriteBytesVerified(EControllerType type,
         return EVerifiedWriteResult::NothingToWrite;
 
     for (std::uint16_t i = 0; i < length; ++i) {
-        const auto address = static_cast<std::uint16_t>(startAddress + i);
-        CLinkPacket write;
-        write.SetRequest(address, kExtEepromByte, data[i], 0);
-        write.SetWrite();
-        if (!Transact(write, kByteBlockAttempts))
+        if (!WriteEepromByteVerified(static_cast<std::uint16_t>(startAddress + i), data[i]))
             return EVerifiedWriteResult::NotVerified;
-        CLinkPacket read;
-        read.SetRequest(address, kExtEepromByte);
-        if (!Transact(read, kByteBlockAttempts))
-            return EVerifiedWriteResult::NotVerified;
-        if ((read.reply.word2 & 0xFF) != data[i])
-            return EVerifiedWriteResult::NotVerified;
+        if (progress)
+            progress(i + 1);
         QThread::msleep(kByteWritePauseMs);
     }
     return EVerifiedWriteResult::Verified;

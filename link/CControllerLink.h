@@ -9,6 +9,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <optional>
 
 class CParameter;
@@ -66,11 +67,23 @@ public:
     // Answered and the trip code, or NoReply and 0xFFFF.
     EFixedTagResult ReadTripCode1(std::uint16_t& code);
     EFixedTagResult ReadTripCode2(std::uint16_t& code);
+    // The EEPROM byte at `address` (word 1, extension 0x81, 3 attempts): true and `byte` =
+    // low byte of reply word 2 when answered; `byte` untouched otherwise. An address beyond
+    // the controller's EEPROM is answered "no such tag", which counts as no reply.
+    bool ReadEepromByte(std::uint16_t address, std::uint8_t& byte);
+    // Writes `byte` at `address` and reads it back (3 attempts each). True only when both
+    // were answered and the byte read back equals `byte`. No pause: callers that write a
+    // block wait kByteWritePauseMs between bytes.
+    bool WriteEepromByteVerified(std::uint16_t address, std::uint8_t byte);
+    // Told the number of bytes verified so far after each byte of WriteBytesVerified, so a
+    // progress window can follow a block write (which cannot be cancelled).
+    using ByteProgress = std::function<void(int done)>;
     // Identifies the controller and, only when it is of `type`, writes `length` EEPROM bytes
     // from `startAddress` on, reading each back (3 attempts each, 20 ms between bytes). It
     // stops at the first byte that is not verified.
     EVerifiedWriteResult WriteBytesVerified(EControllerType type, const std::uint8_t* data,
-                                            std::uint16_t length, std::uint16_t startAddress);
+                                            std::uint16_t length, std::uint16_t startAddress,
+                                            const ByteProgress& progress = {});
 
     // Reads a parameter's value and its six attributes (maximum, minimum, scale, divisor,
     // step, shift) into `record`, seven exchanges of 2 attempts each. NoSuchParameter when

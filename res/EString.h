@@ -20,6 +20,15 @@ enum class EString : int
     ParametersMatch = 69,
     ParametersDiffer = 70,
 
+    // Service timer captions
+    TotalOnTime = 73,
+    TractionServiceTime = 162,
+    BrushOnTime = 167,
+    LiftDowntime = 172,
+    LiftUptime = 175,
+    ServiceTime = 272,
+    DriveTime = 275,
+
     // Tilt sensor
     ZeroTiltQuestion = 77,
     TiltZeroed = 78,

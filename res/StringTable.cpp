@@ -18,6 +18,7 @@ const QHash<int, QString>& Table()
             {63, "Controller is NOT updated"},
             {69, "The displayed parameters match those in the controller"},
             {70, "The displayed parameters don't match those in the controller"},
+            {73, "Total on time"},
             {77, "Zero the tilt sensor?"},
             {78, "Tilt sensor has been zeroed."},
             {80, "Tilt sensor has NOT been zeroed."},
@@ -55,9 +56,13 @@ const QHash<int, QString>& Table()
             {154, "Auxiliary 4"},
             {155, "Auxiliary 3"},
             {156, "Power switch"},
+            {162, "Traction/Service time:"},
             {163, "Cleared"},
+            {167, "Brush on time"},
             {170, "Cannot proceed as no tag file is available"},
+            {172, "Lift downtime"},
             {174, "Clear"},
+            {175, "Lift uptime"},
             {176, "Controller ID: "},
             {177, "No information"},
             {178, "Trip type: %s\n"},
@@ -104,6 +109,8 @@ const QHash<int, QString>& Table()
             {265, "Programmable times have a maximum limited of 2550 hrs. The entered time is "
                   "larger than this and will be changed to 2550."},
             {266, "Programmable times cannot be negative."},
+            {272, "Service time"},
+            {275, "Drive Time"},
             {1302, "Cannot load the ADC channel data. Option to view ADC channels will not be "
                    "available."},
             // Option texts: list l, text i under 3000 + 16 * l + i.
