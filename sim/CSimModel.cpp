@@ -96,13 +96,14 @@ bool IsLogTag(std::uint16_t tag)
            in(kTagSystemLogCounts) || in(kTagControlLogCodes) || in(kTagControlLogCounts);
 }
 
-std::vector<std::uint8_t> DefaultEeprom()
+// Sizes the EEPROM, giving new bytes deterministic contents that are not all one value, so
+// that reads can be checked.
+void SizeEeprom(std::vector<std::uint8_t>& bytes, std::size_t size)
 {
-    // Deterministic contents that are not all one value, so that reads can be checked.
-    std::vector<std::uint8_t> bytes(CSimModel::kDefaultEepromSize);
-    for (std::size_t i = 0; i < bytes.size(); ++i)
+    const std::size_t old = bytes.size();
+    bytes.resize(size);
+    for (std::size_t i = old; i < size; ++i)
         bytes[i] = static_cast<std::uint8_t>((i * 37 + 11) & 0xFF);
-    return bytes;
 }
 
 } // namespace
@@ -146,9 +147,36 @@ bool CSimModel::SetIdentity(EControllerType type)
         if (type == T::MiraIso)
             m_tags[kTagOlderIsoVariant] = FixedTag(0);
     }
-    if (m_eeprom.empty())
-        m_eeprom = DefaultEeprom();
+    SizeEeprom(m_eeprom, EepromSizeFor(type));
     return true;
+}
+
+std::size_t CSimModel::EepromSizeFor(EControllerType type)
+{
+    using T = EControllerType;
+    switch (type) {
+    case T::Kv8:
+    case T::Arvo:
+    case T::ServoArvo:
+    case T::Kt40:
+    case T::ArvoPlus:
+    case T::MiraQx90:
+    case T::MiraIso:
+        return 128;
+    case T::Oriel:
+    case T::Tarn:
+        return 256;
+    case T::TarnPlus:
+        return 512;
+    case T::Corvo120:
+    case T::Stoat:
+    case T::Q25Q30:
+    case T::Ivor36V:
+    case T::Ivor:
+        return 1024;
+    default:
+        return kDefaultEepromSize;
+    }
 }
 
 void CSimModel::SetIdentificationCode(std::uint16_t code)

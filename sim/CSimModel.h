@@ -44,14 +44,20 @@ class CSimModel
 {
 public:
     static constexpr std::uint16_t kChecksumBase = 0xA5C3;
-    static constexpr std::size_t kDefaultEepromSize = 2048;
+    // EEPROM bytes of a family not listed in EepromSizeFor.
+    static constexpr std::size_t kDefaultEepromSize = 256;
+
+    // The EEPROM size of a controller family: 128 bytes for types 0..6, 256 for 8 and 9,
+    // 512 for 10, 1024 for 12, 14, 15, 30 and 31, kDefaultEepromSize for the others.
+    static std::size_t EepromSizeFor(EControllerType type);
 
     // A small table: identification code 9 on tag 8 and a handful of parameters.
     static CSimModel DefaultController();
 
     // Makes the model identify as controller type `type` (0..18, 30, 31): sets or removes
-    // tags 8, 9, 64 and the older family's probe tags 0x1B20, 0x3403 and 0x3428. False for a
-    // type that identification cannot produce.
+    // tags 8, 9, 64 and the older family's probe tags 0x1B20, 0x3403 and 0x3428, and sizes
+    // the EEPROM for the family (bytes already there are kept). False for a type that
+    // identification cannot produce.
     bool SetIdentity(EControllerType type);
     // Answers tag 8 with this code whatever the type (e.g. an unmapped 0x21).
     void SetIdentificationCode(std::uint16_t code);

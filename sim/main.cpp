@@ -103,6 +103,11 @@ int main(int argc, char* argv[])
         "code use a --config file with \"identificationCode\". --config FILE overrides\n"
         "tags, flags, attributes without Supported, trip codes, status and EEPROM\n"
         "contents (see sim/CSimConfig.h for the format).\n\n"
+        "The EEPROM has the family's size: 128 bytes for types 0..6, 256 for 8 and 9,\n"
+        "512 for 10, 1024 for 12, 14, 15, 30 and 31, 256 for the others; an address\n"
+        "beyond it is answered word 1 zero. In --config, \"eeprom\": {\"size\": N} sets\n"
+        "another size, \"fill\" and \"bytes\" the contents, and \"stuck\": [addresses]\n"
+        "worn cells that acknowledge writes but keep their byte.\n\n"
         "Faults count answered requests from 1; N = 0 switches a fault off."));
     parser.addHelpOption();
     parser.addOptions({

@@ -217,25 +217,24 @@ TEST_F(SimLinkTest, VerifiedByteWritesCheckTheTypeAndEveryByte)
     const std::uint8_t data[] = {0xDE, 0xAD, 0xBE, 0xEF, 0x01};
 
     // Another type: nothing is written.
-    EXPECT_EQ(link.WriteBytesVerified(T::TarnPlus, data, 5, 0x100),
-              EVerifiedWriteResult::OtherType);
+    EXPECT_EQ(link.WriteBytesVerified(T::TarnPlus, data, 5, 0x10), EVerifiedWriteResult::OtherType);
     for (const auto& request : sim.Requests())
         EXPECT_NE(request.Record().extension, 0x81);
 
     sim.ClearRequests();
     QElapsedTimer timer;
     timer.start();
-    EXPECT_EQ(link.WriteBytesVerified(T::Tarn, data, 5, 0x100), EVerifiedWriteResult::Verified);
+    EXPECT_EQ(link.WriteBytesVerified(T::Tarn, data, 5, 0x10), EVerifiedWriteResult::Verified);
     EXPECT_GE(timer.elapsed(), 5 * 20 - 5) << "20 ms between bytes";
     sim.WithModel([&](CSimModel& m) {
         for (int i = 0; i < 5; ++i)
-            EXPECT_EQ(m.Eeprom()[0x100 + i], data[i]);
+            EXPECT_EQ(m.Eeprom()[0x10 + i], data[i]);
     });
     int writes = 0;
     for (const auto& request : sim.Requests()) {
         const CLinkRecord r = request.Record();
         if (r.extension == 0x81 && r.control == 0) {
-            EXPECT_EQ(r.word1, 0x100 + writes);
+            EXPECT_EQ(r.word1, 0x10 + writes);
             EXPECT_EQ(r.word2, data[writes]);
             EXPECT_EQ(r.word3, 0);
             ++writes;
@@ -243,13 +242,13 @@ TEST_F(SimLinkTest, VerifiedByteWritesCheckTheTypeAndEveryByte)
     }
     EXPECT_EQ(writes, 5);
 
-    EXPECT_EQ(link.WriteBytesVerified(T::Tarn, data, 0, 0x100),
+    EXPECT_EQ(link.WriteBytesVerified(T::Tarn, data, 0, 0x10),
               EVerifiedWriteResult::NothingToWrite);
 
     // A cell that does not take the write fails the block there.
-    sim.WithModel([](CSimModel& m) { m.SetEepromStuck(0x202); });
+    sim.WithModel([](CSimModel& m) { m.SetEepromStuck(0x22); });
     sim.ClearRequests();
-    EXPECT_EQ(link.WriteBytesVerified(T::Tarn, data, 5, 0x200), EVerifiedWriteResult::NotVerified);
+    EXPECT_EQ(link.WriteBytesVerified(T::Tarn, data, 5, 0x20), EVerifiedWriteResult::NotVerified);
     int written = 0;
     for (const auto& request : sim.Requests())
         written += request.Record().extension == 0x81 && request.Record().control == 0;
@@ -281,7 +280,7 @@ TEST_F(SimLinkTest, CommandsThatNeedAValueFailOnAnAbsentTag)
 
     // The controller answers an address beyond its EEPROM with word 1 zero and word 2 zero:
     // a zero byte there must not pass for verified.
-    const std::size_t size = CSimModel::kDefaultEepromSize;
+    const std::size_t size = CSimModel::EepromSizeFor(T::Tarn);
     const std::uint8_t zero[] = {0};
     EXPECT_EQ(link.WriteBytesVerified(T::Tarn, zero, 1, static_cast<std::uint16_t>(size)),
               EVerifiedWriteResult::NotVerified);
