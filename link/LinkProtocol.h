@@ -87,4 +87,14 @@ inline constexpr std::uint16_t kTagTilt = 0x5120;
 // Writing 1 (word 3 zero) resets every parameter to its factory default.
 inline constexpr std::uint16_t kTagEepromDefaults = 0x51FC;
 
+// The service timers: hour counters read as a value (hours in word 2) and cleared by a value
+// write of (0, 0). The first counter sits at its own tag on the Stoat base model.
+inline constexpr std::uint16_t kTagServiceTimer1 = 0x18A1;
+inline constexpr std::uint16_t kTagServiceTimer1Stoat = 0x00C0;
+inline constexpr std::uint16_t kTagServiceTimer2 = 0x4401;
+inline constexpr std::uint16_t kTagServiceTimer3 = 0x40A1;
+// The programmable times of the controllers that have them: a value read answers
+// "Supported" where they exist; three value writes in a row set Service, Total On and Brush.
+inline constexpr std::uint16_t kTagProgrammableTimes = 0x4405;
+
 } // namespace LinkProtocol

@@ -273,6 +273,48 @@ bool ApplyTilt(const QJsonObject& tilt, CSimModel& model, QString& error)
     return true;
 }
 
+// "timers": { "hours": { "0x18A1": 1520, "0x40A1": null }, "programmable": true,
+//             "secondsPerHour": 60 }
+bool ApplyTimers(const QJsonObject& timers, CSimModel& model, QString& error)
+{
+    CSimTimers& counters = model.Timers();
+    const QJsonObject hours = timers.value(QStringLiteral("hours")).toObject();
+    for (auto it = hours.begin(); it != hours.end(); ++it) {
+        const auto tag = Number(QJsonValue(it.key()), 0, 0xFFFF);
+        if (!tag) {
+            error = QStringLiteral("timers: bad tag \"%1\"").arg(it.key());
+            return false;
+        }
+        if (it.value().isNull()) {
+            counters.Remove(static_cast<std::uint16_t>(*tag));
+            continue;
+        }
+        const auto count = Number(it.value(), 0, 0xFFFF);
+        if (!count) {
+            error = QStringLiteral("timers: hours of %1 must be 0..65535").arg(it.key());
+            return false;
+        }
+        counters.SetHours(static_cast<std::uint16_t>(*tag), static_cast<std::uint16_t>(*count));
+    }
+    if (timers.contains(QStringLiteral("programmable"))) {
+        const QJsonValue offered = timers.value(QStringLiteral("programmable"));
+        if (!offered.isBool()) {
+            error = QStringLiteral("timers: \"programmable\" must be true or false");
+            return false;
+        }
+        counters.Programmable().offered = offered.toBool();
+    }
+    if (timers.contains(QStringLiteral("secondsPerHour"))) {
+        const double seconds = timers.value(QStringLiteral("secondsPerHour")).toDouble(-1);
+        if (!(seconds > 0)) {
+            error = QStringLiteral("timers: \"secondsPerHour\" must be a number above 0");
+            return false;
+        }
+        counters.SetSecondsPerHour(seconds);
+    }
+    return true;
+}
+
 // "versions": { "10": [major, minor], "12": [...], "14": [...] }
 bool ApplyVersions(const QJsonObject& versions, CSimModel& model, QString& error)
 {
@@ -346,6 +388,9 @@ bool Apply(const QJsonObject& config, CSimModel& model, QString& error)
         return false;
     if (config.contains(QStringLiteral("tilt")) &&
         !ApplyTilt(config.value(QStringLiteral("tilt")).toObject(), model, error))
+        return false;
+    if (config.contains(QStringLiteral("timers")) &&
+        !ApplyTimers(config.value(QStringLiteral("timers")).toObject(), model, error))
         return false;
     if (config.contains(QStringLiteral("versions")) &&
         !ApplyVersions(config.value(QStringLiteral("versions")).toObject(), model, error))

@@ -31,6 +31,13 @@
 //     "tilt": { "reading": 300, "offset": 0, "refuseZero": false }
 //                                         a tilt sensor at tag 0x5120; refuseZero leaves the
 //                                         zeroing write unanswered
+//     "timers": { "hours": { "0x18A1": 1520, "0x40A1": null },
+//                 "programmable": true, "secondsPerHour": 60 }
+//                                         service timers: starting hours by tag (null: the
+//                                         controller lacks it; default: the family's),
+//                                         whether tag 0x4405 offers programmable times
+//                                         (default: types 9 and 10) and the length of a
+//                                         counted hour in seconds (default 3600)
 //   }
 //
 // Numbers may be decimal or "0x" hexadecimal strings; negative values are stored as their

@@ -147,6 +147,7 @@ bool CSimModel::SetIdentity(EControllerType type)
         if (type == T::MiraIso)
             m_tags[kTagOlderIsoVariant] = FixedTag(0);
     }
+    m_timers.SetFamily(type);
     SizeEeprom(m_eeprom, EepromSizeFor(type));
     return true;
 }
@@ -279,6 +280,8 @@ std::optional<CLinkRecord> CSimModel::Answer(const CLinkRecord& request)
         return logReply;
     if (request.word1 == kTagTilt && m_tilt.present)
         return m_tilt.Answer(request);
+    if (auto timerReply = m_timers.Answer(request))
+        return timerReply;
     if (request.word1 == kTagEepromDefaults && request.extension == kExtValue) {
         if (request.control == kControlWrite && request.word2 == 1)
             ResetToDefaults();

@@ -4,6 +4,7 @@
 #include "link/EControllerType.h"
 #include "sim/CSimLogs.h"
 #include "sim/CSimTilt.h"
+#include "sim/CSimTimers.h"
 
 #include <cstdint>
 #include <map>
@@ -81,6 +82,10 @@ public:
     CSimTilt& Tilt() { return m_tilt; }
     const CSimTilt& Tilt() const { return m_tilt; }
 
+    // The service timers and programmable times; SetIdentity gives them the family's.
+    CSimTimers& Timers() { return m_timers; }
+    const CSimTimers& Timers() const { return m_timers; }
+
     // Sets a tag's quantities. The value a parameter gets when it is first set is its
     // factory default, which a write of 1 to tag 0x51FC restores.
     void SetTag(std::uint16_t tag, const CSimTag& quantities);
@@ -121,5 +126,6 @@ private:
     std::set<std::uint16_t> m_stuckEeprom;
     CSimLogs m_logs;
     CSimTilt m_tilt;
+    CSimTimers m_timers;
     std::map<std::uint16_t, std::uint16_t> m_defaults;
 };
