@@ -52,6 +52,7 @@ int RunRead(const QStringList& args);
 int RunSet(const QStringList& args);
 int RunShow(const QStringList& args);
 int RunTags(const QStringList& args);
+int RunTimers(const QStringList& args);
 int RunWrite(const QStringList& args);
 int RunZeroTilt(const QStringList& args);
 int RunEepromDefaults(const QStringList& args);

@@ -79,6 +79,21 @@ const std::map<QString, SCommand>& Commands()
           "  followed by NAME and VALUE-TEXT as the list view shows them (empty name and the\n"
           "  stored units for a tag the tag file lacks)\n"
           "exit codes: 0 done, 1 usage, 7 the profile or the tag file cannot be read"}},
+        {QStringLiteral("timers"),
+         {Cli::RunTimers,
+          "timers [--port DEV] [--clear LINE | --program SERVICE TOTAL BRUSH]\n"
+          "      show the service timers, clear one, or program the programmable times",
+          "LINE is 1..3. SERVICE, TOTAL and BRUSH are hours; one above 2550 becomes 2550 and a\n"
+          "  negative one 0 (with the dialog's messages on standard error). TOTAL must be at\n"
+          "  least SERVICE and BRUSH.\n"
+          "records: timer LINE TAG CAPTION TEXT for each line the controller type shows (TEXT\n"
+          "  \"12 Hours\", or \"N/C\" without a reply), then programmable available|unavailable;\n"
+          "  cleared LINE TAG; programmed SERVICE TOTAL BRUSH\n"
+          "exit codes: 0 done, 1 usage, invalid times (nothing written) or a line this type\n"
+          "  does not show, 2 no controller answered or the clear got no reply, 3 not every\n"
+          "  programmed time confirmed, 4 a controller type without service timers, or one\n"
+          "  that does not offer programmable times (nothing written), 6 the port cannot be\n"
+          "  opened"}},
         {QStringLiteral("zero-tilt"),
          {Cli::RunZeroTilt,
           "zero-tilt [--port DEV] [--yes] [--retry N]\n"

@@ -1,0 +1,138 @@
+// tavrin-cli timers: the service timers dialog on a terminal. It lists the hour counters,
+// clears one, or programs the programmable times, through the same steps as the dialog.
+#include "app/CAppSettings.h"
+#include "cli/CCliParser.h"
+#include "cli/CTerminalPrompt.h"
+#include "cli/CliCommands.h"
+#include "link/CControllerLink.h"
+#include "ops/CServiceTimers.h"
+#include "ops/CTavrinDoc.h"
+
+namespace Cli {
+namespace {
+
+const char* kUsage = "timers [--port DEV] [--clear LINE | --program SERVICE TOTAL BRUSH]";
+
+int Usage(const CCliParser& parser)
+{
+    Error(parser.errorText().isEmpty() ? QStringLiteral("usage: ") + QLatin1String(kUsage)
+                                       : parser.errorText());
+    return kExitUsage;
+}
+
+QString TagText(std::uint16_t tag)
+{
+    return QString::asprintf("0x%04X", unsigned(tag));
+}
+
+int Program(CServiceTimers& timers, CServiceTimers::SEntries& entries)
+{
+    if (!timers.ProgrammableAvailable()) {
+        Error(QStringLiteral("the controller does not offer programmable times"));
+        return kExitRefused;
+    }
+    switch (timers.Program(entries)) {
+    case CServiceTimers::EProgramResult::Confirmed:
+        PrintRecord(
+            {QStringLiteral("programmed"), entries.service, entries.totalOn, entries.brush});
+        return kExitOk;
+    case CServiceTimers::EProgramResult::NotConfirmed:
+        return kExitPartly;
+    case CServiceTimers::EProgramResult::Invalid:
+        Error(CServiceTimers::HintText(false));
+        return kExitUsage;
+    case CServiceTimers::EProgramResult::Unavailable:
+        break;
+    }
+    return kExitRefused;
+}
+
+int Clear(CServiceTimers& timers, int line)
+{
+    switch (timers.Clear(line)) {
+    case CServiceTimers::EClearResult::Cleared:
+        PrintRecord(
+            {QStringLiteral("cleared"), QString::number(line), TagText(timers.LineTag(line))});
+        return kExitOk;
+    case CServiceTimers::EClearResult::NoReply:
+        Error(QStringLiteral("no reply to the clear of line %1").arg(line));
+        return kExitNoReply;
+    case CServiceTimers::EClearResult::Hidden:
+        break;
+    }
+    Error(QStringLiteral("this controller has no timer line %1").arg(line));
+    return kExitUsage;
+}
+
+} // namespace
+
+int RunTimers(const QStringList& args)
+{
+    CCliParser parser;
+    parser.AddOption(
+        {QStringLiteral("port"), QStringLiteral("Serial device."), QStringLiteral("DEV")});
+    parser.AddOption({QStringLiteral("clear"), QStringLiteral("Clear timer line LINE (1..3)."),
+                      QStringLiteral("LINE")});
+    parser.AddOption({QStringLiteral("program"),
+                      QStringLiteral("Program the Service, Total On and Brush times (hours).")});
+    if (!parser.Parse(QStringLiteral("timers"), args))
+        return Usage(parser);
+    const bool program = parser.isSet(QStringLiteral("program"));
+    const bool clear = parser.isSet(QStringLiteral("clear"));
+    const QStringList values = parser.positionalArguments();
+    if ((program && clear) || values.size() != (program ? 3 : 0))
+        return Usage(parser);
+
+    std::optional<unsigned> line;
+    if (clear) {
+        line = ParseWord(parser.value(QStringLiteral("clear")), CServiceTimers::kLineCount);
+        if (!line || *line < 1)
+            return Usage(parser);
+    }
+    CServiceTimers::SEntries entries;
+    if (program) {
+        QString* const fields[] = {&entries.service, &entries.totalOn, &entries.brush};
+        for (int i = 0; i < 3; ++i) {
+            const auto hours = ParseNumber(values.at(i));
+            if (!hours)
+                return Usage(parser);
+            *fields[i] = QString::number(*hours);
+        }
+    }
+
+    CTerminalPrompt prompt;
+    CAppSettings settings;
+    CControllerLink link;
+    CTavrinDoc doc(link, settings, prompt);
+    int exitCode = kExitOk;
+    if (!OpenLink(link, parser.value(QStringLiteral("port")), exitCode))
+        return exitCode;
+
+    CServiceTimers timers(doc);
+    timers.Open();
+    if (timers.Type() == EControllerType::None) {
+        Error(timers.MessageText());
+        return kExitNoReply;
+    }
+    // The programmable times depend on the controller's answer alone, not on its type.
+    if (program)
+        return Program(timers, entries);
+    if (!CServiceTimers::IsSupportedType(timers.Type())) {
+        Error(timers.MessageText());
+        return kExitRefused;
+    }
+    if (clear)
+        return Clear(timers, static_cast<int>(*line));
+
+    for (int i = 1; i <= CServiceTimers::kLineCount; ++i) {
+        if (timers.LineShown(i))
+            PrintRecord({QStringLiteral("timer"), QString::number(i), TagText(timers.LineTag(i)),
+                         timers.LineCaption(i), timers.LineText(i)});
+    }
+    PrintRecord({QStringLiteral("programmable"), timers.ProgrammableAvailable()
+                                                     ? QStringLiteral("available")
+                                                     : QStringLiteral("unavailable")});
+    return kExitOk;
+}
+
+} // namespace Cli
