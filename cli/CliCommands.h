@@ -56,5 +56,6 @@ int RunTimers(const QStringList& args);
 int RunWrite(const QStringList& args);
 int RunZeroTilt(const QStringList& args);
 int RunEepromDefaults(const QStringList& args);
+int RunEeprom(const QStringList& args);
 
 } // namespace Cli

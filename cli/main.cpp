@@ -114,6 +114,25 @@ const std::map<QString, SCommand>& Commands()
           "exit codes: 0 done, 1 usage, 2 no controller answered, or the reset got no reply\n"
           "  and was not retried, 4 a controller of another type, 5 not confirmed,\n"
           "  6 the port cannot be opened"}},
+        {QStringLiteral("eeprom"),
+         {Cli::RunEeprom,
+          "eeprom read [--port DEV] [--bytes 128|256|512|1024] -o FILE [--text]\n"
+          "eeprom write FILE [--port DEV] [--yes]\n"
+          "eeprom show FILE\n"
+          "      copy a controller's EEPROM bytes into an image file (*.eep), write an image\n"
+          "      back into a controller of its type, print an image",
+          "read takes the bytes from address 0 on (256 unless --bytes) and writes the binary\n"
+          "  image, or with --text the text dump (which cannot be loaded back); when the read\n"
+          "  fails no file is written. write asks before programming, and first whether to\n"
+          "  read a file that looks like text, unless --yes; without a terminal the answer is\n"
+          "  No. show never asks. Progress goes to standard error.\n"
+          "records: read BYTES TYPE NAME; written BYTES; show: from TYPE NAME, then\n"
+          "  byte ADDRESS VALUE HEX for each byte\n"
+          "exit codes: 0 done, 1 usage, 2 no controller answered or a byte got no reply,\n"
+          "  3 write stopped at a byte not confirmed (standard error names its address; the\n"
+          "  bytes before it stay written), 4 an image of another controller type (nothing\n"
+          "  sent), 5 answered No, 6 the port cannot be opened, 7 a file cannot be read or\n"
+          "  written (shorter than 4 bytes, over 65536 data bytes, or no bytes to write)"}},
         {QStringLiteral("exchange"),
          {Cli::RunExchange,
           "exchange [--port DEV] [--write] [--attempts N] TAG [EXT [WORD2 [WORD3]]]\n"

@@ -11,6 +11,7 @@
 #include "ops/CTavrinDoc.h"
 #include "ops/CWriteFlow.h"
 #include "ops/CZeroTilt.h"
+#include "ops/widgets/CEepromDlg.h"
 #include "ops/widgets/CLogDlg.h"
 #include "res/StringTable.h"
 #include "ui/CEditParameterDlg.h"
@@ -267,3 +268,5 @@ void CTavrinApp::RegisterCommands()
         IdEepromDefaults, [this] { CEepromDefaults(*m_doc).Run(); },
         [this] { return CEepromDefaults::AppliesTo(m_doc->ConnectedType()); });
 }
+    // Always enabled: the EEPROM utilities work with files without a controller.
+    m_frame->SetCommand(IdEepromTools, [this] { CEepromDlg::Run(*m_doc, m_frame.get()); });
