@@ -13,6 +13,7 @@
 #include "ops/CZeroTilt.h"
 #include "ops/widgets/CEepromDlg.h"
 #include "ops/widgets/CLogDlg.h"
+#include "ops/widgets/CServiceTimersDlg.h"
 #include "res/StringTable.h"
 #include "ui/CEditParameterDlg.h"
 #include "ui/CEditParameterSpot.h"
@@ -260,6 +261,13 @@ void CTavrinApp::RegisterCommands()
     m_frame->SetCommand(
         IdControlLog,
         [this] { CLogDlg::Run(*m_doc, CControllerLog::EKind::Control, m_frame.get()); }, linkReady);
+    m_frame->SetCommand(
+        IdServiceTimers,
+        [this] {
+            CServiceTimersDlg dialog(*m_doc, m_frame.get());
+            dialog.exec();
+        },
+        linkReady);
     // These two talk to one kind of controller only: the type the status poll last found.
     m_frame->SetCommand(
         IdZeroTilt, [this] { CZeroTilt(*m_doc).Run(); },
