@@ -57,5 +57,6 @@ int RunWrite(const QStringList& args);
 int RunZeroTilt(const QStringList& args);
 int RunEepromDefaults(const QStringList& args);
 int RunEeprom(const QStringList& args);
+int RunDFile(const QStringList& args);
 
 } // namespace Cli

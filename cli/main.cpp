@@ -114,6 +114,19 @@ const std::map<QString, SCommand>& Commands()
           "exit codes: 0 done, 1 usage, 2 no controller answered, or the reset got no reply\n"
           "  and was not retried, 4 a controller of another type, 5 not confirmed,\n"
           "  6 the port cannot be opened"}},
+        {QStringLiteral("dfile"),
+         {Cli::RunDFile,
+          "dfile --type T FILE [--port DEV] [--yes]\n"
+          "      program a D-File into the controller's EEPROM (types 5, 6, 8 and 31)",
+          "FILE is a binary D-File, or for type 31 a text D-File. The controller must identify\n"
+          "  as type T. Asks first, and for a text D-File shows its comment and asks again,\n"
+          "  unless --yes; without a terminal the answer is No. Progress goes to standard error.\n"
+          "records: dfile programmed\n"
+          "exit codes: 0 programmed, 1 usage or a type that takes no D-File, 2 no controller\n"
+          "  answered, 3 programming failed (bytes before the failure stay written),\n"
+          "  4 a controller of another type, or a file that does not fit (another type, too\n"
+          "  short, a bad line or a bad checksum), 5 answered No, 6 the port cannot be opened,\n"
+          "  7 the file cannot be read"}},
         {QStringLiteral("eeprom"),
          {Cli::RunEeprom,
           "eeprom read [--port DEV] [--bytes 128|256|512|1024] -o FILE [--text]\n"

@@ -1,0 +1,105 @@
+// tavrin-cli dfile: the Tools menu's "Program D-File" on a terminal, with the menu's rule for
+// which controller types take a D-File.
+#include "app/CAppSettings.h"
+#include "cli/CCliParser.h"
+#include "cli/CTerminalPrompt.h"
+#include "cli/CliCommands.h"
+#include "link/CControllerLink.h"
+#include "ops/CDFileProgrammer.h"
+#include "ops/CTavrinDoc.h"
+
+namespace Cli {
+namespace {
+
+const char* kUsage = "dfile --type T FILE [--port DEV] [--yes]";
+
+// Why a text D-File was refused; the form has no message of its own for these.
+QString TextRefusal(const CDFileProgrammer& programmer)
+{
+    using EText = CDFile::ETextResult;
+    switch (programmer.LastTextResult()) {
+    case EText::NoComment:
+        return QStringLiteral("the file is empty");
+    case EText::BadLine:
+        return QStringLiteral("line %1 does not hold an address and a value")
+            .arg(programmer.LastFailedLine());
+    case EText::AddressTooHigh:
+        return QStringLiteral("line %1 names an address above %2")
+            .arg(programmer.LastFailedLine())
+            .arg(CDFile::kTextBufferSize - 1);
+    case EText::BadChecksum:
+        return QStringLiteral("the checksum does not match");
+    case EText::Ok:
+    case EText::CannotOpen:
+        break;
+    }
+    return {};
+}
+
+} // namespace
+
+int RunDFile(const QStringList& args)
+{
+    CCliParser parser;
+    parser.AddOption({QStringLiteral("type"), QStringLiteral("Controller type of the D-File."),
+                      QStringLiteral("T")});
+    parser.AddOption(
+        {QStringLiteral("port"), QStringLiteral("Serial device."), QStringLiteral("DEV")});
+    parser.AddOption({QStringLiteral("yes"), QStringLiteral("Answer every question Yes.")});
+    const bool parsed = parser.Parse(QStringLiteral("dfile"), args) &&
+                        parser.positionalArguments().size() == 1 &&
+                        parser.isSet(QStringLiteral("type"));
+    const std::optional<unsigned> number =
+        parsed ? ParseWord(parser.value(QStringLiteral("type"))) : std::nullopt;
+    if (!number) {
+        Error(parser.errorText().isEmpty() ? QStringLiteral("usage: ") + QLatin1String(kUsage)
+                                           : parser.errorText());
+        return kExitUsage;
+    }
+    const EControllerType type = ControllerTypeFromNumber(*number);
+    if (!CDFileProgrammer::ItemEnabled(type, type)) {
+        Error(QStringLiteral("controller type %1 takes no D-File").arg(*number));
+        return kExitUsage;
+    }
+    const QString path = parser.positionalArguments().first();
+
+    CControllerLink link;
+    int exitCode = kExitOk;
+    if (!OpenLink(link, parser.value(QStringLiteral("port")), exitCode))
+        return exitCode;
+    EControllerType connected = EControllerType::None;
+    const EIdentifyResult identified = link.Identify(connected);
+    if (identified == EIdentifyResult::NoReply) {
+        Error(QStringLiteral("no controller answered"));
+        return kExitNoReply;
+    }
+    if (!CDFileProgrammer::ItemEnabled(type, connected)) {
+        Error(QStringLiteral("the controller is not of type %1").arg(*number));
+        return kExitRefused;
+    }
+
+    CTerminalPrompt prompt;
+    prompt.SetAssumeYes(parser.isSet(QStringLiteral("yes")));
+    CAppSettings settings;
+    CTavrinDoc doc(link, settings, prompt);
+    CDFileProgrammer programmer(doc);
+    switch (programmer.Run(type, path)) {
+    case CDFileProgrammer::EResult::Programmed:
+        PrintRecord({QStringLiteral("dfile"), QStringLiteral("programmed")});
+        return kExitOk;
+    case CDFileProgrammer::EResult::Declined:
+        return kExitDeclined;
+    case CDFileProgrammer::EResult::CannotRead:
+        Error(QStringLiteral("cannot open %1").arg(path));
+        return kExitFile;
+    case CDFileProgrammer::EResult::Refused:
+        if (CDFileProgrammer::UsesTextForm(type))
+            Error(TextRefusal(programmer));
+        return kExitRefused;
+    case CDFileProgrammer::EResult::NotProgrammed:
+        break;
+    }
+    return kExitPartly;
+}
+
+} // namespace Cli
