@@ -210,6 +210,18 @@ void CMainFrame::SetCommand(int id, std::function<void()> handler, std::function
     UpdateCommandStates();
 }
 
+void CMainFrame::SetMenuAboutToShow(int id, std::function<void()> hook)
+{
+    QAction* action = m_actions.value(id);
+    QMenu* menu = action ? qobject_cast<QMenu*>(action->parent()) : nullptr;
+    if (!menu)
+        return;
+    connect(menu, &QMenu::aboutToShow, this, [this, hook = std::move(hook)] {
+        hook();
+        UpdateCommandStates();
+    });
+}
+
 void CMainFrame::UpdateCommandStates()
 {
     if (!m_created)

@@ -43,6 +43,9 @@ public:
     void SetCommand(int id, std::function<void()> handler, std::function<bool()> enabled = {},
                     std::function<bool()> checked = {});
     QAction* Action(int id) const { return m_actions.value(id); }
+    // Calls `hook` each time the menu holding command `id` is about to show, then
+    // re-evaluates the command states: for items whose state is found only then.
+    void SetMenuAboutToShow(int id, std::function<void()> hook);
     // Asked before the window closes (the save-modified question); false keeps it open.
     void SetCloseQuery(std::function<bool()> query) { m_closeQuery = std::move(query); }
     // Replaces the recent-file entries of the File menu (most recent first, at most four);

@@ -6,6 +6,7 @@
 #include "app/widgets/CMenuTable.h"
 #include "link/widgets/CSelectComPortDlg.h"
 #include "ops/CControllerInfo.h"
+#include "ops/CDFileProgrammer.h"
 #include "ops/CEepromDefaults.h"
 #include "ops/CReadFlow.h"
 #include "ops/CTavrinDoc.h"
@@ -268,6 +269,23 @@ void CTavrinApp::RegisterCommands()
             dialog.exec();
         },
         linkReady);
+    // The D-File items follow the controller identified each time their menu opens.
+    auto dfileConnected = std::make_shared<EControllerType>(EControllerType::None);
+    m_frame->SetMenuAboutToShow(IdDFileOriel, [this, dfileConnected] {
+        *dfileConnected = CDFileProgrammer::IdentifyForMenu(*m_doc);
+    });
+    const std::pair<int, EControllerType> dfileItems[] = {
+        {IdDFileMiraNonIso, EControllerType::MiraQx90}, {IdDFileMiraIso, EControllerType::MiraIso},
+        {IdDFileOriel, EControllerType::Oriel},         {IdDFileTarn, EControllerType::Tarn},
+        {IdDFileTarnPlus, EControllerType::TarnPlus},   {IdDFileIvor, EControllerType::Ivor},
+        {IdDFileStoat, EControllerType::Stoat}};
+    for (const auto& [id, type] : dfileItems) {
+        m_frame->SetCommand(
+            id, [this, type] { CDFileProgrammer(*m_doc).Run(type); },
+            [dfileConnected, type] {
+                return CDFileProgrammer::ItemEnabled(type, *dfileConnected);
+            });
+    }
     // These two talk to one kind of controller only: the type the status poll last found.
     m_frame->SetCommand(
         IdZeroTilt, [this] { CZeroTilt(*m_doc).Run(); },
