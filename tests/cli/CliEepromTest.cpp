@@ -1,0 +1,101 @@
+// tavrin-cli eeprom, run as a process against the simulated controller: the files it makes,
+// the records it prints and the exit code of each way a write ends.
+#include "CliProcess.h"
+#include "sim/CControllerSim.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+class CliEepromTest : public ::testing::Test
+{
+protected:
+    void SetUp() override { ASSERT_TRUE(sim.Start()) << sim.ErrorString().toStdString(); }
+
+    // tavrin-cli eeprom with standard input at its end, as from a script without a terminal.
+    SRun Eeprom(QStringList args, bool withPort = true)
+    {
+        args.prepend(QStringLiteral("eeprom"));
+        if (withPort)
+            args << QStringLiteral("--port") << sim.SlavePath();
+        return RunCli(args, {}, config.path());
+    }
+    QString File(const QString& name, const QByteArray& bytes = {})
+    {
+        const QString path = dir.filePath(name);
+        if (!bytes.isNull()) {
+            QFile file(path);
+            EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+            file.write(bytes);
+        }
+        return path;
+    }
+
+    CControllerSim sim;
+    QTemporaryDir config;
+    QTemporaryDir dir;
+};
+
+const QString kYes = QStringLiteral("--yes");
+
+} // namespace
+
+TEST_F(CliEepromTest, ReadWritesTheImageAndShowPrintsIt)
+{
+    std::vector<std::uint8_t> eeprom;
+    sim.WithModel([&](CSimModel& m) {
+        m.SetIdentity(EControllerType::Kv8); // 128 bytes
+        m.Eeprom()[1] = 0xAB;
+        eeprom = m.Eeprom();
+    });
+    const QString image = File(QStringLiteral("kv8.eep"));
+    SRun run = Eeprom({QStringLiteral("read"), QStringLiteral("--bytes"), QStringLiteral("128"),
+                       QStringLiteral("-o"), image});
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_EQ(run.out, QStringLiteral("read\t128\t0\tKV8\n"));
+    QFile file(image);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(),
+              QByteArray(4, '\0') + QByteArray(reinterpret_cast<const char*>(eeprom.data()), 128));
+
+    run = Eeprom({QStringLiteral("show"), image}, false);
+    EXPECT_EQ(run.exitCode, 0);
+    const QStringList lines = run.out.split(QLatin1Char('\n'));
+    ASSERT_EQ(lines.size(), 1 + 128 + 1);
+    EXPECT_EQ(lines[0], QStringLiteral("from\t0\tKV8"));
+    EXPECT_EQ(lines[2], QStringLiteral("byte\t1\t171\t0xAB"));
+
+    // 256 bytes do not fit a 128-byte EEPROM: the read fails and leaves no file.
+    const QString partial = File(QStringLiteral("partial.eep"));
+    EXPECT_EQ(Eeprom({QStringLiteral("read"), QStringLiteral("-o"), partial}).exitCode, 2);
+    EXPECT_FALSE(QFile::exists(partial));
+}
+
+TEST_F(CliEepromTest, WriteExitCodes)
+{
+    // A Tarn image of four bytes, one with its top bit set so that it does not look like text.
+    const QString image = File(QStringLiteral("tarn.eep"), QByteArray::fromHex("09000000a1a2a3a4"));
+    EXPECT_EQ(Eeprom({QStringLiteral("write"), image}).exitCode, 5) << "no terminal, no --yes";
+
+    sim.WithModel([](CSimModel& m) { m.SetEepromStuck(2); });
+    SRun run = Eeprom({QStringLiteral("write"), image, kYes});
+    EXPECT_EQ(run.exitCode, 3);
+    EXPECT_TRUE(run.err.contains(QStringLiteral("address 2 "))) << run.err.toStdString();
+    EXPECT_EQ(run.out, QStringLiteral("written\t2\n"));
+
+    sim.WithModel([](CSimModel& m) { m.SetIdentity(EControllerType::TarnPlus); });
+    EXPECT_EQ(Eeprom({QStringLiteral("write"), image, kYes}).exitCode, 4);
+
+    const QString text = File(QStringLiteral("text.eep"), QByteArrayLiteral("ADDR 000 DATA"));
+    EXPECT_EQ(Eeprom({QStringLiteral("write"), text}).exitCode, 5) << "the text question: No";
+    EXPECT_EQ(
+        Eeprom({QStringLiteral("write"), File(QStringLiteral("short.eep"), "ab"), kYes}).exitCode,
+        7);
+
+    CSimFaults faults;
+    faults.silent = true;
+    sim.SetFaults(faults);
+    EXPECT_EQ(Eeprom({QStringLiteral("write"), image, kYes}).exitCode, 2);
+}
