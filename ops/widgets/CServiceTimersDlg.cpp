@@ -73,6 +73,9 @@ CServiceTimersDlg::CServiceTimersDlg(CTavrinDoc& doc, QWidget* parent)
     m_program->setAutoDefault(false);
     grid->addWidget(m_program, 3, 1);
     m_hint = Named(new QLabel(m_programmable), kHintId);
+    // Room for the longer hint, so the window keeps its width while the user types.
+    m_hint->setText(CServiceTimers::HintText(false));
+    m_hint->setMinimumWidth(m_hint->sizeHint().width());
     grid->addWidget(m_hint, 4, 0, 1, 2);
     layout->addWidget(m_programmable);
     connect(m_program, &QPushButton::clicked, this, &CServiceTimersDlg::OnProgram);
