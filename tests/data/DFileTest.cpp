@@ -2,7 +2,6 @@
 // lines, buffer and checksum, down to the lines that must refuse a file.
 #include "data/CDFile.h"
 
-#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 namespace {
@@ -41,9 +40,6 @@ TEST(DFileTest, BinaryFormChecksLengthAndTypeBytes)
 
     EXPECT_EQ(CDFile::ParseBinary(T::Oriel, oriel.left(248)).result, EBinary::TooShort);
     EXPECT_EQ(CDFile::ParseBinary(T::Oriel, Binary(249, 0x01, 0)).result, EBinary::WrongType);
-    EXPECT_EQ(CDFile::ParseBinary(T::MiraIso, Binary(249, 0x01, 0)).result, EBinary::Ok);
-    EXPECT_EQ(CDFile::ParseBinary(T::MiraQx90, Binary(233, 0x00, 0)).result, EBinary::Ok);
-    EXPECT_EQ(CDFile::ParseBinary(T::Tarn, Binary(372, 0x09, 0)).result, EBinary::Ok);
 
     // Type 10 also wants 0x0C after its check byte.
     EXPECT_EQ(CDFile::ParseBinary(T::TarnPlus, Binary(672, 0x00, 0x0C)).result, EBinary::Ok);
@@ -51,10 +47,6 @@ TEST(DFileTest, BinaryFormChecksLengthAndTypeBytes)
     EXPECT_EQ(CDFile::ParseBinary(T::TarnPlus, Binary(671, 0x00, 0x0C)).result, EBinary::TooShort);
 
     EXPECT_EQ(CDFile::ParseBinary(T::Ivor, oriel).result, EBinary::NoLayout);
-
-    QTemporaryDir dir;
-    EXPECT_EQ(CDFile::LoadBinary(T::Oriel, dir.filePath(QStringLiteral("D-missing"))).result,
-              EBinary::CannotOpen);
 }
 
 TEST(DFileTest, TextFormFillsTheBufferAndChecksIt)
@@ -88,8 +80,6 @@ TEST(DFileTest, TextFormFillsTheBufferAndChecksIt)
     text = CDFile::ParseText("comment\n" + kGoodLines + "1023 7");
     EXPECT_EQ(text.result, EText::Ok);
     EXPECT_EQ(text.length, 1024);
-    // One inside it breaks the checksum.
-    EXPECT_EQ(CDFile::ParseText("comment\n" + kGoodLines + "148 1\n").result, EText::BadChecksum);
 }
 
 TEST(DFileTest, TextLinesThatRefuseTheFile)
@@ -105,9 +95,7 @@ TEST(DFileTest, TextLinesThatRefuseTheFile)
         // 2^32 and 2^64 + 1 wrap to 0 and 1 in 32- and 64-bit arithmetic.
         {"4294967296 0\n", EText::AddressTooHigh, 6},
         {"18446744073709551617 0\n", EText::AddressTooHigh, 6},
-        {"0000000000000000000000000000000000000000000000001024 0\n", EText::AddressTooHigh, 6},
         {"7\n", EText::BadLine, 6},
-        {"address only 7 and no value\n", EText::BadLine, 6},
         {"\n", EText::BadLine, 6},
         {"5 5\n\n5 5\n", EText::BadLine, 7},
     };

