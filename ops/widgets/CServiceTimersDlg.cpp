@@ -9,20 +9,10 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScopedValueRollback>
 #include <QVBoxLayout>
 
 namespace {
-
-// Clears a flag when the scope ends, however it ends.
-class CBusyGuard
-{
-public:
-    explicit CBusyGuard(bool& busy) : m_busy(busy) { m_busy = true; }
-    ~CBusyGuard() { m_busy = false; }
-
-private:
-    bool& m_busy;
-};
 
 template <class T> T* Named(T* widget, int id)
 {
@@ -105,7 +95,7 @@ void CServiceTimersDlg::OnTimer()
 {
     if (m_busy)
         return;
-    CBusyGuard guard(m_busy);
+    const QScopedValueRollback<bool> guard(m_busy, true);
     Show(m_timers.Refresh());
 }
 
@@ -113,7 +103,7 @@ void CServiceTimersDlg::OnClear(int line)
 {
     if (m_busy)
         return;
-    CBusyGuard guard(m_busy);
+    const QScopedValueRollback<bool> guard(m_busy, true);
     m_timers.Clear(line);
     m_clears[static_cast<std::size_t>(line - 1)]->setText(m_timers.ClearCaption(line));
 }
@@ -122,7 +112,7 @@ void CServiceTimersDlg::OnProgram()
 {
     if (m_busy)
         return;
-    CBusyGuard guard(m_busy);
+    const QScopedValueRollback<bool> guard(m_busy, true);
     CServiceTimers::SEntries entries = Entries();
     m_timers.Program(entries);
     // Entries beyond the limits come back replaced.

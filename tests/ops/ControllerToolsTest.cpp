@@ -15,17 +15,6 @@ using EAnswer = IUserPrompt::EAnswer;
 class ControllerToolsTest : public OpsSimTest
 {
 protected:
-    // The requests for `tag` since the last ClearRequests.
-    std::vector<CLinkRecord> WireFor(std::uint16_t tag) const
-    {
-        std::vector<CLinkRecord> records;
-        for (const CLinkRecord& r : Wire()) {
-            if (r.word1 == tag)
-                records.push_back(r);
-        }
-        return records;
-    }
-
     void MakeTiltController(bool withSensor)
     {
         sim.WithModel([withSensor](CSimModel& m) {

@@ -48,6 +48,17 @@ protected:
         return records;
     }
 
+    // The requests for `tag` since the last ClearRequests.
+    std::vector<CLinkRecord> WireFor(std::uint16_t tag) const
+    {
+        std::vector<CLinkRecord> records;
+        for (const CLinkRecord& r : Wire()) {
+            if (r.word1 == tag)
+                records.push_back(r);
+        }
+        return records;
+    }
+
     SPrivateSettings privateSettings;
     CAppSettings settings;
     CScriptedPrompt prompt;

@@ -23,16 +23,6 @@ protected:
         sim.ClearRequests();
     }
 
-    std::vector<CLinkRecord> WireFor(std::uint16_t tag) const
-    {
-        std::vector<CLinkRecord> records;
-        for (const CLinkRecord& r : Wire()) {
-            if (r.word1 == tag)
-                records.push_back(r);
-        }
-        return records;
-    }
-
     // From here on the controller answers from a copy of its present model, with each reply
     // passed to `tamper` first; false keeps the controller silent.
     void Tamper(std::function<bool(const CLinkRecord& request, CLinkRecord& reply)> tamper)
