@@ -8,6 +8,7 @@
 //
 // Run: bench/eeprom_bench (from the build folder); about 35 s.
 #include "app/CAppSettings.h"
+#include "bench/BenchWireRig.h"
 #include "data/CEepromImage.h"
 #include "link/CControllerLink.h"
 #include "ops/CEepromTransfer.h"
@@ -75,18 +76,8 @@ void BM_EepromRead1024WireSpeed(benchmark::State& state)
     CControllerSim sim(std::move(model));
     CControllerLink link;
     CTavrinDoc doc(link, settings, prompt);
-    CSimFaults faults;
-    faults.wireSpeed = true;
-    sim.SetFaults(faults);
-    if (!sim.Start()) {
-        state.SkipWithError("cannot start the simulator");
+    if (!StartWireSpeedRig(sim, link, state))
         return;
-    }
-    link.Configure(sim.SlavePath(), 19200, CSerialPort::ParityEven, 8, CSerialPort::StopTwo);
-    if (!link.Open()) {
-        state.SkipWithError("cannot open the simulator's port");
-        return;
-    }
 
     double ratioSum = 0;
     std::int64_t failed = 0;

@@ -7,6 +7,7 @@
 //
 // Run: bench/read_bench (from the build folder)
 #include "app/CAppSettings.h"
+#include "bench/BenchWireRig.h"
 #include "data/CTagFile.h"
 #include "link/CControllerLink.h"
 #include "ops/CReadFlow.h"
@@ -61,18 +62,8 @@ void BM_ReadType10WireSpeed(benchmark::State& state)
         m.SetTripCodes(0, 0);
         SimTagTable::AddParameters(m, doc.Tags(), EControllerType::TarnPlus);
     });
-    CSimFaults faults;
-    faults.wireSpeed = true;
-    sim.SetFaults(faults);
-    if (!sim.Start()) {
-        state.SkipWithError("cannot start the simulator");
+    if (!StartWireSpeedRig(sim, link, state))
         return;
-    }
-    link.Configure(sim.SlavePath(), 19200, CSerialPort::ParityEven, 8, CSerialPort::StopTwo);
-    if (!link.Open()) {
-        state.SkipWithError("cannot open the simulator's port");
-        return;
-    }
 
     double ratioSum = 0;
     int parameters = 0;
