@@ -147,7 +147,6 @@ CEepromDlg::CEepromDlg(CTavrinDoc& doc, QWidget* parent)
     connect(m_close, &QPushButton::clicked, this, &QDialog::reject);
     connect(&m_timer, &QTimer::timeout, this, &CEepromDlg::OnTimer);
 
-    ShowImage();
     ApplyState();
     m_timer.start(kTimerIntervalMs);
 }
