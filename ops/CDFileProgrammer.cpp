@@ -9,6 +9,8 @@
 #include <QSaveFile>
 #include <QStandardPaths>
 
+#include <algorithm>
+#include <iterator>
 #include <memory>
 
 using EIcon = IUserPrompt::EIcon;
@@ -39,11 +41,7 @@ constexpr T kProgrammableTypes[] = {T::MiraQx90, T::MiraIso, T::Oriel, T::Ivor36
 
 template <std::size_t N> bool Among(const T (&types)[N], T type)
 {
-    for (T t : types) {
-        if (t == type)
-            return true;
-    }
-    return false;
+    return std::ranges::find(types, type) != std::end(types);
 }
 
 } // namespace
