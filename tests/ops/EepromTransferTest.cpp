@@ -75,10 +75,16 @@ TEST_F(EepromTransferTest, ReadsEachAddressFromZeroIntoTheImage)
         EXPECT_EQ(image.Records()[i]->data, eeprom[static_cast<std::size_t>(i)]) << i;
     }
     EXPECT_EQ(CEepromImage::ListLine(*image.Records()[0]), QStringLiteral("0000:   000   0x00"));
-    const auto wire = EepromWire();
-    ASSERT_EQ(wire.size(), 128u) << "one read a byte, nothing else on extension 0x81";
-    for (std::size_t i = 0; i < wire.size(); ++i)
-        EXPECT_EQ(wire[i], std::make_pair(static_cast<std::uint16_t>(i), false));
+    // Reads only, address after address; a busy machine may make the link ask twice.
+    int expected = 0;
+    for (const auto& [address, write] : EepromWire()) {
+        EXPECT_FALSE(write);
+        if (address == expected - 1)
+            continue;
+        EXPECT_EQ(address, expected);
+        ++expected;
+    }
+    EXPECT_EQ(expected, 128);
     ASSERT_EQ(prompt.Progress().size(), 1u);
     const auto& progress = *prompt.Progress()[0];
     EXPECT_EQ(progress.kind, IUserPrompt::EProgressKind::Cancellable);
