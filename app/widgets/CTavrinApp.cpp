@@ -293,6 +293,6 @@ void CTavrinApp::RegisterCommands()
     m_frame->SetCommand(
         IdEepromDefaults, [this] { CEepromDefaults(*m_doc).Run(); },
         [this] { return CEepromDefaults::AppliesTo(m_doc->ConnectedType()); });
-}
     // Always enabled: the EEPROM utilities work with files without a controller.
     m_frame->SetCommand(IdEepromTools, [this] { CEepromDlg::Run(*m_doc, m_frame.get()); });
+}
