@@ -117,12 +117,14 @@ int RunTimers(const QStringList& args)
     // The programmable times depend on the controller's answer alone, not on its type.
     if (program)
         return Program(timers, entries);
+    // A controller without timers hides every line, so a clear is refused as for any
+    // hidden line (Clear sends nothing for it).
+    if (clear)
+        return Clear(timers, static_cast<int>(*line));
     if (!CServiceTimers::IsSupportedType(timers.Type())) {
         Error(timers.MessageText());
         return kExitRefused;
     }
-    if (clear)
-        return Clear(timers, static_cast<int>(*line));
 
     for (int i = 1; i <= CServiceTimers::kLineCount; ++i) {
         if (timers.LineShown(i))
