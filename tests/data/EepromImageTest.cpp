@@ -39,8 +39,7 @@ TEST(EepromImage, SavesTheBinaryFormAndTheTextDumpAndLoadsTheBinaryBack)
 
     const QString binary = dir.filePath(QStringLiteral("image.eep"));
     ASSERT_TRUE(image.SaveFile(binary, true).Ok());
-    EXPECT_EQ(ReadAll(binary), QByteArray::fromHex("0a000000"
-                                                   "00ff07"));
+    EXPECT_EQ(ReadAll(binary), QByteArray::fromHex("0a000000" /* type 10 */ "00ff07"));
 
     const QString text = dir.filePath(QStringLiteral("dump.eep"));
     ASSERT_TRUE(image.SaveFile(text, false).Ok());
@@ -57,10 +56,6 @@ TEST(EepromImage, SavesTheBinaryFormAndTheTextDumpAndLoadsTheBinaryBack)
     }
     EXPECT_EQ(loaded.Records()[1]->data, 0xFF);
     EXPECT_EQ(CEepromImage::ListLine(*loaded.Records()[1]), QStringLiteral("0001:   255   0xFF"));
-
-    // A folder that does not exist cannot take a file.
-    EXPECT_EQ(image.SaveFile(dir.filePath(QStringLiteral("no/such.eep")), true).status,
-              EStatus::OpenFailed);
 }
 
 TEST(EepromImage, RecordBodyIsTheAddressWordThenTheDataByte)
@@ -115,8 +110,6 @@ TEST(EepromImage, LoadsAllOrNothing)
     Fill(image, 9, "abc");
     EXPECT_EQ(image.LoadFile(large).status, EStatus::TooLarge);
     EXPECT_TRUE(image.IsEmpty());
-    EXPECT_EQ(image.LoadFile(dir.filePath(QStringLiteral("missing.eep"))).status,
-              EStatus::OpenFailed);
 }
 
 TEST(EepromImage, MatchesOnlyAControllerOfItsOwnIdentifiedType)
