@@ -20,6 +20,9 @@ enum class EString : int
     ParametersMatch = 69,
     ParametersDiffer = 70,
 
+    // The ADC channel selection
+    NoAdcChannels = 75,
+
     // Service timer captions
     TotalOnTime = 73,
     TractionServiceTime = 162,

@@ -19,6 +19,7 @@ const QHash<int, QString>& Table()
             {69, "The displayed parameters match those in the controller"},
             {70, "The displayed parameters don't match those in the controller"},
             {73, "Total on time"},
+            {75, "No supported controller channels"},
             {77, "Zero the tilt sensor?"},
             {78, "Tilt sensor has been zeroed."},
             {80, "Tilt sensor has NOT been zeroed."},
