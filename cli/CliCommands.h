@@ -58,5 +58,6 @@ int RunZeroTilt(const QStringList& args);
 int RunEepromDefaults(const QStringList& args);
 int RunEeprom(const QStringList& args);
 int RunDFile(const QStringList& args);
+int RunAdcChannels(const QStringList& args);
 
 } // namespace Cli

@@ -26,6 +26,14 @@ const std::map<QString, SCommand>& Commands()
           "records: file PATH COUNT; tag TAG MASK UNITS GROUP PRESENTATION PRIVILEGE NAME\n"
           "  INFORMATION HELP; text CODE CLASS COUNT TEXT...\n"
           "exit codes: 0 done, 1 usage, 7 a file cannot be read or written"}},
+        {QStringLiteral("adc-channels"),
+         {Cli::RunAdcChannels,
+          "adc-channels compile SOURCE -o FILE | adc-channels dump FILE\n"
+          "      compile an ADC channel source (share/ADCChannels.adcsrc); print a channel file",
+          "A bad source line is named by its number on standard error.\n"
+          "records: channel TYPE TAG MINIMUM MAXIMUM ACCESS NAME SECOND-TEXT RANGE-LOW RANGE-HIGH\n"
+          "exit codes: 0 done, 1 usage, 7 a file cannot be read or written (a bad source line,\n"
+          "  a damaged channel file)"}},
         {QStringLiteral("identify"),
          {Cli::RunIdentify, "identify [--port DEV]\n      identify the connected controller",
           "records: type N NAME\n"
