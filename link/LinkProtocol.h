@@ -97,4 +97,16 @@ inline constexpr std::uint16_t kTagServiceTimer3 = 0x40A1;
 // "Supported" where they exist; three value writes in a row set Service, Total On and Brush.
 inline constexpr std::uint16_t kTagProgrammableTimes = 0x4405;
 
+// The live ADC channels of the bundled channel file (share/ADCChannels.adcsrc), read with
+// kExtAdcValue. Which of them a controller has depends on its type.
+inline constexpr std::uint16_t kTagAdcBatteryVoltage = 0x0180;      // 0.1 V
+inline constexpr std::uint16_t kTagAdcThrottle = 0x0181;            // 0 released .. 255 full
+inline constexpr std::uint16_t kTagAdcHeatsinkTemperature = 0x0182; // deg C
+inline constexpr std::uint16_t kTagAdcMotorTemperature = 0x0183;    // deg C
+inline constexpr std::uint16_t kTagAdcMotorCurrent = 0x0184;        // A, traction motor
+inline constexpr std::uint16_t kTagAdcBrushCurrent = 0x0185;        // A
+inline constexpr std::uint16_t kTagAdcVacuumCurrent = 0x0186;       // A
+inline constexpr std::uint16_t kTagAdcLiftCurrent = 0x0187;         // A
+inline constexpr std::uint16_t kTagAdcKeySwitchVoltage = 0x0188;    // 0.1 V
+
 } // namespace LinkProtocol

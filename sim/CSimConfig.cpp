@@ -7,6 +7,8 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 
+#include <algorithm>
+#include <cmath>
 #include <optional>
 
 namespace SimConfig {
@@ -315,6 +317,127 @@ bool ApplyTimers(const QJsonObject& timers, CSimModel& model, QString& error)
     return true;
 }
 
+// One channel of "adc": a number (a fixed value), "unsupported", "silent", or an object
+// naming its waveform with that waveform's numbers.
+bool AdcChannel(const QJsonValue& entry, CSimAdc::SChannel& channel, QString& error)
+{
+    using EWaveform = CSimAdc::EWaveform;
+    if (entry.isString() && entry.toString() == QLatin1String("unsupported")) {
+        channel.answer = CSimAdc::EAnswer::Unsupported;
+        return true;
+    }
+    if (entry.isString() && entry.toString() == QLatin1String("silent")) {
+        channel.answer = CSimAdc::EAnswer::Silent;
+        return true;
+    }
+    if (!entry.isObject()) {
+        const auto value = Number(entry, -32768, 32767);
+        if (!value) {
+            error = QStringLiteral("a number, \"unsupported\", \"silent\", null or an object");
+            return false;
+        }
+        channel.base = static_cast<double>(*value);
+        return true;
+    }
+    // The waveforms and the names of their numbers: value at rest, change at full load, lag.
+    struct SShape
+    {
+        const char* name;
+        EWaveform waveform;
+        const char* base;
+        const char* swing;
+    };
+    static const SShape kShapes[] = {
+        {"constant", EWaveform::Constant, "value", nullptr},
+        {"ramp", EWaveform::Ramp, "low", "high"},
+        {"sag", EWaveform::Sag, "nominal", "sag"},
+        {"drift", EWaveform::Drift, "start", "rise"},
+    };
+    const QJsonObject object = entry.toObject();
+    const QString name = object.value(QStringLiteral("waveform")).toString();
+    const auto shape = std::find_if(std::begin(kShapes), std::end(kShapes),
+                                    [&](const SShape& s) { return name == QLatin1String(s.name); });
+    if (shape == std::end(kShapes)) {
+        error = QStringLiteral("\"waveform\" must be constant, ramp, sag or drift");
+        return false;
+    }
+    auto number = [&](const char* key, double& out) {
+        const QJsonValue value = object.value(QLatin1String(key));
+        if (!value.isDouble() || std::abs(value.toDouble()) > 32767) {
+            error =
+                QStringLiteral("\"%1\" must be a number of -32767..32767").arg(QLatin1String(key));
+            return false;
+        }
+        out = value.toDouble();
+        return true;
+    };
+    channel.waveform = shape->waveform;
+    if (!number(shape->base, channel.base))
+        return false;
+    if (shape->swing) {
+        double given = 0;
+        if (!number(shape->swing, given))
+            return false;
+        if (shape->waveform == EWaveform::Ramp)
+            channel.swing = given - channel.base; // "high" is the value at full load
+        else if (shape->waveform == EWaveform::Sag)
+            channel.swing = -given; // "sag" is the drop under sustained full load
+        else
+            channel.swing = given;
+    }
+    if (object.contains(QStringLiteral("seconds")) &&
+        (!number("seconds", channel.seconds) || channel.seconds < 0)) {
+        error = QStringLiteral("\"seconds\" must be 0 or more");
+        return false;
+    }
+    return true;
+}
+
+// "adc": { "cycle": { "rest": 4, "rise": 3, "hold": 6, "fall": 3 },
+//          "channels": { "0x0180": { "waveform": "sag", ... }, "0x0181": 128, ... } }
+bool ApplyAdc(const QJsonObject& adc, CSimModel& model, QString& error)
+{
+    if (adc.contains(QStringLiteral("cycle"))) {
+        const QJsonObject phases = adc.value(QStringLiteral("cycle")).toObject();
+        CSimAdc::SCycle cycle = model.Adc().Cycle();
+        const std::pair<const char*, double*> fields[] = {{"rest", &cycle.restSeconds},
+                                                          {"rise", &cycle.riseSeconds},
+                                                          {"hold", &cycle.holdSeconds},
+                                                          {"fall", &cycle.fallSeconds}};
+        for (const auto& [key, field] : fields) {
+            const QJsonValue value = phases.value(QLatin1String(key));
+            if (value.isUndefined())
+                continue;
+            if (!value.isDouble() || value.toDouble() < 0) {
+                error = QStringLiteral("adc: cycle \"%1\" must be 0 or more seconds")
+                            .arg(QLatin1String(key));
+                return false;
+            }
+            *field = value.toDouble();
+        }
+        model.Adc().SetCycle(cycle);
+    }
+    const QJsonObject channels = adc.value(QStringLiteral("channels")).toObject();
+    for (auto it = channels.begin(); it != channels.end(); ++it) {
+        const auto tag = Number(QJsonValue(it.key()), 0, 0xFFFF);
+        if (!tag) {
+            error = QStringLiteral("adc: bad tag \"%1\"").arg(it.key());
+            return false;
+        }
+        if (it.value().isNull()) {
+            model.Adc().Remove(static_cast<std::uint16_t>(*tag));
+            continue;
+        }
+        CSimAdc::SChannel channel;
+        if (!AdcChannel(it.value(), channel, error)) {
+            error = QStringLiteral("adc: channel %1: ").arg(it.key()) + error;
+            return false;
+        }
+        model.Adc().SetChannel(static_cast<std::uint16_t>(*tag), channel);
+    }
+    return true;
+}
+
 // "versions": { "10": [major, minor], "12": [...], "14": [...] }
 bool ApplyVersions(const QJsonObject& versions, CSimModel& model, QString& error)
 {
@@ -391,6 +514,9 @@ bool Apply(const QJsonObject& config, CSimModel& model, QString& error)
         return false;
     if (config.contains(QStringLiteral("timers")) &&
         !ApplyTimers(config.value(QStringLiteral("timers")).toObject(), model, error))
+        return false;
+    if (config.contains(QStringLiteral("adc")) &&
+        !ApplyAdc(config.value(QStringLiteral("adc")).toObject(), model, error))
         return false;
     if (config.contains(QStringLiteral("versions")) &&
         !ApplyVersions(config.value(QStringLiteral("versions")).toObject(), model, error))

@@ -38,6 +38,22 @@
 //                                         whether tag 0x4405 offers programmable times
 //                                         (default: types 9 and 10) and the length of a
 //                                         counted hour in seconds (default 3600)
+//     "adc": {                            live ADC values (extension 0x98)
+//       "cycle": { "rest": 4, "rise": 3, "hold": 6, "fall": 3 },
+//                                         seconds of each phase of the drive cycle that
+//                                         the waveforms follow (these are the defaults)
+//       "channels": {                     by tag; the family's channels unless named here
+//         "0x0180": { "waveform": "sag", "nominal": 240, "sag": 30, "seconds": 2 },
+//                                         drops by up to "sag" under load, recovers at rest
+//         "0x0181": { "waveform": "ramp", "low": 0, "high": 255, "seconds": 0 },
+//                                         "low" at rest, "high" at full load
+//         "0x0182": { "waveform": "drift", "start": 22, "rise": 33, "seconds": 150 },
+//                                         climbs slowly under load, cools slowly at rest
+//         "0x0184": { "waveform": "constant", "value": 40 },    (or just 40)
+//         "0x0185": "unsupported",        answered without "Supported"
+//         "0x0186": "silent",             never answered
+//         "0x0187": null                  no such channel: answered "no such tag"
+//       } }                               "seconds" is the lag behind the load (default 0)
 //   }
 //
 // Numbers may be decimal or "0x" hexadecimal strings; negative values are stored as their

@@ -148,6 +148,7 @@ bool CSimModel::SetIdentity(EControllerType type)
             m_tags[kTagOlderIsoVariant] = FixedTag(0);
     }
     m_timers.SetFamily(type);
+    m_adc.SetFamily(type);
     SizeEeprom(m_eeprom, EepromSizeFor(type));
     return true;
 }
@@ -266,6 +267,8 @@ std::optional<CLinkRecord> CSimModel::Answer(const CLinkRecord& request)
 
     if (request.extension == kExtEepromByte)
         return AnswerEeprom(request, reply);
+    if (request.extension == kExtAdcValue)
+        return m_adc.Answer(request);
     if (request.word1 == kTagStatus) {
         // Controller status: firmware byte in word 2, battery reading where the extension
         // would be echoed.

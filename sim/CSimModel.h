@@ -2,6 +2,7 @@
 
 #include "link/CLinkPacket.h"
 #include "link/EControllerType.h"
+#include "sim/CSimAdc.h"
 #include "sim/CSimLogs.h"
 #include "sim/CSimTilt.h"
 #include "sim/CSimTimers.h"
@@ -86,6 +87,10 @@ public:
     CSimTimers& Timers() { return m_timers; }
     const CSimTimers& Timers() const { return m_timers; }
 
+    // The live ADC channels (extension 0x98); SetIdentity gives them the family's.
+    CSimAdc& Adc() { return m_adc; }
+    const CSimAdc& Adc() const { return m_adc; }
+
     // Sets a tag's quantities. The value a parameter gets when it is first set is its
     // factory default, which a write of 1 to tag 0x51FC restores.
     void SetTag(std::uint16_t tag, const CSimTag& quantities);
@@ -127,5 +132,6 @@ private:
     CSimLogs m_logs;
     CSimTilt m_tilt;
     CSimTimers m_timers;
+    CSimAdc m_adc;
     std::map<std::uint16_t, std::uint16_t> m_defaults;
 };

@@ -113,6 +113,14 @@ int main(int argc, char* argv[])
         "beyond it is answered word 1 zero. In --config, \"eeprom\": {\"size\": N} sets\n"
         "another size, \"fill\" and \"bytes\" the contents, and \"stuck\": [addresses]\n"
         "worn cells that acknowledge writes but keep their byte.\n\n"
+        "Live ADC values (extension 0x98): the channels the bundled channel file lists\n"
+        "for the type (tags 0x0180..0x0188), moving with a repeated drive cycle: the\n"
+        "throttle ramps up and down, motor currents follow it, the battery voltage sags\n"
+        "under load and recovers, temperatures drift slowly. Any other tag is answered\n"
+        "\"no such tag\". A config's \"adc\" object sets the cycle's phases and, per tag,\n"
+        "a waveform (\"constant\", \"ramp\", \"sag\", \"drift\" with its numbers), a\n"
+        "fixed value, \"unsupported\" (answered without Supported), \"silent\" (never\n"
+        "answered) or null (no such channel).\n\n"
         "Faults count answered requests from 1; N = 0 switches a fault off."));
     parser.addHelpOption();
     parser.addOptions({
