@@ -51,6 +51,18 @@ QString RecentFileKey(int number)
                QString::fromLatin1(CAppSettings::kRecentFile).arg(number));
 }
 
+// The "share" folder beside `programDir`, as the build tree lays it out (app/tavrin-studio,
+// share/...), when it holds a file matching `pattern`; empty otherwise.
+QString BundledShareDir(const QString& programDir, const QString& pattern)
+{
+    if (programDir.isEmpty())
+        return QString();
+    const QDir share(QDir::cleanPath(programDir + QStringLiteral("/../share")));
+    if (share.entryList({pattern}, QDir::Files).isEmpty())
+        return QString();
+    return QDir::toNativeSeparators(share.absolutePath());
+}
+
 } // namespace
 
 QVariant CAppSettings::Read(const QString& section, const QString& name, const QVariant& fallback)
@@ -131,9 +143,26 @@ bool CAppSettings::SetFont(const QString& valueName, const QByteArray& logFont)
     return Write(QString::fromLatin1(kSettings), valueName, logFont);
 }
 
-QString CAppSettings::AdcFilePath() const
+QString CAppSettings::AdcFilePath(const QString& programDir) const
 {
-    return ReadSetting(kAdcFileDirectory).toString() + QString::fromLatin1(kAdcFileName);
+    QString folder = AdcFileDir(programDir);
+    if (folder.isEmpty())
+        return QString::fromLatin1(kAdcFileName);
+    // A value written on Windows may use "\"; QDir wants "/" on every platform.
+    folder.replace(QLatin1Char('\\'), QLatin1Char('/'));
+    return QDir::toNativeSeparators(QDir(folder).filePath(QString::fromLatin1(kAdcFileName)));
+}
+
+QString CAppSettings::AdcFileDir(const QString& programDir) const
+{
+    if (!Contains(QString::fromLatin1(kSettings), QString::fromLatin1(kAdcFileDirectory)))
+        return BundledAdcFileDir(programDir);
+    return ReadSetting(kAdcFileDirectory).toString();
+}
+
+QString CAppSettings::BundledAdcFileDir(const QString& programDir)
+{
+    return BundledShareDir(programDir, QString::fromLatin1(kAdcFileName));
 }
 
 QString CAppSettings::TagFileDir(const QString& programDir) const
@@ -145,12 +174,7 @@ QString CAppSettings::TagFileDir(const QString& programDir) const
 
 QString CAppSettings::BundledTagFileDir(const QString& programDir)
 {
-    if (programDir.isEmpty())
-        return QString();
-    const QDir share(QDir::cleanPath(programDir + QStringLiteral("/../share")));
-    if (share.entryList({QStringLiteral("TagList*.tag")}, QDir::Files).isEmpty())
-        return QString();
-    return QDir::toNativeSeparators(share.absolutePath());
+    return BundledShareDir(programDir, QStringLiteral("TagList*.tag"));
 }
 
 QString CAppSettings::PortDevice(const QString& fallback) const

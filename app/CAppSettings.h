@@ -73,8 +73,16 @@ public:
     bool GetFont(const QString& valueName, QByteArray& logFont) const;
     bool SetFont(const QString& valueName, const QByteArray& logFont);
 
-    // "ADCFileDirectory" followed directly by "ADCChannel.dat".
-    QString AdcFilePath() const;
+    // The channel file: "ADCChannel.dat" in AdcFileDir, with a separator between the two
+    // when the folder does not end in one ("\" or "/"); the bare name for an empty folder.
+    QString AdcFilePath(const QString& programDir = QCoreApplication::applicationDirPath()) const;
+    // "ADCFileDirectory". When the value is missing, the folder bundled with the program in
+    // `programDir` (BundledAdcFileDir); a value that is set, even an empty one, is returned
+    // as it is.
+    QString AdcFileDir(const QString& programDir = QCoreApplication::applicationDirPath()) const;
+    // "share" beside `programDir` when it holds ADCChannel.dat, as the build tree lays it
+    // out; empty otherwise.
+    static QString BundledAdcFileDir(const QString& programDir);
 
     // "TagFileDir". When the value is missing (an account the installer never set up), the
     // tag-file folder that comes with the program in `programDir`; a value that is set,
