@@ -58,6 +58,7 @@ int RunZeroTilt(const QStringList& args);
 int RunEepromDefaults(const QStringList& args);
 int RunEeprom(const QStringList& args);
 int RunDFile(const QStringList& args);
+int RunCommTest(const QStringList& args);
 int RunAdcChannels(const QStringList& args);
 
 } // namespace Cli

@@ -154,6 +154,18 @@ const std::map<QString, SCommand>& Commands()
           "  bytes before it stay written), 4 an image of another controller type (nothing\n"
           "  sent), 5 answered No, 6 the port cannot be opened, 7 a file cannot be read or\n"
           "  written (shorter than 4 bytes, over 65536 data bytes, or no bytes to write)"}},
+        {QStringLiteral("commtest"),
+         {Cli::RunCommTest,
+          "commtest --ext FROM TO --tag FROM TO --value FROM TO [--port DEV]\n"
+          "      send a read request for every extension, tag and value of the ranges",
+          "Each number is cut to its field's width: 8 bits for the extension, 16 for tag and\n"
+          "  value (an extension of 300 is 44). Extension outermost, value innermost; two\n"
+          "  attempts a packet; a reply counts only when it echoes the extension and the tag.\n"
+          "  Progress goes to standard error.\n"
+          "records: bad TX-LINE, then bad RX-LINE for each packet not answered; last\n"
+          "  commtest GOOD BAD MS-PER-PACKET (the time taken divided by the packets sent)\n"
+          "exit codes: 0 no bad packet, 1 usage, 2 no packet answered, 3 some packets bad,\n"
+          "  6 the port cannot be opened"}},
         {QStringLiteral("exchange"),
          {Cli::RunExchange,
           "exchange [--port DEV] [--write] [--attempts N] TAG [EXT [WORD2 [WORD3]]]\n"
