@@ -59,6 +59,7 @@ int RunEepromDefaults(const QStringList& args);
 int RunEeprom(const QStringList& args);
 int RunDFile(const QStringList& args);
 int RunCommTest(const QStringList& args);
+int RunAdc(const QStringList& args);
 int RunAdcChannels(const QStringList& args);
 
 } // namespace Cli

@@ -26,6 +26,23 @@ const std::map<QString, SCommand>& Commands()
           "records: file PATH COUNT; tag TAG MASK UNITS GROUP PRESENTATION PRIVILEGE NAME\n"
           "  INFORMATION HELP; text CODE CLASS COUNT TEXT...\n"
           "exit codes: 0 done, 1 usage, 7 a file cannot be read or written"}},
+        {QStringLiteral("adc"),
+         {Cli::RunAdc,
+          "adc --list [--channels FILE] [--port DEV]\n"
+          "adc [--channels FILE] [--count N] [--interval MS] [--tag T]... [--port DEV]\n"
+          "      list the ADC channels of the connected controller, or sample their values",
+          "FILE is the ADC channel file (default: the \"ADCFileDirectory\" setting's\n"
+          "  ADCChannel.dat, the bundled one unless set). --list prints the channels it offers\n"
+          "  for the identified controller type. Otherwise every offered channel (or each\n"
+          "  --tag) is read once a round, a round every MS milliseconds (default 850), N rounds\n"
+          "  or until Ctrl-C, which ends after the record being written.\n"
+          "records: channel TAG NAME MINIMUM MAXIMUM; adc SECONDS TAG NAME VALUE, SECONDS since\n"
+          "  the first round and VALUE a signed number, \"Comms lost\" (no reply) or\n"
+          "  \"Unsupported controller\" (answered without Supported, or no such tag)\n"
+          "exit codes: 0 done (also after Ctrl-C), 1 usage or a --tag the type has no channel\n"
+          "  for, 2 no controller identified or not one reading answered, 4 no channel for\n"
+          "  this controller type, 6 the port cannot be opened, 7 the channel file cannot be\n"
+          "  read"}},
         {QStringLiteral("adc-channels"),
          {Cli::RunAdcChannels,
           "adc-channels compile SOURCE -o FILE | adc-channels dump FILE\n"
