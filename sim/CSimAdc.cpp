@@ -1,6 +1,7 @@
 #include "sim/CSimAdc.h"
 
 #include "link/LinkProtocol.h"
+#include "sim/CSimModel.h"
 
 #include <algorithm>
 #include <cmath>
@@ -109,18 +110,6 @@ std::vector<std::pair<std::uint16_t, SChannel>> FamilyChannels(EControllerType t
     default:
         return {};
     }
-}
-
-CLinkRecord Reply(const CLinkRecord& request)
-{
-    CLinkRecord reply;
-    reply.lead = kReplyLead;
-    reply.extension = request.extension;
-    reply.word1 = request.word1;
-    reply.control = 0;
-    reply.word2 = 0;
-    reply.word3 = 0;
-    return reply;
 }
 
 } // namespace
@@ -241,7 +230,7 @@ std::optional<std::int16_t> CSimAdc::Value(std::uint16_t tag)
 
 std::optional<CLinkRecord> CSimAdc::Answer(const CLinkRecord& request)
 {
-    CLinkRecord reply = Reply(request);
+    CLinkRecord reply = CSimModel::ReplyTo(request);
     const SChannel* channel = Channel(request.word1);
     if (!channel) {
         reply.word1 = 0; // no such tag

@@ -252,11 +252,8 @@ LinkFrame CSimModel::EncodeReply(CLinkRecord reply)
     return reply.Encode();
 }
 
-std::optional<CLinkRecord> CSimModel::Answer(const CLinkRecord& request)
+CLinkRecord CSimModel::ReplyTo(const CLinkRecord& request)
 {
-    if (request.lead != LinkProtocol::kRequestLead || request.checksum != request.ComputeChecksum())
-        return std::nullopt;
-
     CLinkRecord reply;
     reply.lead = LinkProtocol::kReplyLead;
     reply.extension = request.extension;
@@ -264,7 +261,15 @@ std::optional<CLinkRecord> CSimModel::Answer(const CLinkRecord& request)
     reply.word2 = 0;
     reply.word3 = 0;
     reply.control = 0;
+    return reply;
+}
 
+std::optional<CLinkRecord> CSimModel::Answer(const CLinkRecord& request)
+{
+    if (request.lead != LinkProtocol::kRequestLead || request.checksum != request.ComputeChecksum())
+        return std::nullopt;
+
+    CLinkRecord reply = ReplyTo(request);
     if (request.extension == kExtEepromByte)
         return AnswerEeprom(request, reply);
     if (request.extension == kExtAdcValue)

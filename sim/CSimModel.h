@@ -117,6 +117,9 @@ public:
 
     // Encodes a reply record with its checksum.
     static LinkFrame EncodeReply(CLinkRecord reply);
+    // A reply to `request` that echoes its extension and word 1, with status and the other
+    // words zero and no checksum yet; each part of the controller fills in what it answers.
+    static CLinkRecord ReplyTo(const CLinkRecord& request);
 
 private:
     std::uint16_t ValueSum() const;
