@@ -12,6 +12,7 @@
 #include "ops/CTavrinDoc.h"
 #include "ops/CWriteFlow.h"
 #include "ops/CZeroTilt.h"
+#include "ops/widgets/CCommTestDlg.h"
 #include "ops/widgets/CEepromDlg.h"
 #include "ops/widgets/CLogDlg.h"
 #include "ops/widgets/CServiceTimersDlg.h"
@@ -295,4 +296,6 @@ void CTavrinApp::RegisterCommands()
         [this] { return CEepromDefaults::AppliesTo(m_doc->ConnectedType()); });
     // Always enabled: the EEPROM utilities work with files without a controller.
     m_frame->SetCommand(IdEepromTools, [this] { CEepromDlg::Run(*m_doc, m_frame.get()); });
+    // Always enabled: the test reports a missing controller as bad packets.
+    m_frame->SetCommand(IdCommunicationTest, [this] { CCommTestDlg::Run(*m_doc); });
 }
