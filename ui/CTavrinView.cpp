@@ -1,8 +1,11 @@
 #include "ui/CTavrinView.h"
 
 #include "app/CAppSettings.h"
+#include "link/CControllerLink.h"
 #include "ops/CParameterRows.h"
 #include "ops/CTavrinDoc.h"
+#include "ops/widgets/CAdcChartWnd.h"
+#include "ops/widgets/CSelectAdcDlg.h"
 #include "ui/CProductBitmap.h"
 #include "ui/CTavrinViewModel.h"
 
@@ -41,6 +44,11 @@ CTavrinView::CTavrinView(CTavrinDoc& doc, QComboBox* filterBox, QWidget* parent)
     head->resizeSection(0, m_doc.Settings().ColumnWidth());
 
     connect(&m_doc, &CTavrinDoc::ViewsUpdateRequested, this, &CTavrinView::OnUpdate);
+    // Each status-poll tick refreshes the open ADC windows before the poll's own exchanges.
+    connect(&m_doc, &CTavrinDoc::PollTicked, this, [this] {
+        if (m_doc.Link().IsOpen() && !m_doc.TransferActive())
+            m_adc.RefreshWindows(m_doc.Link());
+    });
     if (m_filterBox)
         connect(m_filterBox, &QComboBox::activated, this, &CTavrinView::OnFilterSelected);
     Refill();
@@ -53,10 +61,34 @@ CTavrinView::~CTavrinView()
 
 void CTavrinView::OnUpdate(int hint)
 {
-    // Hint 101 would go to the ADC windows first; there are none to rebuild, so every hint
-    // refills the list.
-    Q_UNUSED(hint);
+    const EControllerType connected = m_doc.ConnectedType();
+    if (hint == kHintControllerChanged && connected != EControllerType::None &&
+        connected != m_adc.WindowSetType()) {
+        m_adc.RebuildWindowSet(connected);
+        return;
+    }
     Refill();
+}
+
+void CTavrinView::LoadAdcChannels()
+{
+    m_adc.Load(m_doc.Settings().AdcFilePath(), m_doc.Prompt());
+}
+
+void CTavrinView::ShowAdcSelect()
+{
+    CSelectAdcDlg dialog(m_adc, this, window());
+    dialog.SetChartHandler([this] { ShowAdcChart(); });
+    dialog.exec();
+}
+
+void CTavrinView::ShowAdcChart()
+{
+    if (!m_adcChart)
+        m_adcChart = new CAdcChartWnd(m_adc, m_doc.Prompt(), this);
+    m_adcChart->show();
+    m_adcChart->raise();
+    m_adcChart->activateWindow();
 }
 
 void CTavrinView::Refill()

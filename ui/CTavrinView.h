@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ops/CAdcChannels.h"
+
 #include <QPixmap>
 #include <QPointer>
 #include <QTreeView>
@@ -7,6 +9,7 @@
 
 #include <vector>
 
+class CAdcChartWnd;
 class CTavrinDoc;
 class CTavrinViewModel;
 class QComboBox;
@@ -67,9 +70,19 @@ public:
     // Where the picture goes in the viewport (centred); null while the document has a set.
     QRect ProductBitmapRect() const;
 
+    // The ADC channels and their windows, which the view hosts. Loads the channel file
+    // ("ADCFileDirectory" + "ADCChannel.dat"), reporting a missing or damaged file through
+    // the document's prompt; called once, when the view has been created.
+    void LoadAdcChannels();
+    CAdcChannels& AdcChannels() { return m_adc; }
+    // The "Select ADC " dialog (modal) and the "ADC Chart" window (one, raised when open).
+    void ShowAdcSelect();
+    void ShowAdcChart();
+
 public slots:
-    // The document's view update: 101 (the connected controller changed) and every other
-    // hint refill the list.
+    // The document's view update: 101 (the connected controller changed) rebuilds the ADC
+    // window set when the new type is known and not the set's type; otherwise, and for
+    // every other hint, the list is refilled.
     void OnUpdate(int hint);
     // The filter box's entry at `index` was chosen: restricts the rows to its group.
     void OnFilterSelected(int index);
@@ -99,4 +112,6 @@ private:
     QPixmap m_bitmap;
     quint16 m_filterGroup = 0;
     std::vector<quint16> m_groups{0};
+    CAdcChannels m_adc;
+    QPointer<CAdcChartWnd> m_adcChart;
 };

@@ -50,6 +50,8 @@ const SItem kItems[] = {
      "Information about the controller\nInformation", nullptr, nullptr},
     {nullptr, "Service &Timers", IdServiceTimers, "Service timers\nTimers", nullptr, nullptr},
     {nullptr, "&ADC View", IdAdcView, "View controller values\nADC data", nullptr, nullptr},
+    {nullptr, "ADC &Chart", IdAdcChart, "Chart the open ADC channels over time\nADC chart", nullptr,
+     nullptr},
     {nullptr, "&System log", IdSystemLog, "View internal System Log\nView System Log", nullptr,
      nullptr},
     {nullptr, "Control &log", IdControlLog, "View internal Control log\nView Control log", nullptr,

@@ -33,6 +33,7 @@ enum ECommand : int
     IdControllerInfo = 32775,
     IdServiceTimers = 32776,
     IdAdcView = 32785,
+    IdAdcChart = 32827, // the live chart of the open ADC channels
     IdSystemLog = 32789,
     IdControlLog = 32813,
     IdZeroTilt = 32797,

@@ -75,6 +75,7 @@ void CTavrinApp::CreateView()
 {
     m_view = new CTavrinView(*m_doc, m_frame->FilterBox(), m_frame.get());
     m_frame->setCentralWidget(m_view);
+    m_view->LoadAdcChannels();
     // The view follows the document's updates itself; the frame adds hint 101 when the
     // connected controller changes.
     QObject::connect(m_frame.get(), &CMainFrame::ViewsNeedUpdate, m_view, &CTavrinView::OnUpdate);
@@ -257,6 +258,10 @@ void CTavrinApp::RegisterCommands()
         [this] { return CWriteFlow::CanWrite(*m_doc); });
     m_frame->SetCommand(
         IdControllerInfo, [this] { CControllerInfo::Show(*m_doc); }, linkReady);
+    m_frame->SetCommand(
+        IdAdcView, [this] { m_view->ShowAdcSelect(); }, linkReady);
+    m_frame->SetCommand(
+        IdAdcChart, [this] { m_view->ShowAdcChart(); }, linkReady);
     m_frame->SetCommand(
         IdSystemLog, [this] { CLogDlg::Run(*m_doc, CControllerLog::EKind::System, m_frame.get()); },
         linkReady);

@@ -44,6 +44,9 @@ CSelectAdcDlg::CSelectAdcDlg(CAdcChannels& channels, QWidget* windowParent, QWid
     connect(cancel, &QPushButton::clicked, this, &CSelectAdcDlg::reject);
     connect(m_closeAll, &QPushButton::clicked, this, &CSelectAdcDlg::OnCloseAll);
     connect(m_chart, &QPushButton::clicked, this, [this] {
+        // The chart is a window of its own: apply the selection and step aside, so the
+        // chart is not held behind this modal dialog.
+        accept();
         if (m_chartHandler)
             m_chartHandler();
     });

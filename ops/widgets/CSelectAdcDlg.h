@@ -13,7 +13,8 @@ class QPushButton;
 // OK closes the windows of deselected lines and opens those of newly selected ones, each
 // further window opened by the same OK 30 pixels lower and to the right of the one before;
 // "Close all" closes every window and clears the selection, the dialog staying open; Cancel
-// changes nothing. The optional "Chart" button calls the handler given to SetChartHandler.
+// changes nothing. The optional "Chart" button does what OK does, then calls the handler
+// given to SetChartHandler.
 //
 // Should the window set be rebuilt while the dialog is open (another controller was
 // identified), the list is refilled from the new set.
@@ -32,7 +33,7 @@ public:
     // `channels` must outlive the dialog; new windows get `windowParent` (the view) as parent.
     CSelectAdcDlg(CAdcChannels& channels, QWidget* windowParent, QWidget* parent = nullptr);
 
-    // Shows a "Chart" button that calls `handler`.
+    // Shows a "Chart" button that applies the selection as OK does, then calls `handler`.
     void SetChartHandler(std::function<void()> handler);
 
     QListWidget* List() const { return m_list; }

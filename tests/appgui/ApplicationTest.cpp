@@ -49,6 +49,9 @@ TEST(Application, StartsConnectedReadsAndEditsThroughTheView)
     CAppSettings::Write(QStringLiteral("Settings"), QStringLiteral("PortDevice"), sim.SlavePath());
     CAppSettings::Write(QStringLiteral("Settings"), QStringLiteral("TagFileDir"),
                         QFileInfo(QStringLiteral(TAVRIN_BUNDLED_TAG_FILE)).absolutePath());
+    // The bundled ADC channel file lies beside the tag file.
+    CAppSettings::Write(QStringLiteral("Settings"), QStringLiteral("ADCFileDirectory"),
+                        QFileInfo(QStringLiteral(TAVRIN_BUNDLED_TAG_FILE)).absolutePath());
 
     CTavrinApp app;
     ASSERT_TRUE(app.InitInstance({})) << "no question: the port opens and the tag file loads";
@@ -60,6 +63,9 @@ TEST(Application, StartsConnectedReadsAndEditsThroughTheView)
 
     app.Document().Poll();
     ASSERT_TRUE(app.Document().LinkReady());
+    // The view loaded the bundled channels, and the new controller type rebuilt its window set.
+    EXPECT_EQ(view->AdcChannels().WindowSetType(), EControllerType::TarnPlus);
+    EXPECT_GT(view->AdcChannels().WindowSetSize(), 0);
     const CReadFlow::SOutcome read = CReadFlow::Run(app.Document());
     ASSERT_TRUE(read.Complete());
     EXPECT_GT(view->RowCount(), 40) << "the read refreshed the view";

@@ -45,6 +45,9 @@ protected:
         CAppSettings::Write(settings, QStringLiteral("PortDevice"), sim->SlavePath());
         CAppSettings::Write(settings, QStringLiteral("TagFileDir"),
                             QFileInfo(QStringLiteral(TAVRIN_BUNDLED_TAG_FILE)).absolutePath());
+        // The bundled ADC channel file lies beside the tag file.
+        CAppSettings::Write(settings, QStringLiteral("ADCFileDirectory"),
+                            QFileInfo(QStringLiteral(TAVRIN_BUNDLED_TAG_FILE)).absolutePath());
         // A profile on the recent-file list, for a command to open in the middle of a read.
         const QString profile = temp.Path() + QStringLiteral("/other.prf");
         CParameterSet set;
