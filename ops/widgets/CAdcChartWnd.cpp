@@ -76,6 +76,10 @@ CAdcChartWnd::CAdcChartWnd(CAdcChannels& channels, IUserPrompt& prompt, QWidget*
 
 void CAdcChartWnd::OnSampled(const QList<CAdcChannels::SSample>& samples)
 {
+    // A refresh with no window open has nothing to plot; an empty row would only add a line
+    // of commas to the export.
+    if (samples.isEmpty())
+        return;
     Record(double(m_clock.elapsed()) / 1000.0, samples);
 }
 
@@ -91,6 +95,9 @@ void CAdcChartWnd::UpdatePlot()
     const std::vector<CAdcSampleLog::SColumn>& columns = m_log.Columns();
     while (m_series.size() < columns.size()) {
         auto* series = new QLineSeries(m_chart);
+        // Raster drawing: an OpenGL surface buys nothing at a few thousand points and is
+        // missing on remote and virtual displays.
+        series->setUseOpenGL(false);
         m_chart->addSeries(series);
         series->attachAxis(m_time);
         series->attachAxis(m_value);
