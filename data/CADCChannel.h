@@ -44,18 +44,19 @@ public:
     static void WriteFile(QIODevice* device, const std::vector<CADCChannel>& channels);
 
     // The eleven stored fields, in file order.
-    std::uint16_t tag = 0;                // word 1 of the live-value read request
-    std::int32_t minimum = 0;             // lower end of the bar
-    std::int32_t maximum = 255;           // upper end of the bar
-    std::uint16_t accessLevel = 0;        // kept in the file; every channel is available
-    QString name;                         // selection list line and window title
-    QString secondText;                   // kept, not shown
-    std::int32_t controllerType = 0xFFFF; // the type the channel belongs to
-    std::uint32_t reserved1 = 0;          // kept, not used
-    std::int32_t reserved2 = 0;           // kept, not used
-    std::uint32_t rangeLow = 0;           // a channel is offered only when this is 0
+    std::uint16_t tag = 0;                           // word 1 of the live-value read request
+    std::int32_t minimum = 0;                        // lower end of the bar
+    std::int32_t maximum = 255;                      // upper end of the bar
+    std::uint16_t accessLevel = 0;                   // kept in the file; every channel is available
+    QString name;                                    // selection list line and window title
+    QString secondText;                              // kept, not shown
+    std::int32_t controllerType = kNoControllerType; // the type the channel belongs to
+    std::uint32_t reserved1 = 0;                     // kept, not used
+    std::int32_t reserved2 = 0;                      // kept, not used
+    std::uint32_t rangeLow = 0;                      // a channel is offered only when this is 0
     std::uint32_t rangeHigh = 0xFFFFFFFF;
 
+    // All eleven fields equal (a display copy's window is not a field).
     bool SameFields(const CADCChannel& other) const;
 };
 
