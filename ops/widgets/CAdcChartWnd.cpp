@@ -122,7 +122,9 @@ void CAdcChartWnd::UpdatePlot()
     }
     // A little room above and below, and a flat line still gets a visible range.
     const double margin = std::max(1.0, (high - low) * 0.05);
-    m_value->setRange(low - margin, high + margin);
+    // Readings that never go below zero keep zero as the bottom of the axis.
+    m_value->setRange(low >= 0 ? std::max(0.0, low - margin) : low - margin, high + margin);
+    m_value->applyNiceNumbers(); // round tick values rather than fractions of the data range
 
     // The time axis spans one whole window, scrolling once the recording is longer.
     const double from = std::max(0.0, m_log.LatestSeconds() - m_windowSeconds);
