@@ -40,6 +40,11 @@ public:
     static constexpr const char* kTitleFont = "TitleLF";
     static constexpr const char* kAdcFileDirectory = "ADCFileDirectory";
     static constexpr const char* kPreviewPages = "PreviewPages";
+    // The tag-file update server (defaults in SUpdateServer).
+    static constexpr const char* kUpdateServer = "UpdateServer";
+    static constexpr const char* kUpdateUser = "UpdateUser";
+    static constexpr const char* kUpdatePassword = "UpdatePassword";
+    static constexpr const char* kUpdateFolder = "UpdateFolder";
     // Section "Recent File List": File1 to File4.
     static constexpr const char* kRecentFile = "File%1";
     // Section "Persistance": the main window's placement.
