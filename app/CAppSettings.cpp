@@ -214,6 +214,16 @@ bool CAppSettings::SetPreviewPages(int pages)
     return WriteSetting(kPreviewPages, pages);
 }
 
+QString CAppSettings::PrintNotes() const
+{
+    return ReadSetting(kPrintNotes, QString()).toString();
+}
+
+bool CAppSettings::SetPrintNotes(const QString& notes)
+{
+    return WriteSetting(kPrintNotes, notes);
+}
+
 QStringList CAppSettings::RecentFiles() const
 {
     QSettings store = Store();

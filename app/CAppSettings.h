@@ -40,6 +40,7 @@ public:
     static constexpr const char* kTitleFont = "TitleLF";
     static constexpr const char* kAdcFileDirectory = "ADCFileDirectory";
     static constexpr const char* kPreviewPages = "PreviewPages";
+    static constexpr const char* kPrintNotes = "PrintNotes";
     // The tag-file update server (defaults in SUpdateServer).
     static constexpr const char* kUpdateServer = "UpdateServer";
     static constexpr const char* kUpdateUser = "UpdateUser";
@@ -107,6 +108,9 @@ public:
     bool SetChosenPort(const QString& friendlyName, const QString& devicePath);
     int PreviewPages() const;
     bool SetPreviewPages(int pages);
+    // "PrintNotes": the text of the printed page's notes box; empty when missing.
+    QString PrintNotes() const;
+    bool SetPrintNotes(const QString& notes);
 
     // "File1".."File4" of "Recent File List", most recent first, without the missing ones.
     QStringList RecentFiles() const;

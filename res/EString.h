@@ -162,6 +162,14 @@ enum class EString : int
     ProfileTrailingBytes = 4608,
     ProfileReadError = 4609,
 
+    // Printed pages: the simple list's column header and footer, the page number, and the
+    // message when the text does not fit the page
+    PrintParameterHeader = 4701,
+    PrintValuesHeader = 4702,
+    PrintedAt = 4703,
+    PageOfPages = 4704,
+    PrintPageTooSmall = 4705,
+
     // Main window
     AppName = 57344,
     Ready = 57345,

@@ -294,6 +294,13 @@ const QHash<int, QString>& Table()
             {4607, "it is not a profile: it announces a negative number of parameters"},
             {4608, "it is not a profile: more bytes follow the %1 parameter(s) it announces"},
             {4609, "the file could not be read (%1)"},
+            // Printed pages (printf-style arguments: the print time, the page and the count).
+            {4701, "Parameter"},
+            {4702, "Values"},
+            {4703, "Printed : %s"},
+            {4704, "Page %d of %d"},
+            {4705, "Document will not print correctly - the page size is too small for the text "
+                   "size"},
             {57344, "Tavrin"},
             {57345, "Ready"},
             {57638, "Program Not Equal."},
