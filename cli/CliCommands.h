@@ -53,6 +53,7 @@ int RunSet(const QStringList& args);
 int RunShow(const QStringList& args);
 int RunTags(const QStringList& args);
 int RunTimers(const QStringList& args);
+int RunUpdateCheck(const QStringList& args);
 int RunWrite(const QStringList& args);
 int RunZeroTilt(const QStringList& args);
 int RunEepromDefaults(const QStringList& args);

@@ -119,6 +119,19 @@ const std::map<QString, SCommand>& Commands()
           "  programmed time confirmed, 4 a controller type without service timers, or one\n"
           "  that does not offer programmable times (nothing written), 6 the port cannot be\n"
           "  opened"}},
+        {QStringLiteral("update-check"),
+         {Cli::RunUpdateCheck,
+          "update-check [--tags DIR] [--server URL] [--user U] [--password P] [--yes]\n"
+          "      look for a newer tag file on the update server and install it",
+          "DIR is the tag-file folder (default: the \"TagFileDir\" setting); the server, account\n"
+          "  and folder default to the \"UpdateServer\", \"UpdateUser\", \"UpdatePassword\" and\n"
+          "  \"UpdateFolder\" settings. Asks before installing unless --yes; without a terminal\n"
+          "  the answer is No. A download is checked as a tag file before it replaces anything.\n"
+          "records: remote NAME (empty when none), local NAME, then installed NAME, latest or\n"
+          "  declined; nothing when the server cannot be reached\n"
+          "exit codes: 0 installed or nothing newer, 1 usage, 2 could not connect, log in or\n"
+          "  open the folder, or the transfer failed, 4 the downloaded file is not a valid tag\n"
+          "  file (nothing installed), 5 answered No, 7 the tag-file folder cannot be written"}},
         {QStringLiteral("zero-tilt"),
          {Cli::RunZeroTilt,
           "zero-tilt [--port DEV] [--yes] [--retry N]\n"

@@ -1,0 +1,212 @@
+// The tag-file update check against a real FTP server (pyftpdlib) on 127.0.0.1.
+#include "common/CScriptedPrompt.h"
+#include "update/CTagFileUpdate.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using EResult = CTagFileUpdate::EResult;
+using EAnswer = IUserPrompt::EAnswer;
+using EIcon = IUserPrompt::EIcon;
+
+const QString kFolder = QString::fromLatin1(SUpdateServer::kDefaultFolder);
+
+QByteArray ReadAll(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void WriteAll(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly)) << path.toStdString();
+    ASSERT_EQ(file.write(bytes), bytes.size());
+}
+
+QString Question(const QString& name)
+{
+    return QStringLiteral("A more recent data file (%1) is available. Do you wish to install it?")
+        .arg(name);
+}
+
+// A pyftpdlib server serving a temporary root that holds the update folder, with the
+// update account. Stopped (by its own process id) when the object goes.
+class CFtpServer
+{
+public:
+    explicit CFtpServer(const QStringList& options = {})
+    {
+        EXPECT_TRUE(m_root.isValid());
+        EXPECT_TRUE(QDir(m_root.path()).mkpath(kFolder.mid(1)));
+        m_process.setProgram(QStringLiteral("/usr/bin/python3"));
+        m_process.setArguments(QStringList{QStringLiteral(TAVRIN_FTP_SERVER_SCRIPT),
+                                           QStringLiteral("--root"), m_root.path()} +
+                               options);
+        m_process.start();
+        // The script prints "port N" once it listens.
+        QByteArray line;
+        while (!line.contains('\n') && m_process.waitForReadyRead(10000))
+            line += m_process.readAllStandardOutput();
+        const QList<QByteArray> words = line.trimmed().split(' ');
+        EXPECT_EQ(words.size(), 2)
+            << line.toStdString() << m_process.readAllStandardError().toStdString();
+        if (words.size() == 2)
+            m_port = words[1].toInt();
+        EXPECT_GT(m_port, 0);
+    }
+    ~CFtpServer()
+    {
+        m_process.kill();
+        m_process.waitForFinished(5000);
+    }
+
+    // A path in the served update folder (or, with `relative` "../X", beside it).
+    QString Remote(const QString& relative) const
+    {
+        return QDir(m_root.path() + kFolder).filePath(relative);
+    }
+    SUpdateServer Server() const
+    {
+        SUpdateServer server;
+        server.url = QStringLiteral("ftp://127.0.0.1:%1/").arg(m_port);
+        return server;
+    }
+
+private:
+    QTemporaryDir m_root;
+    QProcess m_process;
+    int m_port = 0;
+};
+
+// A local tag folder inside a temporary parent, so writes beside it can be seen.
+class TagFileUpdateTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_parent.isValid());
+        ASSERT_TRUE(QDir(m_parent.path()).mkdir(QStringLiteral("tags")));
+        m_valid = ReadAll(QStringLiteral(TAVRIN_BUNDLED_TAG_FILE));
+        ASSERT_FALSE(m_valid.isEmpty());
+        WriteAll(Local(QStringLiteral("TagList0001.tag")), m_valid);
+    }
+    QString TagDir() const { return QDir(m_parent.path()).filePath(QStringLiteral("tags")); }
+    QString Local(const QString& name) const { return QDir(TagDir()).filePath(name); }
+    QStringList LocalNames() const
+    {
+        return QDir(TagDir()).entryList(QDir::Files | QDir::Hidden, QDir::Name);
+    }
+
+    QTemporaryDir m_parent;
+    QByteArray m_valid;
+};
+
+TEST_F(TagFileUpdateTest, InstallsTheHighestVersionByteForByte)
+{
+    CFtpServer ftp;
+    WriteAll(ftp.Remote(QStringLiteral("TagList0009.tag")), m_valid);
+    // The newer file differs from the older one in its first word, the tag count, which
+    // keeps it valid.
+    QByteArray newer = m_valid;
+    newer[0] = static_cast<char>(newer[0] ^ 0x01);
+    WriteAll(ftp.Remote(QStringLiteral("TagList0010.tag")), newer);
+
+    CScriptedPrompt prompt;
+    prompt.ExpectQuestion(Question(QStringLiteral("TagList0010.tag")), EAnswer::Yes)
+        .ExpectMessage(QStringLiteral("Tag file has been updated to TagList0010.tag"),
+                       EIcon::Information);
+    CTagFileUpdate update(ftp.Server(), prompt);
+    ASSERT_EQ(update.Run(TagDir()), EResult::Installed) << update.Cause().toStdString();
+
+    EXPECT_EQ(update.RemoteName(), QStringLiteral("TagList0010.tag"));
+    EXPECT_EQ(update.LocalName(), QStringLiteral("TagList0001.tag"));
+    EXPECT_EQ(update.InstalledPath(),
+              QDir::toNativeSeparators(Local(QStringLiteral("TagList0010.tag"))));
+    EXPECT_EQ(ReadAll(Local(QStringLiteral("TagList0010.tag"))),
+              ReadAll(ftp.Remote(QStringLiteral("TagList0010.tag"))));
+    // No temporary file is left behind.
+    EXPECT_EQ(LocalNames(),
+              (QStringList{QStringLiteral("TagList0001.tag"), QStringLiteral("TagList0010.tag")}));
+}
+
+TEST_F(TagFileUpdateTest, SameVersionIsTheLatestEvenWhenPassiveModeIsRefused)
+{
+    CFtpServer ftp({QStringLiteral("--no-passive")});
+    WriteAll(ftp.Remote(QStringLiteral("TagList0001.tag")), m_valid);
+
+    CScriptedPrompt prompt;
+    prompt.ExpectMessage(
+        QStringLiteral("No newer version is available - you have the latest version."),
+        EIcon::Information);
+    CTagFileUpdate update(ftp.Server(), prompt);
+    EXPECT_EQ(update.Run(TagDir()), EResult::Latest) << update.Cause().toStdString();
+    EXPECT_EQ(update.RemoteName(), QStringLiteral("TagList0001.tag"));
+}
+
+TEST_F(TagFileUpdateTest, CorruptDownloadIsRefusedAndLeavesTheOldFileAlone)
+{
+    CFtpServer ftp;
+    WriteAll(ftp.Remote(QStringLiteral("TagList0002.tag")), m_valid.left(m_valid.size() / 2));
+
+    CScriptedPrompt prompt;
+    prompt.ExpectQuestion(Question(QStringLiteral("TagList0002.tag")), EAnswer::Yes)
+        .ExpectMessageContaining(QStringLiteral("Unable to download file\n"));
+    CTagFileUpdate update(ftp.Server(), prompt);
+    EXPECT_EQ(update.Run(TagDir()), EResult::InvalidFile);
+
+    EXPECT_TRUE(update.Cause().contains(QStringLiteral("TagList0002.tag")))
+        << update.Cause().toStdString();
+    EXPECT_TRUE(update.InstalledPath().isEmpty());
+    EXPECT_EQ(LocalNames(), QStringList{QStringLiteral("TagList0001.tag")});
+    EXPECT_EQ(ReadAll(Local(QStringLiteral("TagList0001.tag"))), m_valid);
+}
+
+TEST_F(TagFileUpdateTest, NamesWithPathsOrTooManyDigitsAreIgnored)
+{
+    // Real files a client following "../" would fetch, and names no file can have.
+    CFtpServer ftp({QStringLiteral("--extra"), QStringLiteral("../evil.tag"),
+                    QStringLiteral("--extra"), QStringLiteral("../TagList0099.tag"),
+                    QStringLiteral("--extra"), QStringLiteral("sub/TagList0098.tag"),
+                    QStringLiteral("--extra"), QStringLiteral("..\\TagList0097.tag")});
+    WriteAll(ftp.Remote(QStringLiteral("../TagList0099.tag")), m_valid);
+    WriteAll(ftp.Remote(QStringLiteral("../evil.tag")), m_valid);
+    WriteAll(ftp.Remote(QStringLiteral("TagList9999999999.tag")), m_valid);
+    WriteAll(ftp.Remote(QStringLiteral("TagList0002.tag")), m_valid);
+
+    CScriptedPrompt prompt;
+    prompt.ExpectQuestion(Question(QStringLiteral("TagList0002.tag")), EAnswer::Yes)
+        .ExpectMessage(QStringLiteral("Tag file has been updated to TagList0002.tag"),
+                       EIcon::Information);
+    CTagFileUpdate update(ftp.Server(), prompt);
+    EXPECT_EQ(update.Run(TagDir()), EResult::Installed) << update.Cause().toStdString();
+    EXPECT_EQ(update.RemoteName(), QStringLiteral("TagList0002.tag"));
+    EXPECT_EQ(LocalNames(),
+              (QStringList{QStringLiteral("TagList0001.tag"), QStringLiteral("TagList0002.tag")}));
+    EXPECT_EQ(QDir(m_parent.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+              QStringList{QStringLiteral("tags")});
+}
+
+TEST_F(TagFileUpdateTest, WrongPasswordCannotConnect)
+{
+    CFtpServer ftp;
+    WriteAll(ftp.Remote(QStringLiteral("TagList0002.tag")), m_valid);
+    SUpdateServer server = ftp.Server();
+    server.password = QStringLiteral("wrong");
+
+    CScriptedPrompt prompt;
+    prompt.ExpectMessage(QStringLiteral("Could not connect to the update site."),
+                         EIcon::Exclamation);
+    CTagFileUpdate update(server, prompt);
+    EXPECT_EQ(update.Run(TagDir()), EResult::CannotConnect);
+    EXPECT_TRUE(update.RemoteName().isEmpty());
+    EXPECT_EQ(LocalNames(), QStringList{QStringLiteral("TagList0001.tag")});
+}
+
+} // namespace
