@@ -48,6 +48,7 @@ bool LoadTagFile(const QString& path, CTagFile& tags, int& exitCode);
 int RunExchange(const QStringList& args);
 int RunIdentify(const QStringList& args);
 int RunParam(const QStringList& args);
+int RunPrint(const QStringList& args);
 int RunRead(const QStringList& args);
 int RunSet(const QStringList& args);
 int RunShow(const QStringList& args);

@@ -2,10 +2,14 @@
 #include "cli/CliCommands.h"
 
 #include <QCoreApplication>
+#include <QGuiApplication>
 
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <functional>
 #include <map>
+#include <memory>
 
 namespace {
 
@@ -96,6 +100,20 @@ const std::map<QString, SCommand>& Commands()
           "exit codes: 0 all confirmed or skipped, 1 usage, 2 no controller answered, 3 not\n"
           "  every record confirmed, 4 profile of another controller type, 5 answered No,\n"
           "  6 the port cannot be opened, 7 a file cannot be read"}},
+        {QStringLiteral("print"),
+         {Cli::RunPrint,
+          "print PROFILE [--tags PATH] -o OUT.pdf [--style simple|columns] [--fill-page]\n"
+          "      [--main-font \"FAMILY,POINTS\"] [--title-font FAMILY] [--paper A4|Letter]\n"
+          "      [--notes TEXT]\n"
+          "      print a profile's records to a PDF as the application prints them",
+          "The style, the template's proportions (--fill-page stretches it), the fonts and the\n"
+          "  notes default to the \"PrintFormat\", \"Isotropic\", \"MainLF\", \"TitleLF\" and\n"
+          "  \"PrintNotes\" settings; the paper defaults to A4. The title is the profile's file\n"
+          "  name. When nothing is printed no file is written.\n"
+          "records: printed PAGES OUT\n"
+          "exit codes: 0 printed, 1 usage, nothing to print (the simple list of an empty set)\n"
+          "  or the page too small for the text size, 7 the profile or the tag file cannot be\n"
+          "  read, or OUT cannot be written"}},
         {QStringLiteral("show"),
          {Cli::RunShow,
           "show PROFILE [--tags PATH]\n"
@@ -254,11 +272,25 @@ bool AsksForHelp(const QStringList& args)
 
 int main(int argc, char* argv[])
 {
-    QCoreApplication app(argc, argv);
+    // Only printing needs fonts and painting; every other command stays a plain console
+    // program that runs without any display. The GUI application would take options such as
+    // --style out of the arguments, so it sees the program name alone.
+    int guiArgc = 1; // outlives the application, which keeps a reference to it
+    std::unique_ptr<QCoreApplication> app;
+    QStringList args;
+    if (argc > 1 && std::strcmp(argv[1], "print") == 0) {
+        if (!std::getenv("QT_QPA_PLATFORM"))
+            setenv("QT_QPA_PLATFORM", "offscreen", 0);
+        for (int i = 0; i < argc; ++i)
+            args << QString::fromLocal8Bit(argv[i]);
+        app = std::make_unique<QGuiApplication>(guiArgc, argv);
+    } else {
+        app = std::make_unique<QCoreApplication>(argc, argv);
+        args = QCoreApplication::arguments();
+    }
     QCoreApplication::setApplicationName(QStringLiteral("tavrin-cli"));
     QCoreApplication::setApplicationVersion(QStringLiteral(TAVRIN_VERSION));
 
-    QStringList args = QCoreApplication::arguments();
     args.removeFirst();
     if (args.isEmpty() || args.first() == QLatin1String("--help") ||
         args.first() == QLatin1String("-h")) {

@@ -21,7 +21,12 @@ namespace {
 // Everything is laid out in 0.1 mm ("units") with y growing downwards from the top-left
 // corner of the printable area; the painter maps units onto the device's resolution.
 constexpr double kUnitsPerInch = 254.0;
-constexpr int kPrintPoints = 28; // both fonts of the simple list
+// Both fonts of the simple list are "28 point" fonts sized for the screen (96 pixels an inch)
+// whose pixel height is taken as 0.1 mm, as the main font's 8/3 does: 37 units, about 10.6
+// points on paper. A true 28-point font would run the names into the values at x = 970 and
+// the footer's three texts into each other.
+constexpr int kPrintPoints = 28;
+constexpr int kSimpleFontUnits = kPrintPoints * 96 / 72;
 constexpr int kNameX = 180;
 constexpr int kValueX = 970;
 constexpr int kFirstLineY = 64;
@@ -121,8 +126,8 @@ struct SSimpleLayout
 SSimpleLayout LayOutSimple(const QPagedPaintDevice& device, const SPrintSheet& sheet)
 {
     SSimpleLayout layout;
-    layout.normal = UnitFont(QStringLiteral("Arial"), PointsToUnits(kPrintPoints));
-    layout.bold = UnitFont(QStringLiteral("Arial Bold"), PointsToUnits(kPrintPoints), true);
+    layout.normal = UnitFont(QStringLiteral("Arial"), kSimpleFontUnits);
+    layout.bold = UnitFont(QStringLiteral("Arial Bold"), kSimpleFontUnits, true);
     layout.lineHeight = std::max(1, LineHeight(layout.normal));
     const QSize page = PageUnits(device);
     layout.pageWidth = page.width();
@@ -345,16 +350,21 @@ void SPrintFormat::Store(CAppSettings& settings) const
 
 SPrintSheet SPrintSheet::FromDocument(const CTavrinDoc& doc, const QDateTime& printTime)
 {
+    return FromSet(doc.Parameters(), doc.Tags(), doc.Title(), printTime);
+}
+
+SPrintSheet SPrintSheet::FromSet(const CParameterSet& set, const CTagFile& tags,
+                                 const QString& title, const QDateTime& printTime)
+{
     SPrintSheet sheet;
-    sheet.title = doc.Title();
+    sheet.title = title;
     sheet.printTime = printTime;
-    const CParameterSet& set = doc.Parameters();
     if (set.IsEmpty())
         return sheet;
+    // The document's list order; a record whose tag is missing is left out.
     const quint16 type = set.DataControllerType();
     for (const auto& parameter : set.Parameters()) {
-        const CTagInfo* tag = doc.Tags().FindTag(parameter->tagNumber, type);
-        if (tag)
+        if (const CTagInfo* tag = tags.FindTag(parameter->tagNumber, type))
             sheet.rows.append({CCodePage::ToUnicode(tag->name), parameter->ValueText(*tag, type)});
     }
     return sheet;

@@ -8,6 +8,8 @@
 #include <QString>
 
 class CAppSettings;
+class CParameterSet;
+class CTagFile;
 class CTavrinDoc;
 class QPagedPaintDevice;
 
@@ -36,6 +38,9 @@ struct SPrintSheet
     QList<QPair<QString, QString>> rows; // name text, value text, in the document's list order
 
     static SPrintSheet FromDocument(const CTavrinDoc& doc, const QDateTime& printTime);
+    // The same from a parameter set and a tag file, for printing without a document.
+    static SPrintSheet FromSet(const CParameterSet& set, const CTagFile& tags, const QString& title,
+                               const QDateTime& printTime);
 };
 
 // The printed page layout of a parameter set, in either style, on any paged device (a
