@@ -14,6 +14,8 @@ const SItem kItems[] = {
      nullptr},
     {nullptr, "Print Pre&view", IdFilePrintPreview, "Display full pages\nPrint Preview", nullptr,
      nullptr},
+    {nullptr, "Export P&DF...", IdExportPdf, "Write the printed pages to a PDF file\nExport PDF",
+     nullptr, nullptr},
     {nullptr, "Print &Format...", IdPrintFormat,
      "Setup the appearance of printed pages.\nFormat printed page.", nullptr, nullptr},
     {nullptr, "P&rint Setup...", IdPrintSetup,

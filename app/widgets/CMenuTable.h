@@ -17,6 +17,7 @@ enum ECommand : int
     IdFileSaveAs = 57604,
     IdFilePrint = 57607,
     IdFilePrintPreview = 57609,
+    IdExportPdf = 32828, // the printed pages straight to a PDF file
     IdPrintFormat = 32812,
     IdPrintSetup = 57606,
     IdFileSend = 57612,

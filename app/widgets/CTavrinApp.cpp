@@ -4,6 +4,7 @@
 #include "app/widgets/CAboutDlg.h"
 #include "app/widgets/CMainFrame.h"
 #include "app/widgets/CMenuTable.h"
+#include "app/widgets/CPrintCommands.h"
 #include "link/widgets/CSelectComPortDlg.h"
 #include "ops/CControllerInfo.h"
 #include "ops/CDFileProgrammer.h"
@@ -34,8 +35,10 @@ CTavrinApp::CTavrinApp() = default;
 
 CTavrinApp::~CTavrinApp()
 {
-    // The frame goes first (it saves its placement and stops the poll), then the document,
-    // then the settings store; the link closes the port last.
+    // The print commands go first (they use the frame), then the frame (it saves its
+    // placement and stops the poll), then the document, then the settings store; the link
+    // closes the port last.
+    m_print.reset();
     m_frame.reset();
     m_doc.reset();
     m_prompt.reset();
@@ -228,6 +231,16 @@ void CTavrinApp::RegisterCommands()
         IdFileSaveAs, [this] { m_doc->DoSaveAs(); }, notEmpty);
     m_frame->SetCommand(
         IdFileSend, [this] { SendDocument(); }, notEmpty);
+    m_print = std::make_unique<CPrintCommands>(*m_doc, m_frame.get(),
+                                               [this](bool show) { m_frame->ShowFilterBox(show); });
+    m_frame->SetCommand(
+        IdFilePrint, [this] { m_print->Print(); }, notEmpty);
+    m_frame->SetCommand(
+        IdFilePrintPreview, [this] { m_print->Preview(); }, notEmpty);
+    m_frame->SetCommand(
+        IdExportPdf, [this] { m_print->ExportPdf(); }, notEmpty);
+    m_frame->SetCommand(IdPrintFormat, [this] { m_print->EditFormat(); });
+    m_frame->SetCommand(IdPrintSetup, [this] { m_print->Setup(); });
     auto* fileNew = new QAction(m_frame.get());
     fileNew->setObjectName(ControlId::Name(IdFileNew));
     fileNew->setShortcut(QKeySequence(QStringLiteral("Ctrl+N")));

@@ -11,6 +11,7 @@
 
 class CMainFrame;
 class CMessageBoxPrompt;
+class CPrintCommands;
 class CTavrinDoc;
 class CTavrinView;
 
@@ -57,5 +58,6 @@ private:
     std::unique_ptr<CMessageBoxPrompt> m_prompt;
     std::unique_ptr<CTavrinDoc> m_doc;
     std::unique_ptr<CMainFrame> m_frame;
-    CTavrinView* m_view = nullptr; // owned by the frame
+    std::unique_ptr<CPrintCommands> m_print; // keeps the printer chosen in Print Setup
+    CTavrinView* m_view = nullptr;           // owned by the frame
 };
