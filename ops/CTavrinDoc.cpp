@@ -53,6 +53,18 @@ bool CTavrinDoc::LoadMasterTagFile(const QString& directory)
     return true;
 }
 
+bool CTavrinDoc::LoadTagFile(const QString& path)
+{
+    CTagFile fresh;
+    const CTagLoadResult result = fresh.LoadTagFile(path);
+    if (!result.Ok()) {
+        m_prompt->Message(result.message, IUserPrompt::EIcon::Stop);
+        return false;
+    }
+    m_tags = std::move(fresh);
+    return true;
+}
+
 void CTavrinDoc::SetLinkReady(bool ready)
 {
     if (m_linkReady == ready)

@@ -45,6 +45,11 @@ public:
     // Loads the newest tag file of `directory`; false (and a message) when there is none or
     // it cannot be loaded. The lists are empty afterwards on failure.
     bool LoadMasterTagFile(const QString& directory);
+    // Puts the tag file `path` in place of the loaded one (the Options dialog's choice). It
+    // is read into a list of its own that replaces the old one only once it loaded whole, so
+    // a file that cannot be read or is malformed leaves the old tags in use; the user is then
+    // told why (stop icon) and the result is false. The views are not refreshed here.
+    bool LoadTagFile(const QString& path);
 
     CControllerLink& Link() { return m_link; }
     CAppSettings& Settings() { return m_settings; }
