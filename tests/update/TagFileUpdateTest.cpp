@@ -1,4 +1,5 @@
 // The tag-file update check against a real FTP server (pyftpdlib) on 127.0.0.1.
+#include "cli/CliProcess.h"
 #include "common/CScriptedPrompt.h"
 #include "update/CTagFileUpdate.h"
 
@@ -206,6 +207,23 @@ TEST_F(TagFileUpdateTest, WrongPasswordCannotConnect)
     CTagFileUpdate update(server, prompt);
     EXPECT_EQ(update.Run(TagDir()), EResult::CannotConnect);
     EXPECT_TRUE(update.RemoteName().isEmpty());
+    EXPECT_EQ(LocalNames(), QStringList{QStringLiteral("TagList0001.tag")});
+}
+
+// The command's records and exit code; without --yes and without a terminal the answer
+// is No and nothing is written.
+TEST_F(TagFileUpdateTest, CliDeclinesWithoutATerminal)
+{
+    CFtpServer ftp;
+    WriteAll(ftp.Remote(QStringLiteral("TagList0002.tag")), m_valid);
+    QTemporaryDir config;
+
+    const SRun run = RunCli({QStringLiteral("update-check"), QStringLiteral("--tags"), TagDir(),
+                             QStringLiteral("--server"), ftp.Server().url},
+                            {}, config.path());
+    EXPECT_EQ(run.exitCode, 5) << run.err.toStdString();
+    EXPECT_EQ(run.out,
+              QStringLiteral("remote\tTagList0002.tag\nlocal\tTagList0001.tag\ndeclined\n"));
     EXPECT_EQ(LocalNames(), QStringList{QStringLiteral("TagList0001.tag")});
 }
 
