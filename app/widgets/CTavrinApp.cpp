@@ -16,6 +16,7 @@
 #include "ops/widgets/CCommTestDlg.h"
 #include "ops/widgets/CEepromDlg.h"
 #include "ops/widgets/CLogDlg.h"
+#include "ops/widgets/COptionsDlg.h"
 #include "ops/widgets/CServiceTimersDlg.h"
 #include "res/StringTable.h"
 #include "ui/CEditParameterDlg.h"
@@ -316,4 +317,7 @@ void CTavrinApp::RegisterCommands()
     m_frame->SetCommand(IdEepromTools, [this] { CEepromDlg::Run(*m_doc, m_frame.get()); });
     // Always enabled: the test reports a missing controller as bad packets.
     m_frame->SetCommand(IdCommunicationTest, [this] { CCommTestDlg::Run(*m_doc); });
+    // Always enabled: after start-up this is where the user chooses the port and the tag
+    // file.
+    m_frame->SetCommand(IdOptions, [this] { COptionsDlg::Run(*m_doc, m_frame.get()); });
 }
