@@ -25,6 +25,7 @@
 #include "ui/CTagInfoDlg.h"
 #include "ui/CTavrinView.h"
 #include "ui/ControlId.h"
+#include "update/CTagFileUpdate.h"
 
 #include <QApplication>
 #include <QDir>
@@ -319,5 +320,12 @@ void CTavrinApp::RegisterCommands()
     m_frame->SetCommand(IdCommunicationTest, [this] { CCommTestDlg::Run(*m_doc); });
     // Always enabled: after start-up this is where the user chooses the port and the tag
     // file.
-    m_frame->SetCommand(IdOptions, [this] { COptionsDlg::Run(*m_doc, m_frame.get()); });
+    m_frame->SetCommand(IdOptions, [this] {
+        COptionsDlg::Run(*m_doc, m_frame.get(), [this] {
+            CTagFileUpdate update(SUpdateServer::FromSettings(*m_settings), *m_prompt);
+            const bool installed =
+                update.Run(m_settings->TagFileDir()) == CTagFileUpdate::EResult::Installed;
+            return installed ? update.InstalledPath() : QString();
+        });
+    });
 }
