@@ -67,6 +67,10 @@ int RunUpdateCheck(const QStringList& args)
     case CTagFileUpdate::EResult::FolderNotWritable:
         return kExitFile;
     case CTagFileUpdate::EResult::CannotConnect:
+        // The message says only that the site was not reached; a script's log wants why.
+        if (!update.Cause().isEmpty())
+            Error(update.Cause());
+        break;
     case CTagFileUpdate::EResult::DownloadFailed:
         break;
     }

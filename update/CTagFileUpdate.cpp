@@ -133,8 +133,7 @@ template <typename Setup> CURLcode Perform(const SUpdateServer& server, Setup se
             return CURLE_WRITE_ERROR;
         code = curl_easy_perform(handle.get());
         if (code == CURLE_OK || !PassiveRefused(code)) {
-            if (code != CURLE_OK)
-                error = CurlErrorText(code, buffer);
+            error = code == CURLE_OK ? QString() : CurlErrorText(code, buffer);
             return code;
         }
         error = CurlErrorText(code, buffer);
@@ -282,6 +281,13 @@ bool CTagFileUpdate::Download(const QString& name, const QString& targetPath)
         return false;
     }
     temporary.close();
+    // The temporary file is private to its owner; the installed one reads like the file it
+    // replaces, or like any other file of the folder.
+    const QFileInfo existing(targetPath);
+    temporary.setPermissions(existing.exists()
+                                 ? existing.permissions()
+                                 : QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                       QFileDevice::ReadGroup | QFileDevice::ReadOther);
 
     // rename() replaces an existing target in one step (MoveFileEx with replace on Windows).
     std::error_code error;

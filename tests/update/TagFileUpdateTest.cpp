@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 
@@ -132,6 +133,8 @@ TEST_F(TagFileUpdateTest, InstallsTheHighestVersionByteForByte)
               QDir::toNativeSeparators(Local(QStringLiteral("TagList0010.tag"))));
     EXPECT_EQ(ReadAll(Local(QStringLiteral("TagList0010.tag"))),
               ReadAll(ftp.Remote(QStringLiteral("TagList0010.tag"))));
+    // Not the temporary file's owner-only permissions.
+    EXPECT_TRUE(QFileInfo(update.InstalledPath()).permissions() & QFileDevice::ReadOther);
     // No temporary file is left behind.
     EXPECT_EQ(LocalNames(),
               (QStringList{QStringLiteral("TagList0001.tag"), QStringLiteral("TagList0010.tag")}));
