@@ -1,0 +1,141 @@
+// The printed pages of both styles, read back from a PDF.
+#include "PrintTestData.h"
+
+#include "data/CTagFile.h"
+#include "print/CPrintLayout.h"
+
+#include <QPageSize>
+#include <QPdfWriter>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace {
+
+class PrintLayoutTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(tags.LoadTagFile(QStringLiteral(TAVRIN_BUNDLED_TAG_FILE)).Ok());
+    }
+
+    SPrintSheet Sheet(const std::vector<quint16>& tagNumbers)
+    {
+        FillSet(set, tagNumbers);
+        return SPrintSheet::FromSet(set, tags, QStringLiteral("demo.prf"),
+                                    QDateTime(QDate(2026, 3, 21), QTime(15, 7)));
+    }
+
+    // Prints onto an A4 PDF (or a page of `pageMm` mm square) and returns the result.
+    CPrintLayout::EResult PrintPdf(const SPrintSheet& sheet, const SPrintFormat& format,
+                                   int* pageCount = nullptr, double pageMm = 0)
+    {
+        QPdfWriter writer(pdf);
+        writer.setResolution(600);
+        writer.setPageSize(pageMm > 0 ? QPageSize(QSizeF(pageMm, pageMm), QPageSize::Millimeter)
+                                      : QPageSize(QPageSize::A4));
+        writer.setPageMargins(QMarginsF(10, 10, 10, 10), QPageLayout::Millimeter);
+        if (pageCount)
+            *pageCount = CPrintLayout::PageCount(writer, sheet, format);
+        return CPrintLayout::Print(writer, sheet, format);
+    }
+
+    static SPrintFormat Format(bool simpleList)
+    {
+        SPrintFormat format;
+        format.simpleList = simpleList;
+        format.mainFont = CLogFont::FromPointSize(120, "Arial");
+        format.titleFont = CLogFont::FromPointSize(120, "Arial");
+        return format;
+    }
+
+    CTagFile tags;
+    CParameterSet set;
+    QTemporaryDir dir;
+    const QString pdf = dir.filePath(QStringLiteral("out.pdf"));
+};
+
+} // namespace
+
+TEST_F(PrintLayoutTest, SheetHoldsPrintableRecordsInListOrder)
+{
+    const SPrintSheet sheet = Sheet({261, kUnknownTag, 256});
+    ASSERT_EQ(sheet.rows.size(), 2) << "the record without a tag is left out";
+    EXPECT_EQ(sheet.rows[0].first, QStringLiteral("Drive Current Limit"));
+    EXPECT_EQ(sheet.rows[0].second, QStringLiteral("66 Amps"));
+    EXPECT_EQ(sheet.rows[1].first, QStringLiteral("Acceleration Delay"));
+}
+
+TEST_F(PrintLayoutTest, ColumnsPageCarriesEveryRecordAndTheFooterBoxes)
+{
+    const SPrintSheet sheet = Sheet({256, 261, 262, 280, kUnknownTag, 325});
+    SPrintFormat format = Format(false);
+    format.notes = QStringLiteral("Line 3 machine");
+    int pages = 0;
+    ASSERT_EQ(PrintPdf(sheet, format, &pages), CPrintLayout::EResult::Printed);
+    EXPECT_EQ(pages, 1);
+    const QString text = PdfText(pdf);
+    for (const auto& [name, value] : sheet.rows)
+        EXPECT_TRUE(text.contains(name + QLatin1Char(' ') + value)) << name.toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral("demo.prf")));
+    EXPECT_TRUE(text.contains(QStringLiteral("21/03/2026 15:07"))) << "day/month/year hh:mm";
+    EXPECT_TRUE(text.contains(QStringLiteral("2.2.19")));
+    EXPECT_TRUE(text.contains(QStringLiteral("Line 3 machine")));
+    EXPECT_EQ(text.count(QStringLiteral("Page 1 of 1")), 1) << "the header page box is not drawn";
+}
+
+TEST_F(PrintLayoutTest, EmptySetPrintsOneColumnsPageAndNoSimpleList)
+{
+    const SPrintSheet sheet = Sheet({});
+    int pages = -1;
+    EXPECT_EQ(PrintPdf(sheet, Format(true), &pages), CPrintLayout::EResult::NothingToPrint);
+    EXPECT_EQ(pages, 0);
+    ASSERT_EQ(PrintPdf(sheet, Format(false), &pages), CPrintLayout::EResult::Printed);
+    EXPECT_EQ(pages, 1);
+    const QString text = PdfText(pdf);
+    EXPECT_TRUE(text.contains(QStringLiteral("Page 1 of 1")));
+    EXPECT_EQ(text.count(QLatin1Char('\f')), 1) << "one page";
+}
+
+TEST_F(PrintLayoutTest, TextTooLargeForThePageIsRefused)
+{
+    const SPrintSheet sheet = Sheet({256, 257});
+    SPrintFormat format = Format(false);
+    format.mainFont = CLogFont::FromPointSize(4000, "Arial"); // 400 points
+    int pages = -1;
+    EXPECT_EQ(PrintPdf(sheet, format, &pages), CPrintLayout::EResult::PageTooSmall);
+    EXPECT_EQ(pages, 0);
+    // The simple list's fixed fonts leave no line on a 30 mm page.
+    EXPECT_EQ(PrintPdf(sheet, Format(true), &pages, 30), CPrintLayout::EResult::PageTooSmall);
+    EXPECT_EQ(pages, 0);
+    EXPECT_EQ(CPrintLayout::PageTooSmallText(),
+              QStringLiteral("Document will not print correctly - the page size is too small "
+                             "for the text size"));
+}
+
+TEST_F(PrintLayoutTest, SimpleListPagesNeitherRepeatNorLoseRecords)
+{
+    // Untagged records early in the list: counting them when skipping to a later page would
+    // start that page too early and print records twice.
+    std::vector<quint16> list;
+    for (quint16 tag : kType10Tags) {
+        list.push_back(tag);
+        if (list.size() < 40)
+            list.push_back(kUnknownTag);
+    }
+    const SPrintSheet sheet = Sheet(list);
+    int pages = 0;
+    ASSERT_EQ(PrintPdf(sheet, Format(true), &pages), CPrintLayout::EResult::Printed);
+    ASSERT_GE(pages, 2);
+    QStringList lines;
+    for (const QString& line : PdfText(pdf).split(QLatin1Char('\n')))
+        lines << QString(line).remove(QLatin1Char('\f')).trimmed();
+    for (const auto& [name, value] : sheet.rows) {
+        const QString line = (name + QLatin1Char(' ') + value).trimmed();
+        EXPECT_EQ(lines.count(line), sheet.rows.count({name, value})) << line.toStdString();
+    }
+    EXPECT_EQ(lines.count(QStringLiteral("Parameter Values")), pages);
+    EXPECT_TRUE(PdfText(pdf).contains(QStringLiteral("Page %1 of %1").arg(pages)));
+}
