@@ -14,6 +14,7 @@
 #include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QSaveFile>
+#include <QScreen>
 
 namespace {
 
@@ -104,6 +105,9 @@ void CPrintCommands::Preview()
     QPrinter& printer = Printer();
     printer.setDocName(m_doc.Title());
     QPrintPreviewDialog dialog(&printer, m_parent);
+    // Qt's default size shows a page at about half its size; most of the screen reads better.
+    if (const QScreen* screen = dialog.screen())
+        dialog.resize(screen->availableGeometry().size() * 4 / 5);
     QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested, &dialog,
                      [this](QPrinter* target) { RunJob(*target); });
     dialog.exec();
