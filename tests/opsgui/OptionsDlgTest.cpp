@@ -222,3 +222,25 @@ TEST_F(OptionsDlgTest, PortThatDoesNotReopenIsReportedByItsName)
     EXPECT_FALSE(OptionsApply::Apply(doc, doc.Tags().Path()));
     EXPECT_FALSE(link.IsOpen());
 }
+
+TEST_F(OptionsDlgTest, CheckTakesTheTagFileItInstalledAndNothingElse)
+{
+    auto dlg = Make();
+    QString installed;
+    int checks = 0;
+    dlg->SetCheckHandler([&] {
+        ++checks;
+        return installed;
+    });
+    auto* check = ControlId::Find<QPushButton>(dlg.get(), COptionsDlg::kCheckId);
+    ASSERT_TRUE(check && check->isEnabled());
+    auto* tagFile = ControlId::Find<QLineEdit>(dlg.get(), COptionsDlg::kTagFileId);
+
+    Click(*dlg, COptionsDlg::kCheckId); // nothing newer, or declined
+    EXPECT_EQ(dlg->TagFilePath(), bundled);
+    installed = privateSettings.dir.filePath(QStringLiteral("TagList0009.tag"));
+    Click(*dlg, COptionsDlg::kCheckId);
+    EXPECT_EQ(checks, 2);
+    EXPECT_EQ(dlg->TagFilePath(), installed);
+    EXPECT_EQ(tagFile->text(), QStringLiteral("TagList0009.tag"));
+}
