@@ -6,6 +6,7 @@
 #include "res/StringTable.h"
 
 #include <QFont>
+#include <QFontDatabase>
 #include <QFontMetricsF>
 #include <QLocale>
 #include <QPagedPaintDevice>
@@ -85,6 +86,13 @@ QSize PageUnits(const QPagedPaintDevice& device)
 QFont UnitFont(const QString& family, double pixelSize, bool bold = false)
 {
     QFont font(family);
+    // A face named with its weight ("Arial Bold") is no family outside Windows, and fontconfig
+    // would hand out an unrelated face for it: the plain family, drawn bold, instead.
+    static const QString kBold = QStringLiteral(" Bold");
+    if (family.endsWith(kBold) && !QFontDatabase::hasFamily(family)) {
+        font.setFamily(family.chopped(kBold.size()));
+        bold = true;
+    }
     font.setPixelSize(std::max(1, int(std::lround(pixelSize))));
     font.setBold(bold);
     return font;
