@@ -87,7 +87,8 @@ void CMainFrame::CreateMenus()
                 subMenus.insert(title, menu->addMenu(title));
             target = subMenus.value(title);
         }
-        auto* action = target->addAction(QString::fromLatin1(item.text));
+        // UTF-8: "Export PDF…" carries a real ellipsis; every other text is ASCII.
+        auto* action = target->addAction(QString::fromUtf8(item.text));
         action->setObjectName(ControlId::Name(item.id));
         action->setStatusTip(MenuTable::StatusTip(item.id));
         const QString tip = MenuTable::ToolTip(item.id);

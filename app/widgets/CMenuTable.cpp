@@ -14,7 +14,7 @@ const SItem kItems[] = {
      nullptr},
     {nullptr, "Print Pre&view", IdFilePrintPreview, "Display full pages\nPrint Preview", nullptr,
      nullptr},
-    {nullptr, "Export P&DF...", IdExportPdf, "Write the printed pages to a PDF file\nExport PDF",
+    {nullptr, "Export P&DF\u2026", IdExportPdf, "Write the printed pages to a PDF file\nExport PDF",
      nullptr, nullptr},
     {nullptr, "Print &Format...", IdPrintFormat,
      "Setup the appearance of printed pages.\nFormat printed page.", nullptr, nullptr},

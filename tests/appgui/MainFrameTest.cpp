@@ -49,7 +49,7 @@ TEST_F(MainFrameTest, EveryCommandIsThereAndOnlyBuiltOnesAreEnabled)
         QAction* action = frame.Action(item.id);
         ASSERT_NE(action, nullptr) << item.text;
         EXPECT_EQ(action->objectName(), ControlId::Name(item.id));
-        EXPECT_EQ(action->text(), QString::fromLatin1(item.text));
+        EXPECT_EQ(action->text(), QString::fromUtf8(item.text));
     }
     EXPECT_EQ(frame.Action(MenuTable::IdFileOpen)->statusTip(),
               QStringLiteral("Open an existing document"));
