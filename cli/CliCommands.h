@@ -9,6 +9,7 @@
 
 class CControllerLink;
 class CParameter;
+class CParameterSet;
 class CTagFile;
 
 // tavrin-cli commands. Each takes the arguments after its command word and returns the
@@ -44,6 +45,10 @@ bool OpenLink(CControllerLink& link, const QString& port, int& exitCode);
 // path is the "TagFileDir" setting. On failure prints why and sets `exitCode`: kExitUsage
 // when there is no tag file to load, kExitFile when it cannot be read.
 bool LoadTagFile(const QString& path, CTagFile& tags, int& exitCode);
+// Loads the profile at `profilePath` into `set` and the tag file as LoadTagFile does. On
+// failure prints why and sets `exitCode` (kExitFile for a profile that cannot be read).
+bool LoadProfileAndTags(const QString& profilePath, const QString& tagsPath, CParameterSet& set,
+                        CTagFile& tags, int& exitCode);
 
 int RunExchange(const QStringList& args);
 int RunIdentify(const QStringList& args);

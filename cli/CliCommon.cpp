@@ -3,6 +3,7 @@
 #include "app/CAppSettings.h"
 #include "app/CStartupPort.h"
 #include "data/CParameter.h"
+#include "data/CParameterSet.h"
 #include "data/CTagFile.h"
 #include "link/CControllerLink.h"
 
@@ -164,6 +165,23 @@ bool LoadTagFile(const QString& path, CTagFile& tags, int& exitCode)
         return false;
     }
     return true;
+}
+
+} // namespace Cli
+
+namespace Cli {
+
+bool LoadProfileAndTags(const QString& profilePath, const QString& tagsPath, CParameterSet& set,
+                        CTagFile& tags, int& exitCode)
+{
+    const CParameterSet::Result loaded = set.LoadFile(profilePath);
+    if (!loaded.Ok()) {
+        Error(QStringLiteral("cannot read %1: %2")
+                  .arg(QDir::toNativeSeparators(profilePath), loaded.errorText));
+        exitCode = kExitFile;
+        return false;
+    }
+    return LoadTagFile(tagsPath, tags, exitCode);
 }
 
 } // namespace Cli

@@ -24,15 +24,9 @@ int RunShow(const QStringList& args)
     }
     const QString path = parser.positionalArguments().constFirst();
     CParameterSet set;
-    const CParameterSet::Result loaded = set.LoadFile(path);
-    if (!loaded.Ok()) {
-        Error(QStringLiteral("cannot read %1: %2")
-                  .arg(QDir::toNativeSeparators(path), loaded.errorText));
-        return kExitFile;
-    }
     CTagFile tags;
     int exitCode = kExitOk;
-    if (!LoadTagFile(parser.value(QStringLiteral("tags")), tags, exitCode))
+    if (!LoadProfileAndTags(path, parser.value(QStringLiteral("tags")), set, tags, exitCode))
         return exitCode;
 
     const quint16 type = set.DataControllerType();
