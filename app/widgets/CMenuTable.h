@@ -53,6 +53,15 @@ enum ECommand : int
     IdAppAbout = 57664,
     IdFileNew = 57600,
     IdRefresh = 32817,
+    // Additions of this application beyond the classic command set.
+    IdFileExport = 32829,        // the set as CSV or JSON
+    IdCompareProfile = 32830,    // compare the document with a profile file
+    IdBackups = 32831,           // the automatic backups made before each write
+    IdChangeLog = 32832,         // the log of every value written to a controller
+    IdEditFind = 32833,          // focus the search box
+    IdViewChangedOnly = 32834,   // only the rows changed since the last read or open
+    IdCompareController = 32835, // compare the document with the connected controller
+    IdSearchBox = 103,           // the tool bar's search box
 };
 
 struct SItem
