@@ -52,6 +52,8 @@ bool LoadProfileAndTags(const QString& profilePath, const QString& tagsPath, CPa
 
 int RunExchange(const QStringList& args);
 int RunIdentify(const QStringList& args);
+int RunInfo(const QStringList& args);
+int RunLog(const QStringList& args);
 int RunParam(const QStringList& args);
 int RunPrint(const QStringList& args);
 int RunRead(const QStringList& args);

@@ -25,8 +25,9 @@ const std::map<QString, SCommand>& Commands()
     static const std::map<QString, SCommand> commands = {
         {QStringLiteral("tags"),
          {Cli::RunTags,
-          "tags compile SOURCE -o FILE | tags [dump] PATH [--type N]\n"
+          "tags compile SOURCE -o FILE | tags [dump] [PATH] [--type N]\n"
           "      compile a tag-file source; print a tag file (or the newest in a folder)",
+          "PATH is a tag file or a folder; without it, the \"TagFileDir\" setting's folder.\n"
           "records: file PATH COUNT; tag TAG MASK UNITS GROUP PRESENTATION PRIVILEGE NAME\n"
           "  INFORMATION HELP; text CODE CLASS COUNT TEXT...\n"
           "exit codes: 0 done, 1 usage, 7 a file cannot be read or written"}},
@@ -55,6 +56,27 @@ const std::map<QString, SCommand>& Commands()
           "records: channel TYPE TAG MINIMUM MAXIMUM ACCESS NAME SECOND-TEXT RANGE-LOW RANGE-HIGH\n"
           "exit codes: 0 done, 1 usage, 7 a file cannot be read or written (a bad source line,\n"
           "  a damaged channel file)"}},
+        {QStringLiteral("info"),
+         {Cli::RunInfo,
+          "info [--port DEV] [--tags PATH]\n"
+          "      print the controller information: type, versions, battery, checksum, trip",
+          "One record for each line of the controller-information text. The tag file (--tags,\n"
+          "  or the \"TagFileDir\" setting when set) names the trip.\n"
+          "records: info LINE\n"
+          "exit codes: 0 done, 1 usage, 2 no controller answered, 6 the port cannot be opened,\n"
+          "  7 the tag file cannot be read"}},
+        {QStringLiteral("log"),
+         {Cli::RunLog,
+          "log system|control [--port DEV] [--tags PATH] [--clear [--yes]]\n"
+          "      print the controller's system or control trip log; clear it",
+          "--clear asks first, before anything is sent (--yes answers Yes; without a terminal\n"
+          "  the answer is No), then prints the entries and clears the log as the log window\n"
+          "  does. The tag file (--tags, or the \"TagFileDir\" setting when set) names the\n"
+          "  trips.\n"
+          "records: entry CODE COUNT TRIP-NAME for each entry in the log's order; cleared LOG\n"
+          "exit codes: 0 done, 1 usage, 2 no controller answered, 3 the clear failed part way,\n"
+          "  4 the controller keeps no such log, 5 answered No, 6 the port cannot be opened,\n"
+          "  7 the tag file cannot be read"}},
         {QStringLiteral("identify"),
          {Cli::RunIdentify, "identify [--port DEV]\n      identify the connected controller",
           "records: type N NAME\n"

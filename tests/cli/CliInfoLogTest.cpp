@@ -1,0 +1,78 @@
+// tavrin-cli info and log, run as processes against the simulated controller.
+#include "CliProcess.h"
+#include "sim/CControllerSim.h"
+
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+class CliInfoLogTest : public ::testing::Test
+{
+protected:
+    void SetUp() override { ASSERT_TRUE(sim.Start()) << sim.ErrorString().toStdString(); }
+
+    SRun Run(QStringList args)
+    {
+        args << QStringLiteral("--port") << sim.SlavePath() << QStringLiteral("--tags")
+             << QStringLiteral(TAVRIN_BUNDLED_TAG_FILE);
+        return RunCli(args, {}, config.path());
+    }
+
+    CControllerSim sim;
+    QTemporaryDir config;
+};
+
+} // namespace
+
+TEST_F(CliInfoLogTest, LogPrintsTheEntriesAndClearsOnlyWhenAnsweredYes)
+{
+    sim.WithModel([](CSimModel& m) {
+        m.Logs().SetEntries(CSimLogs::ELog::System, {{0x0002, 5}, {0x0001, 1}, {0x7777, 2}});
+    });
+    const QString entries = QStringLiteral("entry\t2\t5\tBattery Low\n"
+                                           "entry\t1\t1\tOvercurrent\n"
+                                           "entry\t30583\t2\tTrip name not found\n");
+    SRun run = Run({QStringLiteral("log"), QStringLiteral("system")});
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_EQ(run.out, entries);
+
+    // Without --yes and without a terminal the answer is No, before a byte goes out.
+    sim.ClearRequests();
+    run = Run({QStringLiteral("log"), QStringLiteral("system"), QStringLiteral("--clear")});
+    EXPECT_EQ(run.exitCode, 5);
+    EXPECT_TRUE(run.out.isEmpty());
+    EXPECT_EQ(sim.RequestCount(), 0u);
+
+    run = Run({QStringLiteral("log"), QStringLiteral("system"), QStringLiteral("--clear"),
+               QStringLiteral("--yes")});
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_EQ(run.out, entries + QStringLiteral("cleared\tsystem\n"));
+    sim.WithModel([](CSimModel& m) {
+        const CSimLogs::SLog& log = m.Logs().Log(CSimLogs::ELog::System);
+        EXPECT_EQ(log.codes[0], 0);
+        EXPECT_EQ(log.counts[1], 0);
+    });
+
+    // The simulated controller keeps no control log.
+    EXPECT_EQ(Run({QStringLiteral("log"), QStringLiteral("control")}).exitCode, 4);
+}
+
+TEST_F(CliInfoLogTest, InfoPrintsOneRecordPerLineOrFailsWithoutAController)
+{
+    SRun run = Run({QStringLiteral("info")});
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    const QStringList lines = run.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    ASSERT_GE(lines.size(), 3);
+    EXPECT_TRUE(lines.first().startsWith(QStringLiteral("info\t"))) << lines.first().toStdString();
+    EXPECT_TRUE(lines.first().contains(QStringLiteral("Tarn"))) << lines.first().toStdString();
+    for (const QString& line : lines)
+        EXPECT_TRUE(line.startsWith(QStringLiteral("info\t"))) << line.toStdString();
+
+    CSimFaults silent;
+    silent.silent = true;
+    sim.SetFaults(silent);
+    run = Run({QStringLiteral("info")});
+    EXPECT_EQ(run.exitCode, 2);
+    EXPECT_TRUE(run.out.isEmpty());
+}
