@@ -5,6 +5,7 @@
 #include "link/CControllerLink.h"
 #include "ops/CTavrinDoc.h"
 #include "ops/CTransferSession.h"
+#include "ops/CWriteJournal.h"
 #include "ops/CWriteResults.h"
 #include "ops/IUserPrompt.h"
 #include "res/StringTable.h"
@@ -12,6 +13,7 @@
 #include <QStringList>
 
 #include <memory>
+#include <optional>
 
 namespace {
 
@@ -49,55 +51,91 @@ QString CWriteFlow::TypeMismatchText(EControllerType dataType, EControllerType c
     return text;
 }
 
-void CWriteFlow::WritePass(CTavrinDoc& doc, IProgress* progress, SOutcome& outcome)
+CWriteFlow::SRecordWrite CWriteFlow::WriteRecord(CControllerLink& link, const CParameter& record,
+                                                 CWriteJournal* journal)
 {
-    CControllerLink& link = doc.Link();
-    const EControllerType type = doc.ConnectedType();
-    const CParameterSet::List& records = doc.Parameters().Parameters();
+    SRecordWrite write;
+    std::optional<std::uint16_t> before;
+    for (int attempt = 0; attempt < kWriteAttempts; ++attempt) {
+        write.result = link.WriteParameter(record);
+        // The first attempt's first read saw the value the record overwrites.
+        if (attempt == 0)
+            before = link.LastWriteCurrentValue();
+        if (write.result == EWriteResult::Confirmed)
+            break;
+    }
+    if (journal)
+        journal->Note(record, before, write.result);
+    // A read-only parameter cannot be written, but when the controller already holds the
+    // record's value it matches the display all the same.
+    const bool alreadyEqual =
+        write.result == EWriteResult::ReadOnly && link.LastWriteCurrentValue() == record.value;
+    write.confirmed = write.result == EWriteResult::Confirmed || alreadyEqual;
+    write.silent = write.result == EWriteResult::NoReply && !link.LastWriteCurrentValue();
+    return write;
+}
+
+void CWriteFlow::WriteRecords(CControllerLink& link, const CTagFile& tags, EControllerType type,
+                              const std::vector<const CParameter*>& records, IProgress* progress,
+                              SOutcome& outcome, CWriteJournal* journal)
+{
     const int count = static_cast<int>(records.size());
     int silentInARow = 0;
     for (int k = 0; k < count; ++k) {
-        const CParameter& record = *records[static_cast<std::size_t>(count - 1 - k)];
+        const CParameter& record = *records[static_cast<std::size_t>(k)];
         if (progress) {
             progress->SetPosition(k * kProgressRange / count);
             // No Cancel here; pumping only lets the window repaint. The transfer session
             // keeps every command of the main window off meanwhile.
             progress->Pump();
         }
-        const CTagInfo* tag = doc.Tags().FindTag(record.tagNumber, type);
+        const CTagInfo* tag = tags.FindTag(record.tagNumber, type);
         if (!tag || !tag->AppliesToType(type)) {
             ++outcome.skipped;
             continue;
         }
-        EWriteResult result = EWriteResult::NoReply;
-        for (int attempt = 0; attempt < kWriteAttempts; ++attempt) {
-            result = link.WriteParameter(record);
-            if (result == EWriteResult::Confirmed)
-                break;
-        }
-        // A read-only parameter cannot be written, but when the controller already holds
-        // the record's value it matches the display all the same.
-        const bool alreadyEqual =
-            result == EWriteResult::ReadOnly && link.LastWriteCurrentValue() == record.value;
-        if (result == EWriteResult::Confirmed || alreadyEqual)
+        const SRecordWrite write = WriteRecord(link, record, journal);
+        if (write.confirmed)
             ++outcome.confirmed;
         else
-            outcome.failures.push_back({record.tagNumber, CCodePage::ToUnicode(tag->name), result});
+            outcome.failures.push_back(
+                {record.tagNumber, CCodePage::ToUnicode(tag->name), write.result});
 
-        // The last attempt's very first read went unanswered: nothing came back at all.
-        const bool silent = result == EWriteResult::NoReply && !link.LastWriteCurrentValue();
-        silentInARow = silent ? silentInARow + 1 : 0;
+        silentInARow = write.silent ? silentInARow + 1 : 0;
         if (silentInARow >= kSilentRecordLimit) {
             outcome.status = EStatus::Stopped;
             for (int rest = k + 1; rest < count; ++rest) {
-                const auto number = records[static_cast<std::size_t>(count - 1 - rest)]->tagNumber;
-                const CTagInfo* other = doc.Tags().FindTag(number, type);
+                const auto number = records[static_cast<std::size_t>(rest)]->tagNumber;
+                const CTagInfo* other = tags.FindTag(number, type);
                 outcome.notSent += other && other->AppliesToType(type);
             }
             return;
         }
     }
     outcome.status = EStatus::Finished;
+}
+
+void CWriteFlow::WritePass(CTavrinDoc& doc, IProgress* progress, SOutcome& outcome)
+{
+    const CParameterSet::List& stored = doc.Parameters().Parameters();
+    std::vector<const CParameter*> records;
+    records.reserve(stored.size());
+    for (auto it = stored.rbegin(); it != stored.rend(); ++it)
+        records.push_back(it->get());
+    WriteRecords(doc.Link(), doc.Tags(), doc.ConnectedType(), records, progress, outcome);
+}
+
+void CWriteFlow::ReportFailures(IUserPrompt& prompt, const SOutcome& outcome)
+{
+    if (outcome.status == EStatus::Stopped) {
+        prompt.MessageWithDetails(
+            LoadString(EString::StoppedAnswering).arg(outcome.failures.size() + outcome.notSent),
+            FailureLines(outcome.failures), IUserPrompt::EIcon::Exclamation);
+    } else if (!outcome.failures.empty()) {
+        prompt.MessageWithDetails(
+            LoadString(EString::ParametersNotWritten).arg(outcome.failures.size()),
+            FailureLines(outcome.failures), IUserPrompt::EIcon::Exclamation);
+    }
 }
 
 CWriteFlow::SOutcome CWriteFlow::Run(CTavrinDoc& doc)
@@ -129,14 +167,6 @@ CWriteFlow::SOutcome CWriteFlow::Run(CTavrinDoc& doc)
         doc.SetEqualityPane(outcome.failures.empty() && outcome.notSent == 0);
         doc.SetStatusMessage(EString::Ready);
     }
-    if (outcome.status == EStatus::Stopped) {
-        prompt.MessageWithDetails(
-            LoadString(EString::StoppedAnswering).arg(outcome.failures.size() + outcome.notSent),
-            FailureLines(outcome.failures), IUserPrompt::EIcon::Exclamation);
-    } else if (!outcome.failures.empty()) {
-        prompt.MessageWithDetails(
-            LoadString(EString::ParametersNotWritten).arg(outcome.failures.size()),
-            FailureLines(outcome.failures), IUserPrompt::EIcon::Exclamation);
-    }
+    ReportFailures(prompt, outcome);
     return outcome;
 }

@@ -8,8 +8,13 @@
 #include <cstdint>
 #include <vector>
 
+class CControllerLink;
+class CParameter;
+class CTagFile;
 class CTavrinDoc;
+class CWriteJournal;
 class IProgress;
+class IUserPrompt;
 
 // Write to controller and compare: sends every record of the document to the connected
 // controller, last record first, each with WriteParameter (read, checksum-keeping write,
@@ -65,8 +70,34 @@ public:
     // "The text 196" with both controller types' names.
     static QString TypeMismatchText(EControllerType dataType, EControllerType connectedType);
 
+    // What writing one record came to.
+    struct SRecordWrite
+    {
+        EWriteResult result = EWriteResult::NoReply; // the last attempt's result
+        // Confirmed, or read only and the controller already holds the record's value.
+        bool confirmed = false;
+        // The last attempt's very first read went unanswered: nothing came back at all.
+        bool silent = false;
+    };
+
+    // Writes one record with up to kWriteAttempts WriteParameter calls, noting the outcome in
+    // `journal` when one is given.
+    static SRecordWrite WriteRecord(CControllerLink& link, const CParameter& record,
+                                    CWriteJournal* journal = nullptr);
+
+    // Sends `records` in the given order to a controller of `type`, skipping records without
+    // a tag for it, and counts the outcome into `outcome`; ends early (Stopped) when the
+    // controller stops answering. `progress` may be null.
+    static void WriteRecords(CControllerLink& link, const CTagFile& tags, EControllerType type,
+                             const std::vector<const CParameter*>& records, IProgress* progress,
+                             SOutcome& outcome, CWriteJournal* journal = nullptr);
+
+    // Tells the user which records were not written, when any were not; says nothing for a
+    // pass that confirmed everything it sent.
+    static void ReportFailures(IUserPrompt& prompt, const SOutcome& outcome);
+
 private:
-    // Sends the records, last first, and counts the outcome; ends early when the controller
-    // stops answering.
+    // Sends the document's records, last first, and counts the outcome; ends early when the
+    // controller stops answering.
     static void WritePass(CTavrinDoc& doc, IProgress* progress, SOutcome& outcome);
 };
