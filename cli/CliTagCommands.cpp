@@ -4,14 +4,12 @@
 #include "data/CTagFile.h"
 #include "data/CTagSource.h"
 
-#include <QFileInfo>
-
 namespace Cli {
 
 namespace {
 
 const char* kTagsUsage = "usage: tags compile SOURCE -o FILE\n"
-                         "       tags [dump] PATH [--type N]";
+                         "       tags [dump] [PATH] [--type N]";
 
 // A field from a tag file's 8-bit text.
 QString TextField(const QByteArray& text)
@@ -56,27 +54,12 @@ int Dump(const QStringList& args)
             return kExitUsage;
         }
     }
-    if (path.isEmpty()) {
-        Error(QString::fromLatin1(kTagsUsage));
-        return kExitUsage;
-    }
-    // A directory is searched for the newest tag file, as the application does at start.
-    if (QFileInfo(path).isDir()) {
-        const QString directory = path;
-        if (!CTagFile::FindNewestTagFile(directory, QString::fromLatin1(CTagFile::kPattern),
-                                         path)) {
-            Error(QStringLiteral("%1: no %2 file")
-                      .arg(directory, QString::fromLatin1(CTagFile::kPattern)));
-            return kExitFile;
-        }
-    }
-
+    // A folder is searched for the newest tag file, as the application does at start; no
+    // path at all means the "TagFileDir" setting, which an installed system provides.
     CTagFile tags;
-    const CTagLoadResult result = tags.LoadTagFile(path);
-    if (!result.Ok()) {
-        Error(result.message);
-        return kExitFile;
-    }
+    int exitCode = kExitOk;
+    if (!LoadTagFile(path, tags, exitCode))
+        return exitCode;
     PrintRecord({QStringLiteral("file"), Field(tags.Path()), QString::number(tags.TagCount())});
     for (const auto& tag : tags.Tags()) {
         if (type && !tag->AppliesToType(*type))
@@ -102,10 +85,8 @@ int Dump(const QStringList& args)
 
 int RunTags(const QStringList& args)
 {
-    if (args.isEmpty()) {
-        Error(QString::fromLatin1(kTagsUsage));
-        return kExitUsage;
-    }
+    if (args.isEmpty())
+        return Dump(args);
     if (args.first() == QLatin1String("compile"))
         return Compile(args.mid(1));
     if (args.first() == QLatin1String("dump"))
