@@ -13,10 +13,12 @@ reads the controller's information, logs and service timers, copies EEPROM image
 watches ADC channels. The package holds the application (tavrin-studio), the same
 operations for scripts and production lines (tavrin-cli), a controller simulator
 (tavrin-sim) and the bundled tag file.")
-set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 # The system-wide settings go to /etc/xdg, outside the prefix: stage through DESTDIR so the
-# absolute destination lands in the package, not on the build machine.
+# absolute destination lands in the package, not on the build machine. Staged that way the
+# package installs under CPACK_INSTALL_PREFIX, whatever prefix the build folder has.
 set(CPACK_SET_DESTDIR ON)
+set(CPACK_INSTALL_PREFIX /usr)
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
