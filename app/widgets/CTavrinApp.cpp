@@ -14,6 +14,7 @@
 #include "ops/CWriteFlow.h"
 #include "ops/CZeroTilt.h"
 #include "ops/widgets/CCommTestDlg.h"
+#include "ops/widgets/CCompareDlg.h"
 #include "ops/widgets/CEepromDlg.h"
 #include "ops/widgets/CLogDlg.h"
 #include "ops/widgets/COptionsDlg.h"
@@ -271,6 +272,11 @@ void CTavrinApp::RegisterCommands()
     m_frame->SetCommand(
         IdWriteToController, [this] { CWriteFlow::Run(*m_doc); },
         [this] { return CWriteFlow::CanWrite(*m_doc); });
+    m_frame->SetCommand(
+        IdCompareController, [this] { CCompareDlg::RunController(*m_doc, m_frame.get()); },
+        [this] { return CCompareFlow::CanCompareWithController(*m_doc); });
+    m_frame->SetCommand(
+        IdCompareProfile, [this] { CCompareDlg::RunProfile(*m_doc, m_frame.get()); }, notEmpty);
     m_frame->SetCommand(
         IdControllerInfo, [this] { CControllerInfo::Show(*m_doc); }, linkReady);
     m_frame->SetCommand(
