@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QSettings>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -30,4 +31,37 @@ TEST(TagFolderDefault, UnsetSettingMeansTheBundledFolderAndASetOneStays)
     EXPECT_EQ(settings.TagFileDir(program), QStringLiteral("/opt/tags"));
     CAppSettings::Write(QStringLiteral("Settings"), QStringLiteral("TagFileDir"), QString());
     EXPECT_EQ(settings.TagFileDir(program), QString());
+}
+
+// An installed system sets both folders once for every account, in the system-wide file
+// (/etc/xdg); an account's own values still win over it.
+TEST(TagFolderDefault, SystemWideValuesStandBelowTheAccountsOwn)
+{
+    CTempSettings temp;
+    QSettings system(QSettings::NativeFormat, QSettings::SystemScope,
+                     QString::fromLatin1(CAppSettings::kOrganisation),
+                     QString::fromLatin1(CAppSettings::kApplication));
+    system.setValue(QStringLiteral("Settings/TagFileDir"), QStringLiteral("/usr/share/tavrin"));
+    system.setValue(QStringLiteral("Settings/ADCFileDirectory"),
+                    QStringLiteral("/usr/share/tavrin/"));
+    system.sync();
+    ASSERT_EQ(system.status(), QSettings::NoError);
+    ASSERT_TRUE(system.fileName().startsWith(temp.SystemPath())) << system.fileName().toStdString();
+
+    // A program with its own bundled folder beside it: the system-wide values still win.
+    QTemporaryDir root;
+    ASSERT_TRUE(QDir(root.path()).mkpath(QStringLiteral("share")));
+    for (const char* name : {"share/TagList0001.tag", "share/ADCChannel.dat"}) {
+        QFile file(root.filePath(QString::fromLatin1(name)));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    }
+    const QString program = root.filePath(QStringLiteral("app"));
+    const CAppSettings settings;
+    EXPECT_EQ(settings.TagFileDir(program), QStringLiteral("/usr/share/tavrin"));
+    EXPECT_EQ(settings.AdcFilePath(program),
+              QDir::toNativeSeparators(QStringLiteral("/usr/share/tavrin/ADCChannel.dat")));
+
+    CAppSettings::Write(QStringLiteral("Settings"), QStringLiteral("TagFileDir"),
+                        QStringLiteral("/home/tags"));
+    EXPECT_EQ(settings.TagFileDir(program), QStringLiteral("/home/tags"));
 }
