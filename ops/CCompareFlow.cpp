@@ -69,6 +69,36 @@ EValueRead ReadValue(CControllerLink& link, std::uint16_t tag, std::uint16_t& va
     return outcome;
 }
 
+// The progress window of a comparison inside a transfer session: Cancel also when the
+// session was asked to stop (the main window is closing).
+class CSessionProgress : public IProgress
+{
+public:
+    CSessionProgress(IProgress* window, const CTransferSession& session)
+        : m_window(window), m_session(session)
+    {
+    }
+    void SetRange(int low, int high) override
+    {
+        if (m_window)
+            m_window->SetRange(low, high);
+    }
+    void SetPosition(int position) override
+    {
+        if (m_window)
+            m_window->SetPosition(position);
+    }
+    bool Pump() override
+    {
+        const bool cancelled = m_window && m_window->Pump();
+        return cancelled || m_session.CancelRequested();
+    }
+
+private:
+    IProgress* m_window;
+    const CTransferSession& m_session;
+};
+
 // Tells why a profile could not be opened, worded as File Open words it. False when nothing
 // usable was loaded.
 bool ReportProfileLoad(IUserPrompt& prompt, const QString& path,
@@ -261,8 +291,9 @@ std::optional<CCompareFlow::SControllerRead> CCompareFlow::DocCompareWithControl
         std::unique_ptr<IProgress> progress =
             prompt.BeginProgress(kComparingTitle, IUserPrompt::EProgressKind::Cancellable);
         doc.SetStatusMessage(EString::Uploading);
-        outcome = CompareWithController(doc.Link(), doc.Tags(), connectedType, doc.Parameters(),
-                                        progress.get());
+        CSessionProgress steps(progress.get(), session);
+        outcome =
+            CompareWithController(doc.Link(), doc.Tags(), connectedType, doc.Parameters(), &steps);
         closing = session.CancelRequested();
         progress.reset();
         if (!outcome.cancelled && !closing) {
