@@ -12,6 +12,16 @@ bool ConfigureAndOpen(CControllerLink& link, const QString& device)
     return link.Open();
 }
 
+QString CannotOpenQuestion(const CControllerLink& link)
+{
+    const QString question =
+        QStringLiteral("Cannot open serial port. Do you wish to select a port now?.");
+    // Another port would not help a user who may open none: say why first.
+    if (link.LastOpenFailure() == CSerialPort::EOpenFailure::PermissionDenied)
+        return link.PermissionDeniedText() + QStringLiteral("\n\n") + question;
+    return question;
+}
+
 bool Open(CControllerLink& link, CAppSettings& settings, IUserPrompt& prompt,
           const std::function<SPortChoice()>& selectPort)
 {
@@ -24,9 +34,8 @@ bool Open(CControllerLink& link, CAppSettings& settings, IUserPrompt& prompt,
     ConfigureAndOpen(link, device);
 
     while (!link.IsOpen()) {
-        const auto answer = prompt.Question(
-            QStringLiteral("Cannot open serial port. Do you wish to select a port now?."),
-            IUserPrompt::EButtons::YesNo, IUserPrompt::EIcon::Exclamation);
+        const auto answer = prompt.Question(CannotOpenQuestion(link), IUserPrompt::EButtons::YesNo,
+                                            IUserPrompt::EIcon::Exclamation);
         if (answer != IUserPrompt::EAnswer::Yes || !selectPort)
             break;
         const SPortChoice choice = selectPort();

@@ -34,6 +34,11 @@ struct SPortChoice
 bool Open(CControllerLink& link, CAppSettings& settings, IUserPrompt& prompt,
           const std::function<SPortChoice()>& selectPort);
 
+// The port question: "Cannot open serial port. Do you wish to select a port now?.", after
+// the permission message (CSerialPort::PermissionDeniedText) when that is why the last open
+// failed.
+QString CannotOpenQuestion(const CControllerLink& link);
+
 // Configures the link with `device` and the controller's line settings and opens it.
 bool ConfigureAndOpen(CControllerLink& link, const QString& device);
 

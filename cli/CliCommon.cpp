@@ -133,9 +133,13 @@ bool OpenLink(CControllerLink& link, const QString& port, int& exitCode)
         return false;
     }
     if (!StartupPort::ConfigureAndOpen(link, device)) {
+        exitCode = kExitPortClosed;
+        if (link.LastOpenFailure() == CSerialPort::EOpenFailure::PermissionDenied) {
+            Error(link.PermissionDeniedText());
+            return false;
+        }
         Error(QStringLiteral("cannot open serial port %1: %2")
                   .arg(QDir::toNativeSeparators(device), OpenFailureReason(device)));
-        exitCode = kExitPortClosed;
         return false;
     }
     return true;

@@ -1,6 +1,12 @@
 #include "link/CSerialPort.h"
 
 #include <QDeadlineTimer>
+#include <QFile>
+
+#include <cerrno>
+#include <grp.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -50,6 +56,12 @@ QSerialPort::DataBits ToQtDataBits(std::uint8_t byteSize)
 
 CSerialPort::CSerialPort()
 {
+    // Errors are cleared wherever a read or write fails, so a lost device is noted the moment
+    // Qt reports it.
+    QObject::connect(&m_port, &QSerialPort::errorOccurred, [this](QSerialPort::SerialPortError e) {
+        if (e == QSerialPort::ResourceError)
+            m_deviceLost = true;
+    });
     SetTimeouts(kReadIntervalTimeoutMs, kReadPerByteTimeoutMs, kReadConstantTimeoutMs,
                 kWritePerByteTimeoutMs, kWriteConstantTimeoutMs);
 }
@@ -90,11 +102,60 @@ bool CSerialPort::ApplyLineSettings()
     return ok;
 }
 
+CSerialPort::EOpenFailure CSerialPort::ClassifyOpenFailure(QSerialPort::SerialPortError error,
+                                                           int accessErrno)
+{
+    switch (error) {
+    case QSerialPort::NoError:
+        return EOpenFailure::None;
+    case QSerialPort::DeviceNotFoundError:
+        return EOpenFailure::NotFound;
+    case QSerialPort::PermissionError:
+        return accessErrno == EACCES || accessErrno == EPERM ? EOpenFailure::PermissionDenied
+                                                             : EOpenFailure::Busy;
+    case QSerialPort::UnsupportedOperationError:
+        return EOpenFailure::Settings;
+    default:
+        return EOpenFailure::Other;
+    }
+}
+
+QString CSerialPort::PermissionDeniedText(const QString& device, const QString& group)
+{
+    return QStringLiteral("Permission denied opening %1. Add your user to the '%2' group "
+                          "(sudo usermod -aG %2 $USER), then log in again.")
+        .arg(device, group);
+}
+
+QString CSerialPort::DevicePath() const
+{
+    if (m_portName.startsWith(QLatin1Char('/')))
+        return m_portName;
+    return QStringLiteral("/dev/") + m_portName;
+}
+
+QString CSerialPort::PermissionDeniedText() const
+{
+    // Serial devices belong to "dialout" on Debian and Ubuntu, "uucp" on Arch; name the
+    // node's own group when it is a group one can join.
+    QString group = QStringLiteral("dialout");
+    struct stat info
+    {
+    };
+    if (::stat(QFile::encodeName(DevicePath()).constData(), &info) == 0 && info.st_gid != 0) {
+        if (const struct group* entry = ::getgrgid(info.st_gid))
+            group = QString::fromLocal8Bit(entry->gr_name);
+    }
+    return PermissionDeniedText(DevicePath(), group);
+}
+
 bool CSerialPort::Open()
 {
     m_failed = true;
+    m_openFailure = EOpenFailure::Other;
     if (IsOpen())
         Close();
+    m_deviceLost = false;
 
     m_port.setPortName(m_portName);
     const bool settingsStored = ApplyLineSettings();
@@ -105,14 +166,25 @@ bool CSerialPort::Open()
         // Either the device could not be opened, or it opened and the driver refused the
         // line settings; in the latter case Qt has already closed it again, so there is
         // no handle left on which to drive DTR and RTS.
+        const QSerialPort::SerialPortError error = m_port.error();
+        int accessErrno = 0;
+        if (error == QSerialPort::PermissionError &&
+            ::access(QFile::encodeName(DevicePath()).constData(), R_OK | W_OK) != 0)
+            accessErrno = errno;
+        m_openFailure = ClassifyOpenFailure(error, accessErrno);
         m_port.clearError();
+        m_deviceLost = false;
         return false;
     }
 
     // The device accepted every line setting; the time-outs are our own read and write
     // limits and take effect from here on.
-    if (settingsStored)
+    if (settingsStored) {
         m_failed = false;
+        m_openFailure = EOpenFailure::None;
+    } else {
+        m_openFailure = EOpenFailure::Settings;
+    }
 
     // Drop DTR, then raise RTS, after every open: the programming cable powers its level
     // shifter from RTS. A pseudo-terminal has no modem lines and refuses both; the port
@@ -130,6 +202,7 @@ void CSerialPort::Close()
     if (m_port.isOpen())
         m_port.close();
     m_port.clearError();
+    m_deviceLost = false;
 }
 
 bool CSerialPort::IsOpen() const

@@ -37,6 +37,25 @@ public:
 
     static constexpr const char* kUnassignedPort = "Unassigned";
 
+    // Why the last Open failed.
+    enum class EOpenFailure
+    {
+        None,             // the last Open succeeded (or none was tried)
+        NotFound,         // no such device
+        PermissionDenied, // the device node exists but this user may not read and write it
+        Busy,             // another program holds the port (its lock file or TIOCEXCL)
+        Settings,         // the device opened but refused the line settings
+        Other,
+    };
+    // Classifies a failed open from Qt's error and the errno of access(R_OK | W_OK) on the
+    // device node (0 when access was granted). Qt reports a port locked by another program
+    // and a node without permission alike, as PermissionError; only EACCES or EPERM from
+    // access() tells them apart.
+    static EOpenFailure ClassifyOpenFailure(QSerialPort::SerialPortError error, int accessErrno);
+    // The message for a device this user may not open, naming the usual remedy: membership
+    // of the group that owns serial devices.
+    static QString PermissionDeniedText(const QString& device, const QString& group);
+
     // Default time-outs in milliseconds: read interval, read per byte, read constant,
     // write per byte, write constant. A one-byte read gives up after 15 * 1 + 30 = 45 ms,
     // a 10-byte write after 60 * 10 + 60 = 660 ms.
@@ -80,6 +99,15 @@ public:
 
     const QString& PortName() const { return m_portName; }
     bool OpenFailed() const { return m_failed; }
+    EOpenFailure LastOpenFailure() const { return m_openFailure; }
+    // The device path the port name stands for ("/dev/ttyUSB0" for "ttyUSB0").
+    QString DevicePath() const;
+    // PermissionDeniedText for this port's device and the group that owns its node.
+    QString PermissionDeniedText() const;
+    // True once the device went away under an open port (Qt's ResourceError: a USB adapter
+    // unplugged, a pseudo-terminal whose far end closed). Only Close or Open clears it; the
+    // port stays useless until it is opened again.
+    bool DeviceLost() const { return m_deviceLost; }
     std::uint32_t BaudRate() const { return m_baudRate; }
     std::uint8_t Parity() const { return m_parity; }
     std::uint32_t RtsControl() const { return m_rtsControl; }
@@ -99,6 +127,8 @@ private:
     QSerialPort m_port;
     std::array<std::uint32_t, 5> m_timeouts{};
     bool m_failed = false;
+    EOpenFailure m_openFailure = EOpenFailure::None;
+    bool m_deviceLost = false;
     std::uint32_t m_baudRate = 19200;
     std::uint8_t m_parity = ParityEven;
     std::uint32_t m_rtsControl = 0;

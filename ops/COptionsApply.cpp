@@ -41,8 +41,13 @@ bool Apply(CTavrinDoc& doc, const QString& tagFilePath)
     CAppSettings& settings = doc.Settings();
     const bool open = StartupPort::ConfigureAndOpen(
         doc.Link(), settings.PortDevice(QString::fromLatin1(StartupPort::kUnassigned)));
-    if (!open)
-        doc.Prompt().Message(CannotOpenText(settings.PortName()), IUserPrompt::EIcon::Stop);
+    if (!open) {
+        const bool denied =
+            doc.Link().LastOpenFailure() == CSerialPort::EOpenFailure::PermissionDenied;
+        doc.Prompt().Message(denied ? doc.Link().PermissionDeniedText()
+                                    : CannotOpenText(settings.PortName()),
+                             IUserPrompt::EIcon::Stop);
+    }
 
     if (!tagFilePath.isEmpty() && tagFilePath != doc.Tags().Path()) {
         if (doc.LoadTagFile(tagFilePath))

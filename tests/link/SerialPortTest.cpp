@@ -1,6 +1,7 @@
 // Opening and configuring the serial port, on a real pseudo-terminal.
 #include "LinkTestSupport.h"
 
+#include <cerrno>
 #include <termios.h>
 
 TEST(SerialPort, StartsUnassignedWithTheProtocolSettings)
@@ -26,8 +27,29 @@ TEST(SerialPort, NamesThatAreNoDeviceFailToOpen)
         EXPECT_FALSE(port.Open()) << name;
         EXPECT_FALSE(port.IsOpen()) << name;
         EXPECT_TRUE(port.OpenFailed()) << name;
+        EXPECT_EQ(port.LastOpenFailure(), CSerialPort::EOpenFailure::NotFound) << name;
         EXPECT_EQ(port.ReadByte(), -1);
     }
+}
+
+TEST(SerialPort, APermissionErrorIsADeniedNodeOnlyWhenAccessIsRefused)
+{
+    using F = CSerialPort::EOpenFailure;
+    // Qt says PermissionError for a node without permission and for a port another program
+    // holds; only access()'s errno tells them apart.
+    EXPECT_EQ(CSerialPort::ClassifyOpenFailure(QSerialPort::PermissionError, EACCES),
+              F::PermissionDenied);
+    EXPECT_EQ(CSerialPort::ClassifyOpenFailure(QSerialPort::PermissionError, EPERM),
+              F::PermissionDenied);
+    EXPECT_EQ(CSerialPort::ClassifyOpenFailure(QSerialPort::PermissionError, 0), F::Busy);
+    EXPECT_EQ(CSerialPort::ClassifyOpenFailure(QSerialPort::DeviceNotFoundError, ENOENT),
+              F::NotFound);
+    EXPECT_EQ(CSerialPort::ClassifyOpenFailure(QSerialPort::OpenError, 0), F::Other);
+    EXPECT_EQ(CSerialPort::PermissionDeniedText(QStringLiteral("/dev/ttyUSB0"),
+                                                QStringLiteral("dialout")),
+              QStringLiteral("Permission denied opening /dev/ttyUSB0. Add your user to the "
+                             "'dialout' group (sudo usermod -aG dialout $USER), then log in "
+                             "again."));
 }
 
 TEST_F(SimLinkTest, AfterOpenTheLineIs19200EightEvenTwoWithoutFlowControl)
@@ -59,6 +81,8 @@ TEST_F(SimLinkTest, ASecondOpenOfAHeldPortFailsAndTheFirstStaysUsable)
     other.SetPortName(sim.SlavePath());
     EXPECT_FALSE(other.Open());
     EXPECT_FALSE(other.IsOpen());
+    EXPECT_EQ(other.LastOpenFailure(), CSerialPort::EOpenFailure::Busy)
+        << "held by another port, not a permission problem";
 
     CLinkPacket packet;
     packet.SetRequest(8, 0);
