@@ -117,6 +117,12 @@ void CTavrinDoc::SetTransfer(CTransferSession* transfer)
 void CTavrinDoc::PollTick()
 {
     emit PollTicked();
+    if (m_link.DeviceLost())
+        m_reconnecting = true;
+    if (m_reconnecting) {
+        Reconnect();
+        return;
+    }
     const int limit = m_linkReady ? kPollLimitLinked : kPollLimitUnlinked;
     if (m_pollCounter == -1) {
         m_pollCounter = 0;
@@ -127,6 +133,29 @@ void CTavrinDoc::PollTick()
         m_pollCounter = 0;
     }
     Poll();
+}
+
+void CTavrinDoc::Reconnect()
+{
+    // A port whose device went away stays useless even when the device comes back: only a
+    // fresh open of the same name reaches the new device node.
+    m_link.Close();
+    if (m_link.Open()) {
+        Poll();
+    } else {
+        const bool changed = m_linkReady || m_connectedType != EControllerType::None ||
+                             m_lastTripCode != 0 || !m_statusText.isEmpty();
+        m_linkReady = false;
+        m_connectedType = EControllerType::None;
+        m_lastTripCode = 0;
+        m_statusText.clear();
+        if (changed)
+            emit ControllerStateChanged();
+    }
+    if (m_linkReady && !m_link.DeviceLost()) {
+        m_reconnecting = false;
+        m_pollCounter = 0;
+    }
 }
 
 void CTavrinDoc::Poll()
@@ -157,6 +186,8 @@ void CTavrinDoc::Poll()
     }
     m_lastTripCode = code;
     m_statusText = text;
+    if (!linked && m_link.DeviceLost())
+        m_reconnecting = true;
     if (oldTrip != code || oldText != text || oldLinked != linked || oldType != type)
         emit ControllerStateChanged();
 }

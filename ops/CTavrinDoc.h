@@ -125,10 +125,15 @@ public:
     void StopStatusPoll();
     bool StatusPollRunning() const { return m_pollTimer.isActive(); }
     int PollCounter() const { return m_pollCounter; }
-    // One tick: counts towards the next poll and polls when due.
+    // One tick: counts towards the next poll and polls when due. Once the device has gone
+    // away under the open port (a USB adapter unplugged), every tick instead closes the port
+    // and reopens the same device, then polls, until a controller answers; meanwhile the
+    // link is not ready, so the panes show "Comms lost" and controller commands are off.
     void PollTick();
     // One poll: identify, then the trip codes.
     void Poll();
+    // True from the moment the device is found gone until a controller answers again.
+    bool Reconnecting() const { return m_reconnecting; }
 
     // The transfer now running (the outermost CTransferSession), or nullptr. While one runs
     // the main window takes no commands.
@@ -157,6 +162,9 @@ signals:
     void TransferStateChanged(bool active);
 
 private:
+    // One reconnecting tick: reopen the device, then poll when it opened.
+    void Reconnect();
+
     CControllerLink& m_link;
     CAppSettings& m_settings;
     IUserPrompt* m_prompt;
@@ -171,6 +179,7 @@ private:
     QString m_title = QStringLiteral("Untitled");
     QString m_statusText;
     int m_pollCounter = -1;
+    bool m_reconnecting = false;
     QTimer m_pollTimer;
     CTransferSession* m_transfer = nullptr;
 };

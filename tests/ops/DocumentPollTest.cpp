@@ -5,7 +5,11 @@
 #include "link/LinkTestSupport.h"
 #include "ops/CTavrinDoc.h"
 
+#include <QFile>
 #include <QSignalSpy>
+#include <QTemporaryDir>
+
+#include <memory>
 
 namespace {
 
@@ -146,4 +150,45 @@ TEST_F(DocumentPollTest, StartUpLoadsTheNewestTagFile)
     EXPECT_TRUE(doc.HasTagFile());
     EXPECT_TRUE(doc.Tags().Path().endsWith(QStringLiteral("TagList0001.tag")));
     EXPECT_TRUE(doc.Tags().FileTime().isValid());
+}
+
+TEST(DocumentReconnectTest, ThePollReopensTheSameDeviceWhenItComesBack)
+{
+    // The link opens a fixed path, as a udev name would be, that points at the simulator's
+    // terminal; a new simulator behind the same path stands for the adapter plugged back in.
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("ttyController"));
+    auto first = std::make_unique<CControllerSim>();
+    ASSERT_TRUE(first->Start());
+    ASSERT_TRUE(QFile::link(first->SlavePath(), path));
+    CControllerLink link;
+    link.Configure(path, 19200, CSerialPort::ParityEven, 8, CSerialPort::StopTwo);
+    ASSERT_TRUE(link.Open());
+    CTempSettings temp;
+    CAppSettings settings;
+    CScriptedPrompt prompt;
+    CTavrinDoc doc{link, settings, prompt};
+    doc.PollTick();
+    ASSERT_TRUE(doc.LinkReady());
+
+    // The device goes away under the open port.
+    first.reset();
+    for (int tick = 0; tick < 2 * CTavrinDoc::kPollLimitLinked && doc.LinkReady(); ++tick)
+        doc.PollTick();
+    EXPECT_FALSE(doc.LinkReady());
+    EXPECT_TRUE(doc.Reconnecting());
+    EXPECT_EQ(doc.ControllerStatusPaneText(), QStringLiteral("Comms lost"));
+    doc.PollTick();
+    EXPECT_FALSE(doc.LinkReady()) << "nothing behind the path yet";
+
+    CControllerSim second;
+    ASSERT_TRUE(second.Start());
+    ASSERT_TRUE(QFile::remove(path));
+    ASSERT_TRUE(QFile::link(second.SlavePath(), path));
+    // The very next tick reopens the device and finds the controller.
+    doc.PollTick();
+    EXPECT_TRUE(doc.LinkReady());
+    EXPECT_FALSE(doc.Reconnecting());
+    EXPECT_EQ(doc.ControllerStatusPaneText(), QStringLiteral("Ok"));
+    EXPECT_GT(second.RequestCount(), 0u);
 }
