@@ -43,7 +43,7 @@ QStringList CParameterRows::GroupNames(const std::vector<quint16>& groups)
 }
 
 SParameterRows CParameterRows::Build(const CParameterSet& set, const CTagFile& tags,
-                                     quint16 filterGroup)
+                                     quint16 filterGroup, const SRowFilter& filter)
 {
     SParameterRows result;
     result.groups.push_back(0);
@@ -76,10 +76,20 @@ SParameterRows CParameterRows::Build(const CParameterSet& set, const CTagFile& t
     for (auto it = found.rbegin(); it != found.rend(); ++it) {
         if (result.filterGroup != 0 && it->tag->group != result.filterGroup)
             continue;
+        ++result.groupRowCount;
         SParameterRow row;
         row.name = CCodePage::ToUnicode(it->tag->name);
-        row.value = it->parameter->ValueText(*it->tag, type);
-        row.tag = it->parameter->tagNumber;
+        if (!filter.search.isEmpty() && !row.name.contains(filter.search, Qt::CaseInsensitive))
+            continue;
+        const CParameter& parameter = *it->parameter;
+        if (filter.baseline) {
+            const auto was = filter.baseline->constFind(parameter.tagNumber);
+            row.changed = was != filter.baseline->constEnd() && *was != parameter.value;
+        }
+        if (filter.changedOnly && !row.changed)
+            continue;
+        row.value = parameter.ValueText(*it->tag, type);
+        row.tag = parameter.tagNumber;
         row.group = it->tag->group;
         result.rows.push_back(std::move(row));
     }

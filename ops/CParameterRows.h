@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QString>
 #include <QStringList>
 #include <QtGlobal>
@@ -17,6 +18,16 @@ struct SParameterRow
     QString value;
     quint16 tag = 0;
     quint16 group = 0;
+    bool changed = false; // the value differs from the document's baseline value
+};
+
+// Which rows the list shows besides the display group.
+struct SRowFilter
+{
+    QString search;           // a part of the name, any case; empty: every name
+    bool changedOnly = false; // only the rows whose value differs from the baseline
+    // Raw values by tag (the document's baseline); null: no row counts as changed.
+    const QHash<quint16, quint16>* baseline = nullptr;
 };
 
 // What the parameter list shows for a parameter set and a filter group.
@@ -26,6 +37,7 @@ struct SParameterRows
     std::vector<quint16> groups;     // 0, then every group present, ascending, each once
     quint16 filterGroup = 0;         // the group the rows are restricted to; 0: no restriction
     int filterIndex = 0;             // position of filterGroup in `groups`
+    int groupRowCount = 0;           // rows of the group before the search and changed-only
 };
 
 // The rows and the group list of the parameter list, worked out without any widget so that
@@ -48,6 +60,8 @@ public:
     // The rows are restricted to `filterGroup` when it is among the groups present; when it
     // is not (the group disappeared with a new set), the rows are unrestricted and the
     // result's filterGroup is 0, so the filter box and the rows never disagree.
-    static SParameterRows Build(const CParameterSet& set, const CTagFile& tags,
-                                quint16 filterGroup);
+    //
+    // `filter` narrows the group's rows further (both must hold) and marks the changed rows.
+    static SParameterRows Build(const CParameterSet& set, const CTagFile& tags, quint16 filterGroup,
+                                const SRowFilter& filter = {});
 };

@@ -110,6 +110,7 @@ CReadFlow::SOutcome CReadFlow::Run(CTavrinDoc& doc)
     } else {
         outcome.status = EStatus::Completed;
         doc.Parameters().SetEmpty(false);
+        doc.SetBaseline();
         doc.SetModified(true);
         if (!outcome.unanswered.empty()) {
             prompt.Message(LoadString(EString::ParametersNotRead).arg(outcome.unanswered.size()),

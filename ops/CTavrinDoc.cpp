@@ -222,10 +222,18 @@ void CTavrinDoc::SetEqualityPane(bool equal)
     emit EqualityPaneRequested(equal);
 }
 
+void CTavrinDoc::SetBaseline()
+{
+    m_baseline.clear();
+    for (const auto& parameter : m_parameters.Parameters())
+        m_baseline.insert(parameter->tagNumber, parameter->value);
+}
+
 void CTavrinDoc::DeleteContents()
 {
     m_parameters.Clear();
     m_parameters.SetEmpty(true);
+    m_baseline.clear();
 }
 
 void CTavrinDoc::OnNewDocument()
@@ -265,6 +273,7 @@ bool CTavrinDoc::OnOpenDocument(const QString& path)
         return false;
     }
     m_parameters.SetEmpty(false);
+    SetBaseline();
     SetPathName(path, true);
     m_modified = false;
     emit TitleChanged();

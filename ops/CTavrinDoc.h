@@ -5,6 +5,7 @@
 #include "link/EControllerType.h"
 #include "res/EString.h"
 
+#include <QHash>
 #include <QObject>
 #include <QString>
 #include <QTimer>
@@ -84,7 +85,15 @@ public:
     const QString& Title() const { return m_title; }
     void SetTitle(const QString& title);
 
-    // Empties the parameter set: all records deleted, the empty flag set.
+    // The raw values (by tag number) the display was last known to match: taken when a set
+    // is read or opened and when a write confirmed every record; empty for a new document.
+    // A parameter whose value differs from its baseline value is "changed" (the list marks
+    // it); a tag without a baseline value never is.
+    const QHash<quint16, quint16>& Baseline() const { return m_baseline; }
+    void SetBaseline();
+    void SetBaselineValue(quint16 tag, quint16 value) { m_baseline.insert(tag, value); }
+
+    // Empties the parameter set and the baseline: all records deleted, the empty flag set.
     void DeleteContents();
     // File New: empty, "Untitled", not modified; views updated.
     void OnNewDocument();
@@ -170,6 +179,7 @@ private:
     IUserPrompt* m_prompt;
     CTagFile m_tags;
     CParameterSet m_parameters;
+    QHash<quint16, quint16> m_baseline;
     EControllerType m_connectedType = EControllerType::None;
     bool m_linkReady = false;
     std::uint16_t m_lastTripCode = 0;

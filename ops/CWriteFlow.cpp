@@ -164,7 +164,11 @@ CWriteFlow::SOutcome CWriteFlow::Run(CTavrinDoc& doc)
         WritePass(doc, progress.get(), outcome);
 
         // Only a pass that confirmed every record may say the controller matches the display.
-        doc.SetEqualityPane(outcome.failures.empty() && outcome.notSent == 0);
+        const bool allConfirmed = outcome.failures.empty() && outcome.notSent == 0;
+        doc.SetEqualityPane(allConfirmed);
+        // The controller now holds what is shown: nothing counts as changed any more.
+        if (allConfirmed)
+            doc.SetBaseline();
         doc.SetStatusMessage(EString::Ready);
     }
     ReportFailures(prompt, outcome);
