@@ -118,6 +118,13 @@ void CControllerSim::SetFaults(const CSimFaults& faults)
 {
     std::lock_guard lock(m_mutex);
     m_faults = faults;
+    m_faultRandom.seed(faults.random.seed);
+}
+
+CSimFaultCounts CControllerSim::FaultCounts() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_faultCounts;
 }
 
 CSimFaults CControllerSim::Faults() const
@@ -263,8 +270,17 @@ void CControllerSim::HandleRequest(const LinkFrame& frame, Clock::time_point at)
         if (faults.silent)
             return;
         const long number = ++m_answered;
-        if (Every(number, faults.dropEvery))
+        const ERandomFault randomFault = DrawRandomFault(faults.random);
+        if (Every(number, faults.dropEvery) || randomFault == ERandomFault::Drop) {
+            ++m_faultCounts.dropped;
             return;
+        }
+        if (randomFault == ERandomFault::Late) {
+            ++m_faultCounts.late;
+            delayMs += std::uniform_int_distribution<int>(
+                faults.random.lateMinMs,
+                std::max(faults.random.lateMinMs, faults.random.lateMaxMs))(m_faultRandom);
+        }
 
         if (m_responder) {
             const auto custom = m_responder(request);
@@ -275,15 +291,29 @@ void CControllerSim::HandleRequest(const LinkFrame& frame, Clock::time_point at)
             auto reply = m_model.Answer(request);
             if (!reply)
                 return;
-            if (Every(number, faults.wrongEchoEvery))
+            if (Every(number, faults.wrongEchoEvery)) {
                 reply->word1 = static_cast<std::uint16_t>(reply->word1 + 1);
+                ++m_faultCounts.wrongEchoes;
+            }
             LinkFrame bytes = CSimModel::EncodeReply(*reply);
-            if (Every(number, faults.badChecksumEvery))
+            if (Every(number, faults.badChecksumEvery) ||
+                randomFault == ERandomFault::BadChecksum) {
                 bytes[9] = static_cast<std::uint8_t>(bytes[9] ^ 0x5A);
+                ++m_faultCounts.badChecksums;
+            }
             if (faults.echoRequest)
                 out.append(reinterpret_cast<const char*>(frame.data()),
                            static_cast<qsizetype>(frame.size()));
             out.append(faults.strayBytes);
+            if (!faults.strayBytes.isEmpty())
+                ++m_faultCounts.strayBytes;
+            if (randomFault == ERandomFault::Stray) {
+                const int count = std::uniform_int_distribution<int>(1, 3)(m_faultRandom);
+                for (int i = 0; i < count; ++i)
+                    out.append(static_cast<char>(
+                        std::uniform_int_distribution<int>(0, 255)(m_faultRandom)));
+                ++m_faultCounts.strayBytes;
+            }
             out.append(reinterpret_cast<const char*>(bytes.data()),
                        static_cast<qsizetype>(bytes.size()));
         }
@@ -298,6 +328,23 @@ void CControllerSim::HandleRequest(const LinkFrame& frame, Clock::time_point at)
         notBefore += std::chrono::milliseconds(delayMs);
     if (!out.isEmpty())
         m_pending.emplace(notBefore, SPending{out, faults.wireSpeed});
+}
+
+CControllerSim::ERandomFault CControllerSim::DrawRandomFault(const CSimFaults::SRandom& random)
+{
+    if (!random.Any())
+        return ERandomFault::None;
+    // One draw a reply: the kinds share the unit interval, so each keeps its own probability.
+    double x = std::uniform_real_distribution<double>(0.0, 1.0)(m_faultRandom);
+    for (const auto& [p, kind] : {std::pair{random.drop, ERandomFault::Drop},
+                                  std::pair{random.badChecksum, ERandomFault::BadChecksum},
+                                  std::pair{random.stray, ERandomFault::Stray},
+                                  std::pair{random.late, ERandomFault::Late}}) {
+        if (x < p)
+            return kind;
+        x -= p;
+    }
+    return ERandomFault::None;
 }
 
 void CControllerSim::Send(const QByteArray& bytes, Clock::time_point notBefore, bool wireSpeed)

@@ -40,6 +40,35 @@ struct CSimFaults
         int maxMs = 0;
     };
     std::map<std::uint16_t, SDelayRange> tagDelays;
+
+    // Random faults, drawn for each answered request from a std::mt19937 seeded with `seed`
+    // when the faults are set: the same seed and the same requests inject the same faults.
+    // Probabilities are in [0, 1]; at most one random fault hits a reply, tried in the order
+    // below. They come on top of the "every N" faults.
+    struct SRandom
+    {
+        double drop = 0.0;        // no reply
+        double badChecksum = 0.0; // a wrong checksum byte
+        double stray = 0.0;       // 1 to 3 random bytes before the reply
+        double late = 0.0;        // the reply waits lateMinMs..lateMaxMs
+        int lateMinMs = 60;
+        int lateMaxMs = 150;
+        std::uint32_t seed = 1;
+        bool Any() const { return drop > 0 || badChecksum > 0 || stray > 0 || late > 0; }
+    };
+    SRandom random;
+};
+
+// How many faults the simulator has injected since it was made, by kind (the "every N" and
+// the random ones together).
+struct CSimFaultCounts
+{
+    long dropped = 0;
+    long badChecksums = 0;
+    long strayBytes = 0;
+    long late = 0;
+    long wrongEchoes = 0;
+    long Total() const { return dropped + badChecksums + strayBytes + late + wrongEchoes; }
 };
 
 // A request the simulator received, with its arrival time on the simulator's clock.
@@ -74,8 +103,10 @@ public:
     QString SlavePath() const { return m_slavePath; }
     QString ErrorString() const { return m_error; }
 
+    // Sets the faults and seeds the random faults' generator with faults.random.seed.
     void SetFaults(const CSimFaults& faults);
     CSimFaults Faults() const;
+    CSimFaultCounts FaultCounts() const;
     void SetResponder(Responder responder);
     // While paused the simulator reads nothing from the line, so the client's writes back up.
     void SetPaused(bool paused);
@@ -103,6 +134,17 @@ private:
     void SendDue();
     void Wake();
 
+    enum class ERandomFault
+    {
+        None,
+        Drop,
+        BadChecksum,
+        Stray,
+        Late
+    };
+    // Draws the random fault for one reply; called under m_mutex.
+    ERandomFault DrawRandomFault(const CSimFaults::SRandom& random);
+
     // A reply waiting for its time to go out.
     struct SPending
     {
@@ -118,6 +160,8 @@ private:
     std::size_t m_requestCount = 0;
     long m_answered = 0;
     std::mt19937 m_delayRandom{0x51D};
+    std::mt19937 m_faultRandom{1};
+    CSimFaultCounts m_faultCounts;
 
     std::mutex m_writeMutex;
     std::vector<std::uint8_t> m_rx; // sim thread only

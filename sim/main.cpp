@@ -31,6 +31,20 @@ bool ParseCount(const QCommandLineParser& parser, const QString& name, int& out)
     return true;
 }
 
+bool ParseProbability(const QCommandLineParser& parser, const QString& name, double& out)
+{
+    if (!parser.isSet(name))
+        return true;
+    bool ok = false;
+    out = parser.value(name).toDouble(&ok);
+    if (!ok || !(out >= 0.0 && out <= 1.0)) {
+        std::fprintf(stderr, "tavrin-sim: --%s needs a probability from 0 to 1\n",
+                     qPrintable(name));
+        return false;
+    }
+    return true;
+}
+
 bool ParseHexBytes(const QString& text, QByteArray& out)
 {
     const QString compact = QString(text).remove(QLatin1Char(' ')).remove(QLatin1Char(':'));
@@ -121,7 +135,9 @@ int main(int argc, char* argv[])
         "a waveform (\"constant\", \"ramp\", \"sag\", \"drift\" with its numbers), a\n"
         "fixed value, \"unsupported\" (answered without Supported), \"silent\" (never\n"
         "answered) or null (no such channel).\n\n"
-        "Faults count answered requests from 1; N = 0 switches a fault off."));
+        "Faults count answered requests from 1; N = 0 switches a fault off. Random faults\n"
+        "(--random-*) take a probability from 0 to 1 per reply, drawn from a generator seeded\n"
+        "with --seed, so a run can be replayed; a late reply waits 60 to 150 ms."));
     parser.addHelpOption();
     parser.addOptions({
         {QStringLiteral("type"), QStringLiteral("Controller type to simulate (default 9)."),
@@ -149,6 +165,18 @@ int main(int argc, char* argv[])
          QStringLiteral("ms")},
         {QStringLiteral("wire-speed"),
          QStringLiteral("Pace requests and replies like 19200 baud 8E2 (0.625 ms a byte).")},
+        {QStringLiteral("random-drop"), QStringLiteral("Drop a reply with probability <p>."),
+         QStringLiteral("p")},
+        {QStringLiteral("random-bad-checksum"),
+         QStringLiteral("Corrupt a reply's checksum with probability <p>."), QStringLiteral("p")},
+        {QStringLiteral("random-stray"),
+         QStringLiteral("Send 1 to 3 random bytes before a reply with probability <p>."),
+         QStringLiteral("p")},
+        {QStringLiteral("random-late"),
+         QStringLiteral("Hold a reply back 60 to 150 ms with probability <p>."),
+         QStringLiteral("p")},
+        {QStringLiteral("seed"), QStringLiteral("Seed of the random faults (default 1)."),
+         QStringLiteral("N")},
     });
     parser.process(app);
 
@@ -161,6 +189,21 @@ int main(int argc, char* argv[])
         !ParseCount(parser, QStringLiteral("wrong-echo-every"), faults.wrongEchoEvery) ||
         !ParseCount(parser, QStringLiteral("delay"), faults.delayMs))
         return 1;
+    for (const auto& [name, target] : {std::pair{"random-drop", &faults.random.drop},
+                                       std::pair{"random-bad-checksum", &faults.random.badChecksum},
+                                       std::pair{"random-stray", &faults.random.stray},
+                                       std::pair{"random-late", &faults.random.late}}) {
+        if (!ParseProbability(parser, QString::fromLatin1(name), *target))
+            return 1;
+    }
+    if (parser.isSet(QStringLiteral("seed"))) {
+        bool ok = false;
+        faults.random.seed = parser.value(QStringLiteral("seed")).toUInt(&ok, 0);
+        if (!ok) {
+            std::fprintf(stderr, "tavrin-sim: --seed needs a whole number of 0 or more\n");
+            return 1;
+        }
+    }
     if (parser.isSet(QStringLiteral("stray")) &&
         !ParseHexBytes(parser.value(QStringLiteral("stray")), faults.strayBytes)) {
         std::fprintf(stderr, "tavrin-sim: --stray needs hexadecimal byte pairs\n");
