@@ -1,0 +1,112 @@
+// Resident memory of the application's core after reading a large parameter set.
+//
+//   BM_ReadMemory5000  reads a 5,000-parameter set from the simulated type-10 controller
+//                      (no wire pacing) and reports the process's resident set from
+//                      /proc/self/status: rss_before_kB and rss_after_kB (VmRSS around the
+//                      read) and hwm_kB (VmHWM, the peak). The simulator runs in this process,
+//                      so its table is counted too.
+//
+// Run: bench/memory_bench (from the build folder)
+#include "app/CAppSettings.h"
+#include "data/CTagFile.h"
+#include "link/CControllerLink.h"
+#include "ops/CReadFlow.h"
+#include "ops/CTavrinDoc.h"
+#include "ops/IUserPrompt.h"
+#include "sim/CControllerSim.h"
+#include "sim/CSimTagTable.h"
+
+#include <QFile>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <benchmark/benchmark.h>
+
+namespace {
+
+class CQuietPrompt : public IUserPrompt
+{
+public:
+    void Message(const QString&, EIcon, const QString&) override {}
+    EAnswer Question(const QString&, EButtons, EIcon) override { return EAnswer::No; }
+    bool ConfirmOverwrite() override { return false; }
+    std::unique_ptr<IProgress> BeginProgress(const QString&, EProgressKind) override
+    {
+        return nullptr;
+    }
+    QString ChooseOpenFile(const QString&, const QString&) override { return {}; }
+    QString ChooseSaveFile(const QString&, const QString&, const QString&, const QString&) override
+    {
+        return {};
+    }
+};
+
+// A field of /proc/self/status in kB ("VmRSS", "VmHWM"); -1 when absent.
+double StatusKb(const char* field)
+{
+    QFile file(QStringLiteral("/proc/self/status"));
+    if (!file.open(QIODevice::ReadOnly))
+        return -1;
+    const QByteArray prefix = QByteArray(field) + ':';
+    for (const QByteArray& line : file.readAll().split('\n')) {
+        if (line.startsWith(prefix))
+            return line.mid(prefix.size()).trimmed().split(' ').value(0).toDouble();
+    }
+    return -1;
+}
+
+void BM_ReadMemory5000(benchmark::State& state)
+{
+    const int count = static_cast<int>(state.range(0));
+    QTemporaryDir settingsDir;
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settingsDir.path());
+    CAppSettings settings;
+    CQuietPrompt prompt;
+    CControllerSim sim;
+    CControllerLink link;
+    CTavrinDoc doc(link, settings, prompt);
+
+    // Tags from 0x1000 on, clear of the fixed tags, every one for every controller type.
+    CTagFile::TagList tags;
+    for (int i = 0; i < count; ++i) {
+        auto tag = std::make_unique<CTagInfo>();
+        tag->tag = static_cast<quint16>(0x1000 + i);
+        tag->group = static_cast<quint16>(i % 25);
+        tag->unitsCode = static_cast<quint16>(i % 25);
+        tag->controllerMask = 0xFFFFFFFFu;
+        tag->name = QByteArray("Parameter ") + QByteArray::number(i + 1);
+        tags.push_back(std::move(tag));
+    }
+    doc.Tags().SetContents(static_cast<quint16>(count), std::move(tags), {});
+    sim.WithModel([&](CSimModel& m) {
+        m = CSimModel();
+        m.SetIdentity(EControllerType::TarnPlus);
+        m.SetTripCodes(0, 0);
+        SimTagTable::AddParameters(m, doc.Tags(), EControllerType::TarnPlus);
+    });
+    if (!sim.Start()) {
+        state.SkipWithError("cannot start the simulator");
+        return;
+    }
+    link.Configure(sim.SlavePath(), 19200, CSerialPort::ParityEven, 8, CSerialPort::StopTwo);
+    if (!link.Open()) {
+        state.SkipWithError("cannot open the simulator's port");
+        return;
+    }
+
+    const double before = StatusKb("VmRSS");
+    int parameters = 0;
+    for (auto _ : state) {
+        const CReadFlow::SOutcome outcome = CReadFlow::Run(doc);
+        doc.SetModified(false);
+        parameters = outcome.parametersRead;
+        if (!outcome.Complete())
+            state.SkipWithError("the read was incomplete");
+    }
+    state.counters["parameters"] = parameters;
+    state.counters["rss_before_kB"] = before;
+    state.counters["rss_after_kB"] = StatusKb("VmRSS");
+    state.counters["hwm_kB"] = StatusKb("VmHWM");
+}
+BENCHMARK(BM_ReadMemory5000)->Arg(5000)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+} // namespace
