@@ -1,5 +1,7 @@
 #include "cli/CliCommands.h"
 
+#include "cli/CRecordOutput.h"
+
 #include "app/CAppSettings.h"
 #include "app/CStartupPort.h"
 #include "data/CParameter.h"
@@ -102,9 +104,7 @@ QString Field(const QString& text)
 
 void PrintRecord(const QStringList& fields)
 {
-    std::fputs(fields.join(QLatin1Char('\t')).toUtf8().constData(), stdout);
-    std::fputc('\n', stdout);
-    std::fflush(stdout);
+    WriteRecord(fields);
 }
 
 QStringList ParamFields(const CParameter& record)

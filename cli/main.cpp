@@ -1,8 +1,10 @@
 // tavrin-cli: Tavrin Studio's flows without windows, for scripts and production lines.
+#include "cli/CRecordOutput.h"
 #include "cli/CliCommands.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>
+#include <QHash>
 
 #include <cstdio>
 #include <cstdlib>
@@ -273,9 +275,68 @@ void Usage(FILE* out)
     std::fprintf(out, "\n%s\n%s", kCommon, kExitCodes);
 }
 
-void CommandHelp(const SCommand& command)
+// The commands that print their records in another format on request.
+bool HasFormatOption(const QString& command)
 {
-    std::printf("usage: %s\n\n%s\n\n%s", command.synopsis, command.details, kCommon);
+    static const QStringList commands = {QStringLiteral("show"), QStringLiteral("tags"),
+                                         QStringLiteral("diff"), QStringLiteral("identify"),
+                                         QStringLiteral("read"), QStringLiteral("write")};
+    return commands.contains(command);
+}
+
+// The record kinds each command with --format prints, for its help.
+QStringList FormatRecordKinds(const QString& command)
+{
+    static const QHash<QString, QStringList> kinds = {
+        {QStringLiteral("show"), {QStringLiteral("type"), QStringLiteral("param")}},
+        {QStringLiteral("tags"),
+         {QStringLiteral("file"), QStringLiteral("tag"), QStringLiteral("text")}},
+        {QStringLiteral("diff"),
+         {QStringLiteral("differ"), QStringLiteral("only-a"), QStringLiteral("only-b"),
+          QStringLiteral("diff")}},
+        {QStringLiteral("identify"), {QStringLiteral("type")}},
+        {QStringLiteral("read"), {QStringLiteral("read")}},
+        {QStringLiteral("write"),
+         {QStringLiteral("backup"), QStringLiteral("failed"), QStringLiteral("written")}},
+    };
+    return kinds.value(command);
+}
+
+// The --format paragraph of a command's help, with the JSON names of its records' fields.
+QString FormatHelp(const QString& command)
+{
+    QString text = QStringLiteral(
+        "--format tsv|csv|json: tsv (the default) as above; csv one line a record, the record's\n"
+        "  name first, RFC 4180 quoting; json one object at the end, {\"command\": NAME,\n"
+        "  \"exit\": CODE, \"records\": [...]}, each record an object with \"record\" and its\n"
+        "  fields (numbers marked #, the rest strings):\n");
+    for (const QString& kind : FormatRecordKinds(command)) {
+        QStringList names = Cli::RecordFieldNames(kind);
+        for (QString& name : names) {
+            if (name.endsWith(QLatin1String("[]")))
+                name = QStringLiteral("%1 (array)").arg(name.chopped(2));
+        }
+        // Wrapped to the width of the rest of the help.
+        QString line = QStringLiteral("    %1:").arg(kind);
+        for (qsizetype i = 0; i < names.size(); ++i) {
+            const QString item = names.at(i) + (i + 1 < names.size() ? QStringLiteral(",") : "");
+            if (line.size() + 1 + item.size() > 86) {
+                text += line + QLatin1Char('\n');
+                line = QStringLiteral("     ");
+            }
+            line += QLatin1Char(' ') + item;
+        }
+        text += line + QLatin1Char('\n');
+    }
+    return text;
+}
+
+void CommandHelp(const QString& name, const SCommand& command)
+{
+    std::printf("usage: %s\n\n%s\n\n", command.synopsis, command.details);
+    if (HasFormatOption(name))
+        std::printf("%s\n", qPrintable(FormatHelp(name)));
+    std::printf("%s", kCommon);
 }
 
 // --help or -h among the command's arguments, before any "--".
@@ -288,6 +349,38 @@ bool AsksForHelp(const QStringList& args)
             return true;
     }
     return false;
+}
+
+// Takes "--format F" or "--format=F" (before any "--") out of `args` for the commands that
+// have it. False, with the reason on standard error, for a format that does not exist.
+bool TakeFormatOption(const QString& command, QStringList& args,
+                      std::optional<Cli::EOutputFormat>& format)
+{
+    if (!HasFormatOption(command))
+        return true;
+    const QString option = QStringLiteral("--format");
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        const QString& arg = args.at(i);
+        if (arg == QLatin1String("--"))
+            break;
+        QString value;
+        if (arg == option) {
+            value = args.value(i + 1);
+            args.remove(i, std::min<qsizetype>(2, args.size() - i));
+        } else if (arg.startsWith(option + QLatin1Char('='))) {
+            value = arg.mid(option.size() + 1);
+            args.remove(i);
+        } else {
+            continue;
+        }
+        format = Cli::ParseOutputFormat(value);
+        if (!format) {
+            Cli::Error(QStringLiteral("--format takes tsv, csv or json, not \"%1\"").arg(value));
+            return false;
+        }
+        --i;
+    }
+    return true;
 }
 
 } // namespace
@@ -331,8 +424,14 @@ int main(int argc, char* argv[])
         return Cli::kExitUsage;
     }
     if (AsksForHelp(args)) {
-        CommandHelp(it->second);
+        CommandHelp(name, it->second);
         return Cli::kExitOk;
     }
-    return it->second.run(args);
+    std::optional<Cli::EOutputFormat> format = Cli::EOutputFormat::Tsv;
+    if (!TakeFormatOption(name, args, format))
+        return Cli::kExitUsage;
+    Cli::BeginOutput(name, *format);
+    const int exitCode = it->second.run(args);
+    Cli::EndOutput(exitCode);
+    return exitCode;
 }
