@@ -169,6 +169,9 @@ int RunWrite(const QStringList& args)
     }
     PrintRecord({QStringLiteral("written"), QString::number(outcome.confirmed),
                  QString::number(outcome.failures.size()), QString::number(outcome.skipped)});
+    if (!outcome.backupPath.isEmpty())
+        PrintRecord(
+            {QStringLiteral("backup"), Field(QDir::toNativeSeparators(outcome.backupPath))});
     // A write the controller stopped answering is a link failure, not a partial success.
     if (outcome.status != CWriteFlow::EStatus::Finished)
         return kExitNoReply;

@@ -1,6 +1,7 @@
 #include "ops/CDFileProgrammer.h"
 
 #include "link/CControllerLink.h"
+#include "ops/CEepromBackup.h"
 #include "ops/CTavrinDoc.h"
 #include "ops/CTransferSession.h"
 #include "ops/IUserPrompt.h"
@@ -123,11 +124,10 @@ CDFileProgrammer::EResult CDFileProgrammer::ProgramBinary(EControllerType type, 
         return EResult::Refused;
     }
     KeepCopy(binary.file);
-    if (!Write(type, binary.data)) {
+    const EResult written = Write(type, binary.data);
+    if (written == EResult::NotProgrammed)
         prompt.Message(kUnableToProgram, EIcon::Exclamation);
-        return EResult::NotProgrammed;
-    }
-    return EResult::Programmed;
+    return written;
 }
 
 CDFileProgrammer::EResult CDFileProgrammer::ProgramText(EControllerType type, const QString& path)
@@ -148,30 +148,50 @@ CDFileProgrammer::EResult CDFileProgrammer::ProgramText(EControllerType type, co
     if (text.result != EText::Ok)
         return EResult::Refused;
     const QByteArray data(reinterpret_cast<const char*>(text.buffer.data()), text.length);
-    return Write(type, data) ? EResult::Programmed : EResult::NotProgrammed;
+    return Write(type, data);
 }
 
-bool CDFileProgrammer::Write(EControllerType type, const QByteArray& data)
+CDFileProgrammer::EResult CDFileProgrammer::Write(EControllerType type, const QByteArray& data)
 {
+    m_backupPath.clear();
+    m_backupUnanswered = false;
     CTransferSession session(m_doc, CTransferSession::ECancel::NotAllowed,
                              CTransferSession::EPollAfter::Restore);
-    std::unique_ptr<IProgress> progress =
-        m_doc.Prompt().BeginProgress(kProgressTitle, IUserPrompt::EProgressKind::Plain);
+    // The backup's reads take as long as the writes: one bar for both.
+    const int count = static_cast<int>(data.size());
+    std::unique_ptr<IProgress> progress = m_doc.Prompt().BeginProgress(
+        CEepromBackup::ProgressTitle(kProgressTitle), IUserPrompt::EProgressKind::Plain);
     if (progress) {
-        progress->SetRange(0, static_cast<int>(data.size()));
+        progress->SetRange(0, 2 * count);
         progress->SetPosition(0);
         progress->Pump();
     }
-    const auto onByte = [&progress](int done) {
+    const auto follow = [&progress](int done) {
         if (progress) {
             progress->SetPosition(done);
             progress->Pump();
         }
     };
-    return m_doc.Link().WriteBytesVerified(type,
-                                           reinterpret_cast<const std::uint8_t*>(data.constData()),
-                                           static_cast<std::uint16_t>(data.size()), 0,
-                                           onByte) == EVerifiedWriteResult::Verified;
+    CControllerLink& link = m_doc.Link();
+    // Only a controller of the file's type is backed up; any other is refused by the write
+    // below before a byte is sent.
+    EControllerType connected = EControllerType::None;
+    if (link.Identify(connected) == EIdentifyResult::Identified && connected == type) {
+        const CEepromBackup::SResult backup = CEepromBackup::Save(link, type, count, follow);
+        if (!backup.saved) {
+            m_backupUnanswered = backup.unanswered;
+            m_doc.Prompt().Message(backup.errorText + QLatin1Char('\n') +
+                                       CEepromBackup::NothingProgrammedText(),
+                                   EIcon::Exclamation);
+            return EResult::NoBackup;
+        }
+        m_backupPath = backup.path;
+    }
+    const auto onByte = [&follow, count](int done) { follow(count + done); };
+    const EVerifiedWriteResult written =
+        link.WriteBytesVerified(type, reinterpret_cast<const std::uint8_t*>(data.constData()),
+                                static_cast<std::uint16_t>(data.size()), 0, onByte);
+    return written == EVerifiedWriteResult::Verified ? EResult::Programmed : EResult::NotProgrammed;
 }
 
 void CDFileProgrammer::KeepCopy(const QByteArray& file)

@@ -45,6 +45,8 @@ public:
         CannotRead,    // the file cannot be opened
         Refused,       // the file does not fit: another type, too short, a bad line or checksum
         NotProgrammed, // the controller did not take the bytes (some may be written)
+        NoBackup,      // the bytes about to be overwritten could not be read back or saved
+                       // as a backup (CEepromBackup); nothing was written
     };
 
     explicit CDFileProgrammer(CTavrinDoc& doc) : m_doc(doc) {}
@@ -59,17 +61,26 @@ public:
     // After a text-form run that read the file: how reading it ended.
     CDFile::ETextResult LastTextResult() const { return m_textResult; }
     int LastFailedLine() const { return m_failedLine; }
+    // After a run that reached the controller: the backup of the bytes it overwrote (empty
+    // when none was saved).
+    QString LastBackupPath() const { return m_backupPath; }
+    // After NoBackup: whether a read got no reply (otherwise the file could not be saved).
+    bool LastBackupUnanswered() const { return m_backupUnanswered; }
 
 private:
     bool Confirm();
     EResult Program(EControllerType type, const QString& path);
     EResult ProgramBinary(EControllerType type, const QString& path);
     EResult ProgramText(EControllerType type, const QString& path);
-    // Writes `data` from address 0 on inside a transfer session with a progress window.
-    bool Write(EControllerType type, const QByteArray& data);
+    // Saves the bytes about to be overwritten, then writes `data` from address 0 on, inside a
+    // transfer session with a progress window: Programmed, NotProgrammed or NoBackup (told to
+    // the user here).
+    EResult Write(EControllerType type, const QByteArray& data);
     static void KeepCopy(const QByteArray& file);
 
     CTavrinDoc& m_doc;
     CDFile::ETextResult m_textResult = CDFile::ETextResult::CannotOpen;
     int m_failedLine = 0;
+    QString m_backupPath;
+    bool m_backupUnanswered = false;
 };

@@ -1,8 +1,10 @@
 #include "ops/CEepromDefaults.h"
 
 #include "link/CControllerLink.h"
+#include "ops/CChangeLog.h"
 #include "ops/CTavrinDoc.h"
 #include "ops/CTransferSession.h"
+#include "ops/CWriteResults.h"
 #include "ops/IUserPrompt.h"
 #include "ops/ToolIdentify.h"
 #include "res/StringTable.h"
@@ -32,8 +34,20 @@ CEepromDefaults::EResult CEepromDefaults::Run()
         {
             CTransferSession session(m_doc, CTransferSession::ECancel::NotAllowed,
                                      CTransferSession::EPollAfter::Restore);
-            answered = m_doc.Link().WriteWord(LinkProtocol::kTagEepromDefaults,
-                                              LinkProtocol::kExtValue, 1, 0);
+            CControllerLink& link = m_doc.Link();
+            const QString versions = CChangeLog::ReadVersions(link);
+            answered =
+                link.WriteWord(LinkProtocol::kTagEepromDefaults, LinkProtocol::kExtValue, 1, 0);
+            // One change-log line for the whole reset.
+            CChangeLog::SLine line =
+                CChangeLog::Begin(link.PortName(), m_doc.ConnectedType(), versions);
+            line.tag = QStringLiteral("0x") +
+                       QString::number(LinkProtocol::kTagEepromDefaults, 16).toUpper();
+            line.name = QStringLiteral("EEPROM defaults");
+            line.newValue = QStringLiteral("defaults");
+            line.result = answered ? QStringLiteral("confirmed")
+                                   : CWriteResults::Reason(EWriteResult::NoReply);
+            CChangeLog::Append({line});
         }
         if (answered) {
             result = EResult::Done;

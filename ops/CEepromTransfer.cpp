@@ -2,6 +2,7 @@
 
 #include "data/CEepromImage.h"
 #include "link/CControllerLink.h"
+#include "ops/CEepromBackup.h"
 #include "ops/CTavrinDoc.h"
 #include "ops/CTransferSession.h"
 #include "ops/IUserPrompt.h"
@@ -100,8 +101,14 @@ CEepromTransfer::SOutcome CEepromTransfer::Write(const CEepromImage& image)
     SOutcome outcome;
     CTransferSession session(m_doc, CTransferSession::ECancel::NotAllowed,
                              CTransferSession::EPollAfter::Restore);
-    std::unique_ptr<IProgress> progress =
-        BeginProgress(m_doc.Prompt(), IUserPrompt::EProgressKind::Plain, image.Count());
+    // The backup's reads come first and take as long as the writes: one bar for both.
+    const int count = image.Count();
+    std::unique_ptr<IProgress> progress = m_doc.Prompt().BeginProgress(
+        CEepromBackup::ProgressTitle(ProgressTitle()), IUserPrompt::EProgressKind::Plain);
+    if (progress) {
+        progress->SetRange(0, 2 * count);
+        progress->SetPosition(0);
+    }
     CControllerLink& link = m_doc.Link();
     EControllerType type = EControllerType::None;
     const EIdentifyResult identified = link.Identify(type);
@@ -113,6 +120,20 @@ CEepromTransfer::SOutcome CEepromTransfer::Write(const CEepromImage& image)
         outcome.result = EResult::OtherType;
         return outcome;
     }
+    const CEepromBackup::SResult backup =
+        CEepromBackup::Save(link, type, count, [&progress](int done) {
+            if (progress) {
+                progress->SetPosition(done);
+                progress->Pump();
+            }
+        });
+    if (!backup.saved) {
+        outcome.result = EResult::NoBackup;
+        outcome.backupError = backup.errorText;
+        outcome.backupUnanswered = backup.unanswered;
+        return outcome;
+    }
+    outcome.backupPath = backup.path;
     for (const auto& record : image.Records()) {
         if (!link.WriteEepromByteVerified(record->address, record->data)) {
             outcome.result = EResult::Failed;
@@ -121,7 +142,7 @@ CEepromTransfer::SOutcome CEepromTransfer::Write(const CEepromImage& image)
         }
         ++outcome.bytesDone;
         if (progress)
-            progress->SetPosition(outcome.bytesDone);
+            progress->SetPosition(count + outcome.bytesDone);
         PauseAfterByte(progress.get());
     }
     return outcome;
@@ -136,8 +157,11 @@ CEepromTransfer::SOutcome CEepromTransfer::Get(CEepromImage& image, int count)
 
 CEepromTransfer::SOutcome CEepromTransfer::Send(const CEepromImage& image)
 {
-    if (!ConfirmWrite())
-        return {EResult::Declined, 0, 0};
+    if (!ConfirmWrite()) {
+        SOutcome declined;
+        declined.result = EResult::Declined;
+        return declined;
+    }
     const SOutcome outcome = Write(image);
     ReportWrite(outcome);
     return outcome;
@@ -160,6 +184,10 @@ void CEepromTransfer::ReportWrite(const SOutcome& outcome)
 {
     if (outcome.result == EResult::Done)
         m_doc.Prompt().Message(LoadString(EString::EepromUpdated), EIcon::Information);
+    else if (outcome.result == EResult::NoBackup)
+        m_doc.Prompt().Message(outcome.backupError + QLatin1Char('\n') +
+                                   CEepromBackup::NothingProgrammedText(),
+                               EIcon::Exclamation);
     else
         m_doc.Prompt().Message(LoadString(EString::EepromWriteAborted), EIcon::Exclamation);
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QString>
+
 #include <cstdint>
 
 class CEepromImage;
@@ -27,12 +29,17 @@ public:
         Failed,       // read: a byte got no reply; write: a byte was not confirmed
         Cancelled,    // read: stopped by its Cancel button or by the main window closing
         Declined,     // Send: the warning was not answered Yes; nothing sent
+        NoBackup,     // write: the present bytes could not be read back or saved; nothing
+                      // written (backupError says why)
     };
     struct SOutcome
     {
         EResult result = EResult::Done;
         int bytesDone = 0;               // bytes read, or written and confirmed
         std::uint16_t failedAddress = 0; // Failed: the address of the byte that failed
+        QString backupPath;              // write: the backup of the bytes it overwrote
+        QString backupError;             // NoBackup: why, in words
+        bool backupUnanswered = false;   // NoBackup: for want of a reply (else: the file)
     };
 
     explicit CEepromTransfer(CTavrinDoc& doc) : m_doc(doc) {}
@@ -41,9 +48,10 @@ public:
     // into it, stopping at the first byte without a reply. A cancellable progress window
     // follows the bytes; Cancel stops the read at once. The image is empty unless Done.
     SOutcome Read(CEepromImage& image, int count);
-    // Identifies the controller and, when it is of the image's type, writes each record at
-    // its address and reads it back, stopping at the first byte not confirmed (the bytes
-    // before it stay written). Cannot be cancelled.
+    // Identifies the controller and, when it is of the image's type, first saves the bytes
+    // about to be overwritten as a backup (CEepromBackup; without it nothing is written), then
+    // writes each record at its address and reads it back, stopping at the first byte not
+    // confirmed (the bytes before it stay written). Cannot be cancelled.
     SOutcome Write(const CEepromImage& image);
 
     // "&Get from:": Read, then ReportRead.
@@ -57,7 +65,8 @@ public:
     void ReportRead(const SOutcome& outcome);
     // The programming warning (Yes/No); true for Yes.
     bool ConfirmWrite();
-    // "EEPROM has been updated ..." or "EEPROM write was aborted ...".
+    // "EEPROM has been updated ..." or "EEPROM write was aborted ..."; for NoBackup, why
+    // nothing was programmed.
     void ReportWrite(const SOutcome& outcome);
 
 private:

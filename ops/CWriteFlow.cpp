@@ -122,7 +122,11 @@ void CWriteFlow::WritePass(CTavrinDoc& doc, IProgress* progress, SOutcome& outco
     records.reserve(stored.size());
     for (auto it = stored.rbegin(); it != stored.rend(); ++it)
         records.push_back(it->get());
-    WriteRecords(doc.Link(), doc.Tags(), doc.ConnectedType(), records, progress, outcome);
+    // The values overwritten go into a backup profile and each record into the change log.
+    CWriteJournal journal(doc.Link(), doc.Tags(), doc.ConnectedType());
+    WriteRecords(doc.Link(), doc.Tags(), doc.ConnectedType(), records, progress, outcome,
+                 &journal);
+    outcome.backupPath = journal.Finish();
 }
 
 void CWriteFlow::ReportFailures(IUserPrompt& prompt, const SOutcome& outcome)

@@ -54,7 +54,8 @@ public:
         int confirmed = 0;
         int skipped = 0;
         std::vector<SFailure> failures; // in the order written (last record first)
-        int notSent = 0; // records never tried because the controller stopped answering
+        int notSent = 0;    // records never tried because the controller stopped answering
+        QString backupPath; // the backup of the values overwritten; empty when none was saved
 
         bool AllConfirmed() const { return status == EStatus::Finished && failures.empty(); }
     };

@@ -85,8 +85,10 @@ void CWriteJournal::Note(const CParameter& record, std::optional<std::uint16_t> 
     // One line at once, so a pass that is cut short still leaves what it did.
     CChangeLog::Append({line});
 
-    // The first value seen is the one to go back to, should a record come twice.
-    if (!before || s.backup.FindParameter(record.tagNumber))
+    // A refused record was not overwritten; and the first value seen is the one to go back
+    // to, should a record come twice.
+    const bool refused = result == EWriteResult::NotSupported || result == EWriteResult::ReadOnly;
+    if (!before || refused || s.backup.FindParameter(record.tagNumber))
         return;
     s.backup.Append(std::make_unique<CParameter>(previous));
     s.backup.SetEmpty(false);

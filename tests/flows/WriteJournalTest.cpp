@@ -1,0 +1,197 @@
+// Backups and the change log that every write to a controller leaves, against the simulated
+// type-10 controller. The data folder is a temporary one (see CoreTestMain).
+#include "FlowTestSupport.h"
+
+#include "data/CCodePage.h"
+#include "data/CEepromImage.h"
+#include "ops/CBackups.h"
+#include "ops/CChangeLog.h"
+#include "ops/CEepromBackup.h"
+#include "ops/CEepromTransfer.h"
+#include "ops/CReadFlow.h"
+#include "ops/CWriteFlow.h"
+#include "res/StringTable.h"
+
+#include <QDir>
+#include <QFile>
+
+namespace {
+
+class WriteJournalTest : public FlowTest
+{
+protected:
+    void SetUp() override
+    {
+        FlowTest::SetUp();
+        if (HasFatalFailure())
+            return;
+        QDir(CBackups::DataFolder()).removeRecursively();
+    }
+
+    // Reads the controller, keeps the first `count` writable records of the set and gives
+    // each a new value within its limits; returns the controller's values by tag.
+    std::map<std::uint16_t, std::uint16_t> ReadAndChange(int count)
+    {
+        EXPECT_TRUE(CReadFlow::Run(doc).Complete());
+        std::vector<CParameter> kept;
+        for (const auto& record : doc.Parameters().Parameters()) {
+            if (!record->readOnly && record->maximum != record->minimum &&
+                static_cast<int>(kept.size()) < count)
+                kept.push_back(*record);
+        }
+        std::map<std::uint16_t, std::uint16_t> before;
+        doc.Parameters().Clear();
+        for (CParameter record : kept) {
+            before[record.tagNumber] = record.value;
+            record.value = record.value == record.minimum ? record.maximum : record.minimum;
+            doc.Parameters().Append(std::make_unique<CParameter>(record));
+        }
+        doc.Parameters().SetEmpty(false);
+        sim.ClearRequests();
+        return before;
+    }
+};
+
+TEST_F(WriteJournalTest, AWriteCutShortLeavesABackupOfTheValuesItOverwrote)
+{
+    const std::map<std::uint16_t, std::uint16_t> before = ReadAndChange(8);
+    ASSERT_EQ(before.size(), 8u);
+    // The controller stops answering once three records have had their requests.
+    auto seen = std::make_shared<std::set<std::uint16_t>>();
+    AnswerThrough(
+        [seen](const CLinkRecord& request, CSimModel& model) -> std::optional<CLinkRecord> {
+            if (request.word1 >= 0x100 && !seen->count(request.word1)) {
+                if (seen->size() == 3)
+                    return std::nullopt;
+                seen->insert(request.word1);
+            }
+            return model.Answer(request);
+        });
+
+    prompt.ExpectOverwrite(true);
+    prompt.ExpectMessageContaining(LoadString(EString::StoppedAnswering).arg(5));
+    const CWriteFlow::SOutcome outcome = CWriteFlow::Run(doc);
+    ASSERT_EQ(outcome.status, CWriteFlow::EStatus::Stopped);
+    ASSERT_EQ(outcome.confirmed, 3);
+    ASSERT_FALSE(outcome.backupPath.isEmpty());
+    EXPECT_TRUE(outcome.backupPath.startsWith(CBackups::Folder() + QLatin1Char('/') +
+                                              CControllerLink::ControllerTypeName(kType) +
+                                              QLatin1Char('-')))
+        << outcome.backupPath.toStdString();
+    EXPECT_TRUE(outcome.backupPath.endsWith(QStringLiteral(".prf")));
+
+    // A profile of the connected type holding the three written records with the values the
+    // controller had, everything else as the document's.
+    CParameterSet backup;
+    ASSERT_TRUE(backup.LoadFile(outcome.backupPath).Ok());
+    EXPECT_EQ(backup.DataControllerType(), ControllerTypeNumber(kType));
+    ASSERT_EQ(backup.RecordCount(), 3);
+    for (const auto& record : backup.Parameters()) {
+        ASSERT_TRUE(seen->count(record->tagNumber));
+        EXPECT_EQ(record->value, before.at(record->tagNumber));
+        CParameter expected = *doc.Parameters().FindParameter(record->tagNumber);
+        expected.value = before.at(record->tagNumber);
+        expected.recordChecksum = record->recordChecksum;
+        EXPECT_EQ(*record, expected);
+    }
+}
+
+TEST_F(WriteJournalTest, EveryRecordWrittenGetsAChangeLogLineWithOldAndNewValues)
+{
+    const std::map<std::uint16_t, std::uint16_t> before = ReadAndChange(2);
+    ASSERT_EQ(before.size(), 2u);
+    prompt.ExpectOverwrite(true);
+    ASSERT_TRUE(CWriteFlow::Run(doc).AllConfirmed());
+
+    QFile file(CChangeLog::Path());
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(file.readLine().startsWith("Time,User,Port,Controller,Versions,Tag,Name,Old"));
+    const std::vector<CChangeLog::SLine> lines = CChangeLog::Read();
+    ASSERT_EQ(lines.size(), 2u);
+    // Last record first, as written.
+    const auto& records = doc.Parameters().Parameters();
+    for (std::size_t i = 0; i < 2; ++i) {
+        const CParameter& record = *records[1 - i];
+        const CTagInfo* tag = doc.Tags().FindTag(record.tagNumber, kType);
+        ASSERT_NE(tag, nullptr);
+        CParameter old = record;
+        old.value = before.at(record.tagNumber);
+        const CChangeLog::SLine& line = lines[i];
+        EXPECT_EQ(line.tag.toUInt(nullptr, 0), record.tagNumber);
+        EXPECT_EQ(line.name, CCodePage::ToUnicode(tag->name));
+        EXPECT_EQ(line.oldValue, old.ValueText(*tag, ControllerTypeNumber(kType)));
+        EXPECT_EQ(line.newValue, record.ValueText(*tag, ControllerTypeNumber(kType)));
+        EXPECT_NE(line.oldValue, line.newValue);
+        EXPECT_EQ(line.result, QStringLiteral("confirmed"));
+        EXPECT_EQ(line.port, sim.SlavePath());
+        EXPECT_EQ(line.controller, CControllerLink::ControllerTypeName(kType));
+        EXPECT_TRUE(QDateTime::fromString(line.time, Qt::ISODate).isValid());
+    }
+}
+
+TEST_F(WriteJournalTest, OnlyTheNewestBackupsAreKept)
+{
+    ASSERT_TRUE(QDir().mkpath(CBackups::Folder()));
+    const QDateTime old = QDateTime::currentDateTime().addDays(-30);
+    for (int i = 0; i < CBackups::kKeep; ++i) {
+        QFile file(CBackups::Folder() +
+                   QStringLiteral("/old-%1.prf").arg(i, 3, 10, QLatin1Char('0')));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        // old-000 is the oldest.
+        file.setFileTime(old.addSecs(i), QFileDevice::FileModificationTime);
+    }
+    const QString path = CBackups::Reserve(kType, QStringLiteral("eep"));
+    ASSERT_FALSE(path.isEmpty());
+    CBackups::Prune();
+    const QStringList left = QDir(CBackups::Folder()).entryList(QDir::Files);
+    EXPECT_EQ(left.size(), CBackups::kKeep);
+    EXPECT_FALSE(left.contains(QStringLiteral("old-000.prf")));
+    EXPECT_TRUE(left.contains(QStringLiteral("old-001.prf")));
+    EXPECT_TRUE(QFile::exists(path));
+    // A second backup in the same second gets a name of its own.
+    const QString second =
+        CBackups::Reserve(kType, QStringLiteral("eep"), QFileInfo(path).lastModified());
+    EXPECT_NE(second, path);
+}
+
+TEST_F(WriteJournalTest, EepromSendSavesThePresentBytesFirstAndWithoutThemWritesNothing)
+{
+    std::vector<std::uint8_t> present;
+    sim.WithModel([&present](CSimModel& m) {
+        for (std::size_t i = 0; i < 4; ++i)
+            m.Eeprom()[i] = static_cast<std::uint8_t>(0x40 + i);
+        present.assign(m.Eeprom().begin(), m.Eeprom().begin() + 4);
+    });
+    CEepromImage image;
+    image.SetControllerType(ControllerTypeNumber(kType));
+    for (std::uint8_t byte : {0x11, 0x22, 0x33, 0x44})
+        image.Append(byte);
+
+    CEepromTransfer transfer(doc);
+    prompt.ExpectQuestion(LoadString(EString::EepromProgramWarning), IUserPrompt::EAnswer::Yes);
+    prompt.ExpectMessage(LoadString(EString::EepromUpdated), IUserPrompt::EIcon::Information);
+    const CEepromTransfer::SOutcome sent = transfer.Send(image);
+    ASSERT_EQ(sent.result, CEepromTransfer::EResult::Done);
+    CEepromImage backup;
+    ASSERT_TRUE(backup.LoadFile(sent.backupPath).Ok()) << sent.backupPath.toStdString();
+    EXPECT_EQ(backup.ControllerType(), ControllerTypeNumber(kType));
+    EXPECT_EQ(backup.ToBinary().mid(4), QByteArray("\x40\x41\x42\x43", 4));
+    sim.WithModel([](CSimModel& m) { EXPECT_EQ(m.Eeprom()[3], 0x44); });
+
+    // The backup's read of address 2 goes unanswered: nothing may be written.
+    AnswerThrough([](const CLinkRecord& request, CSimModel& model) -> std::optional<CLinkRecord> {
+        if (request.extension == LinkProtocol::kExtEepromByte && request.word1 == 2)
+            return std::nullopt;
+        return model.Answer(request);
+    });
+    sim.ClearRequests();
+    prompt.ExpectQuestion(LoadString(EString::EepromProgramWarning), IUserPrompt::EAnswer::Yes);
+    prompt.ExpectMessageContaining(CEepromBackup::NothingProgrammedText());
+    const CEepromTransfer::SOutcome refused = transfer.Send(image);
+    EXPECT_EQ(refused.result, CEepromTransfer::EResult::NoBackup);
+    EXPECT_TRUE(refused.backupPath.isEmpty());
+    EXPECT_EQ(RequestsFor(0, LinkProtocol::kControlWrite, LinkProtocol::kExtEepromByte), 0);
+    EXPECT_EQ(RequestsFor(1, LinkProtocol::kControlWrite, LinkProtocol::kExtEepromByte), 0);
+}
+
+} // namespace
