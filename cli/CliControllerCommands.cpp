@@ -9,7 +9,10 @@
 #include "data/CTagInfo.h"
 #include "data/CUnitsTable.h"
 #include "link/CControllerLink.h"
+#include "ops/CWriteJournal.h"
 #include "ops/CWriteResults.h"
+
+#include <QDir>
 
 #include <algorithm>
 
@@ -305,10 +308,18 @@ int RunSet(const QStringList& args)
         }
         record.value = word;
     }
+    // The type names the backup profile and the change-log line.
+    EControllerType type = EControllerType::None;
+    command.link.Identify(type);
+    CWriteJournal journal(command.link, tags, type);
     const EWriteResult result = command.link.WriteParameter(record);
+    journal.Note(record, command.link.LastWriteCurrentValue(), result);
+    const QString backup = journal.Finish();
     const CWriteResults::SEntry& entry = CWriteResults::Entry(result);
     PrintRecord({QStringLiteral("set"), QString::number(static_cast<int>(result)),
                  QString::fromLatin1(entry.cliWord)});
+    if (!backup.isEmpty())
+        PrintRecord({QStringLiteral("backup"), Field(QDir::toNativeSeparators(backup))});
     return entry.exitCode;
 }
 

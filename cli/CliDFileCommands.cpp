@@ -83,7 +83,10 @@ int RunDFile(const QStringList& args)
     CAppSettings settings;
     CTavrinDoc doc(link, settings, prompt);
     CDFileProgrammer programmer(doc);
-    switch (programmer.Run(type, path)) {
+    const CDFileProgrammer::EResult result = programmer.Run(type, path);
+    if (!programmer.LastBackupPath().isEmpty())
+        PrintRecord({QStringLiteral("backup"), Field(programmer.LastBackupPath())});
+    switch (result) {
     case CDFileProgrammer::EResult::Programmed:
         PrintRecord({QStringLiteral("dfile"), QStringLiteral("programmed")});
         return kExitOk;
@@ -96,6 +99,9 @@ int RunDFile(const QStringList& args)
         if (CDFileProgrammer::UsesTextForm(type))
             Error(TextRefusal(programmer));
         return kExitRefused;
+    case CDFileProgrammer::EResult::NoBackup:
+        // Told on the terminal why; nothing was written.
+        return programmer.LastBackupUnanswered() ? kExitNoReply : kExitFile;
     case CDFileProgrammer::EResult::NotProgrammed:
         break;
     }

@@ -129,6 +129,8 @@ int Write(const QStringList& args)
         return exitCode;
 
     const CEepromTransfer::SOutcome outcome = CEepromTransfer(run.doc).Send(image);
+    if (!outcome.backupPath.isEmpty())
+        PrintRecord({QStringLiteral("backup"), Field(Native(outcome.backupPath))});
     switch (outcome.result) {
     case EResult::Done:
         PrintRecord({QStringLiteral("written"), QString::number(outcome.bytesDone)});
@@ -147,6 +149,9 @@ int Write(const QStringList& args)
         return kExitRefused;
     case EResult::Declined:
         return kExitDeclined;
+    case EResult::NoBackup:
+        // The terminal prompt has told why; nothing was written.
+        return outcome.backupUnanswered ? kExitNoReply : kExitFile;
     case EResult::NoController:
     case EResult::Cancelled:
         break;

@@ -6,6 +6,7 @@
 #include "link/CControllerLink.h"
 #include "ops/CTavrinDoc.h"
 #include "ops/CTransferSession.h"
+#include "ops/CWriteJournal.h"
 #include "ops/CWriteResults.h"
 #include "ops/IUserPrompt.h"
 #include "res/StringTable.h"
@@ -363,7 +364,10 @@ void CEditParameterDlg::OnProgramController()
     {
         // The poll must not interleave with the write's exchanges.
         CTransferSession session(m_doc);
+        // The value overwritten goes into a backup profile and the change log.
+        CWriteJournal journal(m_doc.Link(), m_doc.Tags(), m_doc.ConnectedType());
         result = m_doc.Link().WriteParameter(m_record);
+        journal.Note(m_record, m_doc.Link().LastWriteCurrentValue(), result);
     }
 
     if (result == EWriteResult::Confirmed) {
