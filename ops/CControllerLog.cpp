@@ -7,6 +7,8 @@
 #include "ops/IUserPrompt.h"
 #include "res/StringTable.h"
 
+#include <QDir>
+#include <QSaveFile>
 #include <QThread>
 
 using namespace LinkProtocol;
@@ -148,6 +150,33 @@ bool CControllerLog::Read()
             m_statusWord = status.reply.word2;
     }
     return m_lastReadOk;
+}
+
+bool CControllerLog::ConfirmClear() const
+{
+    return m_doc.Prompt().QuestionDefaultNo(
+               QStringLiteral("Clear the log in the controller? The entries cannot be recovered."),
+               IUserPrompt::EIcon::Exclamation) == IUserPrompt::EAnswer::Yes;
+}
+
+QString CControllerLog::ReportText(const QDateTime& when) const
+{
+    QStringList lines{Title(),
+                      QStringLiteral("Controller: ") +
+                          CControllerLink::ControllerTypeName(m_doc.ConnectedType()),
+                      QStringLiteral("Date: ") + when.toString(Qt::ISODate), QString()};
+    lines += DisplayLines();
+    return lines.join(QLatin1Char('\n')) + QLatin1Char('\n');
+}
+
+QString CControllerLog::SaveReport(const QString& path, const QDateTime& when) const
+{
+    const QByteArray bytes = ReportText(when).toUtf8();
+    QSaveFile file(path);
+    if (file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit())
+        return {};
+    return QStringLiteral("Cannot write %1:\n%2")
+        .arg(QDir::toNativeSeparators(path), file.errorString());
 }
 
 QStringList CControllerLog::DisplayLines() const

@@ -2,6 +2,7 @@
 
 #include "link/LinkProtocol.h"
 
+#include <QDateTime>
 #include <QString>
 #include <QStringList>
 
@@ -78,8 +79,18 @@ public:
     // log again.
     bool Clear();
 
+    // Asks before a clear: "Clear the log in the controller? The entries cannot be
+    // recovered." with No as the default. True for Yes.
+    bool ConfirmClear() const;
+
     // The list box's lines for the current state.
     QStringList DisplayLines() const;
+    // The log as a text file: the title, the connected controller's type name, the time
+    // `when` and the lines as shown.
+    QString ReportText(const QDateTime& when) const;
+    // Writes ReportText as UTF-8 through a save file. Empty on success, otherwise the
+    // reason, naming the file.
+    QString SaveReport(const QString& path, const QDateTime& when) const;
     bool RefreshEnabled() const { return m_connected && m_logAvailable; }
     bool ClearEnabled() const { return m_logAvailable && m_nonZeroEntries > 0; }
 

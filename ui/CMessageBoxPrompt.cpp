@@ -147,6 +147,15 @@ private:
 
 } // namespace
 
+IUserPrompt::EAnswer CMessageBoxPrompt::QuestionDefaultNo(const QString& text, EIcon icon)
+{
+    QMessageBox box(ToQtIcon(icon), QApplication::applicationDisplayName(), text,
+                    QMessageBox::Yes | QMessageBox::No, m_parent);
+    box.setDefaultButton(QMessageBox::No);
+    box.setEscapeButton(QMessageBox::No);
+    return box.exec() == QMessageBox::Yes ? EAnswer::Yes : EAnswer::No;
+}
+
 bool CMessageBoxPrompt::ConfirmOverwrite()
 {
     CUploadWarningDlg dialog(CAppSettings().TagFileDir(), m_parent);

@@ -5,6 +5,7 @@
 #include "ui/ControlId.h"
 
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QFontDatabase>
 #include <QHBoxLayout>
 #include <QListWidget>
@@ -79,6 +80,9 @@ CLogDlg::CLogDlg(CTavrinDoc& doc, CControllerLog::EKind kind, QWidget* parent)
     m_clear = new QPushButton(QStringLiteral("&Clear"), this);
     m_clear->setObjectName(ControlId::Name(kClearId));
     m_clear->setAutoDefault(false);
+    m_save = new QPushButton(QStringLiteral("&Save\u2026"), this);
+    m_save->setObjectName(ControlId::Name(kSaveId));
+    m_save->setAutoDefault(false);
     m_ok = new QPushButton(QStringLiteral("OK"), this);
     m_ok->setObjectName(ControlId::Name(kOkId));
     m_ok->setDefault(true);
@@ -86,6 +90,7 @@ CLogDlg::CLogDlg(CTavrinDoc& doc, CControllerLog::EKind kind, QWidget* parent)
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(m_refresh);
     buttons->addWidget(m_clear);
+    buttons->addWidget(m_save);
     buttons->addStretch();
     buttons->addWidget(m_ok);
     auto* layout = new QVBoxLayout(this);
@@ -95,6 +100,7 @@ CLogDlg::CLogDlg(CTavrinDoc& doc, CControllerLog::EKind kind, QWidget* parent)
 
     connect(m_refresh, &QPushButton::clicked, this, &CLogDlg::OnRefresh);
     connect(m_clear, &QPushButton::clicked, this, &CLogDlg::OnClear);
+    connect(m_save, &QPushButton::clicked, this, &CLogDlg::OnSave);
     connect(m_ok, &QPushButton::clicked, this, &QDialog::accept);
     connect(&m_timer, &QTimer::timeout, this, &CLogDlg::OnTimer);
 
@@ -141,7 +147,26 @@ void CLogDlg::OnClear()
     if (m_busy)
         return;
     CBusyGuard guard(m_busy);
+    // The entries are gone for good once cleared: nothing is sent without a Yes.
+    if (!m_log.ConfirmClear())
+        return;
     m_log.Clear();
+}
+
+void CLogDlg::OnSave()
+{
+    if (m_busy)
+        return;
+    CBusyGuard guard(m_busy);
+    IUserPrompt& prompt = m_doc.Prompt();
+    const QString path =
+        prompt.ChooseSaveFile(tr("Save %1").arg(m_log.Title()), tr("Text files (*.txt)"),
+                              QStringLiteral("txt"), m_log.Title() + QStringLiteral(".txt"));
+    if (path.isEmpty())
+        return;
+    const QString error = m_log.SaveReport(path, QDateTime::currentDateTime());
+    if (!error.isEmpty())
+        prompt.Message(error, IUserPrompt::EIcon::Exclamation);
 }
 
 void CLogDlg::done(int result)
@@ -162,4 +187,5 @@ void CLogDlg::UpdateButtons()
 {
     m_refresh->setEnabled(m_log.RefreshEnabled());
     m_clear->setEnabled(m_log.ClearEnabled());
+    m_save->setEnabled(m_log.HasRead());
 }

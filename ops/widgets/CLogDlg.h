@@ -19,7 +19,10 @@ class QPushButton;
 // the timer stops: a read that lost the controller leaves the poll stopped until then.
 //
 // Control ids (objectName "id<number>"): dialog 146, list 1001, progress bar 1002,
-// Refresh 1003, Clear 1004, OK 1.
+// Refresh 1003, Clear 1004, Save 1005, OK 1.
+//
+// Clear asks first (No is the default) and sends nothing when answered No. "&Save…" writes
+// the log as shown to a text file.
 class CLogDlg : public QDialog
 {
     Q_OBJECT
@@ -30,6 +33,7 @@ public:
     static constexpr int kProgressId = 1002;
     static constexpr int kRefreshId = 1003;
     static constexpr int kClearId = 1004;
+    static constexpr int kSaveId = 1005;
     static constexpr int kOkId = 1;
     static constexpr int kTimerIntervalMs = 700;
 
@@ -47,6 +51,7 @@ public slots:
     void OnTimer();
     void OnRefresh();
     void OnClear();
+    void OnSave();
     void done(int result) override;
 
 private:
@@ -60,6 +65,7 @@ private:
     QProgressBar* m_progress = nullptr;
     QPushButton* m_refresh = nullptr;
     QPushButton* m_clear = nullptr;
+    QPushButton* m_save = nullptr;
     QPushButton* m_ok = nullptr;
     bool m_busy = false;
 };

@@ -7,10 +7,12 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QFontMetrics>
 #include <QListWidget>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTimer>
 
 namespace {
@@ -83,6 +85,30 @@ TEST_F(LogDlgTest, TheTimerReadsTheLogAndClearEmptiesIt)
     EXPECT_TRUE(clear->isEnabled());
     EXPECT_TRUE(ControlId::Find<QProgressBar>(&dialog, CLogDlg::kProgressId)->isHidden());
 
+    // Save writes the lines as shown, under the log's title and the controller's type.
+    doc.SetConnectedType(EControllerType::TarnPlus);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("log.txt"));
+    prompt.ExpectSaveFile(path);
+    ControlId::Find<QPushButton>(&dialog, CLogDlg::kSaveId)->click();
+    QFile saved(path);
+    ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
+    const QStringList savedLines = QString::fromUtf8(saved.readAll()).split(QLatin1Char('\n'));
+    EXPECT_EQ(savedLines.value(0), QStringLiteral("System Log"));
+    EXPECT_EQ(savedLines.value(1), QStringLiteral("Controller: Tarn+"));
+    EXPECT_TRUE(savedLines.value(2).startsWith(QStringLiteral("Date: 20")));
+    EXPECT_EQ(savedLines.mid(4, 3), Lines(dialog));
+
+    // Clear asks first; No sends nothing at all.
+    const QString question =
+        QStringLiteral("Clear the log in the controller? The entries cannot be recovered.");
+    sim.ClearRequests();
+    prompt.ExpectQuestion(question, IUserPrompt::EAnswer::No);
+    clear->click();
+    EXPECT_TRUE(sim.Requests().empty());
+    EXPECT_EQ(Lines(dialog).size(), 3);
+
+    prompt.ExpectQuestion(question, IUserPrompt::EAnswer::Yes);
     clear->click();
     bool emptied = false;
     sim.WithModel(
