@@ -4,6 +4,8 @@
 #include "data/CTagInfo.h"
 #include "data/CUnitsTable.h"
 
+#include <QRegularExpression>
+
 #include <algorithm>
 #include <span>
 
@@ -330,4 +332,70 @@ qint64 CEditValueMap::Snap(qint64 position, qint64 minimum, qint64 maximum, qint
         return 0;
     const qint64 snapped = (position / step) * step;
     return std::clamp(snapped, minimum, std::max(minimum, maximum));
+}
+
+int CEditValueMap::EntryDecimals(int presentationCode)
+{
+    switch (presentationCode) {
+    case 1:
+    case 5:
+    case 6:
+    case 7:
+        return 1;
+    case 2:
+        return 2;
+    default:
+        return 0;
+    }
+}
+
+QString CEditValueMap::EntryText(qint64 number, int decimals)
+{
+    if (decimals <= 0)
+        return QString::number(number);
+    qint64 unit = 1;
+    for (int i = 0; i < decimals; ++i)
+        unit *= 10;
+    const qint64 magnitude = number < 0 ? -number : number;
+    return QStringLiteral("%1%2.%3")
+        .arg(number < 0 ? QStringLiteral("-") : QString())
+        .arg(magnitude / unit)
+        .arg(magnitude % unit, decimals, 10, QLatin1Char('0'));
+}
+
+CEditValueMap::SEntry CEditValueMap::ParseEntry(const QString& text, int decimals, qint64 minimum,
+                                                qint64 maximum)
+{
+    SEntry entry;
+    const QString range = QStringLiteral("Enter a value from %1 to %2.")
+                              .arg(EntryText(minimum, decimals), EntryText(maximum, decimals));
+    // Sign, whole part, decimals; at most 12 digits before the point keeps the sum in range.
+    static const QRegularExpression number(QStringLiteral("^([+-]?)(\\d{0,12})(?:[.,](\\d*))?$"));
+    const QRegularExpressionMatch match = number.match(text.trimmed());
+    if (!match.hasMatch() || (match.captured(2).isEmpty() && match.captured(3).isEmpty())) {
+        entry.error = QStringLiteral("Not a number. ") + range;
+        return entry;
+    }
+    const QString fraction = match.captured(3);
+    if (fraction.size() > decimals) {
+        entry.error = decimals == 0
+                          ? QStringLiteral("Enter a whole number. ") + range
+                          : QStringLiteral("Enter at most %1 decimal%2. ")
+                                    .arg(decimals)
+                                    .arg(decimals == 1 ? QString() : QStringLiteral("s")) +
+                                range;
+        return entry;
+    }
+    qint64 value = match.captured(2).isEmpty() ? 0 : match.captured(2).toLongLong();
+    for (int i = 0; i < decimals; ++i)
+        value = value * 10 + (i < fraction.size() ? fraction.at(i).digitValue() : 0);
+    if (match.captured(1) == QLatin1String("-"))
+        value = -value;
+    if (value < minimum || value > maximum) {
+        entry.error = QStringLiteral("Out of range. ") + range;
+        return entry;
+    }
+    entry.valid = true;
+    entry.number = value;
+    return entry;
 }

@@ -17,6 +17,7 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -154,6 +155,26 @@ QWidget* CEditParameterDlg::BuildSlider()
     captions->addStretch(1);
     captions->addWidget(Named(new QLabel, kIdMaximumCaption));
     layout->addLayout(captions);
+
+    // The exact value, for when the slider's steps are too fine to hit by mouse.
+    auto* entryRow = new QHBoxLayout;
+    auto* entryCaption = new QLabel(tr("E&xact value:"));
+    m_entry = new QLineEdit;
+    m_entry->setObjectName(QString::fromLatin1(kEntryName));
+    m_entry->setMaximumWidth(120);
+    entryCaption->setBuddy(m_entry);
+    entryRow->addWidget(entryCaption);
+    entryRow->addWidget(m_entry);
+    entryRow->addStretch(1);
+    layout->addLayout(entryRow);
+    m_entryMessage = new QLabel;
+    m_entryMessage->setObjectName(QString::fromLatin1(kEntryMessageName));
+    m_entryMessage->setWordWrap(true);
+    QPalette red = m_entryMessage->palette();
+    red.setColor(QPalette::WindowText, QColor(255, 0, 0));
+    m_entryMessage->setPalette(red);
+    m_entryMessage->hide();
+    layout->addWidget(m_entryMessage);
     return box;
 }
 
@@ -261,8 +282,20 @@ void CEditParameterDlg::SetUpSlider()
     m_step = units.step;
     ShowValueText();
     m_sliderUsable = CEditValueMap::SliderUsable(m_minimum, m_maximum, m_step);
-    if (!m_sliderUsable) {
+    m_entryDecimals = CEditValueMap::EntryDecimals(m_tag.PresentationCode());
+    m_entry->setText(CEditValueMap::EntryText(units.value, m_entryDecimals));
+    m_entry->setToolTip(tr("From %1 to %2")
+                            .arg(CEditValueMap::EntryText(m_minimum, m_entryDecimals),
+                                 CEditValueMap::EntryText(m_maximum, m_entryDecimals)));
+    if (!m_sliderUsable || m_record.readOnly) {
         // Nothing to choose from: the slider stays unset and cannot move the value.
+        m_entry->setReadOnly(true);
+        m_entry->setEnabled(false);
+    } else {
+        connect(m_entry, &QLineEdit::textEdited, this, &CEditParameterDlg::OnEntryEdited);
+        connect(m_entry, &QLineEdit::editingFinished, this, &CEditParameterDlg::OnEntryFinished);
+    }
+    if (!m_sliderUsable) {
         m_slider->setEnabled(false);
         return;
     }
@@ -287,6 +320,46 @@ void CEditParameterDlg::OnSliderMoved(int position)
     }
     m_record.value = CEditValueMap::FromEditUnits(m_record, snapped);
     ShowValueText();
+    if (!m_fromEntry && m_entry) {
+        m_entry->setText(CEditValueMap::EntryText(snapped, m_entryDecimals));
+        ShowEntryState({});
+    }
+}
+
+void CEditParameterDlg::OnEntryEdited(const QString& text)
+{
+    const CEditValueMap::SEntry entry =
+        CEditValueMap::ParseEntry(text, m_entryDecimals, m_minimum, m_maximum);
+    ShowEntryState(entry.error);
+    if (!entry.valid)
+        return;
+    // The slider snaps a value between its steps as it snaps a dragged position, so the
+    // value applied is always one the slider can show.
+    m_fromEntry = true;
+    m_slider->setValue(ToSliderInt(entry.number));
+    OnSliderMoved(m_slider->value());
+    m_fromEntry = false;
+}
+
+void CEditParameterDlg::OnEntryFinished()
+{
+    if (m_entryValid)
+        m_entry->setText(CEditValueMap::EntryText(m_slider->value(), m_entryDecimals));
+}
+
+void CEditParameterDlg::ShowEntryState(const QString& error)
+{
+    m_entryValid = error.isEmpty();
+    m_entry->setStyleSheet(m_entryValid ? QString()
+                                        : QStringLiteral("QLineEdit { border: 2px solid #ff0000; "
+                                                         "padding: 1px; }"));
+    m_entryMessage->setText(error);
+    m_entryMessage->setVisible(!m_entryValid);
+    // A refused value must not be applied: nothing may be stored or written until the box
+    // holds a valid one again (Cancel still works).
+    const bool actions = m_entryValid && !m_record.readOnly;
+    m_updateEditor->setEnabled(actions);
+    m_programController->setEnabled(actions);
 }
 
 void CEditParameterDlg::ShowValueText()

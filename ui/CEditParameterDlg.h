@@ -13,6 +13,7 @@ class CTavrinDoc;
 class QAbstractButton;
 class QCheckBox;
 class QLabel;
+class QLineEdit;
 class QPushButton;
 class QSlider;
 
@@ -34,6 +35,9 @@ public:
     static constexpr int kResultProgrammed = 1;
     static constexpr int kResultCancelled = 2;
     static constexpr int kValueFontPointSize = 16;
+    // Object names of the slider template's number box and of its message line.
+    static constexpr const char* kEntryName = "valueEntry";
+    static constexpr const char* kEntryMessageName = "valueEntryMessage";
 
     CEditParameterDlg(CTavrinDoc& doc, CParameter& record, const CTagInfo& tag,
                       QWidget* parent = nullptr);
@@ -55,6 +59,12 @@ private:
     void ShowValueText();
 
     void OnSliderMoved(int position);
+    // The number box: every edit moves the slider when the text is a valid value (snapped
+    // to the step as the slider snaps); an invalid one is refused visibly and disables the
+    // two action buttons. Leaving the box shows the snapped value.
+    void OnEntryEdited(const QString& text);
+    void OnEntryFinished();
+    void ShowEntryState(const QString& error);
     void OnChoiceClicked(int index);
     void OnLatchClicked();
     void OnUpdateEditor();
@@ -79,6 +89,11 @@ private:
     QCheckBox* m_latch = nullptr;
     QSlider* m_slider = nullptr;
     QLabel* m_valueField = nullptr;
+    QLineEdit* m_entry = nullptr;
+    QLabel* m_entryMessage = nullptr;
+    int m_entryDecimals = 0;
+    bool m_entryValid = true;
+    bool m_fromEntry = false;
     QPushButton* m_updateEditor = nullptr;
     QPushButton* m_programController = nullptr;
     QPushButton* m_help = nullptr;

@@ -13,6 +13,7 @@
 
 #include <QCheckBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSlider>
@@ -422,4 +423,56 @@ TEST_F(EditDlgSimTest, AnotherControllerTypeKeepsTheDialogOpen)
     Control<QPushButton>(dlg, 2)->click();
     EXPECT_EQ(dlg.result(), CEditParameterDlg::kResultCancelled);
     EXPECT_EQ(SimValue(), 1);
+}
+
+TEST_F(EditDlgTest, NumberBoxTakesTenthsRefusesOutOfRangeAndSnapsLikeTheSlider)
+{
+    // Tenths of an amp (presentation 5): raw 125 is "12.5", the step 0.5, the top 30.0.
+    Record(4000, 125, 300, 0, 5);
+    info.unitsCode = 4;
+    info.SetPresentationCode(5);
+    CEditParameterDlg dlg(doc, record, info);
+    auto* entry = dlg.findChild<QLineEdit*>(CEditParameterDlg::kEntryName);
+    auto* message = dlg.findChild<QLabel*>(CEditParameterDlg::kEntryMessageName);
+    auto* slider = Control<QSlider>(dlg, 1029);
+    auto* update = Control<QPushButton>(dlg, 1085);
+    auto* program = Control<QPushButton>(dlg, 1084);
+    ASSERT_TRUE(entry && message && slider && update && program);
+    EXPECT_EQ(entry->text(), "12.5");
+    auto type = [&](const char* text) {
+        entry->clear();
+        QTest::keyClicks(entry, QString::fromLatin1(text));
+    };
+
+    // Out of range: refused where it is seen, nothing stored, no way to apply it.
+    type("31");
+    EXPECT_FALSE(message->isHidden());
+    EXPECT_EQ(message->text(), "Out of range. Enter a value from 0.0 to 30.0.");
+    EXPECT_FALSE(entry->styleSheet().isEmpty()) << "the box is framed in red";
+    EXPECT_FALSE(update->isEnabled());
+    EXPECT_FALSE(program->isEnabled());
+    EXPECT_NE(record.value, 300) << "never clamped to the maximum";
+    EXPECT_EQ(entry->text(), "31") << "the typed text stays for correcting";
+
+    type("12.34");
+    EXPECT_EQ(message->text(), "Enter at most 1 decimal. Enter a value from 0.0 to 30.0.");
+    EXPECT_FALSE(update->isEnabled());
+
+    // Between two steps: the value snaps down as a dragged slider does.
+    type("17.3");
+    EXPECT_TRUE(message->isHidden());
+    EXPECT_TRUE(entry->styleSheet().isEmpty());
+    EXPECT_TRUE(update->isEnabled());
+    EXPECT_EQ(slider->value(), 170);
+    EXPECT_EQ(record.value, 170);
+    EXPECT_EQ(Control<QLabel>(dlg, 1016)->text(), "17.0 Amps");
+    emit entry->editingFinished();
+    EXPECT_EQ(entry->text(), "17.0");
+
+    // And back: the slider moves the number.
+    slider->setValue(200);
+    EXPECT_EQ(entry->text(), "20.0");
+    update->click();
+    EXPECT_EQ(dlg.result(), CEditParameterDlg::kResultEditor);
+    EXPECT_EQ(record.value, 200);
 }
