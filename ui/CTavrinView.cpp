@@ -108,8 +108,14 @@ void CTavrinView::OnFilterSelected(int index)
 
 void CTavrinView::SetRows(quint16 filterGroup, bool refillBox)
 {
-    SParameterRows built = CParameterRows::Build(m_doc.Parameters(), m_doc.Tags(), filterGroup);
+    SRowFilter filter;
+    filter.search = m_search;
+    filter.changedOnly = m_changedOnly;
+    filter.baseline = &m_doc.Baseline();
+    SParameterRows built =
+        CParameterRows::Build(m_doc.Parameters(), m_doc.Tags(), filterGroup, filter);
     m_filterGroup = built.filterGroup;
+    m_groupRowCount = built.groupRowCount;
     m_groups = std::move(built.groups);
     m_model->SetRows(std::move(built.rows));
 
@@ -118,6 +124,31 @@ void CTavrinView::SetRows(quint16 filterGroup, bool refillBox)
         m_filterBox->addItems(CParameterRows::GroupNames(m_groups));
         m_filterBox->setCurrentIndex(built.filterIndex);
     }
+    emit RowsRebuilt();
+}
+
+void CTavrinView::SetSearchText(const QString& text)
+{
+    const QString search = text.trimmed();
+    if (search == m_search)
+        return;
+    m_search = search;
+    SetRows(m_filterGroup, false);
+}
+
+void CTavrinView::SetChangedOnly(bool only)
+{
+    if (only == m_changedOnly)
+        return;
+    m_changedOnly = only;
+    SetRows(m_filterGroup, false);
+}
+
+QString CTavrinView::MatchText() const
+{
+    if (m_search.isEmpty() && !m_changedOnly)
+        return {};
+    return tr("%1 of %2 parameters match").arg(RowCount()).arg(m_groupRowCount);
 }
 
 int CTavrinView::RowCount() const

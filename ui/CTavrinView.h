@@ -46,6 +46,19 @@ public:
     // selected and the rows are unrestricted.
     void Refill();
 
+    // The search: only rows whose name holds `text` (any case) are shown, within the group.
+    void SetSearchText(const QString& text);
+    const QString& SearchText() const { return m_search; }
+    // Only the rows whose value differs from the document's baseline (marked bold with a dot
+    // whatever this says).
+    void SetChangedOnly(bool only);
+    bool ChangedOnly() const { return m_changedOnly; }
+    // Rows of the chosen group before the search and changed-only narrow them.
+    int GroupRowCount() const { return m_groupRowCount; }
+    // The rows shown and how many the group holds, while a search or changed-only is on;
+    // empty otherwise. E.g. "12 of 97 parameters match".
+    QString MatchText() const;
+
     // The display group the rows are restricted to (0: none) and the filter box's groups.
     quint16 FilterGroup() const { return m_filterGroup; }
     const std::vector<quint16>& GroupList() const { return m_groups; }
@@ -88,6 +101,8 @@ public slots:
     void OnFilterSelected(int index);
 
 signals:
+    // The rows were rebuilt; MatchText() tells what to show about them.
+    void RowsRebuilt();
     // Left double-click or Enter on the selected row: edit the parameter of `tag`.
     // `row` is the row to hand back to AfterEditRefresh.
     void EditRequested(quint16 tag, int row);
@@ -111,6 +126,9 @@ private:
     CTavrinViewModel* m_model;
     QPixmap m_bitmap;
     quint16 m_filterGroup = 0;
+    QString m_search;
+    bool m_changedOnly = false;
+    int m_groupRowCount = 0;
     std::vector<quint16> m_groups{0};
     CAdcChannels m_adc;
     QPointer<CAdcChartWnd> m_adcChart;

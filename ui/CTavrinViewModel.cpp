@@ -1,6 +1,32 @@
 #include "ui/CTavrinViewModel.h"
 
-CTavrinViewModel::CTavrinViewModel(QObject* parent) : QAbstractTableModel(parent) {}
+#include <QFont>
+#include <QPainter>
+#include <QPixmap>
+
+namespace {
+
+// A filled dot, or nothing of the same size so that every name starts at the same place.
+QIcon MakeMark(bool dot)
+{
+    QPixmap pixmap(12, 12);
+    pixmap.fill(Qt::transparent);
+    if (dot) {
+        QPainter painter(&pixmap);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(QColor(0xD0, 0x60, 0x00));
+        painter.drawEllipse(QRectF(2, 2, 8, 8));
+    }
+    return QIcon(pixmap);
+}
+
+} // namespace
+
+CTavrinViewModel::CTavrinViewModel(QObject* parent)
+    : QAbstractTableModel(parent), m_changedMark(MakeMark(true)), m_noMark(MakeMark(false))
+{
+}
 
 void CTavrinViewModel::SetRows(std::vector<SParameterRow> rows)
 {
@@ -31,6 +57,22 @@ QVariant CTavrinViewModel::data(const QModelIndex& index, int role) const
         return row.tag;
     case kGroupRole:
         return row.group;
+    case kChangedRole:
+        return row.changed;
+    case Qt::DecorationRole:
+        if (index.column() == 0)
+            return row.changed ? m_changedMark : m_noMark;
+        return {};
+    case Qt::FontRole:
+        if (row.changed) {
+            QFont bold;
+            bold.setBold(true);
+            return bold;
+        }
+        return {};
+    case Qt::ToolTipRole:
+        return row.changed ? tr("Changed since the set was last read, opened or written")
+                           : QVariant();
     default:
         return {};
     }

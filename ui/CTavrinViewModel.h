@@ -3,6 +3,7 @@
 #include "ops/CParameterRows.h"
 
 #include <QAbstractTableModel>
+#include <QIcon>
 
 #include <vector>
 
@@ -10,6 +11,9 @@
 // column 1 the value text ("Values"), the tag number under kTagRole. The rows are replaced
 // as a whole on every refill (one model reset), which keeps a refill of thousands of rows
 // to a few milliseconds.
+//
+// A row whose value differs from the document's baseline is drawn bold with a dot before its
+// name (a decoration, so the name itself stays as printed and exported).
 class CTavrinViewModel : public QAbstractTableModel
 {
     Q_OBJECT
@@ -17,6 +21,7 @@ class CTavrinViewModel : public QAbstractTableModel
 public:
     static constexpr int kTagRole = Qt::UserRole;
     static constexpr int kGroupRole = Qt::UserRole + 1;
+    static constexpr int kChangedRole = Qt::UserRole + 2;
     static constexpr int kColumnCount = 2;
 
     explicit CTavrinViewModel(QObject* parent = nullptr);
@@ -33,4 +38,6 @@ public:
 
 private:
     std::vector<SParameterRow> m_rows;
+    QIcon m_changedMark;
+    QIcon m_noMark;
 };

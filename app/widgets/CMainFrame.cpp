@@ -14,6 +14,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QStatusBar>
@@ -138,6 +139,26 @@ void CMainFrame::CreateToolBar()
     m_filterBox->addItem(QStringLiteral("All"));
     m_filterBox->setCurrentIndex(0);
     m_filterBoxAction = m_toolBar->addWidget(m_filterBox);
+
+    m_searchBox = new QLineEdit(m_toolBar);
+    m_searchBox->setObjectName(ControlId::Name(MenuTable::IdSearchBox));
+    m_searchBox->setFixedWidth(kSearchBoxWidth);
+    m_searchBox->setClearButtonEnabled(true);
+    m_searchBox->setPlaceholderText(tr("Search parameters"));
+    m_searchBox->setToolTip(tr("Show the parameters whose name holds this text (Ctrl+F)"));
+    auto* clearSearch = new QAction(m_searchBox);
+    clearSearch->setShortcut(QKeySequence(Qt::Key_Escape));
+    clearSearch->setShortcutContext(Qt::WidgetShortcut);
+    connect(clearSearch, &QAction::triggered, m_searchBox, &QLineEdit::clear);
+    m_searchBox->addAction(clearSearch);
+    m_toolBar->addWidget(m_searchBox);
+    QAction* changedOnly = m_actions.value(MenuTable::IdViewChangedOnly);
+    changedOnly->setIcon(QApplication::style()->standardIcon(QStyle::SP_FileDialogListView));
+    m_toolBar->addAction(changedOnly);
+    m_matchLabel = new QLabel(m_toolBar);
+    m_matchLabel->setObjectName(QStringLiteral("matchLabel"));
+    m_matchLabel->setContentsMargins(6, 0, 6, 0);
+    m_toolBar->addWidget(m_matchLabel);
     m_toolBar->addSeparator();
 
     QStyle* style = QApplication::style();
@@ -276,6 +297,24 @@ QString CMainFrame::EqualityPaneText() const
 void CMainFrame::ShowFilterBox(bool show)
 {
     m_filterBoxAction->setVisible(show);
+}
+
+void CMainFrame::SetMatchText(const QString& text)
+{
+    m_matchLabel->setText(text);
+}
+
+QString CMainFrame::MatchText() const
+{
+    return m_matchLabel->text();
+}
+
+void CMainFrame::FocusSearchBox()
+{
+    if (m_toolBar->isHidden())
+        m_toolBar->show();
+    m_searchBox->setFocus(Qt::ShortcutFocusReason);
+    m_searchBox->selectAll();
 }
 
 void CMainFrame::SavePlacement()

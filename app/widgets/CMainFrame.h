@@ -13,6 +13,7 @@ class CAppSettings;
 class CTavrinDoc;
 class QComboBox;
 class QLabel;
+class QLineEdit;
 class QToolBar;
 
 // The application's one top-level window: menu, tool bar with the filter box, status bar
@@ -27,6 +28,7 @@ public:
     static constexpr int kInitialWidth = 700;
     static constexpr int kInitialHeight = 500;
     static constexpr int kFilterBoxWidth = 120;
+    static constexpr int kSearchBoxWidth = 170;
     static constexpr int kEqualityPaneWidth = 110;
     // Views update hint sent when the connected controller type changes.
     static constexpr int kHintControllerChanged = 101;
@@ -63,6 +65,14 @@ public:
 
     QComboBox* FilterBox() const { return m_filterBox; }
     void ShowFilterBox(bool show);
+    // The search box beside the filter box (a part of the names to look for; Escape clears
+    // it), and the label after it that says how many rows match.
+    QLineEdit* SearchBox() const { return m_searchBox; }
+    void SetMatchText(const QString& text);
+    QString MatchText() const;
+    // Shows the tool bar when hidden, then gives the search box the focus with its text
+    // selected.
+    void FocusSearchBox();
 
     // Applies the stored placement (at start and after every File New or File Open); the
     // window is shown in the stored state.
@@ -101,6 +111,8 @@ private:
     QToolBar* m_toolBar = nullptr;
     QComboBox* m_filterBox = nullptr;
     QAction* m_filterBoxAction = nullptr;
+    QLineEdit* m_searchBox = nullptr;
+    QLabel* m_matchLabel = nullptr;
     QLabel* m_statusPane = nullptr;
     QLabel* m_idPane = nullptr;
     QLabel* m_equalityPane = nullptr;

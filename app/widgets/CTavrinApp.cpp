@@ -10,6 +10,7 @@
 #include "ops/CDFileProgrammer.h"
 #include "ops/CEepromDefaults.h"
 #include "ops/CReadFlow.h"
+#include "ops/CSetExport.h"
 #include "ops/CTavrinDoc.h"
 #include "ops/CWriteFlow.h"
 #include "ops/CZeroTilt.h"
@@ -30,9 +31,38 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFileDialog>
 #include <QFileInfo>
+#include <QLineEdit>
 #include <QProcess>
 #include <QStandardPaths>
+
+namespace {
+
+// File, Export: the set as CSV or JSON, by the chosen filter when the name has no suffix.
+void ExportSet(CTavrinDoc& doc, IUserPrompt& prompt, QWidget* parent)
+{
+    const QString csvFilter = QObject::tr("CSV files (*.csv)");
+    const QString jsonFilter = QObject::tr("JSON files (*.json)");
+    const QString base = doc.Title() == QLatin1String(CTavrinDoc::kUntitled)
+                             ? QStringLiteral("Parameters")
+                             : QFileInfo(doc.Title()).completeBaseName();
+    QString chosenFilter = csvFilter;
+    QString path =
+        QFileDialog::getSaveFileName(parent, QObject::tr("Export"), base + QStringLiteral(".csv"),
+                                     csvFilter + QStringLiteral(";;") + jsonFilter, &chosenFilter);
+    if (path.isEmpty())
+        return;
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    if (suffix != QLatin1String("csv") && suffix != QLatin1String("json"))
+        path += chosenFilter == jsonFilter ? QStringLiteral(".json") : QStringLiteral(".csv");
+    const QString error =
+        CSetExport::Write(path, CSetExport::FormatOf(path), doc.Parameters(), doc.Tags());
+    if (!error.isEmpty())
+        prompt.Message(error, IUserPrompt::EIcon::Exclamation);
+}
+
+} // namespace
 
 CTavrinApp::CTavrinApp() = default;
 
@@ -91,6 +121,10 @@ void CTavrinApp::CreateView()
                      [this](quint16 tag) { ShowTagInformation(tag); });
     QObject::connect(m_view, &CTavrinView::RawEditRequested, m_frame.get(),
                      [this](quint16 tag) { EditRawParameter(tag); });
+    QObject::connect(m_frame->SearchBox(), &QLineEdit::textChanged, m_view,
+                     &CTavrinView::SetSearchText);
+    QObject::connect(m_view, &CTavrinView::RowsRebuilt, m_frame.get(),
+                     [this] { m_frame->SetMatchText(m_view->MatchText()); });
 }
 
 void CTavrinApp::EditParameter(quint16 tag, int row)
@@ -104,8 +138,11 @@ void CTavrinApp::EditParameter(quint16 tag, int row)
     const int result = dialog.exec();
     if (result == CEditParameterDlg::kResultEditor)
         m_view->AfterEditRefresh(row, false);
-    else if (result == CEditParameterDlg::kResultProgrammed)
+    else if (result == CEditParameterDlg::kResultProgrammed) {
+        // The controller holds this value now: the row no longer counts as changed.
+        m_doc->SetBaselineValue(tag, record->value);
         m_view->AfterEditRefresh(row, true);
+    }
 }
 
 void CTavrinApp::ShowTagInformation(quint16 tag)
@@ -133,7 +170,10 @@ void CTavrinApp::EditRawParameter(quint16 tag)
 
 void CTavrinApp::UpdateTitle()
 {
-    m_frame->setWindowTitle(m_doc->Title() + QStringLiteral(" - ") + LoadString(EString::AppName));
+    // "[*]" is where Qt shows the modified marker while the document is modified.
+    m_frame->setWindowTitle(m_doc->Title() + QStringLiteral("[*] - ") +
+                            LoadString(EString::AppName));
+    m_frame->setWindowModified(m_doc->IsModified());
 }
 
 void CTavrinApp::AddRecentFile(const QString& path)
@@ -242,6 +282,12 @@ void CTavrinApp::RegisterCommands()
         IdFilePrintPreview, [this] { m_print->Preview(); }, notEmpty);
     m_frame->SetCommand(
         IdExportPdf, [this] { m_print->ExportPdf(); }, notEmpty);
+    m_frame->SetCommand(
+        IdFileExport, [this] { ExportSet(*m_doc, *m_prompt, m_frame.get()); }, notEmpty);
+    m_frame->SetCommand(IdEditFind, [this] { m_frame->FocusSearchBox(); });
+    m_frame->SetCommand(
+        IdViewChangedOnly, [this] { m_view->SetChangedOnly(!m_view->ChangedOnly()); }, {},
+        [this] { return m_view && m_view->ChangedOnly(); });
     m_frame->SetCommand(IdPrintFormat, [this] { m_print->EditFormat(); });
     m_frame->SetCommand(IdPrintSetup, [this] { m_print->Setup(); });
     auto* fileNew = new QAction(m_frame.get());

@@ -291,3 +291,35 @@ TEST_F(TavrinViewTest, ColumnWidthIsStoredWhenTheViewGoes)
     CAppSettings next;
     EXPECT_EQ(next.ColumnWidth(), 180);
 }
+
+TEST_F(TavrinViewTest, SearchNarrowsTheChosenGroupAndEditsTheFoundRow)
+{
+    // Rows: 0x0102 "Max Forward Speed" (12), 0x012A "Profile 1 Acceleration" (7),
+    // 0x0100 "Acceleration Delay" (12), 0x0129 "Profile 1 Max Speed" (7).
+    SetParameters({0x0129, 0x0100, 0x012A, 0x0102});
+    CTavrinView view(doc, &box);
+    EXPECT_EQ(view.MatchText(), QString()) << "no search, no count";
+
+    view.SetSearchText(QStringLiteral("speed"));
+    EXPECT_EQ(Tags(view), (std::vector<quint16>{0x0102, 0x0129}));
+    EXPECT_EQ(view.MatchText(), QStringLiteral("2 of 4 parameters match"));
+
+    // Both must hold: the group and the search.
+    Choose(box, QStringLiteral("Speed"));
+    view.SetSearchText(QStringLiteral("SPEED"));
+    EXPECT_EQ(Tags(view), (std::vector<quint16>{0x0102}));
+    EXPECT_EQ(view.MatchText(), QStringLiteral("1 of 2 parameters match"));
+    view.SetSearchText(QStringLiteral("accel"));
+    EXPECT_EQ(Tags(view), (std::vector<quint16>{0x0100}));
+
+    // The entry points report the tag of the row found, not of the unfiltered row 0.
+    QSignalSpy edits(&view, &CTavrinView::EditRequested);
+    view.SelectRow(0);
+    QTest::keyClick(&view, Qt::Key_Return);
+    ASSERT_EQ(edits.count(), 1);
+    EXPECT_EQ(edits[0][0].value<quint16>(), 0x0100);
+
+    view.SetSearchText(QString());
+    EXPECT_EQ(Tags(view), (std::vector<quint16>{0x0102, 0x0100}));
+    EXPECT_EQ(view.MatchText(), QString());
+}
