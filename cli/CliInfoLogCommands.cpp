@@ -104,12 +104,7 @@ int RunLog(const QStringList& args)
                                         ? CControllerLog::EKind::System
                                         : CControllerLog::EKind::Control);
     // The question comes before anything is sent: answered No, the controller sees nothing.
-    if (clear &&
-        command.prompt.Question(QStringLiteral("Clear the %1 in the controller? The entries "
-                                               "cannot be recovered.")
-                                    .arg(log.Title()),
-                                IUserPrompt::EButtons::YesNo,
-                                IUserPrompt::EIcon::Question) != IUserPrompt::EAnswer::Yes)
+    if (clear && !log.ConfirmClear())
         return kExitDeclined;
 
     int exitCode = kExitOk;
