@@ -36,6 +36,42 @@ bool CControllerInfo::ReadVersionPair(std::uint16_t tag, std::uint16_t& major, s
     return ReadSupported(tag, major) && ReadSupported(static_cast<std::uint16_t>(tag + 1), minor);
 }
 
+bool CControllerInfo::ReadProgramChecksum(EControllerType type, int& checksum)
+{
+    std::uint16_t ignored = 0;
+    if (!IsTarnFamily(type) ||
+        !m_link.ReadWord(LinkProtocol::kTagProgramChecksum, LinkProtocol::kExtValue, ignored))
+        return false;
+    // The controller keeps this word low byte first: frame byte 5 is its low byte.
+    const LinkFrame& frame = m_link.LastReplyBytes();
+    checksum = frame[5] | (frame[6] << 8);
+    return true;
+}
+
+CControllerInfo::SUnitIdentity CControllerInfo::ReadUnitIdentity(EControllerType type)
+{
+    SUnitIdentity identity;
+    const auto pair = [](std::uint16_t major, std::uint16_t minor) {
+        return QStringLiteral("%1.%2").arg(major).arg(minor);
+    };
+    std::uint16_t major = 0;
+    std::uint16_t minor = 0;
+    if (ReadVersionPair(LinkProtocol::kTagHardwareVersion, major, minor))
+        identity.hardware = pair(major, minor);
+    if (ReadVersionPair(LinkProtocol::kTagFirmwareVersion, major, minor) ||
+        ReadVersionPair(LinkProtocol::kTagFirmwareVersionAlt, major, minor))
+        identity.firmware = pair(major, minor);
+    std::uint16_t firmwareByte = 0;
+    if (identity.firmware.isEmpty() && HasFirmwareStatus(type) &&
+        m_link.ReadControllerStatus(firmwareByte) == EFixedTagResult::Answered)
+        identity.firmware = QString::number(firmwareByte);
+    int checksum = 0;
+    if (ReadProgramChecksum(type, checksum))
+        identity.checksum = QStringLiteral("0x") +
+                            QStringLiteral("%1").arg(checksum, 4, 16, QLatin1Char('0')).toUpper();
+    return identity;
+}
+
 QString CControllerInfo::Build()
 {
     m_link.Identify(m_type);
@@ -64,15 +100,9 @@ QString CControllerInfo::Build()
         }
     }
 
-    if (IsTarnFamily(m_type)) {
-        std::uint16_t ignored = 0;
-        if (m_link.ReadWord(LinkProtocol::kTagProgramChecksum, LinkProtocol::kExtValue, ignored)) {
-            // The controller keeps this word low byte first: frame byte 5 is its low byte.
-            const LinkFrame& frame = m_link.LastReplyBytes();
-            const int checksum = frame[5] | (frame[6] << 8);
-            text += QString::asprintf(Format(EString::ChecksumLine).constData(), checksum);
-        }
-    }
+    int checksum = 0;
+    if (ReadProgramChecksum(m_type, checksum))
+        text += QString::asprintf(Format(EString::ChecksumLine).constData(), checksum);
 
     std::uint16_t trip = 0;
     if (m_link.ReadTripCode1(trip) != EFixedTagResult::Answered)

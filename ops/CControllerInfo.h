@@ -31,6 +31,18 @@ public:
     // The controller type the identification at the start of Build() found.
     EControllerType IdentifiedType() const { return m_type; }
 
+    // What tells one unit from another of its type: versions as "MAJOR.MINOR" (the firmware
+    // byte of the status reply for types that give no firmware version) and the program
+    // checksum in hexadecimal, each empty when the controller does not give it.
+    struct SUnitIdentity
+    {
+        QString hardware;
+        QString firmware;
+        QString checksum;
+    };
+    // Reads them from a controller already identified as `type`, without identifying again.
+    SUnitIdentity ReadUnitIdentity(EControllerType type);
+
     // The menu command: stops the status poll, builds the text, takes the identified type
     // into the document, restarts the poll and shows the text in an information message
     // captioned "Controller information". Returns the text shown.
@@ -41,6 +53,8 @@ private:
     // came with "Supported".
     bool ReadVersionPair(std::uint16_t tag, std::uint16_t& major, std::uint16_t& minor);
     bool ReadSupported(std::uint16_t tag, std::uint16_t& value);
+    // The program checksum of a controller of `type`; false when it keeps none or is silent.
+    bool ReadProgramChecksum(EControllerType type, int& checksum);
     static bool HasFirmwareStatus(EControllerType type);
 
     CControllerLink& m_link;

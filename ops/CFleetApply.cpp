@@ -1,0 +1,351 @@
+#include "ops/CFleetApply.h"
+
+#include "data/CCodePage.h"
+#include "data/CParameter.h"
+#include "data/CParameterSet.h"
+#include "data/CTagFile.h"
+#include "link/CControllerLink.h"
+#include "ops/CWriteJournal.h"
+#include "ops/IUserPrompt.h"
+
+#include <QDir>
+#include <QThread>
+
+#include <algorithm>
+#include <memory>
+
+namespace {
+
+bool Contains(const std::vector<std::uint16_t>& tags, std::uint16_t tag)
+{
+    return std::find(tags.begin(), tags.end(), tag) != tags.end();
+}
+
+// Hands a flow's progress steps on as records done of the phase's total.
+class CPhaseProgress : public IProgress
+{
+public:
+    CPhaseProgress(const CFleetApply::Progress& report, CFleetApply::EPhase phase, int total)
+        : m_report(report), m_phase(phase), m_total(total)
+    {
+    }
+    void SetRange(int low, int high) override
+    {
+        m_low = low;
+        m_high = high;
+    }
+    void SetPosition(int position) override
+    {
+        if (!m_report || m_high <= m_low)
+            return;
+        const int done = int(qint64(position - m_low) * m_total / (m_high - m_low));
+        if (done != m_done) {
+            m_done = done;
+            m_report(m_phase, done, m_total);
+        }
+    }
+    bool Pump() override { return false; }
+
+private:
+    const CFleetApply::Progress& m_report;
+    CFleetApply::EPhase m_phase;
+    int m_total;
+    int m_low = 0;
+    int m_high = 0;
+    int m_done = -1;
+};
+
+// The tag of `record` when it applies to `type`, else null.
+const CTagInfo* ApplyingTag(const CTagFile& tags, const CParameter& record, EControllerType type)
+{
+    const CTagInfo* tag = tags.FindTag(record.tagNumber, type);
+    return tag && tag->AppliesToType(type) ? tag : nullptr;
+}
+
+} // namespace
+
+QString CFleetApply::ResultWord(EResult result)
+{
+    switch (result) {
+    case EResult::Ok:
+        return QStringLiteral("ok");
+    case EResult::TypeMismatch:
+        return QStringLiteral("type-mismatch");
+    case EResult::NoController:
+        return QStringLiteral("no-controller");
+    case EResult::Failed:
+        break;
+    }
+    return QStringLiteral("failed");
+}
+
+QString CFleetApply::PhaseWord(EPhase phase)
+{
+    switch (phase) {
+    case EPhase::Comparing:
+        return QStringLiteral("comparing");
+    case EPhase::Writing:
+        return QStringLiteral("writing");
+    case EPhase::Verifying:
+        break;
+    }
+    return QStringLiteral("verifying");
+}
+
+bool CFleetApply::ResolveKeep(const QStringList& items, const CTagFile& tags, EControllerType type,
+                              std::vector<std::uint16_t>& keep, QString& error)
+{
+    struct SNamed
+    {
+        std::uint16_t tag;
+        QString name;
+    };
+    std::vector<SNamed> applying;
+    for (const auto& tag : tags.Tags()) {
+        if (tag->AppliesToType(type))
+            applying.push_back({tag->tag, CCodePage::ToUnicode(tag->name)});
+    }
+    const auto take = [&keep](std::uint16_t tag) {
+        if (!Contains(keep, tag))
+            keep.push_back(tag);
+    };
+
+    for (const QString& raw : items) {
+        const QString item = raw.trimmed();
+        if (item.isEmpty())
+            continue;
+        if (item[0].isDigit()) {
+            bool ok = false;
+            const uint number = item.startsWith(QLatin1String("0x"), Qt::CaseInsensitive)
+                                    ? item.mid(2).toUInt(&ok, 16)
+                                    : item.toUInt(&ok, 10);
+            const bool known =
+                ok && std::any_of(applying.begin(), applying.end(),
+                                  [number](const SNamed& n) { return n.tag == number; });
+            if (!known) {
+                error = QStringLiteral("--keep %1: no such parameter for %2")
+                            .arg(item, CControllerLink::ControllerTypeName(type));
+                return false;
+            }
+            take(std::uint16_t(number));
+            continue;
+        }
+        // An exact name wins; otherwise the one name the item begins, whatever the case.
+        std::vector<const SNamed*> exact;
+        std::vector<const SNamed*> prefixed;
+        for (const SNamed& named : applying) {
+            if (named.name == item)
+                exact.push_back(&named);
+            else if (named.name.startsWith(item, Qt::CaseInsensitive))
+                prefixed.push_back(&named);
+        }
+        if (exact.empty()) {
+            QStringList names;
+            for (const SNamed* named : prefixed) {
+                if (!names.contains(named->name))
+                    names << named->name;
+            }
+            const auto same = std::find_if(names.begin(), names.end(), [&item](const QString& n) {
+                return n.compare(item, Qt::CaseInsensitive) == 0;
+            });
+            if (same != names.end())
+                names = QStringList{*same};
+            if (names.size() != 1) {
+                QStringList candidates;
+                for (const QString& name : names) {
+                    const auto it =
+                        std::find_if(prefixed.begin(), prefixed.end(),
+                                     [&name](const SNamed* n) { return n->name == name; });
+                    candidates << QStringLiteral("0x%1 %2")
+                                      .arg((*it)->tag, 4, 16, QLatin1Char('0'))
+                                      .arg(name);
+                }
+                error = names.isEmpty()
+                            ? QStringLiteral("--keep %1: no parameter of %2 is named so")
+                                  .arg(item, CControllerLink::ControllerTypeName(type))
+                            : QStringLiteral("--keep %1 is ambiguous; it begins:\n  %2")
+                                  .arg(item, candidates.join(QStringLiteral("\n  ")));
+                return false;
+            }
+            for (const SNamed* named : prefixed) {
+                if (named->name == names.constFirst())
+                    exact.push_back(named);
+            }
+        }
+        for (const SNamed* named : exact)
+            take(named->tag);
+    }
+    return true;
+}
+
+bool CFleetApply::Select(CControllerLink& link, EControllerType type, const SPlan& plan,
+                         const Progress& progress, SUnit& unit, std::vector<std::uint16_t>& write)
+{
+    const CParameterSet& profile = *plan.profile;
+    const CTagFile& tags = *plan.tags;
+    write.clear();
+    unit.skipped = unit.kept = unit.unchanged = 0;
+
+    if (!plan.changedOnly) {
+        std::vector<std::uint16_t> seen;
+        for (const auto& record : profile.Parameters()) {
+            if (!ApplyingTag(tags, *record, type)) {
+                ++unit.skipped;
+                continue;
+            }
+            if (Contains(seen, record->tagNumber))
+                continue;
+            seen.push_back(record->tagNumber);
+            if (Contains(plan.keep, record->tagNumber))
+                ++unit.kept;
+            else
+                write.push_back(record->tagNumber);
+        }
+        return true;
+    }
+
+    CPhaseProgress steps(progress, EPhase::Comparing, int(profile.Parameters().size()));
+    const CCompareFlow::SControllerRead compared =
+        CCompareFlow::CompareWithController(link, tags, type, profile, &steps);
+    unit.skipped = compared.skipped;
+    for (const CCompareFlow::SRow& row : compared.rows) {
+        if (Contains(plan.keep, row.tag)) {
+            ++unit.kept;
+            continue;
+        }
+        switch (row.diff) {
+        case CCompareFlow::EDiff::Same:
+            ++unit.unchanged;
+            break;
+        case CCompareFlow::EDiff::NoReply:
+            unit.problems << QStringLiteral("0x%1 %2: no reply")
+                                 .arg(row.tag, 4, 16, QLatin1Char('0'))
+                                 .arg(row.name);
+            break;
+        default: // differs, or refused: the write tries it and reports what it came to
+            write.push_back(row.tag);
+            break;
+        }
+    }
+    return compared.unanswered.empty();
+}
+
+void CFleetApply::Write(CControllerLink& link, EControllerType type, const SPlan& plan,
+                        const std::vector<std::uint16_t>& write, const Progress& progress,
+                        SUnit& unit)
+{
+    CWriteFlow::SOutcome outcome;
+    outcome.status = CWriteFlow::EStatus::Finished;
+    if (!write.empty()) {
+        CWriteJournal journal(link, *plan.tags, type);
+        CPhaseProgress steps(progress, EPhase::Writing, int(write.size()));
+        outcome = CCompareFlow::WriteSelected(link, *plan.tags, type, *plan.profile, write, &steps,
+                                              &journal);
+        steps.SetPosition(CWriteFlow::kProgressRange); // the pass reports each record's start
+        unit.backup = journal.Finish();
+    }
+    unit.confirmed = outcome.confirmed;
+    unit.failures = outcome.failures;
+    unit.failed = int(outcome.failures.size()) + outcome.notSent;
+    for (const CWriteFlow::SFailure& failure : outcome.failures) {
+        unit.problems << QStringLiteral("0x%1 %2: not confirmed (result %3)")
+                             .arg(failure.tag, 4, 16, QLatin1Char('0'))
+                             .arg(failure.name)
+                             .arg(int(failure.result));
+    }
+    if (outcome.status == CWriteFlow::EStatus::Stopped) {
+        unit.problems << QStringLiteral("the controller stopped answering; %1 records not sent")
+                             .arg(outcome.notSent);
+        unit.result = EResult::Failed;
+        return;
+    }
+
+    if (plan.verify) {
+        const CParameterSet& profile = *plan.profile;
+        CPhaseProgress steps(progress, EPhase::Verifying, int(profile.Parameters().size()));
+        const CCompareFlow::SControllerRead read =
+            CCompareFlow::CompareWithController(link, *plan.tags, type, profile, &steps);
+        for (const CCompareFlow::SRow& row : read.rows) {
+            if (row.diff == CCompareFlow::EDiff::Same || Contains(plan.keep, row.tag))
+                continue;
+            unit.notVerified.push_back(row.tag);
+            const bool counted = std::any_of(unit.failures.begin(), unit.failures.end(),
+                                             [&row](const auto& f) { return f.tag == row.tag; });
+            if (counted)
+                continue;
+            ++unit.failed;
+            unit.problems << QStringLiteral("0x%1 %2: verify read %3, profile holds %4")
+                                 .arg(row.tag, 4, 16, QLatin1Char('0'))
+                                 .arg(row.name,
+                                      row.diff == CCompareFlow::EDiff::NoReply
+                                          ? QStringLiteral("no reply")
+                                          : row.textB,
+                                      row.textA);
+        }
+    }
+    unit.result = unit.failed == 0 ? EResult::Ok : EResult::Failed;
+}
+
+CFleetApply::SUnit CFleetApply::ProgramPort(const QString& device, const SPlan& plan,
+                                            const Progress& progress)
+{
+    SUnit unit;
+    unit.device = device;
+    CControllerLink link;
+    link.Configure(device, 19200, CSerialPort::ParityEven, 8, CSerialPort::StopTwo);
+    if (!link.Open()) {
+        unit.problems << (link.LastOpenFailure() == CSerialPort::EOpenFailure::PermissionDenied
+                              ? link.PermissionDeniedText()
+                              : QStringLiteral("cannot open serial port %1")
+                                    .arg(QDir::toNativeSeparators(device)));
+        return unit;
+    }
+    EControllerType type = EControllerType::None;
+    if (link.Identify(type) == EIdentifyResult::NoReply) {
+        unit.result = EResult::NoController;
+        unit.problems << QStringLiteral("no controller answered");
+        return unit;
+    }
+    unit.type = type;
+    const EControllerType profileType =
+        ControllerTypeFromNumber(plan.profile->DataControllerType());
+    if (type != profileType) {
+        unit.result = EResult::TypeMismatch;
+        unit.problems << CWriteFlow::TypeMismatchText(profileType, type);
+        return unit;
+    }
+    if (plan.readIdentity)
+        unit.identity = CControllerInfo(link, *plan.tags).ReadUnitIdentity(type);
+
+    std::vector<std::uint16_t> write;
+    if (!Select(link, type, plan, progress, unit, write)) {
+        unit.result = EResult::Failed;
+        return unit;
+    }
+    Write(link, type, plan, write, progress, unit);
+    return unit;
+}
+
+std::vector<CFleetApply::SUnit>
+CFleetApply::ProgramPorts(const QStringList& devices, const SPlan& plan,
+                          const std::function<Progress(const QString&)>& progress,
+                          const std::function<void(const SUnit&)>& finished)
+{
+    std::vector<SUnit> units(std::size_t(devices.size()));
+    std::vector<std::unique_ptr<QThread>> threads;
+    for (qsizetype i = 0; i < devices.size(); ++i) {
+        // The link and the journal are made, used and destroyed on the unit's own thread;
+        // a QThread gives the serial port the event dispatcher it expects there.
+        threads.emplace_back(QThread::create([&, i] {
+            const QString& device = devices[i];
+            SUnit& unit = units[std::size_t(i)];
+            unit = ProgramPort(device, plan, progress ? progress(device) : Progress());
+            if (finished)
+                finished(unit);
+        }));
+        threads.back()->start();
+    }
+    for (const auto& thread : threads)
+        thread->wait();
+    return units;
+}
