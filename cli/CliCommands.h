@@ -50,6 +50,8 @@ bool LoadTagFile(const QString& path, CTagFile& tags, int& exitCode);
 bool LoadProfileAndTags(const QString& profilePath, const QString& tagsPath, CParameterSet& set,
                         CTagFile& tags, int& exitCode);
 
+int RunApply(const QStringList& args);
+int RunDiff(const QStringList& args);
 int RunExchange(const QStringList& args);
 int RunIdentify(const QStringList& args);
 int RunInfo(const QStringList& args);
@@ -63,6 +65,8 @@ int RunTags(const QStringList& args);
 int RunTimers(const QStringList& args);
 int RunUpdateCheck(const QStringList& args);
 int RunWrite(const QStringList& args);
+// write with --changed-only or --keep (RunWrite hands such a write on).
+int RunWriteSelective(const QStringList& args);
 int RunZeroTilt(const QStringList& args);
 int RunEepromDefaults(const QStringList& args);
 int RunEeprom(const QStringList& args);

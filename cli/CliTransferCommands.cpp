@@ -137,6 +137,13 @@ int RunRead(const QStringList& args)
 
 int RunWrite(const QStringList& args)
 {
+    for (const QString& arg : args) {
+        if (arg == QLatin1String("--")) // what follows is no option
+            break;
+        if (arg == QLatin1String("--changed-only") || arg == QLatin1String("--keep") ||
+            arg.startsWith(QLatin1String("--keep=")))
+            return RunWriteSelective(args);
+    }
     STransfer transfer;
     int exitCode = kExitOk;
     if (!transfer.Start(QStringLiteral("write"), args, 1, kWriteUsage, exitCode))

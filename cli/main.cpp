@@ -116,14 +116,60 @@ const std::map<QString, SCommand>& Commands()
           "  file cannot be read or OUT cannot be written"}},
         {QStringLiteral("write"),
          {Cli::RunWrite,
-          "write IN.prf [--port DEV] [--tags PATH] [--yes]\n"
+          "write IN.prf [--port DEV] [--tags PATH] [--changed-only] [--keep NAME|TAG,...]\n"
+          "      [--yes]\n"
           "      write a profile to the controller, last parameter first, confirming each",
           "Asks first unless --yes; without a terminal the answer is No.\n"
+          "  --changed-only reads the controller's values first (one exchange a record) and\n"
+          "  writes only the records that differ; when none differs nothing is asked.\n"
+          "  --keep leaves the named parameters as the controller holds them (a tag number,\n"
+          "  the exact name or an unambiguous case-insensitive prefix of it).\n"
+          "  The values overwritten are saved as a profile in the backups folder, and each\n"
+          "  record written gets a line in the change log.\n"
           "records: failed TAG NAME RESULT for each record not confirmed, then\n"
-          "  written CONFIRMED FAILED SKIPPED\n"
-          "exit codes: 0 all confirmed or skipped, 1 usage, 2 no controller answered, 3 not\n"
+          "  written CONFIRMED FAILED SKIPPED (with --changed-only or --keep followed by\n"
+          "  UNCHANGED, the records the controller already held, and KEPT), then backup\n"
+          "  PATH when one was saved\n"
+          "exit codes: 0 all confirmed or skipped, 1 usage or an unknown or ambiguous --keep\n"
+          "  name, 2 no controller answered (also during --changed-only's reading), 3 not\n"
           "  every record confirmed, 4 profile of another controller type, 5 answered No,\n"
           "  6 the port cannot be opened, 7 a file cannot be read"}},
+        {QStringLiteral("diff"),
+         {Cli::RunDiff,
+          "diff A.prf [B.prf | --port DEV] [--tags PATH] [--keep NAME|TAG,...]\n"
+          "      compare two profiles, or a profile with the connected controller",
+          "Against a controller only the values are read, one exchange a record of A; the\n"
+          "  controller must be of A's type. Texts are as the list view shows them. --keep\n"
+          "  leaves the named parameters out of the counts (a tag number, the exact name or\n"
+          "  an unambiguous case-insensitive prefix of it). A record the controller does not\n"
+          "  answer is named on standard error.\n"
+          "records: differ TAG NAME TEXT-A TEXT-B for each record whose value differs;\n"
+          "  only-a TAG NAME and only-b TAG NAME for a record on one side only (only-a also\n"
+          "  for one the controller refuses); kept TAG NAME TEXT-A TEXT-B; last\n"
+          "  diff DIFFERING SAME ONLY-A ONLY-B\n"
+          "exit codes (as diff(1)): 0 identical, 1 different, 2 trouble: usage, a file that\n"
+          "  cannot be read, an unknown or ambiguous --keep name, the port, no controller,\n"
+          "  a controller of another type or a record without reply"}},
+        {QStringLiteral("apply"),
+         {Cli::RunApply,
+          "apply PROFILE --ports DEV1,DEV2,... [--changed-only] [--report FILE.csv]\n"
+          "      [--tags PATH] [--keep NAME|TAG,...] [--yes]\n"
+          "      program several controllers with one profile at once, one thread a port",
+          "Asks once before any port is opened unless --yes; without a terminal the answer is\n"
+          "  No. Each port: identify, check the type, write every record (or with\n"
+          "  --changed-only those that differ) saving the values overwritten as a backup\n"
+          "  profile and in the change log, then read every value back to verify it. --keep\n"
+          "  leaves per-unit parameters (a node address, a calibration) untouched on every\n"
+          "  controller: a tag number, the exact name or an unambiguous case-insensitive\n"
+          "  prefix. Progress (\"DEV: writing 40/97\") and each port's problems go to standard\n"
+          "  error. --report writes the port records as CSV (RFC 4180) with the controller's\n"
+          "  versions and program checksum.\n"
+          "records: port DEVICE TYPE RESULT CONFIRMED FAILED SKIPPED KEPT BACKUP for each port\n"
+          "  as it finishes; RESULT ok, type-mismatch, no-controller (nothing written) or\n"
+          "  failed (the port did not open, or a record was not confirmed or verified)\n"
+          "exit codes: 0 every port ok, 1 usage or an unknown or ambiguous --keep name,\n"
+          "  3 a port not ok, 5 answered No (nothing sent), 7 a file cannot be read or the\n"
+          "  report cannot be written"}},
         {QStringLiteral("print"),
          {Cli::RunPrint,
           "print PROFILE [--tags PATH] -o OUT.pdf [--style simple|columns] [--fill-page]\n"

@@ -1,0 +1,458 @@
+// tavrin-cli diff, apply and write --changed-only / --keep: comparing profiles and controllers,
+// and bringing one controller or a whole fleet to a profile.
+#include "app/CAppSettings.h"
+#include "cli/CCliParser.h"
+#include "cli/CTerminalPrompt.h"
+#include "cli/CliCommands.h"
+#include "data/CParameterSet.h"
+#include "data/CTagFile.h"
+#include "link/CControllerLink.h"
+#include "ops/CCompareFlow.h"
+#include "ops/CFleetApply.h"
+#include "ops/CTavrinDoc.h"
+#include "ops/CTransferSession.h"
+#include "ops/CWriteFlow.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QSaveFile>
+
+#include <algorithm>
+#include <cstdio>
+#include <mutex>
+
+namespace Cli {
+namespace {
+
+// diff follows diff(1) rather than the other commands' codes.
+constexpr int kDiffSame = 0;
+constexpr int kDiffDifferent = 1;
+constexpr int kDiffTrouble = 2;
+
+const char* kDiffUsage = "diff A.prf [B.prf | --port DEV] [--tags PATH] [--keep NAME|TAG,...]";
+const char* kWriteUsage = "write IN.prf [--port DEV] [--tags PATH] [--changed-only] "
+                          "[--keep NAME|TAG,...] [--yes]";
+const char* kApplyUsage = "apply PROFILE --ports DEV1,DEV2,... [--changed-only] "
+                          "[--report FILE.csv] [--tags PATH] [--keep NAME|TAG,...] [--yes]";
+
+// Records and progress lines come from several worker threads in apply: one at a time, each
+// whole.
+std::mutex g_outputMutex;
+
+void PrintLocked(const QStringList& fields)
+{
+    const std::lock_guard lock(g_outputMutex);
+    PrintRecord(fields);
+}
+
+void ErrorLocked(const QString& text)
+{
+    const std::lock_guard lock(g_outputMutex);
+    Error(text);
+}
+
+// The items of every --keep, split at commas.
+QStringList KeepItems(const CCliParser& parser)
+{
+    QStringList items;
+    for (const QString& value : parser.values(QStringLiteral("keep")))
+        items += value.split(QLatin1Char(','), Qt::SkipEmptyParts);
+    return items;
+}
+
+void AddCommonOptions(CCliParser& parser)
+{
+    parser.AddOption(
+        {QStringLiteral("tags"), QStringLiteral("Tag file or folder."), QStringLiteral("PATH")});
+    parser.AddOption({QStringLiteral("keep"), QStringLiteral("Per-unit parameters left alone."),
+                      QStringLiteral("LIST")});
+}
+
+// Progress of one unit on standard error, a line at every tenth of a phase: "DEV: writing
+// 40/97", or without a device "writing 40/97".
+CFleetApply::Progress PhaseProgress(const QString& device)
+{
+    return [device, lastTenth = -1, lastPhase = -1](CFleetApply::EPhase phase, int done,
+                                                    int total) mutable {
+        const int tenth = total > 0 ? done * 10 / total : 10;
+        if (int(phase) == lastPhase && tenth == lastTenth)
+            return;
+        lastPhase = int(phase);
+        lastTenth = tenth;
+        const QString line = (device.isEmpty() ? QString() : device + QLatin1String(": ")) +
+                             CFleetApply::PhaseWord(phase) +
+                             QStringLiteral(" %1/%2").arg(done).arg(total);
+        const std::lock_guard lock(g_outputMutex);
+        std::fprintf(stderr, "%s\n", qPrintable(line));
+        std::fflush(stderr);
+    };
+}
+
+QString TagWord(std::uint16_t tag)
+{
+    return QString::number(tag);
+}
+
+// One CSV field as RFC 4180 writes it: quoted when it holds a comma, a quote or a line break.
+QString CsvField(const QString& text)
+{
+    if (!text.contains(QLatin1Char(',')) && !text.contains(QLatin1Char('"')) &&
+        !text.contains(QLatin1Char('\n')) && !text.contains(QLatin1Char('\r')))
+        return text;
+    QString quoted = text;
+    quoted.replace(QLatin1String("\""), QLatin1String("\"\""));
+    return QLatin1Char('"') + quoted + QLatin1Char('"');
+}
+
+QString TypeField(EControllerType type)
+{
+    return type == EControllerType::None ? QString() : QString::number(ControllerTypeNumber(type));
+}
+
+QStringList PortFields(const CFleetApply::SUnit& unit)
+{
+    return {QStringLiteral("port"),
+            Field(unit.device),
+            TypeField(unit.type),
+            CFleetApply::ResultWord(unit.result),
+            QString::number(unit.confirmed),
+            QString::number(unit.failed),
+            QString::number(unit.skipped),
+            QString::number(unit.kept),
+            Field(QDir::toNativeSeparators(unit.backup))};
+}
+
+QByteArray ReportCsv(const std::vector<CFleetApply::SUnit>& units)
+{
+    QByteArray out = "device,type,type name,result,confirmed,failed,skipped,kept,unchanged,"
+                     "backup,hardware version,firmware version,program checksum\r\n";
+    for (const CFleetApply::SUnit& unit : units) {
+        const QStringList fields = {unit.device,
+                                    TypeField(unit.type),
+                                    unit.type == EControllerType::None
+                                        ? QString()
+                                        : CControllerLink::ControllerTypeName(unit.type),
+                                    CFleetApply::ResultWord(unit.result),
+                                    QString::number(unit.confirmed),
+                                    QString::number(unit.failed),
+                                    QString::number(unit.skipped),
+                                    QString::number(unit.kept),
+                                    QString::number(unit.unchanged),
+                                    QDir::toNativeSeparators(unit.backup),
+                                    unit.identity.hardware,
+                                    unit.identity.firmware,
+                                    unit.identity.checksum};
+        QStringList quoted;
+        for (const QString& field : fields)
+            quoted << CsvField(field);
+        out += quoted.join(QLatin1Char(',')).toUtf8() + "\r\n";
+    }
+    return out;
+}
+
+// Whether `path` can be saved, tried as the save will do it and left without a trace.
+bool CanSave(const QString& path, QString& why)
+{
+    if (QFileInfo(path).isDir()) {
+        why = QStringLiteral("it is a folder");
+        return false;
+    }
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) {
+        why = file.errorString();
+        return false;
+    }
+    file.cancelWriting();
+    file.commit();
+    return true;
+}
+
+} // namespace
+
+int RunDiff(const QStringList& args)
+{
+    CCliParser parser;
+    parser.AddOption(
+        {QStringLiteral("port"), QStringLiteral("Serial device."), QStringLiteral("DEV")});
+    AddCommonOptions(parser);
+    const qsizetype files =
+        parser.Parse(QStringLiteral("diff"), args) ? parser.positionalArguments().size() : 0;
+    if (files < 1 || files > 2 || (files == 2 && parser.isSet(QStringLiteral("port")))) {
+        Error(parser.errorText().isEmpty() ? QStringLiteral("usage: ") + QLatin1String(kDiffUsage)
+                                           : parser.errorText());
+        return kDiffTrouble;
+    }
+
+    CParameterSet a;
+    CParameterSet b;
+    CTagFile tags;
+    int exitCode = kExitOk;
+    const QStringList paths = parser.positionalArguments();
+    if (!LoadProfileAndTags(paths[0], parser.value(QStringLiteral("tags")), a, tags, exitCode))
+        return kDiffTrouble;
+    const EControllerType typeA = ControllerTypeFromNumber(a.DataControllerType());
+    std::vector<std::uint16_t> keep;
+    QString why;
+    if (!CFleetApply::ResolveKeep(KeepItems(parser), tags, typeA, keep, why)) {
+        Error(why);
+        return kDiffTrouble;
+    }
+
+    std::vector<CCompareFlow::SRow> rows;
+    if (files == 2) {
+        const CParameterSet::Result loaded = b.LoadFile(paths[1]);
+        if (!loaded.Ok()) {
+            Error(QStringLiteral("cannot read %1: %2")
+                      .arg(QDir::toNativeSeparators(paths[1]), loaded.errorText));
+            return kDiffTrouble;
+        }
+        rows = CCompareFlow::Compare(a, b, tags);
+    } else {
+        CControllerLink link;
+        if (!OpenLink(link, parser.value(QStringLiteral("port")), exitCode))
+            return kDiffTrouble;
+        EControllerType type = EControllerType::None;
+        if (link.Identify(type) == EIdentifyResult::NoReply) {
+            Error(QStringLiteral("no controller answered"));
+            return kDiffTrouble;
+        }
+        if (type != typeA) {
+            Error(CWriteFlow::TypeMismatchText(typeA, type));
+            return kDiffTrouble;
+        }
+        const CFleetApply::Progress progress = PhaseProgress({});
+        struct SSteps : IProgress
+        {
+            const CFleetApply::Progress& report;
+            int total = 0;
+            explicit SSteps(const CFleetApply::Progress& r) : report(r) {}
+            void SetRange(int, int high) override { total = high; }
+            void SetPosition(int position) override
+            {
+                report(CFleetApply::EPhase::Comparing, position, total);
+            }
+            bool Pump() override { return false; }
+        } steps(progress);
+        const CCompareFlow::SControllerRead read =
+            CCompareFlow::CompareWithController(link, tags, type, a, &steps);
+        if (!read.unanswered.empty()) {
+            for (const CCompareFlow::SRow& row : read.rows) {
+                if (row.diff == CCompareFlow::EDiff::NoReply)
+                    Error(QStringLiteral("0x%1 %2: no reply")
+                              .arg(row.tag, 4, 16, QLatin1Char('0'))
+                              .arg(row.name));
+            }
+            Error(QStringLiteral("%1 records got no reply; their values are unknown")
+                      .arg(read.unanswered.size()));
+            return kDiffTrouble;
+        }
+        rows = read.rows;
+    }
+
+    int differ = 0;
+    int same = 0;
+    int onlyA = 0;
+    int onlyB = 0;
+    for (const CCompareFlow::SRow& row : rows) {
+        if (std::find(keep.begin(), keep.end(), row.tag) != keep.end()) {
+            PrintRecord({QStringLiteral("kept"), TagWord(row.tag), Field(row.name),
+                         Field(row.textA), Field(row.textB)});
+            continue;
+        }
+        switch (row.diff) {
+        case CCompareFlow::EDiff::Same:
+            ++same;
+            break;
+        case CCompareFlow::EDiff::Differ:
+            ++differ;
+            PrintRecord({QStringLiteral("differ"), TagWord(row.tag), Field(row.name),
+                         Field(row.textA), Field(row.textB)});
+            break;
+        case CCompareFlow::EDiff::OnlyA:
+        case CCompareFlow::EDiff::NoReply: // cannot remain here: unanswered records end above
+            ++onlyA;
+            PrintRecord({QStringLiteral("only-a"), TagWord(row.tag), Field(row.name)});
+            break;
+        case CCompareFlow::EDiff::OnlyB:
+            ++onlyB;
+            PrintRecord({QStringLiteral("only-b"), TagWord(row.tag), Field(row.name)});
+            break;
+        }
+    }
+    PrintRecord({QStringLiteral("diff"), QString::number(differ), QString::number(same),
+                 QString::number(onlyA), QString::number(onlyB)});
+    return differ + onlyA + onlyB == 0 ? kDiffSame : kDiffDifferent;
+}
+
+// write with --changed-only or --keep: the comparison, the selection and the journal of the
+// fleet's programming, on one controller, inside the document's transfer session.
+int RunWriteSelective(const QStringList& args)
+{
+    CCliParser parser;
+    parser.AddOption(
+        {QStringLiteral("port"), QStringLiteral("Serial device."), QStringLiteral("DEV")});
+    AddCommonOptions(parser);
+    parser.AddOption({QStringLiteral("changed-only"),
+                      QStringLiteral("Write only the records the controller holds otherwise.")});
+    parser.AddOption({QStringLiteral("yes"), QStringLiteral("Overwrite without asking.")});
+    if (!parser.Parse(QStringLiteral("write"), args) || parser.positionalArguments().size() != 1) {
+        Error(parser.errorText().isEmpty() ? QStringLiteral("usage: ") + QLatin1String(kWriteUsage)
+                                           : parser.errorText());
+        return kExitUsage;
+    }
+    CTerminalPrompt prompt;
+    prompt.SetAssumeYes(parser.isSet(QStringLiteral("yes")));
+    CAppSettings settings;
+    CControllerLink link;
+    CTavrinDoc doc(link, settings, prompt);
+    const QString input = parser.positionalArguments().constFirst();
+    int exitCode = kExitOk;
+    if (!LoadProfileAndTags(input, parser.value(QStringLiteral("tags")), doc.Parameters(),
+                            doc.Tags(), exitCode))
+        return exitCode;
+    if (doc.Parameters().RecordCount() == 0) {
+        Error(QStringLiteral("%1 holds no parameters").arg(QDir::toNativeSeparators(input)));
+        return kExitFile;
+    }
+    CFleetApply::SPlan plan;
+    plan.profile = &doc.Parameters();
+    plan.tags = &doc.Tags();
+    plan.changedOnly = parser.isSet(QStringLiteral("changed-only"));
+    plan.verify = false; // every record is confirmed by its own read-back
+    QString why;
+    if (!CFleetApply::ResolveKeep(KeepItems(parser), doc.Tags(), doc.DataType(), plan.keep, why)) {
+        Error(why);
+        return kExitUsage;
+    }
+    if (!OpenLink(link, parser.value(QStringLiteral("port")), exitCode))
+        return exitCode;
+    EControllerType type = EControllerType::None;
+    const EIdentifyResult identified = link.Identify(type);
+    if (identified == EIdentifyResult::NoReply) {
+        Error(QStringLiteral("no controller was identified (result %1)")
+                  .arg(static_cast<int>(identified)));
+        return kExitNoReply;
+    }
+    doc.SetConnectedType(type);
+    doc.SetLinkReady(identified == EIdentifyResult::Identified);
+    if (doc.DataType() != type) {
+        Error(CWriteFlow::TypeMismatchText(doc.DataType(), type));
+        return kExitRefused;
+    }
+
+    const CFleetApply::Progress progress = PhaseProgress({});
+    CFleetApply::SUnit unit;
+    std::vector<std::uint16_t> write;
+    bool selected = false;
+    {
+        CTransferSession session(doc, CTransferSession::ECancel::Allowed);
+        selected = CFleetApply::Select(link, type, plan, progress, unit, write);
+    }
+    if (!selected) {
+        for (const QString& problem : unit.problems)
+            Error(problem);
+        return kExitNoReply;
+    }
+    // Nothing to write asks nothing: the controller already holds the profile.
+    if (!write.empty() && !prompt.ConfirmOverwrite())
+        return kExitDeclined;
+    {
+        CTransferSession session(doc);
+        CFleetApply::Write(link, type, plan, write, progress, unit);
+    }
+    for (const CWriteFlow::SFailure& failure : unit.failures) {
+        PrintRecord({QStringLiteral("failed"), QString::number(failure.tag), Field(failure.name),
+                     QString::number(static_cast<int>(failure.result))});
+    }
+    // The plain write's three counts, then the records left alone: already equal, kept.
+    PrintRecord({QStringLiteral("written"), QString::number(unit.confirmed),
+                 QString::number(unit.failures.size()), QString::number(unit.skipped),
+                 QString::number(unit.unchanged), QString::number(unit.kept)});
+    if (!unit.backup.isEmpty())
+        PrintRecord({QStringLiteral("backup"), Field(QDir::toNativeSeparators(unit.backup))});
+    if (unit.failed > int(unit.failures.size())) {
+        Error(unit.problems.constLast()); // the controller stopped answering
+        return kExitNoReply;
+    }
+    return unit.failures.empty() ? kExitOk : kExitPartly;
+}
+
+int RunApply(const QStringList& args)
+{
+    CCliParser parser;
+    parser.AddOption({QStringLiteral("ports"), QStringLiteral("Serial devices, comma-separated."),
+                      QStringLiteral("LIST")});
+    AddCommonOptions(parser);
+    parser.AddOption({QStringLiteral("changed-only"),
+                      QStringLiteral("Write only the records a controller holds otherwise.")});
+    parser.AddOption(
+        {QStringLiteral("report"), QStringLiteral("CSV report."), QStringLiteral("FILE")});
+    parser.AddOption({QStringLiteral("yes"), QStringLiteral("Overwrite without asking.")});
+    QStringList devices;
+    if (parser.Parse(QStringLiteral("apply"), args)) {
+        for (const QString& value : parser.values(QStringLiteral("ports")))
+            devices += value.split(QLatin1Char(','), Qt::SkipEmptyParts);
+    }
+    devices.removeDuplicates();
+    if (devices.isEmpty() || parser.positionalArguments().size() != 1) {
+        Error(parser.errorText().isEmpty() ? QStringLiteral("usage: ") + QLatin1String(kApplyUsage)
+                                           : parser.errorText());
+        return kExitUsage;
+    }
+    CParameterSet profile;
+    CTagFile tags;
+    int exitCode = kExitOk;
+    const QString input = parser.positionalArguments().constFirst();
+    if (!LoadProfileAndTags(input, parser.value(QStringLiteral("tags")), profile, tags, exitCode))
+        return exitCode;
+    if (profile.RecordCount() == 0) {
+        Error(QStringLiteral("%1 holds no parameters").arg(QDir::toNativeSeparators(input)));
+        return kExitFile;
+    }
+    CFleetApply::SPlan plan;
+    plan.profile = &profile;
+    plan.tags = &tags;
+    plan.changedOnly = parser.isSet(QStringLiteral("changed-only"));
+    const QString reportPath = parser.value(QStringLiteral("report"));
+    plan.readIdentity = !reportPath.isEmpty();
+    QString why;
+    if (!CFleetApply::ResolveKeep(KeepItems(parser), tags,
+                                  ControllerTypeFromNumber(profile.DataControllerType()), plan.keep,
+                                  why)) {
+        Error(why);
+        return kExitUsage;
+    }
+    if (!reportPath.isEmpty() && !CanSave(reportPath, why)) {
+        Error(QStringLiteral("cannot write %1: %2").arg(QDir::toNativeSeparators(reportPath), why));
+        return kExitFile;
+    }
+    // Asked once for the whole fleet, before any port is opened.
+    CTerminalPrompt prompt;
+    prompt.SetAssumeYes(parser.isSet(QStringLiteral("yes")));
+    if (!prompt.ConfirmOverwrite())
+        return kExitDeclined;
+
+    const std::vector<CFleetApply::SUnit> units = CFleetApply::ProgramPorts(
+        devices, plan, [](const QString& device) { return PhaseProgress(device); },
+        [](const CFleetApply::SUnit& unit) {
+            for (const QString& problem : unit.problems)
+                ErrorLocked(unit.device + QLatin1String(": ") + problem);
+            PrintLocked(PortFields(unit));
+        });
+
+    bool allOk = true;
+    for (const CFleetApply::SUnit& unit : units)
+        allOk = allOk && unit.result == CFleetApply::EResult::Ok;
+    if (!reportPath.isEmpty()) {
+        QSaveFile file(reportPath);
+        if (!file.open(QIODevice::WriteOnly) || file.write(ReportCsv(units)) < 0 ||
+            !file.commit()) {
+            Error(QStringLiteral("cannot write %1: %2")
+                      .arg(QDir::toNativeSeparators(reportPath), file.errorString()));
+            return kExitFile;
+        }
+    }
+    return allOk ? kExitOk : kExitPartly;
+}
+
+} // namespace Cli
