@@ -5,6 +5,7 @@
 #include <QProcessEnvironment>
 #include <QString>
 #include <QStringList>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 // What one run of tavrin-cli gave.
@@ -22,11 +23,16 @@ inline SRun RunCli(const QStringList& args, const QByteArray& input = {},
                    const QString& configHome = {})
 {
     QProcess process;
-    if (!configHome.isEmpty()) {
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    if (!configHome.isEmpty())
         environment.insert(QStringLiteral("XDG_CONFIG_HOME"), configHome);
-        process.setProcessEnvironment(environment);
+    // Backups and the change log of writes land in a throw-away folder, never in the user's,
+    // unless the test chose a data folder itself (CTempDataHome).
+    if (!environment.contains(QStringLiteral("XDG_DATA_HOME"))) {
+        static const QTemporaryDir dataHome;
+        environment.insert(QStringLiteral("XDG_DATA_HOME"), dataHome.path());
     }
+    process.setProcessEnvironment(environment);
     process.start(QStringLiteral(TAVRIN_CLI_PATH), args);
     process.write(input);
     process.closeWriteChannel();
