@@ -1,5 +1,6 @@
 // tavrin-cli dfile, run as a process against the simulated controller: the exit code of
 // each way it ends.
+#include "CliBackupRecord.h"
 #include "CliProcess.h"
 #include "sim/CControllerSim.h"
 
@@ -61,7 +62,9 @@ TEST_F(CliDFileTest, ExitCodes)
         << run.err.toStdString();
     run = Cli(eight, good);
     EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
-    EXPECT_EQ(run.out, QStringLiteral("dfile\tprogrammed\n"));
+    bool backed = false;
+    EXPECT_EQ(WithoutBackup(run.out, &backed), QStringLiteral("dfile\tprogrammed\n"));
+    EXPECT_TRUE(backed) << run.out.toStdString();
     sim.WithModel([](CSimModel& m) { EXPECT_EQ(m.Eeprom()[0], 0x02); });
 
     sim.WithModel([](CSimModel& m) {

@@ -1,6 +1,7 @@
 // tavrin-cli set --display: a value typed as the list view shows it goes through the record's
 // scaling to the exact raw word in the simulated controller, or is refused with nothing
 // written.
+#include "CliBackupRecord.h"
 #include "CliProcess.h"
 #include "sim/CControllerSim.h"
 
@@ -79,7 +80,9 @@ TEST_F(CliSetDisplayTest, DisplayValueIsConvertedExactlyOrRefused)
     // The built-in table's 0x1000 divides by 10: display 30 is raw 300.
     SRun run = SetDisplay("0x1000", "30");
     EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
-    EXPECT_EQ(run.out, QStringLiteral("set\t0\twritten and confirmed\n"));
+    bool backed = false;
+    EXPECT_EQ(WithoutBackup(run.out, &backed), QStringLiteral("set\t0\twritten and confirmed\n"));
+    EXPECT_TRUE(backed) << run.out.toStdString();
     EXPECT_EQ(Value(0x1000), 300);
     sim.WithModel([](CSimModel& m) { EXPECT_TRUE(m.ChecksumConsistent()); });
 

@@ -1,4 +1,5 @@
 // tavrin-cli read and write, run as a process against the simulated type-10 controller.
+#include "CliBackupRecord.h"
 #include "CliProcess.h"
 #include "data/CParameterSet.h"
 #include "data/CTagFile.h"
@@ -165,7 +166,9 @@ TEST_F(CliTransferTest, WriteReportsEveryRecordNotConfirmed)
     WriteProfile(Path("good.prf"), kType, writable, 1);
     SRun run = Cli({QStringLiteral("write"), Path("good.prf"), QStringLiteral("--yes")});
     EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
-    EXPECT_EQ(run.out, QStringLiteral("written\t2\t0\t0\n"));
+    bool backed = false;
+    EXPECT_EQ(WithoutBackup(run.out, &backed), QStringLiteral("written\t2\t0\t0\n"));
+    EXPECT_TRUE(backed) << run.out.toStdString();
     sim.WithModel([](CSimModel& m) { EXPECT_TRUE(m.ChecksumConsistent()); });
 
     // Profile order: writable, read only, unknown tag; written from the last.
@@ -173,7 +176,7 @@ TEST_F(CliTransferTest, WriteReportsEveryRecordNotConfirmed)
     run = Cli({QStringLiteral("write"), Path("mixed.prf"), QStringLiteral("--yes")});
     EXPECT_EQ(run.exitCode, 3);
     const QString name = QString::fromLatin1(tags.FindTag(readOnly[0], kType)->name);
-    EXPECT_EQ(run.out,
+    EXPECT_EQ(WithoutBackup(run.out, &backed),
               QStringLiteral("failed\t%1\t%2\t2\nwritten\t1\t1\t1\n").arg(readOnly[0]).arg(name));
     EXPECT_TRUE(run.err.contains(name + QStringLiteral(": read only"))) << run.err.toStdString();
 }
@@ -192,7 +195,8 @@ TEST_F(CliTransferTest, WriteAsksUnlessToldYesAndRefusesAnotherType)
 
     run = Cli({QStringLiteral("write"), Path("one.prf")}, "y\n");
     EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
-    EXPECT_EQ(run.out, QStringLiteral("written\t1\t0\t0\n"));
+    bool backed = false;
+    EXPECT_EQ(WithoutBackup(run.out, &backed), QStringLiteral("written\t1\t0\t0\n"));
 
     run = Cli({QStringLiteral("write"), Path("one.prf")});
     EXPECT_EQ(run.exitCode, 5) << "end of input answers No";
