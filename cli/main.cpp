@@ -326,7 +326,8 @@ bool HasFormatOption(const QString& command)
 {
     static const QStringList commands = {QStringLiteral("show"), QStringLiteral("tags"),
                                          QStringLiteral("diff"), QStringLiteral("identify"),
-                                         QStringLiteral("read"), QStringLiteral("write")};
+                                         QStringLiteral("read"), QStringLiteral("write"),
+                                         QStringLiteral("apply")};
     return commands.contains(command);
 }
 
@@ -339,7 +340,8 @@ QStringList FormatRecordKinds(const QString& command)
          {QStringLiteral("file"), QStringLiteral("tag"), QStringLiteral("text")}},
         {QStringLiteral("diff"),
          {QStringLiteral("differ"), QStringLiteral("only-a"), QStringLiteral("only-b"),
-          QStringLiteral("diff")}},
+          QStringLiteral("kept"), QStringLiteral("diff")}},
+        {QStringLiteral("apply"), {QStringLiteral("port")}},
         {QStringLiteral("identify"), {QStringLiteral("type")}},
         {QStringLiteral("read"), {QStringLiteral("read")}},
         {QStringLiteral("write"),
