@@ -56,6 +56,7 @@ int RunExchange(const QStringList& args);
 int RunIdentify(const QStringList& args);
 int RunInfo(const QStringList& args);
 int RunLog(const QStringList& args);
+int RunGet(const QStringList& args);
 int RunParam(const QStringList& args);
 int RunPrint(const QStringList& args);
 int RunRead(const QStringList& args);

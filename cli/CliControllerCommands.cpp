@@ -3,12 +3,14 @@
 #include "cli/CCliParser.h"
 #include "cli/CDisplayNumber.h"
 #include "cli/CliCommands.h"
+#include "data/CCodePage.h"
 #include "data/CParameter.h"
 #include "data/CParameterText.h"
 #include "data/CTagFile.h"
 #include "data/CTagInfo.h"
 #include "data/CUnitsTable.h"
 #include "link/CControllerLink.h"
+#include "ops/CParameterNames.h"
 #include "ops/CWriteJournal.h"
 #include "ops/CWriteResults.h"
 
@@ -116,6 +118,41 @@ bool FindTagInfo(const CCliParser& parser, CControllerLink& link, quint16 tag, C
     return true;
 }
 
+// TAG given as a parameter's name: loads the tag file (--tags PATH, or the "TagFileDir"
+// setting) and identifies the controller to learn which tags apply to it, then puts the tag
+// number in `tagText`. A number is left as it is. False after saying why, with `exitCode`
+// set: 1 for a name that is unknown or ambiguous (the candidates are listed) or no tag file,
+// 2 when no controller is identified, 7 for a tag file that cannot be read.
+bool ResolveName(SLinkCommand& command, QString& tagText, CTagFile& tags, EControllerType& type,
+                 bool& resolved, int& exitCode)
+{
+    resolved = false;
+    if (ParseWord(tagText) || (!tagText.isEmpty() && tagText[0].isDigit()))
+        return true; // a number; a malformed one is refused where it is parsed
+    if (!LoadTagFile(command.parser.value(QStringLiteral("tags")), tags, exitCode))
+        return false;
+    if (command.link.Identify(type) != EIdentifyResult::Identified) {
+        Error(QStringLiteral("no controller was identified, so the name \"%1\" cannot be looked "
+                             "up")
+                  .arg(tagText));
+        exitCode = kExitNoReply;
+        return false;
+    }
+    QString why;
+    const std::vector<std::uint16_t> found = CParameterNames(tags, type).Resolve(tagText, why);
+    if (found.size() != 1) {
+        Error(found.empty() ? why
+                            : QStringLiteral("\"%1\" names %2 parameters; give the tag number")
+                                  .arg(tagText)
+                                  .arg(found.size()));
+        exitCode = kExitUsage;
+        return false;
+    }
+    tagText = QString::number(found.front());
+    resolved = true;
+    return true;
+}
+
 // A display value as text, in the presentation's decimals and the units' words.
 QString LimitText(const CParameter& record, qint64 number, const CTagInfo* tag, int decimals)
 {
@@ -217,6 +254,47 @@ int RunParam(const QStringList& args)
     return kExitOk;
 }
 
+int RunGet(const QStringList& args)
+{
+    SLinkCommand command;
+    command.parser.AddOption(
+        {QStringLiteral("tags"), QStringLiteral("Tag file or folder."), QStringLiteral("PATH")});
+    int exitCode = kExitOk;
+    if (!command.Start(QStringLiteral("get"), args, 1,
+                       QStringLiteral("get NAME|TAG [--port DEV] [--tags PATH]"), exitCode))
+        return exitCode;
+    CTagFile tags;
+    EControllerType type = EControllerType::None;
+    bool named = false;
+    if (!ResolveName(command, command.positional[0], tags, type, named, exitCode))
+        return exitCode;
+    const auto tag = ParseWord(command.positional[0]);
+    if (!tag) {
+        Error(QStringLiteral("\"%1\" is not a tag number (0..65535)").arg(command.positional[0]));
+        return kExitUsage;
+    }
+    const CTagInfo* info = nullptr;
+    if (named) {
+        info = tags.FindTag(quint16(*tag), type);
+    } else {
+        if (!FindTagInfo(command.parser, command.link, quint16(*tag), tags, info, exitCode))
+            return exitCode;
+        command.link.Identify(type);
+    }
+    CParameter record;
+    if (!ReadRecord(command.link, command.positional[0], info ? info->unitsCode : 0, record,
+                    exitCode))
+        return exitCode;
+    // The record as `show` prints it: without a tag file, no name and the plain value.
+    const quint16 typeNumber = ControllerTypeNumber(type);
+    PrintRecord(ParamFields(record)
+                << (info ? Field(CCodePage::ToUnicode(info->name)) : QString())
+                << Field(info ? record.ValueText(*info, typeNumber)
+                              : record.ValueText(record.unitsCode, record.PresentationCode(),
+                                                 typeNumber)));
+    return kExitOk;
+}
+
 int RunSet(const QStringList& args)
 {
     SLinkCommand command;
@@ -241,11 +319,6 @@ int RunSet(const QStringList& args)
         Error(QStringLiteral("usage: ") + usage);
         return kExitUsage;
     }
-    const auto tag = ParseWord(command.positional[0]);
-    if (!tag) {
-        Error(QStringLiteral("\"%1\" is not a tag number (0..65535)").arg(command.positional[0]));
-        return kExitUsage;
-    }
     std::optional<qint64> raw;
     if (!byDisplay) {
         raw = ParseNumber(command.positional[1]);
@@ -259,9 +332,20 @@ int RunSet(const QStringList& args)
     if (!units)
         return kExitUsage;
     CTagFile tags;
+    EControllerType namedType = EControllerType::None;
+    bool named = false;
+    if (!ResolveName(command, command.positional[0], tags, namedType, named, exitCode))
+        return exitCode;
+    const auto tag = ParseWord(command.positional[0]);
+    if (!tag) {
+        Error(QStringLiteral("\"%1\" is not a tag number (0..65535)").arg(command.positional[0]));
+        return kExitUsage;
+    }
     const CTagInfo* info = nullptr;
-    if (byDisplay &&
-        !FindTagInfo(command.parser, command.link, quint16(*tag), tags, info, exitCode))
+    if (named)
+        info = tags.FindTag(quint16(*tag), namedType);
+    else if (byDisplay &&
+             !FindTagInfo(command.parser, command.link, quint16(*tag), tags, info, exitCode))
         return exitCode;
     if (info)
         units = info->unitsCode;

@@ -91,9 +91,13 @@ const std::map<QString, SCommand>& Commands()
           "  6 the port cannot be opened"}},
         {QStringLiteral("set"),
          {Cli::RunSet,
-          "set TAG RAW [--force] [--port DEV]\n"
-          "set TAG --display VALUE [--tags PATH | --units U] [--port DEV]\n"
+          "set NAME|TAG RAW [--force] [--tags PATH] [--port DEV]\n"
+          "set NAME|TAG --display VALUE [--tags PATH | --units U] [--port DEV]\n"
           "      write one parameter and confirm it by reading it back",
+          "NAME is the parameter's exact tag-file name or an unambiguous case-insensitive\n"
+          "  prefix of it, among the parameters of the identified controller's type (the tag\n"
+          "  file: --tags, or the \"TagFileDir\" setting); an ambiguous one is refused with\n"
+          "  its candidates.\n"
           "RAW is the raw word (a negative number is its signed reading); one outside the\n"
           "  parameter's minimum..maximum is refused unless --force.\n"
           "VALUE is the value as the list view shows it, with the decimals of the tag's\n"
@@ -107,6 +111,18 @@ const std::map<QString, SCommand>& Commands()
           "exit codes: 0 confirmed, 1 usage or invalid value (nothing written), 2 no reply,\n"
           "  3 written but the read-back differs, 4 no such parameter, not supported or read\n"
           "  only, 6 the port cannot be opened, 7 the tag file cannot be read"}},
+        {QStringLiteral("get"),
+         {Cli::RunGet, "get NAME|TAG [--port DEV] [--tags PATH]\n      read one parameter",
+          "NAME is the parameter's exact tag-file name or an unambiguous case-insensitive\n"
+          "  prefix of it, among the parameters of the identified controller's type; an\n"
+          "  ambiguous one is refused with its candidates. The tag file (--tags, or the\n"
+          "  \"TagFileDir\" setting) names the parameter and words its value.\n"
+          "records: param as show prints it: TAG VALUE MAXIMUM MINIMUM SCALE DIV STEP SHIFT\n"
+          "  CHECKSUM-WORD FLAGS EXTENSION NAME VALUE-TEXT (an empty name and the plain\n"
+          "  number without a tag file for a TAG)\n"
+          "exit codes: 0 read, 1 usage, or a NAME unknown, ambiguous or without a tag file,\n"
+          "  2 no controller identified, no reply or not supported, 4 no such parameter,\n"
+          "  6 the port cannot be opened, 7 the tag file cannot be read"}},
         {QStringLiteral("read"),
          {Cli::RunRead,
           "read [--port DEV] [--tags PATH] -o OUT.prf\n"

@@ -1,10 +1,10 @@
 #include "ops/CFleetApply.h"
 
-#include "data/CCodePage.h"
 #include "data/CParameter.h"
 #include "data/CParameterSet.h"
 #include "data/CTagFile.h"
 #include "link/CControllerLink.h"
+#include "ops/CParameterNames.h"
 #include "ops/CWriteJournal.h"
 #include "ops/IUserPrompt.h"
 
@@ -95,85 +95,20 @@ QString CFleetApply::PhaseWord(EPhase phase)
 bool CFleetApply::ResolveKeep(const QStringList& items, const CTagFile& tags, EControllerType type,
                               std::vector<std::uint16_t>& keep, QString& error)
 {
-    struct SNamed
-    {
-        std::uint16_t tag;
-        QString name;
-    };
-    std::vector<SNamed> applying;
-    for (const auto& tag : tags.Tags()) {
-        if (tag->AppliesToType(type))
-            applying.push_back({tag->tag, CCodePage::ToUnicode(tag->name)});
-    }
-    const auto take = [&keep](std::uint16_t tag) {
-        if (!Contains(keep, tag))
-            keep.push_back(tag);
-    };
-
-    for (const QString& raw : items) {
-        const QString item = raw.trimmed();
-        if (item.isEmpty())
+    const CParameterNames names(tags, type);
+    for (const QString& item : items) {
+        if (item.trimmed().isEmpty())
             continue;
-        if (item[0].isDigit()) {
-            bool ok = false;
-            const uint number = item.startsWith(QLatin1String("0x"), Qt::CaseInsensitive)
-                                    ? item.mid(2).toUInt(&ok, 16)
-                                    : item.toUInt(&ok, 10);
-            const bool known =
-                ok && std::any_of(applying.begin(), applying.end(),
-                                  [number](const SNamed& n) { return n.tag == number; });
-            if (!known) {
-                error = QStringLiteral("--keep %1: no such parameter for %2")
-                            .arg(item, CControllerLink::ControllerTypeName(type));
-                return false;
-            }
-            take(std::uint16_t(number));
-            continue;
+        QString why;
+        const std::vector<std::uint16_t> found = names.Resolve(item, why);
+        if (found.empty()) {
+            error = QStringLiteral("--keep: ") + why;
+            return false;
         }
-        // An exact name wins; otherwise the one name the item begins, whatever the case.
-        std::vector<const SNamed*> exact;
-        std::vector<const SNamed*> prefixed;
-        for (const SNamed& named : applying) {
-            if (named.name == item)
-                exact.push_back(&named);
-            else if (named.name.startsWith(item, Qt::CaseInsensitive))
-                prefixed.push_back(&named);
+        for (const std::uint16_t tag : found) {
+            if (!Contains(keep, tag))
+                keep.push_back(tag);
         }
-        if (exact.empty()) {
-            QStringList names;
-            for (const SNamed* named : prefixed) {
-                if (!names.contains(named->name))
-                    names << named->name;
-            }
-            const auto same = std::find_if(names.begin(), names.end(), [&item](const QString& n) {
-                return n.compare(item, Qt::CaseInsensitive) == 0;
-            });
-            if (same != names.end())
-                names = QStringList{*same};
-            if (names.size() != 1) {
-                QStringList candidates;
-                for (const QString& name : names) {
-                    const auto it =
-                        std::find_if(prefixed.begin(), prefixed.end(),
-                                     [&name](const SNamed* n) { return n->name == name; });
-                    candidates << QStringLiteral("0x%1 %2")
-                                      .arg((*it)->tag, 4, 16, QLatin1Char('0'))
-                                      .arg(name);
-                }
-                error = names.isEmpty()
-                            ? QStringLiteral("--keep %1: no parameter of %2 is named so")
-                                  .arg(item, CControllerLink::ControllerTypeName(type))
-                            : QStringLiteral("--keep %1 is ambiguous; it begins:\n  %2")
-                                  .arg(item, candidates.join(QStringLiteral("\n  ")));
-                return false;
-            }
-            for (const SNamed* named : prefixed) {
-                if (named->name == names.constFirst())
-                    exact.push_back(named);
-            }
-        }
-        for (const SNamed* named : exact)
-            take(named->tag);
     }
     return true;
 }

@@ -1,4 +1,5 @@
 // tavrin-cli's controller commands, run as a process against the simulated controller.
+#include "CliBackupRecord.h"
 #include "CliProcess.h"
 #include "sim/CControllerSim.h"
 
@@ -77,7 +78,10 @@ TEST_F(CliLinkTest, SetWritesConfirmsAndReportsRefusals)
 {
     SRun run = Cli({QStringLiteral("set"), QStringLiteral("0x1001"), QStringLiteral("0x4B")});
     EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
-    EXPECT_EQ(run.out, QStringLiteral("set\t0\twritten and confirmed\n"));
+    // The value overwritten is saved first; its backup record names the file.
+    bool backed = false;
+    EXPECT_EQ(WithoutBackup(run.out, &backed), QStringLiteral("set\t0\twritten and confirmed\n"));
+    EXPECT_TRUE(backed) << run.out.toStdString();
     sim.WithModel([](CSimModel& m) {
         EXPECT_EQ(m.Tag(0x1001)->value, 75);
         EXPECT_TRUE(m.ChecksumConsistent());
@@ -101,7 +105,7 @@ TEST_F(CliLinkTest, SetWritesConfirmsAndReportsRefusals)
     run = Cli({QStringLiteral("set"), QStringLiteral("0x1001"), QStringLiteral("999"),
                QStringLiteral("--force")});
     EXPECT_EQ(run.exitCode, 3);
-    EXPECT_EQ(run.out, QStringLiteral("set\t5\tread-back differs\n"));
+    EXPECT_EQ(WithoutBackup(run.out, &backed), QStringLiteral("set\t5\tread-back differs\n"));
 
     // A negative raw value is the signed reading: 0x1002 is signed, -100..100.
     run = Cli({QStringLiteral("set"), QStringLiteral("0x1002"), QStringLiteral("-5")});
