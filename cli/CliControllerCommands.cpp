@@ -51,28 +51,21 @@ struct SLinkCommand
     }
 };
 
-// Reads TAG into `record`; on failure prints why and sets the exit code.
-bool ReadRecord(CControllerLink& link, const QString& tagText, std::uint16_t unitsCode,
+// Reads `tag` into `record`; on failure prints why and sets the exit code.
+bool ReadRecord(CControllerLink& link, std::uint16_t tag, std::uint16_t unitsCode,
                 CParameter& record, int& exitCode)
 {
-    const auto tag = ParseWord(tagText);
-    if (!tag) {
-        Error(QStringLiteral("\"%1\" is not a tag number (0..65535)").arg(tagText));
-        exitCode = kExitUsage;
-        return false;
-    }
-    switch (link.ReadParameter(static_cast<std::uint16_t>(*tag), unitsCode, record)) {
+    switch (link.ReadParameter(tag, unitsCode, record)) {
     case EReadResult::Read:
         return true;
     case EReadResult::NoSuchParameter:
-        Error(QStringLiteral("no such parameter: tag %1").arg(*tag));
+        Error(QStringLiteral("no such parameter: tag %1").arg(tag));
         exitCode = kExitRefused;
         return false;
     case EReadResult::Failed:
         break;
     }
-    Error(
-        QStringLiteral("could not read tag %1 (communication failed or not supported)").arg(*tag));
+    Error(QStringLiteral("could not read tag %1 (communication failed or not supported)").arg(tag));
     exitCode = kExitNoReply;
     return false;
 }
@@ -91,10 +84,11 @@ std::optional<std::uint16_t> UnitsOption(const CCliParser& parser)
 }
 
 // The tag of TAG for the connected controller type, from --tags PATH or, without it, the
-// "TagFileDir" setting. nullptr when no tag file is named or it lacks the tag; false with
-// `exitCode` set when --tags names a file that cannot be read.
+// "TagFileDir" setting, and the identified type (None when unidentified or without a tag
+// file). nullptr when no tag file is named or it lacks the tag; false with `exitCode` set
+// when --tags names a file that cannot be read.
 bool FindTagInfo(const CCliParser& parser, CControllerLink& link, quint16 tag, CTagFile& tags,
-                 const CTagInfo*& info, int& exitCode)
+                 const CTagInfo*& info, EControllerType& type, int& exitCode)
 {
     info = nullptr;
     const QString option = QStringLiteral("tags");
@@ -112,26 +106,43 @@ bool FindTagInfo(const CCliParser& parser, CControllerLink& link, quint16 tag, C
             return true;
     }
     // The same tag number can carry other units on another controller type.
-    EControllerType type = EControllerType::None;
+    type = EControllerType::None;
     link.Identify(type); // None unless identified
     info = tags.FindTag(tag, type);
     return true;
 }
 
-// TAG given as a parameter's name: loads the tag file (--tags PATH, or the "TagFileDir"
-// setting) and identifies the controller to learn which tags apply to it, then puts the tag
-// number in `tagText`. A number is left as it is. False after saying why, with `exitCode`
-// set: 1 for a name that is unknown or ambiguous (the candidates are listed) or no tag file,
-// 2 when no controller is identified, 7 for a tag file that cannot be read.
-bool ResolveName(SLinkCommand& command, QString& tagText, CTagFile& tags, EControllerType& type,
-                 bool& resolved, int& exitCode)
+// The parameter a command names and what the tag file tells of it.
+struct SNamedParameter
 {
-    resolved = false;
-    if (ParseWord(tagText) || (!tagText.isEmpty() && tagText[0].isDigit()))
-        return true; // a number; a malformed one is refused where it is parsed
+    std::uint16_t tag = 0;
+    const CTagInfo* info = nullptr;               // nullptr without a usable tag file
+    EControllerType type = EControllerType::None; // the identified type, when asked for
+};
+
+// The parameter TAG names: a tag number, or a parameter's exact tag-file name or an
+// unambiguous case-insensitive prefix of one. A name needs the tag file (--tags PATH, or the
+// "TagFileDir" setting) and the identified controller type, which tell the parameters that
+// apply. For a number the tag file is looked up only when `withInfo` is set, as FindTagInfo
+// does. False after saying why, with `exitCode` set: 1 for a malformed number, a name that
+// is unknown or ambiguous (the candidates are listed) or no tag file for a name, 2 when no
+// controller is identified for a name, 7 for a tag file that cannot be read.
+bool FindParameter(SLinkCommand& command, const QString& tagText, bool withInfo, CTagFile& tags,
+                   SNamedParameter& parameter, int& exitCode)
+{
+    if (const auto number = ParseWord(tagText)) {
+        parameter.tag = std::uint16_t(*number);
+        return !withInfo || FindTagInfo(command.parser, command.link, parameter.tag, tags,
+                                        parameter.info, parameter.type, exitCode);
+    }
+    if (tagText.isEmpty() || tagText[0].isDigit()) {
+        Error(QStringLiteral("\"%1\" is not a tag number (0..65535)").arg(tagText));
+        exitCode = kExitUsage;
+        return false;
+    }
     if (!LoadTagFile(command.parser.value(QStringLiteral("tags")), tags, exitCode))
         return false;
-    if (command.link.Identify(type) != EIdentifyResult::Identified) {
+    if (command.link.Identify(parameter.type) != EIdentifyResult::Identified) {
         Error(QStringLiteral("no controller was identified, so the name \"%1\" cannot be looked "
                              "up")
                   .arg(tagText));
@@ -139,7 +150,8 @@ bool ResolveName(SLinkCommand& command, QString& tagText, CTagFile& tags, EContr
         return false;
     }
     QString why;
-    const std::vector<std::uint16_t> found = CParameterNames(tags, type).Resolve(tagText, why);
+    const std::vector<std::uint16_t> found =
+        CParameterNames(tags, parameter.type).Resolve(tagText, why);
     if (found.size() != 1) {
         Error(found.empty() ? why
                             : QStringLiteral("\"%1\" names %2 parameters; give the tag number")
@@ -148,8 +160,8 @@ bool ResolveName(SLinkCommand& command, QString& tagText, CTagFile& tags, EContr
         exitCode = kExitUsage;
         return false;
     }
-    tagText = QString::number(found.front());
-    resolved = true;
+    parameter.tag = found.front();
+    parameter.info = tags.FindTag(parameter.tag, parameter.type);
     return true;
 }
 
@@ -247,8 +259,13 @@ int RunParam(const QStringList& args)
     const auto units = UnitsOption(command.parser);
     if (!units)
         return kExitUsage;
+    const auto tag = ParseWord(command.positional[0]);
+    if (!tag) {
+        Error(QStringLiteral("\"%1\" is not a tag number (0..65535)").arg(command.positional[0]));
+        return kExitUsage;
+    }
     CParameter record;
-    if (!ReadRecord(command.link, command.positional[0], *units, record, exitCode))
+    if (!ReadRecord(command.link, std::uint16_t(*tag), *units, record, exitCode))
         return exitCode;
     PrintRecord(ParamFields(record));
     return kExitOk;
@@ -264,29 +281,15 @@ int RunGet(const QStringList& args)
                        QStringLiteral("get NAME|TAG [--port DEV] [--tags PATH]"), exitCode))
         return exitCode;
     CTagFile tags;
-    EControllerType type = EControllerType::None;
-    bool named = false;
-    if (!ResolveName(command, command.positional[0], tags, type, named, exitCode))
+    SNamedParameter parameter;
+    if (!FindParameter(command, command.positional[0], true, tags, parameter, exitCode))
         return exitCode;
-    const auto tag = ParseWord(command.positional[0]);
-    if (!tag) {
-        Error(QStringLiteral("\"%1\" is not a tag number (0..65535)").arg(command.positional[0]));
-        return kExitUsage;
-    }
-    const CTagInfo* info = nullptr;
-    if (named) {
-        info = tags.FindTag(quint16(*tag), type);
-    } else {
-        if (!FindTagInfo(command.parser, command.link, quint16(*tag), tags, info, exitCode))
-            return exitCode;
-        command.link.Identify(type);
-    }
+    const CTagInfo* info = parameter.info;
     CParameter record;
-    if (!ReadRecord(command.link, command.positional[0], info ? info->unitsCode : 0, record,
-                    exitCode))
+    if (!ReadRecord(command.link, parameter.tag, info ? info->unitsCode : 0, record, exitCode))
         return exitCode;
     // The record as `show` prints it: without a tag file, no name and the plain value.
-    const quint16 typeNumber = ControllerTypeNumber(type);
+    const quint16 typeNumber = ControllerTypeNumber(parameter.type);
     PrintRecord(ParamFields(record)
                 << (info ? Field(CCodePage::ToUnicode(info->name)) : QString())
                 << Field(info ? record.ValueText(*info, typeNumber)
@@ -332,25 +335,14 @@ int RunSet(const QStringList& args)
     if (!units)
         return kExitUsage;
     CTagFile tags;
-    EControllerType namedType = EControllerType::None;
-    bool named = false;
-    if (!ResolveName(command, command.positional[0], tags, namedType, named, exitCode))
+    SNamedParameter parameter;
+    if (!FindParameter(command, command.positional[0], byDisplay, tags, parameter, exitCode))
         return exitCode;
-    const auto tag = ParseWord(command.positional[0]);
-    if (!tag) {
-        Error(QStringLiteral("\"%1\" is not a tag number (0..65535)").arg(command.positional[0]));
-        return kExitUsage;
-    }
-    const CTagInfo* info = nullptr;
-    if (named)
-        info = tags.FindTag(quint16(*tag), namedType);
-    else if (byDisplay &&
-             !FindTagInfo(command.parser, command.link, quint16(*tag), tags, info, exitCode))
-        return exitCode;
+    const CTagInfo* info = parameter.info;
     if (info)
         units = info->unitsCode;
     CParameter record;
-    if (!ReadRecord(command.link, command.positional[0], *units, record, exitCode))
+    if (!ReadRecord(command.link, parameter.tag, *units, record, exitCode))
         return exitCode;
 
     if (byDisplay) {
