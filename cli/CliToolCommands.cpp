@@ -76,7 +76,13 @@ int RunEepromDefaults(const QStringList& args)
     if (!tool.Start(QStringLiteral("eeprom-defaults"), args,
                     "eeprom-defaults [--port DEV] [--yes] [--retry N]", exitCode))
         return exitCode;
-    switch (CEepromDefaults(tool.doc).Run()) {
+    CEepromDefaults defaults(tool.doc);
+    const CEepromDefaults::EResult result = defaults.Run();
+    if (!defaults.BackupPath().isEmpty())
+        PrintRecord({QStringLiteral("backup"), defaults.BackupPath()});
+    switch (result) {
+    case CEepromDefaults::EResult::BackupNotSaved:
+        return kExitFile;
     case CEepromDefaults::EResult::Done:
         PrintRecord({QStringLiteral("defaults"), QStringLiteral("done")});
         return kExitOk;
@@ -86,6 +92,7 @@ int RunEepromDefaults(const QStringList& args)
         return kExitDeclined;
     case CEepromDefaults::EResult::NoController:
     case CEepromDefaults::EResult::NoReply:
+    case CEepromDefaults::EResult::BackupNoReply:
         break;
     }
     return kExitNoReply;

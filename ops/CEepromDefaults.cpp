@@ -1,7 +1,10 @@
 #include "ops/CEepromDefaults.h"
 
+#include "data/CParameterSet.h"
 #include "link/CControllerLink.h"
+#include "ops/CBackups.h"
 #include "ops/CChangeLog.h"
+#include "ops/CReadFlow.h"
 #include "ops/CTavrinDoc.h"
 #include "ops/CTransferSession.h"
 #include "ops/CWriteResults.h"
@@ -9,13 +12,65 @@
 #include "ops/ToolIdentify.h"
 #include "res/StringTable.h"
 
+#include <QDir>
+#include <QFile>
+
+#include <memory>
+
 using EIcon = IUserPrompt::EIcon;
 using EButtons = IUserPrompt::EButtons;
 using EAnswer = IUserPrompt::EAnswer;
 
+CEepromDefaults::EBackup CEepromDefaults::SaveBackup()
+{
+    IUserPrompt& prompt = m_doc.Prompt();
+    const CTagFile& tags = m_doc.Tags();
+    EControllerType type = EControllerType::None;
+    CParameterSet set;
+    CReadFlow::SOutcome read;
+    {
+        CTransferSession session(m_doc, CTransferSession::ECancel::Allowed,
+                                 CTransferSession::EPollAfter::Restore);
+        std::unique_ptr<IProgress> progress =
+            prompt.BeginProgress(LoadString(EString::ReadingDataFromController),
+                                 IUserPrompt::EProgressKind::Cancellable);
+        if (progress)
+            progress->SetRange(0, tags.TagCount());
+        // The set saved is the one of the controller as it answers now.
+        m_doc.Link().Identify(type);
+        read = CReadFlow::ReadSet(m_doc.Link(), tags, type, set, progress.get(), session);
+    }
+    if (read.status == CReadFlow::EStatus::Cancelled)
+        return EBackup::Cancelled;
+    if (!read.unanswered.empty()) {
+        // A controller that stops answering half-way is no controller to reset blind.
+        prompt.Message(LoadString(EString::ParametersNotRead).arg(read.unanswered.size()),
+                       EIcon::Exclamation);
+        return EBackup::NoReply;
+    }
+    if (read.parametersRead == 0)
+        return EBackup::Saved; // every tag refused: there is nothing to keep
+    set.SetHeaderWord(CParameterSet::kReadHeaderWord);
+    set.SetDataControllerType(ControllerTypeNumber(type));
+    set.SetEmpty(false);
+    const QString path = CBackups::Reserve(type, QLatin1String(CBackups::kProfileSuffix));
+    if (path.isEmpty() || !set.SaveFile(path).Ok()) {
+        if (!path.isEmpty())
+            QFile::remove(path);
+        prompt.Message(LoadString(EString::EepromBackupNotSaved)
+                           .arg(QDir::toNativeSeparators(CBackups::Folder())),
+                       EIcon::Exclamation);
+        return EBackup::NotSaved;
+    }
+    CBackups::Prune();
+    m_backupPath = path;
+    return EBackup::Saved;
+}
+
 CEepromDefaults::EResult CEepromDefaults::Run()
 {
     IUserPrompt& prompt = m_doc.Prompt();
+    m_backupPath.clear();
     EResult result = EResult::NoReply;
     for (;;) {
         const ToolIdentify::EOutcome check = ToolIdentify::Check(m_doc, &AppliesTo);
@@ -29,6 +84,19 @@ CEepromDefaults::EResult CEepromDefaults::Run()
             // A deliberate "no" ends here: there is no failure to report.
             prompt.Message(LoadString(EString::EepromResetCancelled), EIcon::Information);
             return EResult::Declined;
+        }
+        if (m_backupPath.isEmpty()) { // a retry keeps the backup of the first attempt
+            const EAnswer backup = prompt.Question(LoadString(EString::EepromBackupQuestion),
+                                                   EButtons::YesNoCancel, EIcon::Question);
+            const EBackup saved = backup == EAnswer::Yes ? SaveBackup() : EBackup::Saved;
+            if (backup == EAnswer::Cancel || saved == EBackup::Cancelled) {
+                prompt.Message(LoadString(EString::EepromResetCancelled), EIcon::Information);
+                return EResult::Declined;
+            }
+            if (saved != EBackup::Saved) {
+                prompt.Message(LoadString(EString::EepromResetFailed), EIcon::Information);
+                return saved == EBackup::NoReply ? EResult::BackupNoReply : EResult::BackupNotSaved;
+            }
         }
         bool answered = false;
         {

@@ -30,6 +30,45 @@ std::unique_ptr<CParameter> ReadTag(CControllerLink& link, const CTagInfo& tag, 
 
 } // namespace
 
+CReadFlow::SOutcome CReadFlow::ReadSet(CControllerLink& link, const CTagFile& tags,
+                                       EControllerType type, CParameterSet& set,
+                                       IProgress* progress, const CTransferSession& session,
+                                       bool* closing)
+{
+    SOutcome outcome;
+    outcome.status = EStatus::Completed;
+    bool cancelled = false;
+    bool ending = false;
+    int index = 0;
+    for (const auto& tag : tags.Tags()) {
+        if (progress) {
+            progress->SetPosition(index);
+            cancelled = progress->Pump();
+        }
+        ending = session.CancelRequested();
+        cancelled = cancelled || ending;
+        ++index;
+        if (tag->AppliesToType(type)) {
+            bool noReply = false;
+            if (std::unique_ptr<CParameter> record = ReadTag(link, *tag, noReply)) {
+                set.Append(std::move(record));
+                ++outcome.parametersRead;
+            } else if (noReply) {
+                outcome.unanswered.push_back(tag->tag);
+            } else {
+                outcome.refused.push_back(tag->tag);
+            }
+        }
+        if (cancelled) {
+            outcome.status = EStatus::Cancelled;
+            break;
+        }
+    }
+    if (closing)
+        *closing = ending;
+    return outcome;
+}
+
 CReadFlow::SOutcome CReadFlow::Run(CTavrinDoc& doc)
 {
     SOutcome outcome;
@@ -64,29 +103,12 @@ CReadFlow::SOutcome CReadFlow::Run(CTavrinDoc& doc)
         outcome.identifyResult = link.Identify(type);
         doc.SetConnectedType(type);
 
-        int index = 0;
-        for (const auto& tag : tags.Tags()) {
-            if (progress) {
-                progress->SetPosition(index);
-                cancelled = progress->Pump();
-            }
-            closing = session.CancelRequested();
-            cancelled = cancelled || closing;
-            ++index;
-            if (tag->AppliesToType(type)) {
-                bool noReply = false;
-                if (std::unique_ptr<CParameter> record = ReadTag(link, *tag, noReply)) {
-                    doc.Parameters().Append(std::move(record));
-                    ++outcome.parametersRead;
-                } else if (noReply) {
-                    outcome.unanswered.push_back(tag->tag);
-                } else {
-                    outcome.refused.push_back(tag->tag);
-                }
-            }
-            if (cancelled)
-                break;
-        }
+        const SOutcome read =
+            ReadSet(link, tags, type, doc.Parameters(), progress.get(), session, &closing);
+        cancelled = read.status == EStatus::Cancelled;
+        outcome.parametersRead = read.parametersRead;
+        outcome.unanswered = read.unanswered;
+        outcome.refused = read.refused;
         progress.reset();
 
         // A set with tags the controller never answered is partial: it must not show as equal.

@@ -1,12 +1,18 @@
 #pragma once
 
+#include "link/EControllerType.h"
 #include "link/LinkResults.h"
 
 #include <cstdint>
 #include <optional>
 #include <vector>
 
+class CControllerLink;
+class CParameterSet;
+class CTagFile;
 class CTavrinDoc;
+class CTransferSession;
+class IProgress;
 
 // Read from controller: fills the document with the connected controller's whole parameter
 // set. Identifies the controller, then reads every tag of the tag list that applies to the
@@ -41,4 +47,13 @@ public:
     // Runs the whole command on `doc`: questions, messages and the progress window go
     // through doc.Prompt(); the frame and views follow the document's signals.
     static SOutcome Run(CTavrinDoc& doc);
+
+    // The reading loop alone: appends to `set` a record for every tag of `tags` that applies
+    // to `type`, moving `progress` (may be null) one step a tag and stopping after the tag
+    // during which its Cancel was pressed or `session` was asked to end. The outcome's status
+    // is Cancelled or Completed; `closing` tells whether the session asked to end. Fills
+    // parametersRead, unanswered and refused; identifyResult is left to the caller.
+    static SOutcome ReadSet(CControllerLink& link, const CTagFile& tags, EControllerType type,
+                            CParameterSet& set, IProgress* progress,
+                            const CTransferSession& session, bool* closing = nullptr);
 };

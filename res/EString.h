@@ -116,6 +116,8 @@ enum class EString : int
     EepromResetFailed = 212,
     EepromResetToDefaults = 213,
     EepromResetCancelled = 214,
+    EepromBackupQuestion = 215,
+    EepromBackupNotSaved = 216,
 
     PortCheckFailed = 235,
 

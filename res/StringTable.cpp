@@ -97,6 +97,10 @@ const QHash<int, QString>& Table()
             {212, "Resetting EEPROM to default values failed."},
             {213, "EEPROM reset to defaults."},
             {214, "Resetting EEPROM to defaults was cancelled."},
+            {215, "Save a backup of the parameter set first? (This reads every parameter from the "
+                  "controller.)"},
+            {216, "The backup of the parameter set could not be saved in %1. The EEPROM was not "
+                  "reset."},
             {235, "Unable to check available COM ports.\nPlease pass the following information to "
                   "KLVM to resolve the problem."},
             {237, "Tag file has been updated to %s"},

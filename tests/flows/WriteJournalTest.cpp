@@ -7,6 +7,7 @@
 #include "ops/CBackups.h"
 #include "ops/CChangeLog.h"
 #include "ops/CEepromBackup.h"
+#include "ops/CEepromDefaults.h"
 #include "ops/CEepromTransfer.h"
 #include "ops/CReadFlow.h"
 #include "ops/CWriteFlow.h"
@@ -195,3 +196,64 @@ TEST_F(WriteJournalTest, EepromSendSavesThePresentBytesFirstAndWithoutThemWrites
 }
 
 } // namespace
+
+TEST_F(WriteJournalTest, EepromDefaultsSavesTheSetFirstAndCancelSendsNoReset)
+{
+    std::map<std::uint16_t, std::uint16_t> before;
+    std::uint16_t changed = 0;
+    sim.WithModel([&](CSimModel& m) {
+        for (const auto& [number, t] : m.Tags()) {
+            if (!changed && !t.fixed && t.maximum > t.minimum) {
+                changed = number;
+                m.SetDefault(number, t.minimum);
+                CSimTag tag = t;
+                tag.value = t.minimum + 1;
+                m.SetTag(number, tag);
+            }
+        }
+        m.ResetChecksum();
+        for (const auto& [number, t] : m.Tags())
+            before[number] = t.value;
+    });
+    ASSERT_NE(changed, 0);
+    const auto valueNow = [&] {
+        std::uint16_t v = 0;
+        sim.WithModel([&](CSimModel& m) { v = m.Tag(changed)->value; });
+        return v;
+    };
+    using EAnswer = IUserPrompt::EAnswer;
+    const QString cancelled = LoadString(EString::EepromResetCancelled);
+
+    // Cancel at the question, and Cancel in the read's progress window: nothing is reset.
+    prompt.ExpectQuestion(LoadString(EString::ResetEepromQuestion), EAnswer::Yes)
+        .ExpectQuestion(LoadString(EString::EepromBackupQuestion), EAnswer::Cancel)
+        .ExpectMessage(cancelled, IUserPrompt::EIcon::Information);
+    EXPECT_EQ(CEepromDefaults(doc).Run(), CEepromDefaults::EResult::Declined);
+    prompt.CancelProgressAfter(3);
+    prompt.ExpectQuestion(LoadString(EString::ResetEepromQuestion), EAnswer::Yes)
+        .ExpectQuestion(LoadString(EString::EepromBackupQuestion), EAnswer::Yes)
+        .ExpectMessage(cancelled, IUserPrompt::EIcon::Information);
+    EXPECT_EQ(CEepromDefaults(doc).Run(), CEepromDefaults::EResult::Declined);
+    EXPECT_EQ(valueNow(), before.at(changed));
+    EXPECT_TRUE(CBackups::List().empty());
+
+    prompt.CancelProgressAfter(0);
+    prompt.ExpectQuestion(LoadString(EString::ResetEepromQuestion), EAnswer::Yes)
+        .ExpectQuestion(LoadString(EString::EepromBackupQuestion), EAnswer::Yes)
+        .ExpectMessage(LoadString(EString::EepromResetToDefaults), IUserPrompt::EIcon::Information);
+    CEepromDefaults defaults(doc);
+    EXPECT_EQ(defaults.Run(), CEepromDefaults::EResult::Done);
+    EXPECT_NE(valueNow(), before.at(changed)) << "the reset went out";
+
+    const auto backups = CBackups::List();
+    ASSERT_EQ(backups.size(), 1u);
+    EXPECT_EQ(backups[0].path, defaults.BackupPath());
+    EXPECT_TRUE(backups[0].path.endsWith(QStringLiteral(".prf")));
+    CParameterSet saved;
+    ASSERT_TRUE(saved.LoadFile(backups[0].path).Ok());
+    EXPECT_EQ(saved.DataControllerType(), ControllerTypeNumber(kType));
+    EXPECT_EQ(saved.RecordCount(), static_cast<int>(ApplyingTags().size()));
+    for (const auto& record : saved.Parameters())
+        EXPECT_EQ(record->value, before.at(record->tagNumber)) << record->tagNumber;
+    ASSERT_NE(saved.FindParameter(changed), nullptr);
+}

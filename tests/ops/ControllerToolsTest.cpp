@@ -111,6 +111,7 @@ TEST_F(ControllerToolsTest, EepromDefaultsResetsTheParametersOnlyWhenConfirmed)
 
     sim.ClearRequests();
     prompt.ExpectQuestion(Text(EString::ResetEepromQuestion), EAnswer::Yes)
+        .ExpectQuestion(Text(EString::EepromBackupQuestion), EAnswer::No)
         .ExpectMessage(Text(EString::EepromResetToDefaults), EIcon::Information);
     EXPECT_EQ(CEepromDefaults(doc).Run(), CEepromDefaults::EResult::Done);
 
