@@ -14,6 +14,7 @@
 #include "ops/CTavrinDoc.h"
 #include "ops/CWriteFlow.h"
 #include "ops/CZeroTilt.h"
+#include "ops/widgets/CBackupsDlg.h"
 #include "ops/widgets/CCommTestDlg.h"
 #include "ops/widgets/CCompareDlg.h"
 #include "ops/widgets/CEepromDlg.h"
@@ -266,6 +267,13 @@ void CTavrinApp::RegisterCommands()
     auto notEmpty = [this] { return !m_doc->Parameters().IsEmpty(); };
     m_frame->SetCommand(IdFileOpen, [this] {
         if (m_doc->DoFileOpen())
+            m_frame->RestorePlacement();
+    });
+    m_frame->SetCommand(IdBackups, [this] {
+        CBackupsDlg dlg(m_frame.get());
+        if (dlg.exec() != QDialog::Accepted || !m_doc->SaveModified())
+            return;
+        if (m_doc->OnOpenDocument(dlg.SelectedPath()))
             m_frame->RestorePlacement();
     });
     m_frame->SetCommand(
