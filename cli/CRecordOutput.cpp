@@ -1,5 +1,7 @@
 #include "cli/CRecordOutput.h"
 
+#include "data/CCsv.h"
+
 #include <QHash>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -48,19 +50,6 @@ QString Unescape(const QString& field)
             out += next;
     }
     return out;
-}
-
-QString CsvField(const QString& text)
-{
-    static const QString special = QStringLiteral(",\"\r\n");
-    bool quote = false;
-    for (const QChar c : text)
-        quote = quote || special.contains(c);
-    if (!quote)
-        return text;
-    QString quoted = text;
-    quoted.replace(QLatin1Char('"'), QLatin1String("\"\""));
-    return QLatin1Char('"') + quoted + QLatin1Char('"');
 }
 
 QJsonValue JsonValue(const QString& text, bool number)
@@ -150,11 +139,11 @@ void WriteRecord(const QStringList& fields)
         PutLine(fields.join(QLatin1Char('\t')));
         return;
     case EOutputFormat::Csv: {
-        QStringList cells;
-        cells.reserve(fields.size());
+        QStringList texts;
+        texts.reserve(fields.size());
         for (const QString& field : fields)
-            cells << CsvField(Unescape(field));
-        PutLine(cells.join(QLatin1Char(',')));
+            texts << Unescape(field);
+        PutLine(Csv::Line(texts));
         return;
     }
     case EOutputFormat::Json:

@@ -31,6 +31,11 @@ QString Field(const QString& text);
 // a script sees each record as it is made.
 void PrintRecord(const QStringList& fields);
 
+// Whether a file can be saved as `path`, tried the way QSaveFile saves (a temporary file
+// beside the target) and left without a trace, so that a long read or write is not spent on
+// an output that cannot be written. False with the reason in `why`.
+bool CanSave(const QString& path, QString& why);
+
 // The fields of a "param" record: "param", tag, value, maximum, minimum, scale, div, step,
 // shift, checksum word, flags (0x-prefixed hexadecimal), extension. `show` adds the tag's
 // name and the value text.

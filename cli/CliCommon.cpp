@@ -11,6 +11,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QSaveFile>
 #include <QSerialPort>
 
 #include <cstdio>
@@ -105,6 +106,22 @@ QString Field(const QString& text)
 void PrintRecord(const QStringList& fields)
 {
     WriteRecord(fields);
+}
+
+bool CanSave(const QString& path, QString& why)
+{
+    if (QFileInfo(path).isDir()) {
+        why = QStringLiteral("it is a folder");
+        return false;
+    }
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) {
+        why = file.errorString();
+        return false;
+    }
+    file.cancelWriting();
+    file.commit(); // with writing cancelled this only removes the temporary file
+    return true;
 }
 
 QStringList ParamFields(const CParameter& record)

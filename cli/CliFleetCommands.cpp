@@ -4,6 +4,7 @@
 #include "cli/CCliParser.h"
 #include "cli/CTerminalPrompt.h"
 #include "cli/CliCommands.h"
+#include "data/CCsv.h"
 #include "data/CParameterSet.h"
 #include "data/CTagFile.h"
 #include "link/CControllerLink.h"
@@ -93,17 +94,6 @@ QString TagWord(std::uint16_t tag)
     return QString::number(tag);
 }
 
-// One CSV field as RFC 4180 writes it: quoted when it holds a comma, a quote or a line break.
-QString CsvField(const QString& text)
-{
-    if (!text.contains(QLatin1Char(',')) && !text.contains(QLatin1Char('"')) &&
-        !text.contains(QLatin1Char('\n')) && !text.contains(QLatin1Char('\r')))
-        return text;
-    QString quoted = text;
-    quoted.replace(QLatin1String("\""), QLatin1String("\"\""));
-    return QLatin1Char('"') + quoted + QLatin1Char('"');
-}
-
 QString TypeField(EControllerType type)
 {
     return type == EControllerType::None ? QString() : QString::number(ControllerTypeNumber(type));
@@ -142,29 +132,9 @@ QByteArray ReportCsv(const std::vector<CFleetApply::SUnit>& units)
                                     unit.identity.hardware,
                                     unit.identity.firmware,
                                     unit.identity.checksum};
-        QStringList quoted;
-        for (const QString& field : fields)
-            quoted << CsvField(field);
-        out += quoted.join(QLatin1Char(',')).toUtf8() + "\r\n";
+        out += Csv::Line(fields).toUtf8() + "\r\n";
     }
     return out;
-}
-
-// Whether `path` can be saved, tried as the save will do it and left without a trace.
-bool CanSave(const QString& path, QString& why)
-{
-    if (QFileInfo(path).isDir()) {
-        why = QStringLiteral("it is a folder");
-        return false;
-    }
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        why = file.errorString();
-        return false;
-    }
-    file.cancelWriting();
-    file.commit();
-    return true;
 }
 
 } // namespace

@@ -75,25 +75,6 @@ struct STransfer
     }
 };
 
-// Whether a profile can be saved as `path`, tried the way the save does it (a temporary file
-// beside the target) and left without a trace, so that a whole read is not spent on a file
-// that cannot be written.
-bool CanSave(const QString& path, QString& why)
-{
-    if (QFileInfo(path).isDir()) {
-        why = QStringLiteral("it is a folder");
-        return false;
-    }
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        why = file.errorString();
-        return false;
-    }
-    file.cancelWriting();
-    file.commit(); // with writing cancelled this only removes the temporary file
-    return true;
-}
-
 } // namespace
 
 int RunRead(const QStringList& args)

@@ -1,20 +1,8 @@
 #include "ops/CAdcSampleLog.h"
 
+#include "data/CCsv.h"
+
 #include <algorithm>
-
-namespace {
-
-QString CsvField(const QString& text)
-{
-    if (!text.contains(QLatin1Char(',')) && !text.contains(QLatin1Char('"')) &&
-        !text.contains(QLatin1Char('\n')) && !text.contains(QLatin1Char('\r')))
-        return text;
-    QString quoted = text;
-    quoted.replace(QLatin1Char('"'), QStringLiteral("\"\""));
-    return QLatin1Char('"') + quoted + QLatin1Char('"');
-}
-
-} // namespace
 
 int CAdcSampleLog::ColumnOf(std::uint16_t tag, const QString& name)
 {
@@ -77,7 +65,7 @@ QString CAdcSampleLog::CsvText() const
 {
     QString text = QStringLiteral("seconds");
     for (const SColumn& column : m_columns)
-        text += QLatin1Char(',') + CsvField(column.name);
+        text += QLatin1Char(',') + Csv::Field(column.name);
     text += QLatin1Char('\n');
     for (const SRow& row : m_rows) {
         text += QString::number(row.seconds, 'f', 3);

@@ -1,5 +1,6 @@
 #include "ops/CChangeLog.h"
 
+#include "data/CCsv.h"
 #include "link/CControllerLink.h"
 #include "link/LinkProtocol.h"
 #include "ops/CBackups.h"
@@ -116,17 +117,7 @@ QString CChangeLog::ReadVersions(CControllerLink& link)
 
 QByteArray CChangeLog::CsvLine(const QStringList& fields)
 {
-    QStringList quoted;
-    quoted.reserve(fields.size());
-    for (QString field : fields) {
-        const bool quote = field.contains(QLatin1Char(',')) || field.contains(QLatin1Char('"')) ||
-                           field.contains(QLatin1Char('\n')) || field.contains(QLatin1Char('\r'));
-        if (quote)
-            field = QLatin1Char('"') + field.replace(QLatin1Char('"'), QStringLiteral("\"\"")) +
-                    QLatin1Char('"');
-        quoted << field;
-    }
-    return (quoted.join(QLatin1Char(',')) + QStringLiteral("\r\n")).toUtf8();
+    return (Csv::Line(fields) + QStringLiteral("\r\n")).toUtf8();
 }
 
 std::vector<QStringList> CChangeLog::ParseCsv(const QString& text)

@@ -1,6 +1,7 @@
 #include "ops/CSetExport.h"
 
 #include "data/CCodePage.h"
+#include "data/CCsv.h"
 #include "data/CParameterSet.h"
 #include "data/CTagFile.h"
 #include "data/CUnitsTable.h"
@@ -12,20 +13,6 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QSaveFile>
-
-namespace {
-
-QString CsvField(const QString& text)
-{
-    if (!text.contains(QLatin1Char(',')) && !text.contains(QLatin1Char('"')) &&
-        !text.contains(QLatin1Char('\r')) && !text.contains(QLatin1Char('\n')))
-        return text;
-    QString quoted = text;
-    quoted.replace(QLatin1Char('"'), QStringLiteral("\"\""));
-    return QLatin1Char('"') + quoted + QLatin1Char('"');
-}
-
-} // namespace
 
 std::vector<SExportRecord> CSetExport::Records(const CParameterSet& set, const CTagFile& tags)
 {
@@ -57,10 +44,10 @@ QByteArray CSetExport::Csv(const std::vector<SExportRecord>& records)
 {
     QString text = QStringLiteral("tag,name,value,raw,minimum,maximum,units,group\r\n");
     for (const SExportRecord& r : records) {
-        const QStringList fields = {QString::number(r.tag),  CsvField(r.name),
-                                    CsvField(r.valueText),   QString::number(r.rawValue),
-                                    CsvField(r.minimumText), CsvField(r.maximumText),
-                                    CsvField(r.unitsName),   CsvField(r.groupName)};
+        const QStringList fields = {QString::number(r.tag),    Csv::Field(r.name),
+                                    Csv::Field(r.valueText),   QString::number(r.rawValue),
+                                    Csv::Field(r.minimumText), Csv::Field(r.maximumText),
+                                    Csv::Field(r.unitsName),   Csv::Field(r.groupName)};
         text += fields.join(QLatin1Char(',')) + QStringLiteral("\r\n");
     }
     return text.toUtf8();
