@@ -124,8 +124,7 @@ void CWriteFlow::WritePass(CTavrinDoc& doc, IProgress* progress, SOutcome& outco
         records.push_back(it->get());
     // The values overwritten go into a backup profile and each record into the change log.
     CWriteJournal journal(doc.Link(), doc.Tags(), doc.ConnectedType());
-    WriteRecords(doc.Link(), doc.Tags(), doc.ConnectedType(), records, progress, outcome,
-                 &journal);
+    WriteRecords(doc.Link(), doc.Tags(), doc.ConnectedType(), records, progress, outcome, &journal);
     outcome.backupPath = journal.Finish();
 }
 
