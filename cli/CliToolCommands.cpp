@@ -73,8 +73,17 @@ int RunEepromDefaults(const QStringList& args)
 {
     STool tool;
     int exitCode = kExitOk;
+    tool.parser.AddOption({QStringLiteral("tags"),
+                           QStringLiteral("Tag file or folder for the backup read."),
+                           QStringLiteral("PATH")});
     if (!tool.Start(QStringLiteral("eeprom-defaults"), args,
-                    "eeprom-defaults [--port DEV] [--yes] [--retry N]", exitCode))
+                    "eeprom-defaults [--port DEV] [--tags PATH] [--yes] [--retry N]", exitCode))
+        return exitCode;
+    // The backup read needs the tag list. Without one named or configured, a backup the
+    // user asks for is refused and nothing is reset.
+    const QString tagsPath = tool.parser.value(QStringLiteral("tags"));
+    if ((!tagsPath.isEmpty() || !tool.settings.TagFileDir().isEmpty()) &&
+        !LoadTagFile(tagsPath, tool.doc.Tags(), exitCode))
         return exitCode;
     CEepromDefaults defaults(tool.doc);
     const CEepromDefaults::EResult result = defaults.Run();

@@ -250,15 +250,17 @@ const std::map<QString, SCommand>& Commands()
           "  6 the port cannot be opened"}},
         {QStringLiteral("eeprom-defaults"),
          {Cli::RunEepromDefaults,
-          "eeprom-defaults [--port DEV] [--yes] [--retry N]\n"
+          "eeprom-defaults [--port DEV] [--tags PATH] [--yes] [--retry N]\n"
           "      reset every parameter to its factory value (controller types 9 and 10)",
           "Asks first unless --yes; without a terminal the answer is No. An unanswered\n"
           "  attempt is retried only with --retry N, at most N times. Then offers to read\n"
-          "  every parameter and save it in the backups folder first (--yes does).\n"
+          "  every parameter and save it in the backups folder first (--yes does); that read\n"
+          "  needs the tag file (--tags, or the \"TagFileDir\" setting).\n"
           "records: backup PATH (when one was saved), defaults done\n"
           "exit codes: 0 done, 1 usage, 2 no controller answered, or the reset or the\n"
           "  backup read got no reply, 4 a controller of another type, 5 not confirmed,\n"
-          "  6 the port cannot be opened, 7 the backup cannot be saved (nothing reset)"}},
+          "  6 the port cannot be opened, 7 the tag file cannot be read, or the backup cannot\n"
+          "  be saved or read without a tag file (nothing reset)"}},
         {QStringLiteral("dfile"),
          {Cli::RunDFile,
           "dfile --type T FILE [--port DEV] [--yes]\n"

@@ -25,6 +25,12 @@ CEepromDefaults::EBackup CEepromDefaults::SaveBackup()
 {
     IUserPrompt& prompt = m_doc.Prompt();
     const CTagFile& tags = m_doc.Tags();
+    if (!m_doc.HasTagFile()) {
+        // Without the tag list nothing would be read, and the reset would go ahead with the
+        // backup the user asked for missing.
+        prompt.Message(LoadString(EString::NoTagFileToProceed), EIcon::Stop);
+        return EBackup::NotSaved;
+    }
     EControllerType type = EControllerType::None;
     CParameterSet set;
     CReadFlow::SOutcome read;
