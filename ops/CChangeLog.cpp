@@ -11,6 +11,11 @@
 #include <QFileInfo>
 #include <QLockFile>
 
+#ifdef Q_OS_UNIX
+#include <pwd.h>
+#include <unistd.h>
+#endif
+
 namespace {
 
 enum EField
@@ -85,6 +90,13 @@ QString CChangeLog::OsUser()
     QString user = QString::fromLocal8Bit(qgetenv("USER"));
     if (user.isEmpty())
         user = QString::fromLocal8Bit(qgetenv("USERNAME"));
+#ifdef Q_OS_UNIX
+    // A service or a container may run without USER; the account database still knows.
+    if (user.isEmpty()) {
+        if (const passwd* entry = getpwuid(getuid()))
+            user = QString::fromLocal8Bit(entry->pw_name);
+    }
+#endif
     return user;
 }
 

@@ -5,6 +5,7 @@
 #include "app/widgets/CMainFrame.h"
 #include "app/widgets/CMenuTable.h"
 #include "app/widgets/CPrintCommands.h"
+#include "link/CControllerLink.h"
 #include "link/widgets/CSelectComPortDlg.h"
 #include "ops/CControllerInfo.h"
 #include "ops/CDFileProgrammer.h"
@@ -15,6 +16,7 @@
 #include "ops/CWriteFlow.h"
 #include "ops/CZeroTilt.h"
 #include "ops/widgets/CBackupsDlg.h"
+#include "ops/widgets/CChangeLogDlg.h"
 #include "ops/widgets/CCommTestDlg.h"
 #include "ops/widgets/CCompareDlg.h"
 #include "ops/widgets/CEepromDlg.h"
@@ -268,6 +270,13 @@ void CTavrinApp::RegisterCommands()
     m_frame->SetCommand(IdFileOpen, [this] {
         if (m_doc->DoFileOpen())
             m_frame->RestorePlacement();
+    });
+    m_frame->SetCommand(IdChangeLog, [this] {
+        const EControllerType type = m_doc->ConnectedType();
+        CChangeLogDlg dlg(type == EControllerType::None ? QString()
+                                                        : CControllerLink::ControllerTypeName(type),
+                          m_frame.get());
+        dlg.exec();
     });
     m_frame->SetCommand(IdBackups, [this] {
         CBackupsDlg dlg(m_frame.get());

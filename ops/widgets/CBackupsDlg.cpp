@@ -40,8 +40,9 @@ CBackupsDlg::CBackupsDlg(QWidget* parent) : QDialog(parent)
         item->setText(0, e.typeName);
         item->setText(1, locale.toString(e.modified, QLocale::ShortFormat));
         const QString count = e.count < 0 ? tr("unreadable")
-                              : e.profile ? tr("%1 records").arg(e.count)
-                                          : tr("%1 bytes").arg(e.count);
+                              : e.profile
+                                  ? (e.count == 1 ? tr("1 record") : tr("%1 records").arg(e.count))
+                                  : tr("%1 bytes").arg(e.count);
         item->setText(2, count);
         item->setText(3, QFileInfo(e.path).fileName());
         item->setData(0, kPathRole, e.path);
