@@ -32,12 +32,17 @@ protected:
     // Runs `step` at every pump of the run that Start begins, until it returns true.
     void Start(std::function<bool()> step)
     {
+        // Each queued call holds the poll; the poll itself only refers to it weakly, so it is
+        // freed once `step` is done instead of keeping itself alive.
         auto poll = std::make_shared<std::function<void()>>();
-        *poll = [poll, step] {
-            if (!step())
-                QTimer::singleShot(0, *poll);
+        std::weak_ptr<std::function<void()>> self = poll;
+        *poll = [self, step] {
+            if (step())
+                return;
+            if (auto again = self.lock())
+                QTimer::singleShot(0, [again] { (*again)(); });
         };
-        QTimer::singleShot(0, *poll);
+        QTimer::singleShot(0, [poll] { (*poll)(); });
         Control<QPushButton>("startStop")->click();
     }
 
