@@ -1,6 +1,7 @@
 #include "link/CControllerLink.h"
 
 #include <QElapsedTimer>
+#include <QThread>
 
 #include <algorithm>
 
@@ -76,22 +77,37 @@ bool CControllerLink::AnswersRequest(const CLinkPacket& packet, ENoSuchTag noSuc
     return noSuchTag == NoSuchTagAnswers && packet.reply.word1 == 0;
 }
 
+bool CControllerLink::NoSuchTagTrusted() const
+{
+    return !m_sinceUnanswered.isValid() || m_sinceUnanswered.hasExpired(kLateReplyLimitMs);
+}
+
 bool CControllerLink::Transact(CLinkPacket& packet, int attempts, ENoSuchTag noSuchTag)
 {
     for (int attempt = 0; attempt < attempts; ++attempt) {
         // Decided per attempt: once an attempt has gone unanswered its reply may still come,
         // and a "no such tag" arriving later could be that one's.
-        const ENoSuchTag allowed = m_settled ? noSuchTag : NoSuchTagFails;
-        if (RunAttempt(packet, allowed)) {
-            m_settled = true;
+        const bool trusted = NoSuchTagTrusted();
+        const ENoSuchTag allowed = trusted ? noSuchTag : NoSuchTagFails;
+        QElapsedTimer sent;
+        sent.start();
+        bool passedOver = false;
+        if (RunAttempt(packet, allowed, passedOver))
             return true;
+        m_sinceUnanswered = sent;
+        // The controller most likely said "no such tag", but a late reply to an earlier
+        // request could say the same. Once every reply still on its way would have come,
+        // the same question asked again gets an answer that can be believed.
+        if (passedOver && !trusted && noSuchTag == NoSuchTagAnswers && attempt + 1 < attempts) {
+            const qint64 wait = kLateReplyLimitMs + 1 - m_sinceUnanswered.elapsed();
+            if (wait > 0)
+                QThread::msleep(static_cast<unsigned long>(wait));
         }
-        m_settled = false;
     }
     return false;
 }
 
-bool CControllerLink::RunAttempt(CLinkPacket& packet, ENoSuchTag noSuchTag)
+bool CControllerLink::RunAttempt(CLinkPacket& packet, ENoSuchTag noSuchTag, bool& passedOver)
 {
     m_transmit = packet.request.Encode();
     PurgeRxTx();
@@ -130,8 +146,10 @@ bool CControllerLink::RunAttempt(CLinkPacket& packet, ENoSuchTag noSuchTag)
             // to an earlier request. The scan moves past it, so that the reply to this
             // request can still be found behind it. Any other frame that does not answer
             // holds the scan, and the attempt runs to its deadline.
-            if (packet.ReplyWord1IsZero())
+            if (packet.ReplyWord1IsZero()) {
                 m_scanPos = position + static_cast<int>(LinkProtocol::kFrameSize);
+                passedOver = passedOver || packet.reply.extension == packet.request.extension;
+            }
         }
 
         // A full window without an accepted reply ends the attempt: a reply that starts

@@ -5,6 +5,7 @@
 #include "link/EControllerType.h"
 #include "link/LinkResults.h"
 
+#include <QElapsedTimer>
 #include <QString>
 
 #include <array>
@@ -42,6 +43,9 @@ public:
     static constexpr int kByteWritePauseMs = 20;
     // Pause between a parameter write and its read-back.
     static constexpr int kWriteSettleMs = 50;
+    // A reply that has not come within this time of its request is taken as lost for good.
+    // Until then it may still arrive, in the middle of a later exchange.
+    static constexpr int kLateReplyLimitMs = 300;
 
     CControllerLink();
 
@@ -130,7 +134,10 @@ public:
     // too, but only while no earlier request can still be answered (see NoSuchTagTrusted):
     // such a frame names no tag, so a late one would otherwise pass for the answer to
     // whatever was asked next. A word-1-zero frame that does not answer is passed over, so
-    // a real reply behind it in the same attempt is still found.
+    // a real reply behind it in the same attempt is still found. When an attempt met such a
+    // frame, the next attempt waits until it can be believed again: the frame is most likely
+    // the answer, and without the wait every "no such tag" after one lost reply would count
+    // as silence.
     //
     // Each attempt purges the port, writes the 10 request bytes and reads byte by byte until
     // the reply time-out has passed (the last read may add up to one byte-read limit, 45 ms).
@@ -142,10 +149,11 @@ public:
     // Whether the decoded reply of `packet` answers its request, as Transact decides it;
     // `noSuchTag` says whether a word-1-zero reply may answer.
     static bool AnswersRequest(const CLinkPacket& packet, ENoSuchTag noSuchTag);
-    // True while a "no such tag" reply can be believed: the last exchange ended with an
-    // accepted reply and no attempt has gone unanswered since, so no earlier request is
-    // waiting for a late reply. True for a new link.
-    bool NoSuchTagTrusted() const { return m_settled; }
+    // True while a "no such tag" reply can be believed: no attempt has gone unanswered in
+    // the last kLateReplyLimitMs, so no earlier request is still waiting for a reply. An
+    // accepted reply does not end the wait: a late reply can come after the replies to
+    // later requests. True for a new link.
+    bool NoSuchTagTrusted() const;
 
     void SetReplyTimeout(std::uint32_t milliseconds) { m_replyTimeoutMs = milliseconds; }
     std::uint32_t ReplyTimeout() const { return m_replyTimeoutMs; }
@@ -165,7 +173,9 @@ public:
     int ScanPosition() const { return m_scanPos; }
 
 private:
-    bool RunAttempt(CLinkPacket& packet, ENoSuchTag noSuchTag);
+    // One attempt of Transact. `passedOver` is set when a "no such tag" frame came that
+    // could not be taken as the answer.
+    bool RunAttempt(CLinkPacket& packet, ENoSuchTag noSuchTag, bool& passedOver);
     EFixedTagResult ReadFixedTag(std::uint16_t tag, std::uint16_t& value);
 
     std::uint32_t m_replyTimeoutMs = kDefaultReplyTimeoutMs;
@@ -173,8 +183,8 @@ private:
     LinkFrame m_transmit{};
     LinkFrame m_lastReply{};
     int m_scanPos = 0;
-    // The last exchange ended with an accepted reply and no attempt failed since.
-    bool m_settled = true;
+    // Started when the last unanswered attempt sent its request; invalid while none has.
+    QElapsedTimer m_sinceUnanswered;
     std::optional<std::uint16_t> m_lastWriteCurrent;
     EReadFailure m_lastReadFailure = EReadFailure::None;
 };

@@ -58,3 +58,28 @@ TEST_F(SimLinkTest, LateNoSuchTagRepliesAreNeverTakenForALaterAnswer)
         }
     }
 }
+
+// One lost exchange must not make every "no such tag" after it count as silence: the read
+// flow would name each absent tag as unanswered and call a complete read short.
+TEST_F(SimLinkTest, AbsentTagsAfterALostReplyAreStillAnsweredNoSuchTag)
+{
+    const std::uint16_t present = 0x1000;
+    const std::uint16_t absent[] = {0x4000, 0x4001, 0x4002, 0x4003};
+    CParameter record;
+
+    CSimFaults faults;
+    faults.silent = true;
+    sim.SetFaults(faults);
+    ASSERT_EQ(link.ReadParameter(present, 0, record), EReadResult::Failed);
+    ASSERT_EQ(link.LastReadFailure(), EReadFailure::NoReply);
+    ASSERT_FALSE(link.NoSuchTagTrusted());
+
+    sim.SetFaults(CSimFaults());
+    sim.ClearRequests();
+    for (std::uint16_t tag : absent)
+        EXPECT_EQ(link.ReadParameter(tag, 0, record), EReadResult::NoSuchParameter) << tag;
+    // The first absent tag is asked twice (its first answer could have been a late reply);
+    // the others once each.
+    EXPECT_EQ(sim.RequestCount(), std::size(absent) + 1);
+    EXPECT_EQ(link.ReadParameter(present, 0, record), EReadResult::Read);
+}
