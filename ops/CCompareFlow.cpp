@@ -64,7 +64,10 @@ EValueRead ReadValue(CControllerLink& link, std::uint16_t tag, std::uint16_t& va
             value = packet.reply.word2;
             return EValueRead::Read;
         }
-        outcome = result == EProbeResult::NoReply ? EValueRead::NoReply : EValueRead::Refused;
+        // One refusal is the controller's answer; a later attempt lost on the line does
+        // not undo it.
+        if (result != EProbeResult::NoReply)
+            outcome = EValueRead::Refused;
     }
     return outcome;
 }

@@ -12,10 +12,12 @@
 namespace {
 
 // Reads one tag into a new record, trying up to kReadAttempts times. Returns the record, or
-// nullptr with `noReply` telling whether the last attempt went unanswered.
+// nullptr with `noReply` telling whether every attempt went unanswered. One refusal is the
+// controller's answer: an attempt lost on the line after it does not make the tag silent.
 std::unique_ptr<CParameter> ReadTag(CControllerLink& link, const CTagInfo& tag, bool& noReply)
 {
     auto record = std::make_unique<CParameter>();
+    noReply = true;
     for (int attempt = 0; attempt < CReadFlow::kReadAttempts; ++attempt) {
         *record = CParameter();
         if (link.ReadParameter(tag.tag, tag.unitsCode, *record) == EReadResult::Read) {
@@ -23,8 +25,8 @@ std::unique_ptr<CParameter> ReadTag(CControllerLink& link, const CTagInfo& tag, 
             noReply = false;
             return record;
         }
+        noReply = noReply && link.LastReadFailure() == EReadFailure::NoReply;
     }
-    noReply = link.LastReadFailure() == EReadFailure::NoReply;
     return nullptr;
 }
 

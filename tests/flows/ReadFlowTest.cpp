@@ -4,6 +4,10 @@
 #include "ops/CReadFlow.h"
 #include "res/StringTable.h"
 
+#include <map>
+#include <memory>
+#include <set>
+
 using EIcon = IUserPrompt::EIcon;
 
 namespace {
@@ -153,12 +157,23 @@ TEST_F(ReadFlowTest, TagsTheControllerRefusesAreLeftOutQuietly)
         m.RemoveTag(applying[1]);                        // "no such tag"
         m.SetTag(applying[2], {.value = 5, .flags = 0}); // without "Supported"
     });
+    // Their last asking is lost on the line: the refusals before it still stand.
+    auto asked = std::make_shared<std::map<std::uint16_t, int>>();
+    const std::set<std::uint16_t> refusing = {applying[1], applying[2]};
+    AnswerThrough([asked, refusing](const CLinkRecord& request,
+                                    CSimModel& model) -> std::optional<CLinkRecord> {
+        if (refusing.count(request.word1) &&
+            ++(*asked)[request.word1] >= CReadFlow::kReadAttempts)
+            return std::nullopt;
+        return model.Answer(request);
+    });
     const CReadFlow::SOutcome outcome = CReadFlow::Run(doc);
     EXPECT_TRUE(outcome.Complete());
     EXPECT_EQ(outcome.refused, (std::vector<std::uint16_t>{applying[1], applying[2]}));
     EXPECT_EQ(doc.Parameters().RecordCount(), static_cast<int>(applying.size()) - 2);
     EXPECT_EQ(Emitted(equality), std::vector<bool>{true}) << "an answer is not a gap";
-    EXPECT_EQ(RequestsFor(applying[2], LinkProtocol::kControlRead), 4);
+    // Three refusals, then the fourth ReadParameter's two attempts.
+    EXPECT_EQ(RequestsFor(applying[2], LinkProtocol::kControlRead), 5);
 }
 
 TEST_F(ReadFlowTest, ASilentControllerIsTriedOnEveryTagAndReported)
