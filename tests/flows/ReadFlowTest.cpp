@@ -162,8 +162,7 @@ TEST_F(ReadFlowTest, TagsTheControllerRefusesAreLeftOutQuietly)
     const std::set<std::uint16_t> refusing = {applying[1], applying[2]};
     AnswerThrough([asked, refusing](const CLinkRecord& request,
                                     CSimModel& model) -> std::optional<CLinkRecord> {
-        if (refusing.count(request.word1) &&
-            ++(*asked)[request.word1] >= CReadFlow::kReadAttempts)
+        if (refusing.count(request.word1) && ++(*asked)[request.word1] >= CReadFlow::kReadAttempts)
             return std::nullopt;
         return model.Answer(request);
     });

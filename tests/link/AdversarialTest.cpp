@@ -134,8 +134,7 @@ TEST_F(SimLinkTest, RandomAndHostileStreamsAreNeverMistakenForAReply)
             << "round " << round << " stream " << stream.toHex(' ').toStdString();
         // One attempt: the 50 ms deadline plus at most one 45 ms read, with room for a
         // loaded machine; asked again, the wait for trust and a second attempt.
-        EXPECT_LE(elapsed, (asksAgain ? kLimit + 50 + 45 : 0) + 50 + 45 + 150)
-            << "round " << round;
+        EXPECT_LE(elapsed, (asksAgain ? kLimit + 50 + 45 : 0) + 50 + 45 + 150) << "round " << round;
         if (accepted) {
             ++acceptedCount;
             const QByteArray frame = Bytes(link.LastReplyBytes());
