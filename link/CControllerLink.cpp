@@ -97,9 +97,9 @@ bool CControllerLink::Transact(CLinkPacket& packet, int attempts, ENoSuchTag noS
         m_sinceUnanswered = sent;
         // The controller most likely said "no such tag", but a late reply to an earlier
         // request could say the same. Once every reply still on its way would have come,
-        // the same question asked again gets an answer that can be believed; that attempt
-        // is one more, as this one could not have been answered. It starts trusted, so this
-        // adds at most one attempt for each that went unanswered.
+        // the same question asked again gets an answer that can be believed. This attempt
+        // does not count against `attempts`, as its answer could not be taken; the next one
+        // starts trusted, so this adds at most one attempt for each that went unanswered.
         if (passedOver && !trusted && noSuchTag == NoSuchTagAnswers) {
             const qint64 wait = kLateReplyLimitMs + 1 - m_sinceUnanswered.elapsed();
             if (wait > 0)

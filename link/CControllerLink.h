@@ -134,10 +134,10 @@ public:
     // too, but only while no earlier request can still be answered (see NoSuchTagTrusted):
     // such a frame names no tag, so a late one would otherwise pass for the answer to
     // whatever was asked next. A word-1-zero frame that does not answer is passed over, so
-    // a real reply behind it in the same attempt is still found. When an attempt met such a
-    // frame, the next attempt waits until it can be believed again: the frame is most likely
-    // the answer, and without the wait every "no such tag" after one lost reply would count
-    // as silence.
+    // a real reply behind it in the same attempt is still found. When an existence question
+    // met such a frame it could not believe, Transact waits until one can be believed and
+    // asks once more, beyond `attempts`: the frame was most likely the answer, and without
+    // this every "no such tag" shortly after a lost reply would count as silence.
     //
     // Each attempt purges the port, writes the 10 request bytes and reads byte by byte until
     // the reply time-out has passed (the last read may add up to one byte-read limit, 45 ms).
