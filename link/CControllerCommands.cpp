@@ -123,6 +123,14 @@ EIdentifyResult Failure(EProbeResult result)
 
 } // namespace
 
+EProbeResult CControllerLink::ProbeVariant(std::uint16_t tag, CLinkPacket& packet)
+{
+    EProbeResult result = EProbeResult::NoReply;
+    for (int probe = 0; probe < kVariantProbes && result == EProbeResult::NoReply; ++probe)
+        result = Probe(tag, kExtValue, packet);
+    return result;
+}
+
 EIdentifyResult CControllerLink::Identify(EControllerType& type)
 {
     type = EControllerType::None;
@@ -132,22 +140,36 @@ EIdentifyResult CControllerLink::Identify(EControllerType& type)
 
     if (probe == EProbeResult::Supported) {
         type = TypeFromIdentificationCode(packet.reply.word2);
-        if (type == EControllerType::Tarn &&
-            Probe(kTagPlusVariant, kExtValue) == EProbeResult::Supported)
-            type = EControllerType::TarnPlus;
-        CLinkPacket subType;
-        if (Probe(kTagSubType, kExtValue, subType) == EProbeResult::Supported)
-            type = ApplySubType(type, subType.reply.word2);
         result = EIdentifyResult::Identified;
+        if (type == EControllerType::Tarn) {
+            const EProbeResult plus = ProbeVariant(kTagPlusVariant, packet);
+            if (plus == EProbeResult::Supported)
+                type = EControllerType::TarnPlus;
+            else if (plus == EProbeResult::NoReply)
+                result = EIdentifyResult::NoReply;
+        }
+        CLinkPacket subType;
+        const EProbeResult sub = ProbeVariant(kTagSubType, subType);
+        if (sub == EProbeResult::Supported)
+            type = ApplySubType(type, subType.reply.word2);
+        else if (sub == EProbeResult::NoReply && type == EControllerType::Stoat)
+            result = EIdentifyResult::NoReply;
+        if (result != EIdentifyResult::Identified)
+            type = EControllerType::None;
     } else if (probe == EProbeResult::NotSupported) {
         // The older family has no identification tag; it is told apart by which of its
         // own tags it supports.
         const EProbeResult older = Probe(kTagOlderFamily, kExtValue);
         if (Found(older)) {
             type = EControllerType::MiraQx90;
-            if (Found(Probe(kTagOlderIsoVariant, kExtValue)))
-                type = EControllerType::MiraIso;
             result = EIdentifyResult::Identified;
+            const EProbeResult iso = ProbeVariant(kTagOlderIsoVariant, packet);
+            if (Found(iso)) {
+                type = EControllerType::MiraIso;
+            } else if (iso == EProbeResult::NoReply) {
+                type = EControllerType::None;
+                result = EIdentifyResult::NoReply;
+            }
         } else if (older == EProbeResult::NotSupported) {
             if (Found(Probe(kTagOlderFallback, kExtValue))) {
                 type = EControllerType::MiraQx90;

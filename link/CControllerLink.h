@@ -43,6 +43,9 @@ public:
     static constexpr int kByteWritePauseMs = 20;
     // Pause between a parameter write and its read-back.
     static constexpr int kWriteSettleMs = 50;
+    // Probes of a variant tag during identification before its silence ends the
+    // identification with NoReply.
+    static constexpr int kVariantProbes = 4;
     // A reply that has not come within this time of its request is taken as lost for good.
     // Until then it may still arrive, in the middle of a later exchange.
     static constexpr int kLateReplyLimitMs = 300;
@@ -62,8 +65,10 @@ public:
     bool WriteWord(std::uint16_t tag, std::uint8_t extension, std::uint16_t value,
                    std::uint16_t aux);
     // Identifies the connected controller. Identified and `type` the type found (None for
-    // an identification code outside the map), or a failure with `type` None. Always ends by
-    // setting the reply time-out for the type found.
+    // an identification code outside the map), or a failure with `type` None. A variant
+    // probe (Tarn+, the Stoat's sub-type, the older family's ISO variant) that stays
+    // unanswered is NoReply rather than a guess at the base model. Always ends by setting
+    // the reply time-out for the type found.
     EIdentifyResult Identify(EControllerType& type);
     // Answered and `byte` = firmware byte (low byte of word 2), or NoReply and `byte` =
     // 0xFFFF. Reply byte 2, a raw battery reading, stays in LastReplyBytes().
@@ -177,6 +182,10 @@ private:
     // could not be taken as the answer.
     bool RunAttempt(CLinkPacket& packet, ENoSuchTag noSuchTag, bool& passedOver);
     EFixedTagResult ReadFixedTag(std::uint16_t tag, std::uint16_t& value);
+    // A probe that tells a variant from its base model, asked up to kVariantProbes times
+    // while it goes unanswered. Taking silence for "not this variant" would identify a
+    // variant as its base model, and every parameter of its own would be left out.
+    EProbeResult ProbeVariant(std::uint16_t tag, CLinkPacket& packet);
 
     std::uint32_t m_replyTimeoutMs = kDefaultReplyTimeoutMs;
     std::array<std::uint8_t, kReceiveWindowSize> m_window{};

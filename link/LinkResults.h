@@ -23,7 +23,7 @@ enum class EIdentifyResult
     TempUnavailable = 1, // tag 8 answered "Temp. unavailable"
     NotRecognised = 2,   // tag 8 is not supported and neither are the older family's probes
     NoSuchTag = 3,       // tag 8, or the older family's first probe, is not known
-    NoReply = 4,         // no controller answered
+    NoReply = 4,         // no controller answered, or a variant probe never did
 };
 
 // ReadControllerStatus, ReadTripCode1 and ReadTripCode2: one read of a fixed tag.

@@ -3,6 +3,8 @@
 
 #include <QThread>
 
+#include <memory>
+
 namespace {
 
 using T = EControllerType;
@@ -53,6 +55,47 @@ TEST_F(SimLinkTest, EveryFamilyIdentifiesAsItself)
         EXPECT_EQ(result, EIdentifyResult::Identified) << "type " << number;
         EXPECT_EQ(link.ReplyTimeout(), type == T::Corvo120 ? 100u : 50u) << "type " << number;
     }
+}
+
+// A lost reply to a variant's probe must not identify the variant as its base model: the
+// read would then leave out every parameter of the variant's own.
+TEST_F(SimLinkTest, AVariantProbeLostOnTheLineIsAskedAgainAndNeverGuessed)
+{
+    auto model = std::make_shared<CSimModel>();
+    sim.WithModel([&](CSimModel& m) {
+        ASSERT_TRUE(m.SetIdentity(T::TarnPlus));
+        *model = m;
+    });
+    // Requests for `silentTag` get no reply until `lost` of them have gone.
+    auto answerAfter = [&](std::uint16_t silentTag, int lost) {
+        sim.SetResponder([model, silentTag, lost, asked = 0](
+                             const CLinkRecord& request) mutable -> std::optional<QByteArray> {
+            if (request.word1 == silentTag && ++asked <= lost)
+                return std::nullopt;
+            const std::optional<CLinkRecord> reply = model->Answer(request);
+            if (!reply)
+                return std::nullopt;
+            const LinkFrame bytes = CSimModel::EncodeReply(*reply);
+            return QByteArray(reinterpret_cast<const char*>(bytes.data()),
+                              static_cast<qsizetype>(bytes.size()));
+        });
+    };
+
+    EIdentifyResult result = EIdentifyResult::NoReply;
+    answerAfter(LinkProtocol::kTagPlusVariant, 2); // one whole probe lost
+    EXPECT_EQ(IdentifiedType(link, &result), T::TarnPlus);
+    EXPECT_EQ(result, EIdentifyResult::Identified);
+
+    answerAfter(LinkProtocol::kTagPlusVariant, 1000);
+    EXPECT_EQ(IdentifiedType(link, &result), T::None);
+    EXPECT_EQ(result, EIdentifyResult::NoReply);
+
+    ASSERT_TRUE(model->SetIdentity(T::Stoat));
+    model->SetTag(LinkProtocol::kTagSubType, {.value = 2, .flags = LinkProtocol::kStatusSupported});
+    answerAfter(LinkProtocol::kTagSubType, 1000);
+    EXPECT_EQ(IdentifiedType(link, &result), T::None);
+    EXPECT_EQ(result, EIdentifyResult::NoReply);
+    sim.SetResponder({});
 }
 
 TEST_F(SimLinkTest, IdentificationEdgeCases)
