@@ -148,12 +148,14 @@ EIdentifyResult CControllerLink::Identify(EControllerType& type)
             else if (plus == EProbeResult::NoReply)
                 result = EIdentifyResult::NoReply;
         }
-        CLinkPacket subType;
-        const EProbeResult sub = ProbeVariant(kTagSubType, subType);
-        if (sub == EProbeResult::Supported)
-            type = ApplySubType(type, subType.reply.word2);
-        else if (sub == EProbeResult::NoReply && type == EControllerType::Stoat)
-            result = EIdentifyResult::NoReply;
+        if (result == EIdentifyResult::Identified) {
+            CLinkPacket subType;
+            const EProbeResult sub = ProbeVariant(kTagSubType, subType);
+            if (sub == EProbeResult::Supported)
+                type = ApplySubType(type, subType.reply.word2);
+            else if (sub == EProbeResult::NoReply && type == EControllerType::Stoat)
+                result = EIdentifyResult::NoReply;
+        }
         if (result != EIdentifyResult::Identified)
             type = EControllerType::None;
     } else if (probe == EProbeResult::NotSupported) {
