@@ -44,11 +44,9 @@ QByteArray CSetExport::Csv(const std::vector<SExportRecord>& records)
 {
     QString text = QStringLiteral("tag,name,value,raw,minimum,maximum,units,group\r\n");
     for (const SExportRecord& r : records) {
-        const QStringList fields = {QString::number(r.tag),    Csv::Field(r.name),
-                                    Csv::Field(r.valueText),   QString::number(r.rawValue),
-                                    Csv::Field(r.minimumText), Csv::Field(r.maximumText),
-                                    Csv::Field(r.unitsName),   Csv::Field(r.groupName)};
-        text += fields.join(QLatin1Char(',')) + QStringLiteral("\r\n");
+        text += Csv::Line({QString::number(r.tag), r.name, r.valueText, QString::number(r.rawValue),
+                           r.minimumText, r.maximumText, r.unitsName, r.groupName}) +
+                QStringLiteral("\r\n");
     }
     return text.toUtf8();
 }
