@@ -1,5 +1,7 @@
 #pragma once
 
+#include "link/EControllerType.h"
+#include "link/LinkResults.h"
 #include "ops/CliExitCodes.h"
 
 #include <QString>
@@ -54,6 +56,16 @@ bool LoadTagFile(const QString& path, CTagFile& tags, int& exitCode);
 // failure prints why and sets `exitCode` (kExitFile for a profile that cannot be read).
 bool LoadProfileAndTags(const QString& profilePath, const QString& tagsPath, CParameterSet& set,
                         CTagFile& tags, int& exitCode);
+
+// The one mapping from an identification to an exit code, for every command that needs a
+// known controller: kExitOk only for an identified type; kExitNoReply when nothing answered;
+// kExitRefused when the controller answered but could not be identified (temporarily
+// unavailable, not recognised, no identification tag, or a code outside the map). When the
+// result is not kExitOk it prints why on standard error.
+int IdentifyExitCode(EIdentifyResult result, EControllerType type);
+// Identifies the controller on `link` and maps the result with IdentifyExitCode; `type` is
+// the type found (None unless identified).
+int IdentifyOrExit(CControllerLink& link, EControllerType& type);
 
 int RunApply(const QStringList& args);
 int RunDiff(const QStringList& args);

@@ -205,4 +205,40 @@ bool LoadProfileAndTags(const QString& profilePath, const QString& tagsPath, CPa
     return LoadTagFile(tagsPath, tags, exitCode);
 }
 
+int IdentifyExitCode(EIdentifyResult result, EControllerType type)
+{
+    if (result == EIdentifyResult::Identified && type != EControllerType::None)
+        return kExitOk;
+    if (result == EIdentifyResult::NoReply) {
+        Error(QStringLiteral("no controller answered the identification"));
+        return kExitNoReply;
+    }
+    QString why;
+    switch (result) {
+    case EIdentifyResult::TempUnavailable:
+        why = QStringLiteral("the controller's identification is temporarily unavailable");
+        break;
+    case EIdentifyResult::NotRecognised:
+        why = QStringLiteral("the controller does not support identification");
+        break;
+    case EIdentifyResult::NoSuchTag:
+        why = QStringLiteral("the controller does not know the identification tag");
+        break;
+    default:
+        why = QStringLiteral("the controller's identification code is not a known type");
+        break;
+    }
+    Error(QStringLiteral("no controller was identified: %1").arg(why));
+    return kExitRefused;
+}
+
+int IdentifyOrExit(CControllerLink& link, EControllerType& type)
+{
+    type = EControllerType::None;
+    const EIdentifyResult result = link.Identify(type);
+    if (result != EIdentifyResult::Identified)
+        type = EControllerType::None;
+    return IdentifyExitCode(result, type);
+}
+
 } // namespace Cli
