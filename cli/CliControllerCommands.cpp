@@ -388,7 +388,11 @@ int RunSet(const QStringList& args)
     EControllerType type = EControllerType::None;
     command.link.Identify(type);
     CWriteJournal journal(command.link, tags, type);
-    const EWriteResult result = command.link.WriteParameter(record);
+    if (!journal.Ready()) {
+        Error(CWriteJournal::RefusalText());
+        return kExitFile;
+    }
+    const EWriteResult result = command.link.WriteParameter(record, journal.BeforeWrite(record));
     journal.Note(record, command.link.LastWriteCurrentValue(), result);
     const QString backup = journal.Finish();
     const CWriteResults::SEntry& entry = CWriteResults::Entry(result);

@@ -330,6 +330,10 @@ int RunWriteSelective(const QStringList& args)
         CTransferSession session(doc);
         CFleetApply::Write(link, type, plan, write, progress, unit);
     }
+    if (unit.backupRefused) { // nothing was written
+        Error(unit.problems.constLast());
+        return kExitFile;
+    }
     for (const CWriteFlow::SFailure& failure : unit.failures) {
         PrintRecord({QStringLiteral("failed"), QString::number(failure.tag), Field(failure.name),
                      QString::number(static_cast<int>(failure.result))});
@@ -411,8 +415,11 @@ int RunApply(const QStringList& args)
         });
 
     bool allOk = true;
-    for (const CFleetApply::SUnit& unit : units)
+    bool backupRefused = false; // the backups folder refused: no unit was written
+    for (const CFleetApply::SUnit& unit : units) {
         allOk = allOk && unit.result == CFleetApply::EResult::Ok;
+        backupRefused = backupRefused || unit.backupRefused;
+    }
     if (!reportPath.isEmpty()) {
         QSaveFile file(reportPath);
         if (!file.open(QIODevice::WriteOnly) || file.write(ReportCsv(units)) < 0 ||
@@ -422,6 +429,8 @@ int RunApply(const QStringList& args)
             return kExitFile;
         }
     }
+    if (backupRefused)
+        return kExitFile;
     return allOk ? kExitOk : kExitPartly;
 }
 

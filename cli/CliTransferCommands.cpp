@@ -151,6 +151,8 @@ int RunWrite(const QStringList& args)
         return kExitRefused;
     if (outcome.status == CWriteFlow::EStatus::Declined)
         return kExitDeclined;
+    if (outcome.status == CWriteFlow::EStatus::NoBackup)
+        return kExitFile; // told why on the terminal; nothing was written
     for (const CWriteFlow::SFailure& failure : outcome.failures) {
         PrintRecord({QStringLiteral("failed"), QString::number(failure.tag), Field(failure.name),
                      QString::number(static_cast<int>(failure.result))});

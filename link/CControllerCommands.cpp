@@ -314,7 +314,8 @@ EReadResult CControllerLink::ReadParameter(std::uint16_t tag, std::uint16_t unit
     return EReadResult::Read;
 }
 
-EWriteResult CControllerLink::WriteParameter(const CParameter& record)
+EWriteResult CControllerLink::WriteParameter(const CParameter& record,
+                                             const BeforeWrite& beforeWrite)
 {
     CLinkPacket packet;
     packet.SetRequest(record.tagNumber, record.extension);
@@ -326,6 +327,9 @@ EWriteResult CControllerLink::WriteParameter(const CParameter& record)
         return EWriteResult::NotSupported;
     if (packet.IsReadOnly())
         return EWriteResult::ReadOnly;
+    if (beforeWrite && !beforeWrite({packet.reply.word1, packet.reply.word2, packet.reply.word3,
+                                     packet.reply.extension, packet.ReplyStatus()}))
+        return EWriteResult::NotBackedUp;
 
     // The controller keeps a checksum word over its stored values; moving this value by d
     // moves the checksum word by -d so that the sum stays the same.

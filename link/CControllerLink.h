@@ -103,9 +103,24 @@ public:
     // Why the last ReadParameter did not return Read. Readers of a whole set use it to tell
     // a partial set from a complete one.
     EReadFailure LastReadFailure() const { return m_lastReadFailure; }
-    // Writes `record`'s value: a read (for the checksum word), the write with a checksum word
-    // adjusted by the change, 50 ms, then a read-back of up to 50 attempts.
-    EWriteResult WriteParameter(const CParameter& record);
+    // What the first read of WriteParameter found: the value about to be overwritten, as a
+    // read of the parameter would store it (reply words 1 to 3, extension and status byte).
+    struct SWriteReadReply
+    {
+        std::uint16_t tag = 0;
+        std::uint16_t value = 0;
+        std::uint16_t checksumWord = 0;
+        std::uint8_t extension = 0;
+        std::uint8_t flags = 0;
+    };
+    // Called by WriteParameter once its first read was answered by a parameter that may be
+    // written, before the write is sent. Returning false stops it there: nothing is written
+    // and the result is NotBackedUp. A backup saved here is on disk before the value changes.
+    using BeforeWrite = std::function<bool(const SWriteReadReply& reply)>;
+    // Writes `record`'s value: a read (for the checksum word), `beforeWrite` when given, the
+    // write with a checksum word adjusted by the change, 50 ms, then a read-back of up to 50
+    // attempts.
+    EWriteResult WriteParameter(const CParameter& record, const BeforeWrite& beforeWrite = {});
     // The value the controller reported in the last WriteParameter's first read (also when
     // it then refused the write as read only); nullopt when that read got no reply.
     std::optional<std::uint16_t> LastWriteCurrentValue() const { return m_lastWriteCurrent; }

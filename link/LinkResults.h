@@ -57,6 +57,8 @@ enum class EWriteResult
     ReadOnly = 2,        // the first read came with "Read only"; nothing was written
     ReadBackDiffers = 5, // written, but the read-back shows another value (not repeated)
     NoReply = 6,         // no reply to the read, the write or the read-back
+    NotBackedUp = 7,     // the caller's check between the read and the write refused (the
+                         // backup of the value could not be saved); nothing was written
 };
 
 // WriteBytesVerified: a block of EEPROM bytes written and read back one by one.

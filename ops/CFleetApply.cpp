@@ -179,6 +179,12 @@ void CFleetApply::Write(CControllerLink& link, EControllerType type, const SPlan
         steps.SetPosition(CWriteFlow::kProgressRange); // the pass reports each record's start
         unit.backup = journal.Finish();
     }
+    if (outcome.status == CWriteFlow::EStatus::NoBackup) {
+        unit.backupRefused = true;
+        unit.problems << CWriteJournal::RefusalText();
+        unit.result = EResult::Failed;
+        return;
+    }
     unit.confirmed = outcome.confirmed;
     unit.failures = outcome.failures;
     unit.failed = int(outcome.failures.size()) + outcome.notSent;

@@ -72,6 +72,8 @@ public:
         int kept = 0;      // records of the keep list left as the unit holds them
         int unchanged = 0; // records not written because the unit already held their value
         QString backup;    // the backup profile of the values overwritten; empty when none
+        // The backup file could not be made: nothing was written.
+        bool backupRefused = false;
         CControllerInfo::SUnitIdentity identity;
         std::vector<CWriteFlow::SFailure> failures; // records not confirmed
         std::vector<std::uint16_t> notVerified;     // records whose read-back differs

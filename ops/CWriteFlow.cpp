@@ -57,11 +57,13 @@ CWriteFlow::SRecordWrite CWriteFlow::WriteRecord(CControllerLink& link, const CP
     SRecordWrite write;
     std::optional<std::uint16_t> before;
     for (int attempt = 0; attempt < kWriteAttempts; ++attempt) {
-        write.result = link.WriteParameter(record);
-        // The first attempt's first read saw the value the record overwrites.
-        if (attempt == 0)
+        write.result = journal ? link.WriteParameter(record, journal->BeforeWrite(record))
+                               : link.WriteParameter(record);
+        // A write goes out only after a read was answered, so the first answered read of
+        // the attempts saw the value the record overwrites; a later one may see the new value.
+        if (!before)
             before = link.LastWriteCurrentValue();
-        if (write.result == EWriteResult::Confirmed)
+        if (write.result == EWriteResult::Confirmed || write.result == EWriteResult::NotBackedUp)
             break;
     }
     if (journal)
@@ -80,6 +82,16 @@ void CWriteFlow::WriteRecords(CControllerLink& link, const CTagFile& tags, ECont
                               SOutcome& outcome, CWriteJournal* journal)
 {
     const int count = static_cast<int>(records.size());
+    if (journal && !journal->Ready()) {
+        outcome.status = EStatus::NoBackup;
+        return;
+    }
+    if (journal) {
+        std::vector<std::uint16_t> order;
+        for (auto it = records.rbegin(); it != records.rend(); ++it)
+            order.push_back((*it)->tagNumber);
+        journal->SetListOrder(std::move(order));
+    }
     int silentInARow = 0;
     for (int k = 0; k < count; ++k) {
         const CParameter& record = *records[static_cast<std::size_t>(k)];
@@ -130,7 +142,9 @@ void CWriteFlow::WritePass(CTavrinDoc& doc, IProgress* progress, SOutcome& outco
 
 void CWriteFlow::ReportFailures(IUserPrompt& prompt, const SOutcome& outcome)
 {
-    if (outcome.status == EStatus::Stopped) {
+    if (outcome.status == EStatus::NoBackup) {
+        prompt.Message(CWriteJournal::RefusalText(), IUserPrompt::EIcon::Exclamation);
+    } else if (outcome.status == EStatus::Stopped) {
         prompt.MessageWithDetails(
             LoadString(EString::StoppedAnswering).arg(outcome.failures.size() + outcome.notSent),
             FailureLines(outcome.failures), IUserPrompt::EIcon::Exclamation);
@@ -166,12 +180,15 @@ CWriteFlow::SOutcome CWriteFlow::Run(CTavrinDoc& doc)
         doc.SetStatusMessage(EString::Downloading);
         WritePass(doc, progress.get(), outcome);
 
-        // Only a pass that confirmed every record may say the controller matches the display.
-        const bool allConfirmed = outcome.failures.empty() && outcome.notSent == 0;
-        doc.SetEqualityPane(allConfirmed);
-        // The controller now holds what is shown: nothing counts as changed any more.
-        if (allConfirmed)
-            doc.SetBaseline();
+        if (outcome.status != EStatus::NoBackup) {
+            // Only a pass that confirmed every record may say the controller matches the
+            // display.
+            const bool allConfirmed = outcome.failures.empty() && outcome.notSent == 0;
+            doc.SetEqualityPane(allConfirmed);
+            // The controller now holds what is shown: nothing counts as changed any more.
+            if (allConfirmed)
+                doc.SetBaseline();
+        }
         doc.SetStatusMessage(EString::Ready);
     }
     ReportFailures(prompt, outcome);

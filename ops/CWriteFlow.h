@@ -38,6 +38,7 @@ public:
         Declined,     // the user answered No to the overwrite question; nothing was sent
         Finished,     // every record was visited
         Stopped,      // the controller stopped answering; the rest of the records were not sent
+        NoBackup,     // the backup file could not be made; nothing was sent
     };
 
     // A record that the controller did not confirm.
@@ -82,19 +83,23 @@ public:
     };
 
     // Writes one record with up to kWriteAttempts WriteParameter calls, noting the outcome in
-    // `journal` when one is given.
+    // `journal` when one is given. With a journal, each write is sent only once the record is
+    // in its backup on disk (a record that cannot be saved ends as NotBackedUp, unwritten);
+    // the value noted as overwritten is that of the first read answered.
     static SRecordWrite WriteRecord(CControllerLink& link, const CParameter& record,
                                     CWriteJournal* journal = nullptr);
 
     // Sends `records` in the given order to a controller of `type`, skipping records without
     // a tag for it, and counts the outcome into `outcome`; ends early (Stopped) when the
-    // controller stops answering. `progress` may be null.
+    // controller stops answering. `progress` may be null. The records come last first, as the
+    // write pass sends them: the journal's backup keeps them the other way round, in list
+    // order. A journal that is not Ready sends nothing (NoBackup).
     static void WriteRecords(CControllerLink& link, const CTagFile& tags, EControllerType type,
                              const std::vector<const CParameter*>& records, IProgress* progress,
                              SOutcome& outcome, CWriteJournal* journal = nullptr);
 
-    // Tells the user which records were not written, when any were not; says nothing for a
-    // pass that confirmed everything it sent.
+    // Tells the user which records were not written, when any were not, or that nothing was
+    // for want of a backup; says nothing for a pass that confirmed everything it sent.
     static void ReportFailures(IUserPrompt& prompt, const SOutcome& outcome);
 
 private:

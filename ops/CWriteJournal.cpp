@@ -4,13 +4,15 @@
 #include "data/CParameter.h"
 #include "data/CParameterSet.h"
 #include "data/CTagFile.h"
-#include "link/CControllerLink.h"
 #include "ops/CBackups.h"
 #include "ops/CChangeLog.h"
 #include "ops/CWriteResults.h"
+#include "res/StringTable.h"
 
+#include <QDir>
 #include <QFile>
 
+#include <algorithm>
 #include <memory>
 
 struct CWriteJournal::SState
@@ -25,9 +27,9 @@ struct CWriteJournal::SState
     const EControllerType type;
     const QString port;
     QString versions;
-    CParameterSet backup;
-    QString path;       // reserved on the first record worth keeping
-    bool saved = false; // the last save of the backup succeeded
+    std::vector<std::uint16_t> order; // list order of the tags
+    std::vector<CParameter> backup;   // in the order backed up
+    QString path;                     // reserved by the constructor; empty when it failed
     bool finished = false;
 };
 
@@ -45,16 +47,87 @@ QString ResultWords(EWriteResult result)
 CWriteJournal::CWriteJournal(CControllerLink& link, const CTagFile& tags, EControllerType type)
     : m_state(std::make_unique<SState>(link, tags, type))
 {
+    // The file first: without it nothing is to be sent, not even the version reads.
+    m_state->path = CBackups::Reserve(type, QLatin1String(CBackups::kProfileSuffix));
+    if (m_state->path.isEmpty())
+        return;
+    CBackups::Prune();
     // Read once, before the first write, while the controller is surely answering.
     m_state->versions = CChangeLog::ReadVersions(link);
-    m_state->backup.SetHeaderWord(CParameterSet::kReadHeaderWord);
-    m_state->backup.SetDataControllerType(ControllerTypeNumber(type));
 }
 
 CWriteJournal::~CWriteJournal()
 {
     if (!m_state->finished)
         Finish();
+}
+
+bool CWriteJournal::Ready() const
+{
+    return !m_state->path.isEmpty() && !m_state->finished;
+}
+
+QString CWriteJournal::RefusalText()
+{
+    return LoadString(EString::BackupsFolderNotWritable)
+        .arg(QDir::toNativeSeparators(CBackups::Folder()));
+}
+
+void CWriteJournal::SetListOrder(std::vector<std::uint16_t> tags)
+{
+    m_state->order = std::move(tags);
+}
+
+CControllerLink::BeforeWrite CWriteJournal::BeforeWrite(const CParameter& record)
+{
+    return [this, &record](const CControllerLink::SWriteReadReply& reply) {
+        return Backup(record, reply);
+    };
+}
+
+bool CWriteJournal::Backup(const CParameter& record, const CControllerLink::SWriteReadReply& reply)
+{
+    SState& s = *m_state;
+    if (!Ready())
+        return false;
+    // The first value seen is the one to go back to: a later attempt's read may already see
+    // the record's new value.
+    const auto same = [&record](const CParameter& p) { return p.tagNumber == record.tagNumber; };
+    if (std::any_of(s.backup.begin(), s.backup.end(), same))
+        return true;
+    CParameter previous = record;
+    previous.value = reply.value;
+    previous.checksumWord = reply.checksumWord;
+    previous.extension = reply.extension;
+    previous.SetFlagsByte(reply.flags);
+    s.backup.push_back(previous);
+    if (Save())
+        return true;
+    // Not on disk, so not written: the backup keeps to what the file could hold.
+    s.backup.pop_back();
+    return false;
+}
+
+bool CWriteJournal::Save()
+{
+    SState& s = *m_state;
+    const auto rank = [&s](std::uint16_t tag) {
+        const auto at = std::find(s.order.begin(), s.order.end(), tag);
+        return at - s.order.begin();
+    };
+    std::vector<const CParameter*> sorted;
+    for (const CParameter& record : s.backup)
+        sorted.push_back(&record);
+    std::stable_sort(sorted.begin(), sorted.end(), [&rank](const auto* a, const auto* b) {
+        return rank(a->tagNumber) < rank(b->tagNumber);
+    });
+    CParameterSet set;
+    set.SetHeaderWord(CParameterSet::kReadHeaderWord);
+    set.SetDataControllerType(ControllerTypeNumber(s.type));
+    for (const CParameter* record : sorted)
+        set.Append(std::make_unique<CParameter>(*record));
+    set.SetEmpty(false);
+    return set.SaveFile(s.path).Ok();
 }
 
 void CWriteJournal::Note(const CParameter& record, std::optional<std::uint16_t> before,
@@ -84,37 +157,18 @@ void CWriteJournal::Note(const CParameter& record, std::optional<std::uint16_t> 
     line.result = ResultWords(result);
     // One line at once, so a pass that is cut short still leaves what it did.
     CChangeLog::Append({line});
-
-    // A refused record was not overwritten; and the first value seen is the one to go back
-    // to, should a record come twice.
-    const bool refused = result == EWriteResult::NotSupported || result == EWriteResult::ReadOnly;
-    if (!before || refused || s.backup.FindParameter(record.tagNumber))
-        return;
-    s.backup.Append(std::make_unique<CParameter>(previous));
-    s.backup.SetEmpty(false);
-    // Saved after every record: a write that stops half-way, or a crash, keeps what it
-    // overwrote so far.
-    if (s.path.isEmpty()) {
-        s.path = CBackups::Reserve(s.type, QLatin1String(CBackups::kProfileSuffix));
-        if (s.path.isEmpty())
-            return;
-        CBackups::Prune();
-    }
-    s.saved = s.backup.SaveFile(s.path).Ok();
 }
 
 QString CWriteJournal::Finish()
 {
     SState& s = *m_state;
-    s.finished = true;
-    if (!s.path.isEmpty() && !s.saved && s.backup.RecordCount() > 0)
-        s.saved = s.backup.SaveFile(s.path).Ok();
-    if (!s.path.isEmpty() && !s.saved && QFile(s.path).size() == 0)
+    if (!s.finished && !s.path.isEmpty() && s.backup.empty() && QFile(s.path).size() == 0)
         QFile::remove(s.path); // an empty reservation is no backup
+    s.finished = true;
     return BackupPath();
 }
 
 QString CWriteJournal::BackupPath() const
 {
-    return m_state->saved ? m_state->path : QString();
+    return m_state->backup.empty() ? QString() : m_state->path;
 }

@@ -9,7 +9,7 @@ namespace {
 
 using E = EWriteResult;
 
-constexpr std::array<CWriteResults::SEntry, 5> kEntries = {{
+constexpr std::array<CWriteResults::SEntry, 6> kEntries = {{
     {E::Confirmed, std::nullopt, std::nullopt, "written and confirmed", Cli::kExitOk},
     {E::NotSupported, EString::WriteNotSupported, EString::ParameterNotSupported, "not supported",
      Cli::kExitRefused},
@@ -19,6 +19,8 @@ constexpr std::array<CWriteResults::SEntry, 5> kEntries = {{
     {E::ReadBackDiffers, EString::WriteValueDiffers, EString::ControllerNotUpdated,
      "read-back differs", Cli::kExitPartly},
     {E::NoReply, EString::WriteNoReply, EString::CommsLost, "no reply", Cli::kExitNoReply},
+    {E::NotBackedUp, EString::WriteNotBackedUp, EString::WriteNotBackedUp, "not backed up",
+     Cli::kExitFile},
 }};
 
 } // namespace
@@ -30,7 +32,7 @@ const CWriteResults::SEntry& CWriteResults::Entry(EWriteResult result)
             return entry;
     }
     // Every result has its row; a value cast from elsewhere gets the no-reply row.
-    return kEntries.back();
+    return Entry(E::NoReply);
 }
 
 QString CWriteResults::Reason(EWriteResult result)

@@ -23,7 +23,7 @@ public:
         // tavrin-cli set's MEANING field.
         const char* cliWord;
         // tavrin-cli set's exit code: 0 confirmed, 4 refused by the controller, 3 written
-        // but not confirmed, 2 no reply.
+        // but not confirmed, 2 no reply, 7 not written for want of a backup.
         int exitCode;
     };
 

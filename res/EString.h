@@ -148,6 +148,8 @@ enum class EString : int
     WriteNoReply = 4208,
     OverwriteQuestion = 4210,
     StoppedAnswering = 4211,
+    WriteNotBackedUp = 4220,
+    BackupsFolderNotWritable = 4221,
 
     // Raw parameter window: a number that does not fit its field
     WordOutOfRange = 4301,

@@ -281,6 +281,11 @@ const QHash<int, QString>& Table()
             {4210, "Do you wish to overwrite the settings already in the controller with the ones "
                    "you are editing?"},
             {4211, "The controller stopped answering. %1 parameter(s) were not written."},
+            // A write with no backup: why a record was not written, and the refusal of a whole
+            // write. %1 the backups folder.
+            {4220, "not written: the backup could not be saved"},
+            {4221, "The backups folder %1 cannot be written.\nNothing was written: the values "
+                   "about to be overwritten could not be saved first."},
             // Raw parameter window: a number that does not fit its field. %1 the field, %2..%3 the
             // range.
             {4301, "%1 must be a whole number from %2 to %3 (a 16-bit word; a negative number is "

@@ -434,15 +434,25 @@ void CEditParameterDlg::OnProgramController()
     }
     ApplyControls();
     EWriteResult result = EWriteResult::NoReply;
+    bool backupRefused = false;
     {
         // The poll must not interleave with the write's exchanges.
         CTransferSession session(m_doc);
-        // The value overwritten goes into a backup profile and the change log.
+        // The value overwritten goes into a backup profile, saved before the write is sent,
+        // and the change log. Without a backup nothing is sent.
         CWriteJournal journal(m_doc.Link(), m_doc.Tags(), m_doc.ConnectedType());
-        result = m_doc.Link().WriteParameter(m_record);
-        journal.Note(m_record, m_doc.Link().LastWriteCurrentValue(), result);
+        backupRefused = !journal.Ready();
+        if (!backupRefused) {
+            result = m_doc.Link().WriteParameter(m_record, journal.BeforeWrite(m_record));
+            journal.Note(m_record, m_doc.Link().LastWriteCurrentValue(), result);
+        }
     }
 
+    if (backupRefused) {
+        prompt.Message(CWriteJournal::RefusalText(), IUserPrompt::EIcon::Exclamation);
+        done(kResultEditor);
+        return;
+    }
     if (result == EWriteResult::Confirmed) {
         done(kResultProgrammed);
         return;

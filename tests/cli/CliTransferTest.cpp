@@ -3,9 +3,11 @@
 #include "CliProcess.h"
 #include "data/CParameterSet.h"
 #include "data/CTagFile.h"
+#include "ops/CBackups.h"
 #include "sim/CControllerSim.h"
 #include "sim/CSimTagTable.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QProcess>
 #include <QRegularExpression>
@@ -210,6 +212,49 @@ TEST_F(CliTransferTest, WriteAsksUnlessToldYesAndRefusesAnotherType)
         << run.err.toStdString();
     for (const CSimRequest& request : sim.Requests())
         EXPECT_NE(request.Record().control, LinkProtocol::kControlWrite) << "nothing written";
+}
+
+TEST_F(CliTransferTest, EveryWriteWithoutABackupsFolderSendsNothingAndExits7)
+{
+    const std::vector<std::uint16_t> writable = TagsReadOnly(false, 2);
+    ASSERT_EQ(writable.size(), 2u);
+    WriteProfile(Path("changed.prf"), kType, writable, 1);
+    std::map<std::uint16_t, std::uint16_t> values;
+    sim.WithModel([&](CSimModel& m) {
+        for (const std::uint16_t tag : writable)
+            values[tag] = m.Tag(tag)->value;
+    });
+    // A file where the backups folder belongs: no backup can be saved (and, unlike a
+    // read-only folder, that holds for root too).
+    ASSERT_TRUE(QDir().mkpath(CBackups::DataFolder()));
+    QFile blocker(CBackups::Folder());
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+
+    const QString folder = QDir::toNativeSeparators(CBackups::Folder());
+    const QString yes = QStringLiteral("--yes");
+    const QList<QStringList> commands = {
+        {QStringLiteral("write"), Path("changed.prf"), yes},
+        {QStringLiteral("write"), Path("changed.prf"), QStringLiteral("--changed-only"), yes},
+        {QStringLiteral("set"), QString::number(writable[0]),
+         QString::number(values[writable[0]] + 1)},
+        {QStringLiteral("apply"), Path("changed.prf"), QStringLiteral("--ports"), sim.SlavePath(),
+         yes},
+    };
+    for (const QStringList& command : commands) {
+        sim.ClearRequests();
+        const SRun run = Cli(command, {}, command[0] != QLatin1String("apply"));
+        EXPECT_EQ(run.exitCode, 7) << command.join(' ').toStdString() << run.err.toStdString();
+        EXPECT_TRUE(run.err.contains(folder)) << run.err.toStdString();
+        for (const CSimRequest& request : sim.Requests())
+            EXPECT_NE(request.Record().control, LinkProtocol::kControlWrite)
+                << command.join(' ').toStdString();
+    }
+    sim.WithModel([&](CSimModel& m) {
+        for (const std::uint16_t tag : writable)
+            EXPECT_EQ(m.Tag(tag)->value, values[tag]) << tag;
+    });
+    EXPECT_TRUE(QFile::remove(CBackups::Folder()));
 }
 
 TEST_F(CliTransferTest, ReadRefusesAnOutputItCannotWriteBeforeAsking)

@@ -11,10 +11,13 @@
 #include "ops/CEepromTransfer.h"
 #include "ops/CReadFlow.h"
 #include "ops/CWriteFlow.h"
+#include "ops/CWriteJournal.h"
 #include "res/StringTable.h"
 
 #include <QDir>
 #include <QFile>
+
+#include <mutex>
 
 namespace {
 
@@ -92,8 +95,157 @@ TEST_F(WriteJournalTest, AWriteCutShortLeavesABackupOfTheValuesItOverwrote)
         EXPECT_EQ(record->value, before.at(record->tagNumber));
         CParameter expected = *doc.Parameters().FindParameter(record->tagNumber);
         expected.value = before.at(record->tagNumber);
+        // The controller's checksum word moves with every write; see the test below.
+        expected.checksumWord = record->checksumWord;
         expected.recordChecksum = record->recordChecksum;
         EXPECT_EQ(*record, expected);
+    }
+}
+
+TEST_F(WriteJournalTest, ALossyLineBacksUpEveryRecordChangedWithItsOldValueInListOrder)
+{
+    const std::map<std::uint16_t, std::uint16_t> before = ReadAndChange(24);
+    ASSERT_EQ(before.size(), 24u);
+    const std::vector<std::uint16_t> listOrder = RecordTags();
+    std::vector<const CParameter*> records; // last first, as the write pass sends them
+    for (auto it = doc.Parameters().Parameters().rbegin();
+         it != doc.Parameters().Parameters().rend(); ++it)
+        records.push_back(it->get());
+
+    // Three replies in ten lost: first reads go unanswered, and so do writes that took.
+    CSimFaults faults;
+    faults.random.drop = 0.3;
+    faults.random.seed = 7;
+    sim.SetFaults(faults);
+    CWriteFlow::SOutcome outcome;
+    QString path;
+    {
+        CWriteJournal journal(link, doc.Tags(), kType);
+        ASSERT_TRUE(journal.Ready());
+        CWriteFlow::WriteRecords(link, doc.Tags(), kType, records, nullptr, outcome, &journal);
+        path = journal.Finish();
+    }
+    sim.SetFaults({});
+    ASSERT_GT(sim.FaultCounts().dropped, 0);
+
+    // Every record the controller now holds changed is in the backup with the value it had.
+    std::vector<std::uint16_t> changed;
+    sim.WithModel([&](CSimModel& m) {
+        for (const std::uint16_t tag : listOrder) {
+            if (m.Tag(tag)->value != before.at(tag))
+                changed.push_back(tag);
+        }
+    });
+    ASSERT_GE(outcome.confirmed, 12) << "a lossy line, not a dead one";
+    ASSERT_GE(static_cast<int>(changed.size()), outcome.confirmed);
+    CParameterSet backup;
+    ASSERT_TRUE(backup.LoadFile(path).Ok()) << path.toStdString();
+    std::vector<std::uint16_t> backedUp;
+    for (const auto& record : backup.Parameters()) {
+        backedUp.push_back(record->tagNumber);
+        EXPECT_EQ(record->value, before.at(record->tagNumber)) << record->tagNumber;
+    }
+    for (const std::uint16_t tag : changed)
+        EXPECT_NE(std::find(backedUp.begin(), backedUp.end(), tag), backedUp.end()) << tag;
+    // In list order, although written last first.
+    std::vector<std::uint16_t> inListOrder;
+    for (const std::uint16_t tag : listOrder) {
+        if (std::find(backedUp.begin(), backedUp.end(), tag) != backedUp.end())
+            inListOrder.push_back(tag);
+    }
+    EXPECT_EQ(backedUp, inListOrder);
+
+    // And every changed record's change-log line tells the value it had.
+    for (const CChangeLog::SLine& line : CChangeLog::Read()) {
+        const auto tag = static_cast<std::uint16_t>(line.tag.toUInt(nullptr, 0));
+        if (std::find(changed.begin(), changed.end(), tag) == changed.end())
+            continue;
+        CParameter old = *doc.Parameters().FindParameter(tag);
+        old.value = before.at(tag);
+        EXPECT_EQ(line.oldValue,
+                  old.ValueText(*doc.Tags().FindTag(tag, kType), ControllerTypeNumber(kType)))
+            << tag;
+    }
+}
+
+TEST_F(WriteJournalTest, EachRecordIsOnDiskBeforeItsWriteAndOneThatCannotBeSavedIsNotWritten)
+{
+    const std::map<std::uint16_t, std::uint16_t> before = ReadAndChange(4);
+    ASSERT_EQ(before.size(), 4u);
+    // The document's checksum words and flags are not the controller's: the backup must keep
+    // the controller's, as a read would.
+    for (const auto& record : doc.Parameters().Parameters()) {
+        record->checksumWord ^= 0x5A5A;
+        record->isVolatile = !record->isVolatile;
+    }
+    const std::vector<std::uint16_t> order = RecordTags(); // written from the last
+    const QString folder = CBackups::Folder();
+    const QString moved = CBackups::DataFolder() + QStringLiteral("/moved");
+
+    struct SSeen
+    {
+        std::mutex lock;
+        std::map<std::uint16_t, CLinkRecord> firstReply; // to the first read of each value
+        std::map<std::uint16_t, bool> onDiskAtWrite;     // the backup held it as it came
+        bool swapped = false;
+    };
+    auto seen = std::make_shared<SSeen>();
+    const std::uint16_t third = order[1];
+    AnswerThrough([=](const CLinkRecord& request, CSimModel& model) -> std::optional<CLinkRecord> {
+        const bool ours =
+            before.count(request.word1) && request.extension == LinkProtocol::kExtValue;
+        std::lock_guard<std::mutex> guard(seen->lock);
+        if (ours && request.control == LinkProtocol::kControlRead && request.word1 == third &&
+            !seen->swapped) {
+            // The folder goes and a file takes its name: every save from now on fails.
+            QFile file(folder);
+            seen->swapped = QDir().rename(folder, moved) && file.open(QIODevice::WriteOnly);
+        }
+        if (ours && request.control == LinkProtocol::kControlWrite) {
+            const QStringList files =
+                QDir(folder).entryList({QStringLiteral("*.prf")}, QDir::Files);
+            CParameterSet set;
+            const bool loaded =
+                files.size() == 1 && set.LoadFile(folder + QLatin1Char('/') + files[0]).Ok();
+            const CParameter* kept = loaded ? set.FindParameter(request.word1) : nullptr;
+            seen->onDiskAtWrite[request.word1] = kept && kept->value == before.at(request.word1);
+        }
+        const std::optional<CLinkRecord> reply = model.Answer(request);
+        if (reply && ours && request.control == LinkProtocol::kControlRead)
+            seen->firstReply.emplace(request.word1, *reply);
+        return reply;
+    });
+
+    prompt.ExpectOverwrite(true);
+    prompt.ExpectMessageContaining(LoadString(EString::ParametersNotWritten).arg(2));
+    const CWriteFlow::SOutcome outcome = CWriteFlow::Run(doc);
+    std::lock_guard<std::mutex> guard(seen->lock);
+    ASSERT_TRUE(seen->swapped);
+    EXPECT_EQ(outcome.confirmed, 2);
+    const std::map<std::uint16_t, bool> onDisk = {{order[3], true}, {order[2], true}};
+    EXPECT_EQ(seen->onDiskAtWrite, onDisk);
+    // The two whose backup could not be saved were not written, and the user is told why.
+    ASSERT_EQ(outcome.failures.size(), 2u);
+    for (const CWriteFlow::SFailure& failure : outcome.failures) {
+        EXPECT_EQ(failure.result, EWriteResult::NotBackedUp);
+        EXPECT_EQ(RequestsFor(failure.tag, LinkProtocol::kControlWrite), 0) << failure.tag;
+    }
+    EXPECT_EQ(outcome.failures[0].tag, order[1]);
+
+    // The backup: list order, the old values, the controller's checksum word and flags.
+    const QStringList files = QDir(moved).entryList({QStringLiteral("*.prf")}, QDir::Files);
+    ASSERT_EQ(files.size(), 1);
+    CParameterSet backup;
+    ASSERT_TRUE(backup.LoadFile(moved + QLatin1Char('/') + files[0]).Ok());
+    ASSERT_EQ(backup.RecordCount(), 2);
+    for (int i = 0; i < 2; ++i) {
+        const CParameter& record = *backup.Parameters()[static_cast<std::size_t>(i)];
+        ASSERT_EQ(record.tagNumber, order[static_cast<std::size_t>(2 + i)]);
+        const CLinkRecord& reply = seen->firstReply.at(record.tagNumber);
+        EXPECT_EQ(record.value, before.at(record.tagNumber));
+        EXPECT_EQ(record.checksumWord, reply.word3);
+        EXPECT_EQ(record.FlagsByte(), reply.control);
+        EXPECT_EQ(record.extension, reply.extension);
     }
 }
 
