@@ -227,6 +227,7 @@ TEST_F(CliTransferTest, EveryWriteWithoutABackupsFolderSendsNothingAndExits7)
     // A file where the backups folder belongs: no backup can be saved (and, unlike a
     // read-only folder, that holds for root too).
     ASSERT_TRUE(QDir().mkpath(CBackups::DataFolder()));
+    QDir(CBackups::Folder()).removeRecursively(); // the backups of the tests before
     QFile blocker(CBackups::Folder());
     ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
     blocker.close();
