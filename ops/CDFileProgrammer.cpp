@@ -34,6 +34,8 @@ const QString kSucceeded =
     QStringLiteral("D-File programming successful\nRemember to restart controller");
 const QString kFailed = QStringLiteral("D-File programming failed");
 const QString kProgressTitle = QStringLiteral("Programming D-File");
+const QString kNotIdentified =
+    QStringLiteral("The controller did not answer the identification before the backup.");
 
 constexpr T kItemTypes[] = {T::MiraQx90, T::MiraIso, T::Oriel, T::Tarn,
                             T::TarnPlus, T::Ivor,    T::Stoat};
@@ -173,20 +175,29 @@ CDFileProgrammer::EResult CDFileProgrammer::Write(EControllerType type, const QB
         }
     };
     CControllerLink& link = m_doc.Link();
-    // Only a controller of the file's type is backed up; any other is refused by the write
-    // below before a byte is sent.
+    // No backup, no programming: the backup needs a controller identified as the file's type.
+    // One that does not answer now is not programmed either, even should it answer the
+    // write's own identification a moment later; one of another type takes no byte.
     EControllerType connected = EControllerType::None;
-    if (link.Identify(connected) == EIdentifyResult::Identified && connected == type) {
-        const CEepromBackup::SResult backup = CEepromBackup::Save(link, type, count, follow);
-        if (!backup.saved) {
-            m_backupUnanswered = backup.unanswered;
-            m_doc.Prompt().Message(backup.errorText + QLatin1Char('\n') +
-                                       CEepromBackup::NothingProgrammedText(),
-                                   EIcon::Exclamation);
-            return EResult::NoBackup;
-        }
-        m_backupPath = backup.path;
+    const EIdentifyResult identified = link.Identify(connected);
+    if (identified == EIdentifyResult::NoReply) {
+        m_backupUnanswered = true;
+        m_doc.Prompt().Message(kNotIdentified + QLatin1Char('\n') +
+                                   CEepromBackup::NothingProgrammedText(),
+                               EIcon::Exclamation);
+        return EResult::NoBackup;
     }
+    if (identified != EIdentifyResult::Identified || connected != type)
+        return EResult::NotProgrammed;
+    const CEepromBackup::SResult backup = CEepromBackup::Save(link, type, count, follow);
+    if (!backup.saved) {
+        m_backupUnanswered = backup.unanswered;
+        m_doc.Prompt().Message(backup.errorText + QLatin1Char('\n') +
+                                   CEepromBackup::NothingProgrammedText(),
+                               EIcon::Exclamation);
+        return EResult::NoBackup;
+    }
+    m_backupPath = backup.path;
     const auto onByte = [&follow, count](int done) { follow(count + done); };
     const EVerifiedWriteResult written =
         link.WriteBytesVerified(type, reinterpret_cast<const std::uint8_t*>(data.constData()),

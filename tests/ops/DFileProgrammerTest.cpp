@@ -1,6 +1,7 @@
 // Program D-File against the simulated controller: what reaches its EEPROM, the messages of
 // each way out, and which menu items the identification enables.
 #include "ops/CDFileProgrammer.h"
+#include "ops/CEepromBackup.h"
 #include "ops/CTransferSession.h"
 #include "ops/OpsSimTest.h"
 
@@ -8,6 +9,8 @@
 #include <QFile>
 #include <QStandardPaths>
 
+#include <atomic>
+#include <memory>
 #include <set>
 
 namespace {
@@ -117,6 +120,39 @@ TEST_F(DFileProgrammerTest, BinaryFileProgramsItsDataBytesFromAddressZero)
                    .filePath(QStringLiteral("TP.bin")));
     ASSERT_TRUE(copy.open(QIODevice::ReadOnly));
     EXPECT_EQ(copy.readAll(), bytes.left(249));
+}
+
+TEST_F(DFileProgrammerTest, NoIdentificationForTheBackupMeansNoProgramming)
+{
+    MakeController(T::Oriel);
+    QByteArray bytes(300, '\0');
+    bytes[160] = 0x02;
+    const QString path = File(bytes);
+    // The first identification (both its attempts) is lost; the controller answers again at
+    // once, so a write that went ahead would find it.
+    auto model = std::make_shared<CSimModel>();
+    sim.WithModel([&model](CSimModel& m) { *model = m; });
+    auto identifications = std::make_shared<std::atomic<int>>(0);
+    sim.SetResponder([model, identifications](const CLinkRecord& r) -> std::optional<QByteArray> {
+        if (r.word1 == LinkProtocol::kTagIdentification && (*identifications)++ < 2)
+            return std::nullopt;
+        const std::optional<CLinkRecord> reply = model->Answer(r);
+        if (!reply)
+            return std::nullopt;
+        const LinkFrame bytes = CSimModel::EncodeReply(*reply);
+        return QByteArray(reinterpret_cast<const char*>(bytes.data()), qsizetype(bytes.size()));
+    });
+    sim.ClearRequests();
+    prompt.ExpectQuestion(kUntested, EAnswer::Yes)
+        .ExpectMessageContaining(CEepromBackup::NothingProgrammedText())
+        .ExpectMessage(kFailed, EIcon::None);
+
+    CDFileProgrammer programmer(doc);
+    EXPECT_EQ(programmer.Run(T::Oriel, path), EResult::NoBackup);
+    EXPECT_TRUE(programmer.LastBackupUnanswered());
+    EXPECT_TRUE(EepromWrites().empty());
+    EXPECT_TRUE(std::all_of(model->Eeprom().begin(), model->Eeprom().end(),
+                            [](std::uint8_t b) { return b == kUntouched; }));
 }
 
 // The Tarn Plus item is never enabled, so only the flow itself can be given its file.
