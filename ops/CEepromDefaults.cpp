@@ -34,6 +34,7 @@ CEepromDefaults::EBackup CEepromDefaults::SaveBackup()
     EControllerType type = EControllerType::None;
     CParameterSet set;
     CReadFlow::SOutcome read;
+    bool identified = true;
     {
         CTransferSession session(m_doc, CTransferSession::ECancel::Allowed,
                                  CTransferSession::EPollAfter::Restore);
@@ -42,9 +43,18 @@ CEepromDefaults::EBackup CEepromDefaults::SaveBackup()
                                  IUserPrompt::EProgressKind::Cancellable);
         if (progress)
             progress->SetRange(0, tags.TagCount());
-        // The set saved is the one of the controller as it answers now.
-        m_doc.Link().Identify(type);
-        read = CReadFlow::ReadSet(m_doc.Link(), tags, type, set, progress.get(), session);
+        // The set saved is the one of the controller as it answers now. Without a type
+        // every tag of every type would be read and the backup named for no controller: no
+        // identified type, no backup read, and so no reset.
+        if (m_doc.Link().Identify(type) != EIdentifyResult::Identified || !AppliesTo(type)) {
+            identified = false;
+        } else {
+            read = CReadFlow::ReadSet(m_doc.Link(), tags, type, set, progress.get(), session);
+        }
+    }
+    if (!identified) {
+        prompt.Message(LoadString(EString::CommunicationError), EIcon::Exclamation);
+        return EBackup::NoReply;
     }
     if (read.status == CReadFlow::EStatus::Cancelled)
         return EBackup::Cancelled;

@@ -1,9 +1,13 @@
 // Zero tilt and EEPROM defaults against the simulated controller: the exact requests on the
 // tilt and defaults tags, the messages in order, and the refusals.
+#include "ops/CBackups.h"
 #include "ops/CEepromDefaults.h"
 #include "ops/CZeroTilt.h"
 #include "ops/OpsSimTest.h"
 #include "res/StringTable.h"
+
+#include <atomic>
+#include <memory>
 
 #include <vector>
 
@@ -124,4 +128,33 @@ TEST_F(ControllerToolsTest, EepromDefaultsResetsTheParametersOnlyWhenConfirmed)
         EXPECT_EQ(m.Tag(0x1000)->value, 250);
         EXPECT_TRUE(m.ChecksumConsistent());
     });
+}
+
+TEST_F(ControllerToolsTest, EepromDefaultsReadsAndResetsNothingWhenTheBackupsIdentificationFails)
+{
+    // The tool's own identification is answered; from then on the identification tag is not.
+    auto model = std::make_shared<CSimModel>();
+    sim.WithModel([&model](CSimModel& m) { *model = m; });
+    auto identifications = std::make_shared<std::atomic<int>>(0);
+    sim.SetResponder([model, identifications](const CLinkRecord& r) -> std::optional<QByteArray> {
+        if (r.word1 == LinkProtocol::kTagIdentification && (*identifications)++ > 0)
+            return std::nullopt;
+        const std::optional<CLinkRecord> reply = model->Answer(r);
+        if (!reply)
+            return std::nullopt;
+        const LinkFrame bytes = CSimModel::EncodeReply(*reply);
+        return QByteArray(reinterpret_cast<const char*>(bytes.data()), qsizetype(bytes.size()));
+    });
+    sim.ClearRequests();
+    prompt.ExpectQuestion(Text(EString::ResetEepromQuestion), EAnswer::Yes)
+        .ExpectQuestion(Text(EString::EepromBackupQuestion), EAnswer::Yes)
+        .ExpectMessage(Text(EString::CommunicationError), EIcon::Exclamation)
+        .ExpectMessage(Text(EString::EepromResetFailed), EIcon::Information);
+    EXPECT_EQ(CEepromDefaults(doc).Run(), CEepromDefaults::EResult::BackupNoReply);
+    EXPECT_GT(identifications->load(), 1);
+    for (const CLinkRecord& r : Wire()) {
+        EXPECT_EQ(r.control, LinkProtocol::kControlRead) << "nothing written";
+        EXPECT_LT(r.word1, 0x100) << "no parameter read for a backup of no type";
+    }
+    EXPECT_TRUE(CBackups::List().empty());
 }
