@@ -246,7 +246,17 @@ void CTavrinDoc::OnNewDocument()
     UpdateAllViews(0);
 }
 
+bool CTavrinDoc::OpenCopy(const QString& path)
+{
+    return LoadProfile(path, false);
+}
+
 bool CTavrinDoc::OnOpenDocument(const QString& path)
+{
+    return LoadProfile(path, true);
+}
+
+bool CTavrinDoc::LoadProfile(const QString& path, bool asFile)
 {
     DeleteContents();
     const CParameterSet::Result result = m_parameters.LoadFile(path);
@@ -274,7 +284,12 @@ bool CTavrinDoc::OnOpenDocument(const QString& path)
     }
     m_parameters.SetEmpty(false);
     SetBaseline();
-    SetPathName(path, true);
+    if (asFile) {
+        SetPathName(path, true);
+    } else {
+        m_pathName.clear();
+        m_title = QString::fromLatin1(kUntitled);
+    }
     m_modified = false;
     emit TitleChanged();
     SetEqualityPane(false);

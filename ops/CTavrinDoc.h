@@ -103,6 +103,10 @@ public:
     // reported by name and cause, and leaves the document as File New does (empty,
     // "Untitled", no path, not modified); the result is then false.
     bool OnOpenDocument(const QString& path);
+    // Opens the profile at `path` as an untitled copy, as File Open would but with no path
+    // and off the recent-file list: Save asks for a name, so the file itself (a backup) is
+    // never written. False as for OnOpenDocument.
+    bool OpenCopy(const QString& path);
     // Save and Save As: stores the parameter set in the profile format through a save file.
     bool OnSaveDocument(const QString& path);
     // The framework's save-modified question for a modified document: Yes saves (asking for
@@ -173,6 +177,8 @@ signals:
 private:
     // One reconnecting tick: reopen the device, then poll when it opened.
     void Reconnect();
+    // OnOpenDocument (`asFile`) or OpenCopy.
+    bool LoadProfile(const QString& path, bool asFile);
 
     CControllerLink& m_link;
     CAppSettings& m_settings;

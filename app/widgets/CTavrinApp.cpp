@@ -282,7 +282,8 @@ void CTavrinApp::RegisterCommands()
         CBackupsDlg dlg(m_frame.get());
         if (dlg.exec() != QDialog::Accepted || !m_doc->SaveModified())
             return;
-        if (m_doc->OnOpenDocument(dlg.SelectedPath()))
+        // An untitled copy: saving it asks for a name, so no backup is ever overwritten.
+        if (m_doc->OpenCopy(dlg.SelectedPath()))
             m_frame->RestorePlacement();
     });
     m_frame->SetCommand(

@@ -9,7 +9,8 @@ class QTreeWidget;
 // File > Backups...: the backups folder's files, newest first, with their controller type,
 // when they were saved and how many records (profiles) or bytes (EEPROM images) they hold.
 // Open (or a double-click) on a profile accepts the dialog; the caller opens SelectedPath()
-// as the document. An EEPROM image cannot be opened as a document: its folder can be shown.
+// as an untitled copy (CTavrinDoc::OpenCopy), so that the backup itself is never saved over. An
+// EEPROM image cannot be opened as a document: its folder can be shown.
 class CBackupsDlg : public QDialog
 {
 public:

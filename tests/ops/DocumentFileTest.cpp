@@ -138,3 +138,29 @@ TEST_F(DocumentFileTest, ABadTagFileIsNamedOnce)
     EXPECT_FALSE(doc.LoadMasterTagFile(dir.path()));
     EXPECT_FALSE(doc.HasTagFile());
 }
+
+TEST_F(DocumentFileTest, ABackupOpensAsAnUntitledCopyAndSaveAsksForAName)
+{
+    Fill(2);
+    ASSERT_TRUE(doc.OnSaveDocument(File("backup.prf")));
+    QFile backup(File("backup.prf"));
+    ASSERT_TRUE(backup.open(QIODevice::ReadOnly));
+    const QByteArray bytes = backup.readAll();
+    backup.close();
+
+    QSignalSpy recent(&doc, &CTavrinDoc::RecentFileAdded);
+    ASSERT_TRUE(doc.OpenCopy(File("backup.prf")));
+    EXPECT_EQ(doc.Parameters().RecordCount(), 2);
+    EXPECT_TRUE(doc.PathName().isEmpty());
+    EXPECT_EQ(doc.Title(), QString::fromLatin1(CTavrinDoc::kUntitled));
+    EXPECT_EQ(recent.count(), 0) << "the backup is not offered as a file to open again";
+
+    doc.Parameters().Parameters().front()->value = 77;
+    doc.SetModified(true);
+    prompt.ExpectSaveFile(File("copy.prf"));
+    ASSERT_TRUE(doc.DoFileSave());
+    ASSERT_TRUE(backup.open(QIODevice::ReadOnly));
+    EXPECT_EQ(backup.readAll(), bytes);
+    EXPECT_TRUE(QFile::exists(File("copy.prf")));
+    EXPECT_EQ(doc.Title(), QStringLiteral("copy.prf"));
+}
