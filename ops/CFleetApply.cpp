@@ -176,7 +176,8 @@ void CFleetApply::Write(CControllerLink& link, EControllerType type, const SPlan
         CPhaseProgress steps(progress, EPhase::Writing, int(write.size()));
         outcome = CCompareFlow::WriteSelected(link, *plan.tags, type, *plan.profile, write, &steps,
                                               &journal);
-        steps.SetPosition(CWriteFlow::kProgressRange); // the pass reports each record's start
+        if (outcome.status != CWriteFlow::EStatus::NoBackup) // nothing was written otherwise
+            steps.SetPosition(CWriteFlow::kProgressRange);   // the pass reports each record's start
         unit.backup = journal.Finish();
     }
     if (outcome.status == CWriteFlow::EStatus::NoBackup) {
