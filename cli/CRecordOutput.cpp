@@ -63,12 +63,12 @@ QJsonValue JsonValue(const QString& text, bool number)
     return QJsonValue(text);
 }
 
-QJsonObject JsonRecord(const QStringList& fields)
+QJsonObject JsonRecord(const QString& command, const QStringList& fields)
 {
     QJsonObject object;
     const QString kind = fields.value(0);
     object.insert(QStringLiteral("record"), kind);
-    const QStringList names = RecordFieldNames(kind);
+    const QStringList names = RecordFieldNames(command, kind);
     if (names.isEmpty()) {
         QJsonArray values;
         for (qsizetype i = 1; i < fields.size(); ++i)
@@ -147,7 +147,7 @@ void WriteRecord(const QStringList& fields)
         return;
     }
     case EOutputFormat::Json:
-        output.records.append(JsonRecord(fields));
+        output.records.append(JsonRecord(output.command, fields));
         return;
     }
 }
@@ -165,6 +165,30 @@ void EndOutput(int exitCode)
     std::fputs(QJsonDocument(object).toJson(QJsonDocument::Indented).constData(), stdout);
     std::fflush(stdout);
     output.records = QJsonArray();
+}
+
+EOutputFormat CurrentOutputFormat()
+{
+    SOutput& output = Output();
+    const std::lock_guard lock(output.mutex);
+    return output.format;
+}
+
+QStringList RecordFieldNames(const QString& command, const QString& kind)
+{
+    // show's param record is the list view's line; in JSON the raw words follow it.
+    static const QHash<QString, QStringList> names = {
+        {QStringLiteral("show/param"),
+         {QStringLiteral("tag#"), QStringLiteral("name"), QStringLiteral("value_text"),
+          QStringLiteral("minimum_text"), QStringLiteral("maximum_text"), QStringLiteral("value#"),
+          QStringLiteral("flags"), QStringLiteral("maximum#"), QStringLiteral("minimum#"),
+          QStringLiteral("scale#"), QStringLiteral("div#"), QStringLiteral("step#"),
+          QStringLiteral("shift#"), QStringLiteral("checksum_word#"),
+          QStringLiteral("extension#")}},
+        {QStringLiteral("timers/cleared"), {QStringLiteral("line#"), QStringLiteral("tag")}},
+    };
+    const auto found = names.constFind(command + QLatin1Char('/') + kind);
+    return found != names.constEnd() ? *found : RecordFieldNames(kind);
 }
 
 QStringList RecordFieldNames(const QString& kind)
@@ -205,6 +229,21 @@ QStringList RecordFieldNames(const QString& kind)
          {QStringLiteral("device"), QStringLiteral("type#"), QStringLiteral("result"),
           QStringLiteral("confirmed#"), QStringLiteral("failed#"), QStringLiteral("skipped#"),
           QStringLiteral("kept#"), QStringLiteral("backup")}},
+        {QStringLiteral("profile"),
+         {QStringLiteral("header"), QStringLiteral("count#"), QStringLiteral("type#"),
+          QStringLiteral("name")}},
+        {QStringLiteral("info"), {QStringLiteral("line")}},
+        {QStringLiteral("entry"),
+         {QStringLiteral("code#"), QStringLiteral("count#"), QStringLiteral("trip")}},
+        {QStringLiteral("cleared"), {QStringLiteral("what")}},
+        {QStringLiteral("set"), {QStringLiteral("result#"), QStringLiteral("meaning")}},
+        {QStringLiteral("unchanged"), {QStringLiteral("tag#"), QStringLiteral("value_text")}},
+        {QStringLiteral("timer"),
+         {QStringLiteral("line#"), QStringLiteral("tag"), QStringLiteral("caption"),
+          QStringLiteral("text")}},
+        {QStringLiteral("programmable"), {QStringLiteral("state")}},
+        {QStringLiteral("programmed"),
+         {QStringLiteral("service#"), QStringLiteral("total_on#"), QStringLiteral("brush#")}},
         {QStringLiteral("diff"),
          {QStringLiteral("differing#"), QStringLiteral("same#"), QStringLiteral("only_a#"),
           QStringLiteral("only_b#")}},

@@ -33,8 +33,14 @@ void WriteRecord(const QStringList& fields);
 // Ends the output: JSON prints its object with `exitCode`; the line formats print nothing.
 void EndOutput(int exitCode);
 
+// The format chosen for the run (BeginOutput), for a command that adds fields to JSON alone.
+EOutputFormat CurrentOutputFormat();
+
 // The JSON names of a record kind's fields ("tag#": a number; "texts[]": the rest of the
 // fields as an array); empty for a kind without names.
 QStringList RecordFieldNames(const QString& kind);
+// The names for a record kind as `command` prints it: a command whose record of a shared kind
+// has fields of its own ("show"'s param) names them here; otherwise RecordFieldNames(kind).
+QStringList RecordFieldNames(const QString& command, const QString& kind);
 
 } // namespace Cli

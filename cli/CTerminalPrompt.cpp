@@ -4,6 +4,8 @@
 
 #include <QTextStream>
 
+#include <unistd.h>
+
 namespace {
 
 // Progress on a terminal: the title once, then a line each time another tenth of the range
@@ -93,6 +95,16 @@ IUserPrompt::EAnswer CTerminalPrompt::Question(const QString& text, EButtons but
         std::fprintf(m_out, "%s %s y\n", qPrintable(text), choices);
         std::fflush(m_out);
         return EAnswer::Yes;
+    }
+    // Without a terminal nobody is there to answer: a pipe or a file holds a script's data,
+    // not a reply, so it is never read and the question is declined at once.
+    if (!isatty(fileno(m_in))) {
+        std::fprintf(m_out, "%s %s %s (no terminal)\n", qPrintable(text), choices,
+                     closed == EAnswer::Cancel ? "c"
+                     : closed == EAnswer::No   ? "n"
+                                               : "o");
+        std::fflush(m_out);
+        return closed;
     }
     for (;;) {
         std::fprintf(m_out, "%s %s ", qPrintable(text), choices);

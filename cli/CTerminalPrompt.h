@@ -5,8 +5,10 @@
 #include <cstdio>
 
 // IUserPrompt for tavrin-cli: messages and progress go to standard error, questions are
-// asked there and answered by a line on standard input (y, n or c). End of input answers
-// Cancel where it is offered, otherwise No, so a script without a terminal never hangs.
+// asked there and answered by a line on standard input (y, n or c) when it is a terminal.
+// When it is not (a pipe, a file, /dev/null), or at the end of input, the answer is Cancel
+// where it is offered, otherwise No, at once and without reading a byte: a script's data is
+// never taken for an answer, and an idle pipe never hangs the run.
 // File choices are not offered on a terminal: commands take file names as arguments, so
 // the choosers answer "cancelled".
 class CTerminalPrompt : public IUserPrompt

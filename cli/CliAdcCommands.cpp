@@ -191,14 +191,10 @@ int RunAdc(const QStringList& args)
     int exitCode = kExitOk;
     if (!OpenLink(link, parser.value(QStringLiteral("port")), exitCode))
         return exitCode;
+    // Every channel would be offered to an unknown controller; none is read instead.
     EControllerType type = EControllerType::None;
-    const EIdentifyResult identified = link.Identify(type);
-    if (identified != EIdentifyResult::Identified || type == EControllerType::None) {
-        // Every channel would be offered to an unknown controller; none is read instead.
-        Error(QStringLiteral("no controller was identified (result %1)")
-                  .arg(static_cast<int>(identified)));
-        return kExitNoReply;
-    }
+    if (const int code = IdentifyOrExit(link, type); code != kExitOk)
+        return code;
     doc.SetConnectedType(type);
     doc.SetLinkReady(true);
 

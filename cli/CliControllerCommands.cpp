@@ -51,9 +51,12 @@ struct SLinkCommand
     }
 };
 
-// Reads `tag` into `record`; on failure prints why and sets the exit code.
+// Reads `tag` into `record`; on failure prints why and sets the exit code. With
+// `unsupportedRefused` a parameter the controller answers without "Supported" is a refusal
+// (kExitRefused, `unsupported` set) rather than a failed read.
 bool ReadRecord(CControllerLink& link, std::uint16_t tag, std::uint16_t unitsCode,
-                CParameter& record, int& exitCode)
+                CParameter& record, int& exitCode, bool unsupportedRefused = false,
+                bool* unsupported = nullptr)
 {
     switch (link.ReadParameter(tag, unitsCode, record)) {
     case EReadResult::Read:
@@ -64,6 +67,13 @@ bool ReadRecord(CControllerLink& link, std::uint16_t tag, std::uint16_t unitsCod
         return false;
     case EReadResult::Failed:
         break;
+    }
+    if (unsupportedRefused && link.LastReadFailure() == EReadFailure::Refused) {
+        Error(QStringLiteral("tag %1 is not supported by the controller").arg(tag));
+        if (unsupported)
+            *unsupported = true;
+        exitCode = kExitRefused;
+        return false;
     }
     Error(QStringLiteral("could not read tag %1 (communication failed or not supported)").arg(tag));
     exitCode = kExitNoReply;
@@ -84,9 +94,9 @@ std::optional<std::uint16_t> UnitsOption(const CCliParser& parser)
 }
 
 // The tag of TAG for the connected controller type, from --tags PATH or, without it, the
-// "TagFileDir" setting, and the identified type (None when unidentified or without a tag
-// file). nullptr when no tag file is named or it lacks the tag; false with `exitCode` set
-// when --tags names a file that cannot be read.
+// "TagFileDir" setting, and the identified type (None without a tag file). nullptr when no
+// tag file is named or it lacks the tag; false with `exitCode` set when --tags names a file
+// that cannot be read or, with a tag file, the controller is not identified (IdentifyOrExit).
 bool FindTagInfo(const CCliParser& parser, CControllerLink& link, quint16 tag, CTagFile& tags,
                  const CTagInfo*& info, EControllerType& type, int& exitCode)
 {
@@ -105,9 +115,11 @@ bool FindTagInfo(const CCliParser& parser, CControllerLink& link, quint16 tag, C
             !tags.LoadTagFile(file).Ok())
             return true;
     }
-    // The same tag number can carry other units on another controller type.
-    type = EControllerType::None;
-    link.Identify(type); // None unless identified
+    // The same tag number can carry other units on another controller type, so the tag file
+    // is only read for an identified one.
+    exitCode = IdentifyOrExit(link, type);
+    if (exitCode != kExitOk)
+        return false;
     info = tags.FindTag(tag, type);
     return true;
 }
@@ -142,11 +154,11 @@ bool FindParameter(SLinkCommand& command, const QString& tagText, bool withInfo,
     }
     if (!LoadTagFile(command.parser.value(QStringLiteral("tags")), tags, exitCode))
         return false;
-    if (command.link.Identify(parameter.type) != EIdentifyResult::Identified) {
-        Error(QStringLiteral("no controller was identified, so the name \"%1\" cannot be looked "
-                             "up")
+    exitCode = IdentifyOrExit(command.link, parameter.type);
+    if (exitCode != kExitOk) {
+        Error(QStringLiteral("the name \"%1\" cannot be looked up without an identified "
+                             "controller")
                   .arg(tagText));
-        exitCode = kExitNoReply;
         return false;
     }
     QString why;
@@ -226,6 +238,36 @@ std::optional<quint16> RawForDisplay(const CParameter& record, const CTagInfo* t
     return std::nullopt;
 }
 
+// The value text of `record` as the list view shows it: in the tag's units when the tag
+// file has the tag, otherwise in the units the record was read with. Option texts ("Yes",
+// "Reverse") depend on the tag number and controller type alone.
+QString ValueTextOf(const CParameter& record, const CTagInfo* tag, quint16 typeNumber)
+{
+    return tag ? record.ValueText(*tag, typeNumber)
+               : record.ValueText(record.unitsCode, record.PresentationCode(), typeNumber);
+}
+
+// The raw word within the record's limits whose value text is `typed` (case aside): how an
+// option text of a list or radio parameter is set. nullopt when no word within the limits
+// shows that text. The limits of such parameters are small, so every word between them is
+// tried, up to a bound that keeps a wide numeric range cheap.
+std::optional<quint16> RawForText(const CParameter& record, const CTagInfo* tag, quint16 typeNumber,
+                                  const QString& typed)
+{
+    constexpr qint32 kMaxCandidates = 4096;
+    const qint32 low = record.Raw(record.minimum);
+    const qint32 high = std::min(record.Raw(record.maximum), low + kMaxCandidates - 1);
+    CParameter candidate = record;
+    for (qint32 raw = low; raw <= high; ++raw) {
+        candidate.value = quint16(raw & 0xFFFF);
+        if (ValueTextOf(candidate, tag, typeNumber)
+                .trimmed()
+                .compare(typed.trimmed(), Qt::CaseInsensitive) == 0)
+            return candidate.value;
+    }
+    return std::nullopt;
+}
+
 } // namespace
 
 int RunIdentify(const QStringList& args)
@@ -236,12 +278,8 @@ int RunIdentify(const QStringList& args)
                        exitCode))
         return exitCode;
     EControllerType type = EControllerType::None;
-    const EIdentifyResult result = command.link.Identify(type);
-    if (result != EIdentifyResult::Identified) {
-        Error(QStringLiteral("no controller was identified (result %1)")
-                  .arg(static_cast<int>(result)));
-        return kExitNoReply;
-    }
+    if (const int code = IdentifyOrExit(command.link, type); code != kExitOk)
+        return code;
     PrintRecord({QStringLiteral("type"), QString::number(ControllerTypeNumber(type)),
                  Field(CControllerLink::ControllerTypeName(type))});
     return kExitOk;
@@ -341,9 +379,26 @@ int RunSet(const QStringList& args)
     const CTagInfo* info = parameter.info;
     if (info)
         units = info->unitsCode;
+    // The type names the backup profile and the change-log line, and picks the option texts.
+    EControllerType type = parameter.type;
+    if (type == EControllerType::None) {
+        if (const int code = IdentifyOrExit(command.link, type); code != kExitOk)
+            return code;
+    }
+    const quint16 typeNumber = ControllerTypeNumber(type);
     CParameter record;
-    if (!ReadRecord(command.link, parameter.tag, *units, record, exitCode))
+    bool unsupported = false;
+    if (!ReadRecord(command.link, parameter.tag, *units, record, exitCode, true, &unsupported)) {
+        if (unsupported) {
+            const CWriteResults::SEntry& entry = CWriteResults::Entry(EWriteResult::NotSupported);
+            PrintRecord({QStringLiteral("set"),
+                         QString::number(static_cast<int>(EWriteResult::NotSupported)),
+                         QString::fromLatin1(entry.cliWord)});
+            return entry.exitCode;
+        }
         return exitCode;
+    }
+    const quint16 current = record.value;
 
     if (byDisplay) {
         const CUnitsTable::Entry* entry = CUnitsTable::Find(*units);
@@ -353,7 +408,12 @@ int RunSet(const QStringList& args)
         const QString typed = command.parser.value(display);
         bool tooPrecise = false;
         const auto shown = CDisplayNumber::Parse(typed, decimals, &tooPrecise);
-        if (!shown) {
+        // A text that is no number may be one of the parameter's option texts.
+        const auto optionWord =
+            !shown && !tooPrecise ? RawForText(record, info, typeNumber, typed) : std::nullopt;
+        if (optionWord) {
+            record.value = *optionWord;
+        } else if (!shown) {
             Error(tooPrecise ? QStringLiteral("\"%1\" has more decimals than the parameter shows "
                                               "(%2)")
                                    .arg(typed)
@@ -363,11 +423,22 @@ int RunSet(const QStringList& args)
                                    .arg(typed)
                                    .arg(decimals));
             return kExitUsage;
+        } else {
+            const auto word = RawForDisplay(record, info, *shown, typed, decimals);
+            if (!word)
+                return kExitUsage;
+            record.value = *word;
         }
-        const auto word = RawForDisplay(record, info, *shown, typed, decimals);
-        if (!word)
-            return kExitUsage;
-        record.value = *word;
+        // A value that already shows as asked is left alone: another raw word with the same
+        // text would change the controller for nothing the user can see.
+        CParameter now = record;
+        now.value = current;
+        const QString nowText = ValueTextOf(now, info, typeNumber);
+        if (nowText == ValueTextOf(record, info, typeNumber)) {
+            PrintRecord(
+                {QStringLiteral("unchanged"), QString::number(parameter.tag), Field(nowText)});
+            return kExitOk;
+        }
     } else {
         // A negative number is the signed reading of the word; a positive one is the word.
         const quint16 word = quint16(*raw & 0xFFFF);
@@ -384,9 +455,6 @@ int RunSet(const QStringList& args)
         }
         record.value = word;
     }
-    // The type names the backup profile and the change-log line.
-    EControllerType type = EControllerType::None;
-    command.link.Identify(type);
     CWriteJournal journal(command.link, tags, type);
     if (!journal.Ready()) {
         Error(CWriteJournal::RefusalText());

@@ -68,11 +68,8 @@ int RunDFile(const QStringList& args)
     if (!OpenLink(link, parser.value(QStringLiteral("port")), exitCode))
         return exitCode;
     EControllerType connected = EControllerType::None;
-    const EIdentifyResult identified = link.Identify(connected);
-    if (identified == EIdentifyResult::NoReply) {
-        Error(QStringLiteral("no controller answered"));
-        return kExitNoReply;
-    }
+    if (const int code = IdentifyOrExit(link, connected); code != kExitOk)
+        return code;
     if (!CDFileProgrammer::ItemEnabled(type, connected)) {
         Error(QStringLiteral("the controller is not of type %1").arg(*number));
         return kExitRefused;

@@ -78,9 +78,19 @@ int Read(const QStringList& args)
         Error(QStringLiteral("usage: ") + QLatin1String(kReadUsage));
         return kExitUsage;
     }
+    // As for a parameter read: a read is not spent on an output that cannot be written.
+    QString why;
+    if (!CanSave(output, why)) {
+        Error(QStringLiteral("cannot write %1: %2").arg(Native(output), why));
+        return kExitFile;
+    }
     int exitCode = kExitOk;
     if (!run.OpenPort(exitCode))
         return exitCode;
+    // An image names its controller type: an unidentified controller is never read into one.
+    EControllerType type = EControllerType::None;
+    if (const int code = IdentifyOrExit(run.link, type); code != kExitOk)
+        return code;
 
     CEepromImage image;
     const CEepromTransfer::SOutcome outcome = CEepromTransfer(run.doc).Get(image, bytes);
@@ -127,6 +137,9 @@ int Write(const QStringList& args)
     int exitCode = kExitOk;
     if (!run.OpenPort(exitCode))
         return exitCode;
+    EControllerType type = EControllerType::None;
+    if (const int code = IdentifyOrExit(run.link, type); code != kExitOk)
+        return code;
 
     const CEepromTransfer::SOutcome outcome = CEepromTransfer(run.doc).Send(image);
     if (!outcome.backupPath.isEmpty())
@@ -169,6 +182,15 @@ int Show(const QStringList& args)
     const CEepromImage::SResult loaded = image.LoadFile(input);
     if (!loaded.Ok()) {
         Error(QStringLiteral("cannot load %1: %2").arg(Native(input), loaded.errorText));
+        return kExitFile;
+    }
+    // An image starts with its controller type, a 16-bit number stored in four bytes, so its
+    // third and fourth bytes are zero. Text never has them so (a text dump starts with its
+    // path, a PDF with "%PDF"): such a file is something else, and is not shown as bytes.
+    if (image.ControllerType() > 0xFFFF) {
+        Error(QStringLiteral("%1 is not an EEPROM image (its first four bytes name no "
+                             "controller type; a text dump cannot be shown or loaded)")
+                  .arg(Native(input)));
         return kExitFile;
     }
     PrintRecord({QStringLiteral("from"), QString::number(image.ControllerType()),

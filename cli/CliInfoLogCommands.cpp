@@ -59,6 +59,31 @@ int Usage(const CCliParser& parser, const char* usage)
     return kExitUsage;
 }
 
+// The lines of the controller-information text. The trip type line comes last and ends with
+// the tag file's trip name, which may itself hold a line break: from that line's start to
+// the end is one line.
+QStringList InfoLines(const QString& text)
+{
+    const QString tripLine = LoadString(EString::TripTypeLine);
+    const QString tripPrefix = tripLine.left(tripLine.indexOf(QLatin1String("%s")));
+    qsizetype tripStart = -1;
+    if (!tripPrefix.isEmpty()) {
+        tripStart =
+            text.startsWith(tripPrefix) ? 0 : text.lastIndexOf(QLatin1Char('\n') + tripPrefix);
+        if (tripStart > 0)
+            ++tripStart;
+    }
+    QStringList lines = text.left(tripStart < 0 ? text.size() : tripStart)
+                            .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    if (tripStart >= 0) {
+        QString trip = text.mid(tripStart);
+        if (trip.endsWith(QLatin1Char('\n')))
+            trip.chop(1);
+        lines << trip;
+    }
+    return lines;
+}
+
 } // namespace
 
 int RunInfo(const QStringList& args)
@@ -71,6 +96,9 @@ int RunInfo(const QStringList& args)
     if (!command.Open(exitCode))
         return exitCode;
 
+    EControllerType type = EControllerType::None;
+    if (const int code = IdentifyOrExit(command.link, type); code != kExitOk)
+        return code;
     CControllerInfo info(command.link, command.doc.Tags());
     const QString text = info.Build();
     // Without an identification or a trip code the text is only "Comms lost".
@@ -78,8 +106,8 @@ int RunInfo(const QStringList& args)
         Error(text.trimmed());
         return kExitNoReply;
     }
-    for (const QString& line : text.split(QLatin1Char('\n'), Qt::SkipEmptyParts))
-        PrintRecord({QStringLiteral("info"), line});
+    for (const QString& line : InfoLines(text))
+        PrintRecord({QStringLiteral("info"), Field(line)});
     return kExitOk;
 }
 
@@ -110,6 +138,9 @@ int RunLog(const QStringList& args)
     int exitCode = kExitOk;
     if (!command.Open(exitCode))
         return exitCode;
+    EControllerType type = EControllerType::None;
+    if (const int code = IdentifyOrExit(command.link, type); code != kExitOk)
+        return code;
     log.Open();
     log.Probe();
     if (!log.Connected()) {
@@ -129,8 +160,8 @@ int RunLog(const QStringList& args)
     for (int i = 0; i < log.NonZeroEntries(); ++i) {
         const auto code = log.Code(i);
         PrintRecord({QStringLiteral("entry"), QString::number(code), QString::number(log.Count(i)),
-                     CTripNames::Find(command.doc.Tags(), code)
-                         .value_or(LoadString(EString::TripNameNotFound))});
+                     Field(CTripNames::Find(command.doc.Tags(), code)
+                               .value_or(LoadString(EString::TripNameNotFound)))});
     }
     if (!clear)
         return kExitOk;

@@ -1,5 +1,6 @@
 // tavrin-cli show: a profile's records as the list view shows them, without a controller.
 #include "cli/CCliParser.h"
+#include "cli/CRecordOutput.h"
 #include "cli/CliCommands.h"
 #include "data/CCodePage.h"
 #include "data/CParameter.h"
@@ -30,19 +31,33 @@ int RunShow(const QStringList& args)
         return exitCode;
 
     const quint16 type = set.DataControllerType();
-    PrintRecord({QStringLiteral("type"), QString::number(type),
+    PrintRecord({QStringLiteral("profile"), QString::asprintf("0x%04X", unsigned(set.HeaderWord())),
+                 QString::number(set.RecordCount()), QString::number(type),
                  Field(CControllerLink::ControllerTypeName(type))});
+    // JSON has room for the raw words too; the line formats keep the list view's line.
+    const bool withRaw = CurrentOutputFormat() == EOutputFormat::Json;
     // File order, which is the order of the read; the list view shows it bottom up.
     for (const auto& record : set.Parameters()) {
-        QStringList fields = ParamFields(*record);
+        QStringList fields{QStringLiteral("param"), QString::number(record->tagNumber)};
         if (const CTagInfo* tag = tags.FindTag(record->tagNumber, type)) {
-            fields << Field(CCodePage::ToUnicode(tag->name))
-                   << Field(record->ValueText(*tag, type));
+            fields << Field(CCodePage::ToUnicode(tag->name)) << Field(record->ValueText(*tag, type))
+                   << Field(record->MinimumText(*tag, type))
+                   << Field(record->MaximumText(*tag, type));
         } else {
-            // A tag the tag file does not know: no name, and the value in the units the
+            // A tag the tag file does not know: no name, and the texts in the units the
             // record was stored with.
-            fields << QString()
-                   << Field(record->ValueText(record->unitsCode, record->PresentationCode(), type));
+            const quint16 units = record->unitsCode;
+            const int presentation = record->PresentationCode();
+            fields << QString() << Field(record->ValueText(units, presentation, type))
+                   << Field(record->MinimumText(units, presentation, type))
+                   << Field(record->MaximumText(units, presentation, type));
+        }
+        fields << QString::number(record->value)
+               << QString::asprintf("0x%02X", unsigned(record->FlagsByte()));
+        if (withRaw) {
+            const QStringList raw = ParamFields(*record);
+            // maximum, minimum, scale, div, step, shift, checksum word; then the extension.
+            fields << raw.mid(3, 7) << raw.at(11);
         }
         PrintRecord(fields);
     }

@@ -11,7 +11,7 @@
 namespace Cli {
 namespace {
 
-const char* kUsage = "timers [--port DEV] [--clear LINE | --program SERVICE TOTAL BRUSH]";
+const char* kUsage = "timers [--port DEV] [--clear LINE [--yes] | --program SERVICE TOTAL BRUSH]";
 
 int Usage(const CCliParser& parser)
 {
@@ -75,6 +75,7 @@ int RunTimers(const QStringList& args)
                       QStringLiteral("LINE")});
     parser.AddOption({QStringLiteral("program"),
                       QStringLiteral("Program the Service, Total On and Brush times (hours).")});
+    parser.AddOption({QStringLiteral("yes"), QStringLiteral("Answer the clear question Yes.")});
     if (!parser.Parse(QStringLiteral("timers"), args))
         return Usage(parser);
     const bool program = parser.isSet(QStringLiteral("program"));
@@ -96,17 +97,37 @@ int RunTimers(const QStringList& args)
             const auto hours = ParseNumber(values.at(i));
             if (!hours)
                 return Usage(parser);
+            // Refused rather than replaced by the limit: a script that asks for more than
+            // the controller holds must not program something else without knowing.
+            if (*hours < 0 || *hours > CServiceTimers::kProgrammableLimitHours) {
+                Error(QStringLiteral("%1 hours is outside 0..%2; nothing was programmed")
+                          .arg(values.at(i))
+                          .arg(CServiceTimers::kProgrammableLimitHours));
+                return kExitUsage;
+            }
             *fields[i] = QString::number(*hours);
         }
     }
 
     CTerminalPrompt prompt;
+    prompt.SetAssumeYes(parser.isSet(QStringLiteral("yes")));
+    // As for the logs, the question comes before anything is sent: answered No, the
+    // controller sees nothing.
+    if (clear &&
+        prompt.QuestionDefaultNo(QStringLiteral("Clear timer line %1 in the controller? "
+                                                "Its hours cannot be recovered.")
+                                     .arg(*line),
+                                 IUserPrompt::EIcon::Exclamation) != IUserPrompt::EAnswer::Yes)
+        return kExitDeclined;
     CAppSettings settings;
     CControllerLink link;
     CTavrinDoc doc(link, settings, prompt);
     int exitCode = kExitOk;
     if (!OpenLink(link, parser.value(QStringLiteral("port")), exitCode))
         return exitCode;
+    EControllerType type = EControllerType::None;
+    if (const int code = IdentifyOrExit(link, type); code != kExitOk)
+        return code;
 
     CServiceTimers timers(doc);
     timers.Open();
@@ -129,7 +150,7 @@ int RunTimers(const QStringList& args)
     for (int i = 1; i <= CServiceTimers::kLineCount; ++i) {
         if (timers.LineShown(i))
             PrintRecord({QStringLiteral("timer"), QString::number(i), TagText(timers.LineTag(i)),
-                         timers.LineCaption(i), timers.LineText(i)});
+                         Field(timers.LineCaption(i)), Field(timers.LineText(i))});
     }
     PrintRecord({QStringLiteral("programmable"), timers.ProgrammableAvailable()
                                                      ? QStringLiteral("available")

@@ -41,7 +41,13 @@ struct STool
         }
         prompt.SetAssumeYes(parser.isSet(QStringLiteral("yes")));
         prompt.SetRetries(static_cast<int>(*retries));
-        return OpenLink(link, parser.value(QStringLiteral("port")), exitCode);
+        if (!OpenLink(link, parser.value(QStringLiteral("port")), exitCode))
+            return false;
+        // Each tool identifies again for its own type check; this one maps a controller that
+        // cannot be identified as every command does.
+        EControllerType type = EControllerType::None;
+        exitCode = IdentifyOrExit(link, type);
+        return exitCode == kExitOk;
     }
 };
 

@@ -65,8 +65,8 @@ const std::map<QString, SCommand>& Commands()
           "One record for each line of the controller-information text. The tag file (--tags,\n"
           "  or the \"TagFileDir\" setting when set) names the trip.\n"
           "records: info LINE\n"
-          "exit codes: 0 done, 1 usage, 2 no controller answered, 6 the port cannot be opened,\n"
-          "  7 the tag file cannot be read"}},
+          "exit codes: 0 done, 1 usage, 2 no controller answered, 4 answered but not\n"
+          "  identified, 6 the port cannot be opened, 7 the tag file cannot be read"}},
         {QStringLiteral("log"),
          {Cli::RunLog,
           "log system|control [--port DEV] [--tags PATH] [--clear [--yes]]\n"
@@ -82,7 +82,9 @@ const std::map<QString, SCommand>& Commands()
         {QStringLiteral("identify"),
          {Cli::RunIdentify, "identify [--port DEV]\n      identify the connected controller",
           "records: type N NAME\n"
-          "exit codes: 0 done, 1 usage, 2 no controller answered, 6 the port cannot be opened"}},
+          "exit codes: 0 done, 1 usage, 2 no controller answered, 4 answered but not\n"
+          "  identified (temporarily unavailable, not recognised, or a code of no known type),\n"
+          "  6 the port cannot be opened"}},
         {QStringLiteral("param"),
          {Cli::RunParam, "param TAG [--port DEV] [--units U]\n      read one parameter",
           "records: param TAG VALUE MAXIMUM MINIMUM SCALE DIV STEP SHIFT CHECKSUM-WORD FLAGS\n"
@@ -103,14 +105,18 @@ const std::map<QString, SCommand>& Commands()
           "VALUE is the value as the list view shows it, with the decimals of the tag's\n"
           "  presentation (\"11.5\" for \"11.5 secs\"); more decimals than shown, a value\n"
           "  outside the displayed limits or one the scaling cannot give exactly are refused.\n"
+          "  A list or radio parameter also takes its option text (\"Yes\"). A value that\n"
+          "  already shows the same text is not written (record unchanged).\n"
           "  The tag file (--tags, or the \"TagFileDir\" setting) gives units and presentation.\n"
           "  The value overwritten is saved as a profile in the backups folder and the write\n"
           "  gets a line in the change log.\n"
           "records: set RESULT MEANING (0 written and confirmed, 1 not supported, 2 read only,\n"
-          "  5 read-back differs, 6 no reply), then backup PATH when one was saved\n"
+          "  5 read-back differs, 6 no reply), then backup PATH when one was saved; or\n"
+          "  unchanged TAG VALUE-TEXT when --display asked for the value already shown\n"
           "exit codes: 0 confirmed, 1 usage or invalid value (nothing written), 2 no reply,\n"
           "  3 written but the read-back differs, 4 no such parameter, not supported or read\n"
-          "  only, 6 the port cannot be opened, 7 the tag file cannot be read"}},
+          "  only, or a controller not identified, 6 the port cannot be opened, 7 the tag file\n"
+          "  cannot be read"}},
         {QStringLiteral("get"),
          {Cli::RunGet, "get NAME|TAG [--port DEV] [--tags PATH]\n      read one parameter",
           "NAME is the parameter's exact tag-file name or an unambiguous case-insensitive\n"
@@ -206,17 +212,20 @@ const std::map<QString, SCommand>& Commands()
          {Cli::RunShow,
           "show PROFILE [--tags PATH]\n"
           "      print a profile's records with their names and value texts",
-          "records: type N NAME, then for each record in file order the fields of param\n"
-          "  followed by NAME and VALUE-TEXT as the list view shows them (empty name and the\n"
-          "  stored units for a tag the tag file lacks)\n"
+          "records: profile HEADER COUNT TYPE TYPE-NAME (HEADER the header word as 0xHHHH),\n"
+          "  then for each record in file order param TAG NAME VALUE-TEXT MINIMUM-TEXT\n"
+          "  MAXIMUM-TEXT VALUE FLAGS as the list view shows them (VALUE the raw word, FLAGS\n"
+          "  0xHH; an empty name and the stored units for a tag the tag file lacks); json adds\n"
+          "  the record's other raw words\n"
           "exit codes: 0 done, 1 usage, 7 the profile or the tag file cannot be read"}},
         {QStringLiteral("timers"),
          {Cli::RunTimers,
-          "timers [--port DEV] [--clear LINE | --program SERVICE TOTAL BRUSH]\n"
+          "timers [--port DEV] [--clear LINE [--yes] | --program SERVICE TOTAL BRUSH]\n"
           "      show the service timers, clear one, or program the programmable times",
-          "LINE is 1..3. SERVICE, TOTAL and BRUSH are hours; one above 2550 becomes 2550 and a\n"
-          "  negative one 0 (with the dialog's messages on standard error). TOTAL must be at\n"
-          "  least SERVICE and BRUSH.\n"
+          "LINE is 1..3; --clear asks first, before anything is sent (--yes answers Yes;\n"
+          "  without a terminal the answer is No). SERVICE, TOTAL and BRUSH are hours, 0..2550;\n"
+          "  one outside is refused and nothing is sent. TOTAL must be at least SERVICE and\n"
+          "  BRUSH.\n"
           "records: timer LINE TAG CAPTION TEXT for each line the controller type shows (TEXT\n"
           "  \"12 Hours\", or \"N/C\" without a reply), then programmable available|unavailable;\n"
           "  cleared LINE TAG; programmed SERVICE TOTAL BRUSH\n"
@@ -297,8 +306,10 @@ const std::map<QString, SCommand>& Commands()
           "exit codes: 0 done, 1 usage, 2 no controller answered or a byte got no reply,\n"
           "  3 write stopped at a byte not confirmed (standard error names its address; the\n"
           "  bytes before it stay written), 4 an image of another controller type (nothing\n"
-          "  sent), 5 answered No, 6 the port cannot be opened, 7 a file cannot be read or\n"
-          "  written (shorter than 4 bytes, over 65536 data bytes, or no bytes to write)"}},
+          "  sent) or a controller not identified, 5 answered No, 6 the port cannot be opened,\n"
+          "  7 a file cannot be read or written (shorter than 4 bytes, over 65536 data bytes,\n"
+          "  no bytes to write, or for show not an image: a text dump, a PDF); read checks FILE\n"
+          "  can be written before it reads"}},
         {QStringLiteral("commtest"),
          {Cli::RunCommTest,
           "commtest --ext FROM TO --tag FROM TO --value FROM TO [--port DEV]\n"
@@ -351,10 +362,11 @@ void Usage(FILE* out)
 // The commands that print their records in another format on request.
 bool HasFormatOption(const QString& command)
 {
-    static const QStringList commands = {QStringLiteral("show"), QStringLiteral("tags"),
-                                         QStringLiteral("diff"), QStringLiteral("identify"),
-                                         QStringLiteral("read"), QStringLiteral("write"),
-                                         QStringLiteral("apply")};
+    static const QStringList commands = {
+        QStringLiteral("show"),     QStringLiteral("tags"), QStringLiteral("diff"),
+        QStringLiteral("identify"), QStringLiteral("read"), QStringLiteral("write"),
+        QStringLiteral("apply"),    QStringLiteral("get"),  QStringLiteral("set"),
+        QStringLiteral("info"),     QStringLiteral("log"),  QStringLiteral("timers")};
     return commands.contains(command);
 }
 
@@ -362,7 +374,7 @@ bool HasFormatOption(const QString& command)
 QStringList FormatRecordKinds(const QString& command)
 {
     static const QHash<QString, QStringList> kinds = {
-        {QStringLiteral("show"), {QStringLiteral("type"), QStringLiteral("param")}},
+        {QStringLiteral("show"), {QStringLiteral("profile"), QStringLiteral("param")}},
         {QStringLiteral("tags"),
          {QStringLiteral("file"), QStringLiteral("tag"), QStringLiteral("text")}},
         {QStringLiteral("diff"),
@@ -370,6 +382,14 @@ QStringList FormatRecordKinds(const QString& command)
           QStringLiteral("kept"), QStringLiteral("diff")}},
         {QStringLiteral("apply"), {QStringLiteral("port")}},
         {QStringLiteral("identify"), {QStringLiteral("type")}},
+        {QStringLiteral("get"), {QStringLiteral("param")}},
+        {QStringLiteral("set"),
+         {QStringLiteral("set"), QStringLiteral("unchanged"), QStringLiteral("backup")}},
+        {QStringLiteral("info"), {QStringLiteral("info")}},
+        {QStringLiteral("log"), {QStringLiteral("entry"), QStringLiteral("cleared")}},
+        {QStringLiteral("timers"),
+         {QStringLiteral("timer"), QStringLiteral("programmable"), QStringLiteral("cleared"),
+          QStringLiteral("programmed")}},
         {QStringLiteral("read"), {QStringLiteral("read")}},
         {QStringLiteral("write"),
          {QStringLiteral("backup"), QStringLiteral("failed"), QStringLiteral("written")}},
@@ -386,7 +406,7 @@ QString FormatHelp(const QString& command)
         "  \"exit\": CODE, \"records\": [...]}, each record an object with \"record\" and its\n"
         "  fields (numbers marked #, the rest strings):\n");
     for (const QString& kind : FormatRecordKinds(command)) {
-        QStringList names = Cli::RecordFieldNames(kind);
+        QStringList names = Cli::RecordFieldNames(command, kind);
         for (QString& name : names) {
             if (name.endsWith(QLatin1String("[]")))
                 name = QStringLiteral("%1 (array)").arg(name.chopped(2));

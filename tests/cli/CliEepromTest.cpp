@@ -8,6 +8,10 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 namespace {
 
 class CliEepromTest : public ::testing::Test
@@ -101,4 +105,70 @@ TEST_F(CliEepromTest, WriteExitCodes)
     faults.silent = true;
     sim.SetFaults(faults);
     EXPECT_EQ(Eeprom({QStringLiteral("write"), image, kYes}).exitCode, 2);
+}
+
+TEST_F(CliEepromTest, AnswerWaitingInAPipeIsNotTakenAndNotConsumed)
+{
+    // "y" waits in a pipe that stays open, as in `echo y | tavrin-cli eeprom write` or a
+    // read loop whose next line the question must not take.
+    const QString image = File(QStringLiteral("tarn.eep"), QByteArray::fromHex("09000000a1a2a3a4"));
+    std::vector<std::uint8_t> before;
+    sim.WithModel([&](CSimModel& m) { before = m.Eeprom(); });
+    int pipeEnds[2];
+    ASSERT_EQ(pipe(pipeEnds), 0);
+    ASSERT_EQ(write(pipeEnds[1], "y\n", 2), 2);
+    const QByteArray program = QByteArrayLiteral(TAVRIN_CLI_PATH);
+    const QByteArray port = sim.SlavePath().toLocal8Bit();
+    const QByteArray file = image.toLocal8Bit();
+    const QByteArray home = config.path().toLocal8Bit();
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        dup2(pipeEnds[0], STDIN_FILENO);
+        const int null = open("/dev/null", O_WRONLY);
+        dup2(null, STDOUT_FILENO);
+        dup2(null, STDERR_FILENO);
+        setenv("XDG_CONFIG_HOME", home.constData(), 1);
+        const char* argv[] = {program.constData(), "eeprom", "write", file.constData(), "--port",
+                              port.constData(),    nullptr};
+        execv(program.constData(), const_cast<char* const*>(argv));
+        _exit(127);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 5) << "answered No";
+    sim.WithModel([&](CSimModel& m) { EXPECT_EQ(m.Eeprom(), before) << "nothing written"; });
+    // The pipe still holds what was waiting in it.
+    fcntl(pipeEnds[0], F_SETFL, O_NONBLOCK);
+    char left[8] = {};
+    EXPECT_EQ(read(pipeEnds[0], left, sizeof left), 2);
+    EXPECT_EQ(QByteArray(left), QByteArrayLiteral("y\n"));
+    close(pipeEnds[0]);
+    close(pipeEnds[1]);
+}
+
+TEST_F(CliEepromTest, ShowRefusesAFileThatIsNoImageAndReadChecksTheOutputFirst)
+{
+    const QString dump = File(QStringLiteral("dump.eep"));
+    ASSERT_EQ(Eeprom({QStringLiteral("read"), QStringLiteral("--bytes"), QStringLiteral("128"),
+                      QStringLiteral("-o"), dump, QStringLiteral("--text")})
+                  .exitCode,
+              0);
+    const QString pdf =
+        File(QStringLiteral("page.pdf"), QByteArrayLiteral("%PDF-1.4\n%\xE2\xE3\xCF\xD3\n1 0 obj"));
+    for (const QString& path : {dump, pdf}) {
+        const SRun run = Eeprom({QStringLiteral("show"), path}, false);
+        EXPECT_EQ(run.exitCode, 7) << path.toStdString();
+        EXPECT_TRUE(run.out.isEmpty()) << run.out.left(200).toStdString();
+        EXPECT_TRUE(run.err.contains(QStringLiteral("not an EEPROM image")))
+            << run.err.toStdString();
+    }
+
+    // An output in a folder that does not exist is refused before a byte is asked for.
+    sim.ClearRequests();
+    const SRun run = Eeprom(
+        {QStringLiteral("read"), QStringLiteral("-o"), dir.filePath(QStringLiteral("no/x.eep"))});
+    EXPECT_EQ(run.exitCode, 7);
+    EXPECT_EQ(sim.RequestCount(), 0u);
 }

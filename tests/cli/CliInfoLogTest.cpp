@@ -2,6 +2,7 @@
 #include "CliProcess.h"
 #include "sim/CControllerSim.h"
 
+#include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -75,4 +76,42 @@ TEST_F(CliInfoLogTest, InfoPrintsOneRecordPerLineOrFailsWithoutAController)
     run = Run({QStringLiteral("info")});
     EXPECT_EQ(run.exitCode, 2);
     EXPECT_TRUE(run.out.isEmpty());
+}
+
+TEST_F(CliInfoLogTest, TripNamesAreEscapedAsOneField)
+{
+    // A tag file whose trip text holds a tab and a line break.
+    QTemporaryDir dir;
+    const QString source = dir.filePath(QStringLiteral("trips.tagsrc"));
+    const QString tagFile = dir.filePath(QStringLiteral("TagList0002.tag"));
+    QFile file(source);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("[trip]\ncode = 0x0012\ntext = \"Contactor\\tstuck\\nopen\"\n"
+               "text = \"Weld.\"\n");
+    file.close();
+    ASSERT_EQ(RunCli({QStringLiteral("tags"), QStringLiteral("compile"), source,
+                      QStringLiteral("-o"), tagFile},
+                     {}, config.path())
+                  .exitCode,
+              0);
+    sim.WithModel([](CSimModel& m) {
+        m.SetTripCodes(0x0012, 0);
+        m.Logs().SetEntries(CSimLogs::ELog::System, {{0x0012, 3}});
+    });
+    const auto run = [&](QStringList args) {
+        args << QStringLiteral("--port") << sim.SlavePath() << QStringLiteral("--tags") << tagFile;
+        return RunCli(args, {}, config.path());
+    };
+    SRun log = run({QStringLiteral("log"), QStringLiteral("system")});
+    EXPECT_EQ(log.exitCode, 0) << log.err.toStdString();
+    EXPECT_EQ(log.out, QStringLiteral("entry\t18\t3\tContactor\\tstuck\\nopen\n"));
+
+    SRun info = run({QStringLiteral("info")});
+    EXPECT_EQ(info.exitCode, 0) << info.err.toStdString();
+    for (const QString& line : info.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
+        EXPECT_TRUE(line.startsWith(QStringLiteral("info\t"))) << line.toStdString();
+        EXPECT_EQ(line.count(QLatin1Char('\t')), 1) << line.toStdString();
+    }
+    EXPECT_TRUE(info.out.endsWith(QStringLiteral("info\tTrip type: Contactor\\tstuck\\nopen\n")))
+        << info.out.toStdString();
 }

@@ -3,6 +3,7 @@
 #include "CliProcess.h"
 #include "sim/CControllerSim.h"
 
+#include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QSettings>
@@ -37,10 +38,11 @@ TEST_F(CliLinkTest, IdentifyPrintsTheTypeOrSaysWhyNot)
     EXPECT_EQ(run.exitCode, 0);
     EXPECT_EQ(run.out, QStringLiteral("type\t31\tIvor\n"));
 
+    // A code of no known type is answered but not identified.
     sim.WithModel([](CSimModel& m) { m.SetIdentificationCode(0x21); });
     run = Cli({QStringLiteral("identify")});
-    EXPECT_EQ(run.exitCode, 0);
-    EXPECT_EQ(run.out, QStringLiteral("type\t65535\tUnknown controller\n"));
+    EXPECT_EQ(run.exitCode, 4);
+    EXPECT_TRUE(run.out.isEmpty()) << run.out.toStdString();
 
     CSimFaults faults;
     faults.silent = true;
@@ -48,8 +50,49 @@ TEST_F(CliLinkTest, IdentifyPrintsTheTypeOrSaysWhyNot)
     run = Cli({QStringLiteral("identify")});
     EXPECT_EQ(run.exitCode, 2);
     EXPECT_TRUE(run.out.isEmpty());
-    EXPECT_TRUE(run.err.contains(QStringLiteral("no controller was identified (result 4)")))
+    EXPECT_TRUE(run.err.contains(QStringLiteral("no controller answered the identification")))
         << run.err.toStdString();
+}
+
+TEST_F(CliLinkTest, AnUnidentifiedControllerGivesOneExitCodeInEveryCommand)
+{
+    QTemporaryDir dir;
+    const QString image = dir.filePath(QStringLiteral("read.eep"));
+    const QString dfile = dir.filePath(QStringLiteral("d.bin"));
+    QFile(dfile).open(QIODevice::WriteOnly);
+    const QString tags = QStringLiteral(TAVRIN_BUNDLED_TAG_FILE);
+    const QStringList commands[] = {
+        {QStringLiteral("identify")},
+        {QStringLiteral("info")},
+        {QStringLiteral("log"), QStringLiteral("system")},
+        {QStringLiteral("timers")},
+        {QStringLiteral("adc"), QStringLiteral("--list")},
+        {QStringLiteral("eeprom"), QStringLiteral("read"), QStringLiteral("-o"), image},
+        {QStringLiteral("zero-tilt"), QStringLiteral("--yes")},
+        {QStringLiteral("eeprom-defaults"), QStringLiteral("--yes")},
+        {QStringLiteral("dfile"), QStringLiteral("--type"), QStringLiteral("8"), dfile,
+         QStringLiteral("--yes")},
+        {QStringLiteral("get"), QStringLiteral("Acceleration"), QStringLiteral("--tags"), tags},
+        {QStringLiteral("set"), QStringLiteral("0x1001"), QStringLiteral("0x4B")},
+    };
+    // Tag 8 answers "Temp. unavailable": answered, but no type.
+    sim.WithModel([](CSimModel& m) {
+        m.SetTag(8,
+                 {.value = 9,
+                  .flags = LinkProtocol::kStatusSupported | LinkProtocol::kStatusTempUnavailable});
+    });
+    for (const QStringList& command : commands) {
+        const SRun run = Cli(command);
+        EXPECT_EQ(run.exitCode, 4)
+            << command.join(u' ').toStdString() << ": " << run.err.toStdString();
+        EXPECT_TRUE(run.out.isEmpty()) << command.join(u' ').toStdString();
+        EXPECT_TRUE(run.err.contains(QStringLiteral("temporarily unavailable")))
+            << command.join(u' ').toStdString() << ": " << run.err.toStdString();
+    }
+    EXPECT_FALSE(QFile::exists(image)) << "an unidentified controller is never read into a file";
+    std::uint16_t value = 0;
+    sim.WithModel([&](CSimModel& m) { value = m.Tag(0x1001)->value; });
+    EXPECT_NE(value, 0x4B);
 }
 
 TEST_F(CliLinkTest, ParamPrintsTheRecordAndItsFailures)

@@ -154,7 +154,7 @@ TEST_F(CliSetDisplayTest, DecimalsAreThoseTheTagFileShows)
 TEST_F(CliSetDisplayTest, UsageErrorsSendNothing)
 {
     // Refusals by the controller: 0x1004 is read only.
-    SRun run = SetDisplay("0x1004", "2400");
+    SRun run = Cli({QStringLiteral("set"), QStringLiteral("0x1004"), QStringLiteral("2400")});
     EXPECT_EQ(run.exitCode, 4);
     EXPECT_EQ(run.out, QStringLiteral("set\t2\tread only\n"));
 
@@ -173,4 +173,37 @@ TEST_F(CliSetDisplayTest, UsageErrorsSendNothing)
         EXPECT_TRUE(run.out.isEmpty());
     }
     EXPECT_EQ(Value(0x1000), 250);
+}
+
+TEST_F(CliSetDisplayTest, ShownTextDecidesNoOpOptionTextAndUnsupported)
+{
+    using namespace LinkProtocol;
+    sim.WithModel([](CSimModel& m) {
+        // Display = raw / 10 shown without decimals: raw 104 shows as 10, as 100 does.
+        m.SetTag(0x3003, {.value = 104,
+                          .maximum = 0xFFFF,
+                          .minimum = 0,
+                          .scale = 1,
+                          .divisor = 10,
+                          .flags = kStatusSupported});
+        // A list parameter: "Off", "Continuous", ... (an option text on every type).
+        m.SetTag(16480, {.value = 0, .maximum = 3, .minimum = 0, .flags = kStatusSupported});
+        m.SetTag(0x2000, {.value = 1, .flags = 0});
+        m.ResetChecksum();
+    });
+    SRun run = SetDisplay("0x3003", "10");
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_EQ(run.out, QStringLiteral("unchanged\t12291\t10\n"));
+    EXPECT_EQ(Value(0x3003), 104) << "already shown as 10: not rewritten as 100";
+
+    run = SetDisplay("16480", "continuous");
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_EQ(Value(16480), 1);
+    EXPECT_EQ(SetDisplay("16480", "No such text").exitCode, 1);
+    EXPECT_EQ(Value(16480), 1);
+
+    // Answered without "Supported": refused as the help says.
+    run = Cli({QStringLiteral("set"), QStringLiteral("0x2000"), QStringLiteral("5")});
+    EXPECT_EQ(run.exitCode, 4) << run.err.toStdString();
+    EXPECT_EQ(run.out, QStringLiteral("set\t1\tnot supported\n"));
 }

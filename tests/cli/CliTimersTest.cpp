@@ -53,11 +53,18 @@ TEST_F(CliTimersTest, ListsClearsAndProgramsWithAnExitCodeForEachEnd)
                                       "timer\t3\t0x40A1\tBrush on time\tN/C\n"
                                       "programmable\tavailable\n"));
 
+    // A clear asks first; without a terminal the answer is No, before a byte goes out.
+    sim.ClearRequests();
     run = Timers({kClear, QStringLiteral("1")});
+    EXPECT_EQ(run.exitCode, 5);
+    EXPECT_TRUE(run.out.isEmpty());
+    EXPECT_EQ(sim.RequestCount(), 0u);
+    run = Timers({kClear, QStringLiteral("1"), QStringLiteral("--yes")});
     EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
     EXPECT_EQ(run.out, QStringLiteral("cleared\t1\t0x18A1\n"));
     sim.WithModel([](CSimModel& m) { EXPECT_EQ(m.Timers().Hours(kTagServiceTimer1), 0); });
-    EXPECT_EQ(Timers({kClear, QStringLiteral("3")}).exitCode, 2) << "the counter is absent";
+    EXPECT_EQ(Timers({kClear, QStringLiteral("3"), QStringLiteral("--yes")}).exitCode, 2)
+        << "the counter is absent";
     EXPECT_EQ(Timers({kClear, QStringLiteral("4")}).exitCode, 1);
 
     run = Timers({kProgram, QStringLiteral("10"), QStringLiteral("20"), QStringLiteral("30")});
@@ -65,15 +72,21 @@ TEST_F(CliTimersTest, ListsClearsAndProgramsWithAnExitCodeForEachEnd)
     EXPECT_TRUE(run.err.contains(QStringLiteral("On time must be greater than Brush and Service")))
         << run.err.toStdString();
     EXPECT_EQ(ProgrammableWrites(), 0);
-    run = Timers({kProgram, QStringLiteral("10"), QStringLiteral("3000"), QStringLiteral("-5")});
+    // Times outside 0..2550 are refused, not moved into the range.
+    for (const char* outside : {"2551", "-5"}) {
+        run = Timers(
+            {kProgram, QStringLiteral("10"), QString::fromLatin1(outside), QStringLiteral("0")});
+        EXPECT_EQ(run.exitCode, 1) << outside;
+        EXPECT_TRUE(run.out.isEmpty()) << run.out.toStdString();
+    }
+    EXPECT_EQ(ProgrammableWrites(), 0);
+    run = Timers({kProgram, QStringLiteral("10"), QStringLiteral("2550"), QStringLiteral("0")});
     EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
     EXPECT_EQ(run.out, QStringLiteral("programmed\t10\t2550\t0\n"));
-    EXPECT_TRUE(run.err.contains(QStringLiteral("will be changed to 2550.")));
-    EXPECT_TRUE(run.err.contains(QStringLiteral("Programmable times cannot be negative.")));
 
     // A Stoat shows one line and offers no programmable times.
     sim.WithModel([](CSimModel& m) { m.SetIdentity(EControllerType::Stoat); });
-    EXPECT_EQ(Timers({kClear, QStringLiteral("2")}).exitCode, 1);
+    EXPECT_EQ(Timers({kClear, QStringLiteral("2"), QStringLiteral("--yes")}).exitCode, 1);
     EXPECT_EQ(
         Timers({kProgram, QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("1")}).exitCode,
         4);

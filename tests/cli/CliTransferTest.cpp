@@ -195,7 +195,7 @@ TEST_F(CliTransferTest, WriteAsksUnlessToldYesAndRefusesAnotherType)
     EXPECT_TRUE(run.err.contains(QStringLiteral("Upload cancelled")));
     EXPECT_TRUE(run.out.isEmpty());
 
-    run = Cli({QStringLiteral("write"), Path("one.prf")}, "y\n");
+    run = Cli({QStringLiteral("write"), Path("one.prf"), QStringLiteral("--yes")});
     EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
     bool backed = false;
     EXPECT_EQ(WithoutBackup(run.out, &backed), QStringLiteral("written\t1\t0\t0\n"));
@@ -282,23 +282,27 @@ TEST_F(CliTransferTest, ShowPrintsTheProfileAsTheListViewDoes)
     ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
     const QStringList lines = run.out.split(u'\n', Qt::SkipEmptyParts);
     ASSERT_EQ(lines.size(), qsizetype(ApplyingTags().size()) + 1);
-    EXPECT_EQ(lines[0], QStringLiteral("type\t10\tTarn+"));
+    EXPECT_EQ(lines[0], QStringLiteral("profile\t0x0101\t%1\t10\tTarn+").arg(lines.size() - 1));
     const QStringList brush = lines.filter(QRegularExpression(QStringLiteral("^param\t284\t")));
     ASSERT_EQ(brush.size(), 1);
+    // tag, name, value, minimum and maximum texts as the list view shows them, raw value, flags
+    EXPECT_EQ(brush[0].section(u'\t', 0, 3),
+              QStringLiteral("param\t284\tBrush Run-on Time\t3.9 secs"));
     const QStringList fields = brush[0].split(u'\t');
-    ASSERT_EQ(fields.size(), 14) << brush[0].toStdString();
-    EXPECT_EQ(fields[2], QStringLiteral("39"));
-    EXPECT_EQ(fields[12], QStringLiteral("Brush Run-on Time"));
-    EXPECT_EQ(fields[13], QStringLiteral("3.9 secs"));
+    ASSERT_EQ(fields.size(), 8) << brush[0].toStdString();
+    EXPECT_TRUE(fields[4].endsWith(QStringLiteral(" secs"))) << fields[4].toStdString();
+    EXPECT_TRUE(fields[5].endsWith(QStringLiteral(" secs"))) << fields[5].toStdString();
+    EXPECT_EQ(fields[6], QStringLiteral("39"));
+    EXPECT_TRUE(QRegularExpression(QStringLiteral("^0x[0-9A-F]{2}$")).match(fields[7]).hasMatch())
+        << fields[7].toStdString();
 
     // A tag the tag file lacks has no name; its value text follows the record alone (a
     // divisor of 0 displays as 0).
     WriteProfile(Path("unknown.prf"), kType, {0x7ABC}, 0);
     run = Cli({QStringLiteral("show"), Path("unknown.prf")}, {}, false);
     EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
-    EXPECT_EQ(
-        run.out,
-        QStringLiteral("type\t10\tTarn+\nparam\t31420\t1\t0\t0\t0\t0\t0\t0\t0\t0x00\t0\t\t0\n"));
+    EXPECT_EQ(run.out,
+              QStringLiteral("profile\t0x0101\t1\t10\tTarn+\nparam\t31420\t\t0\t0\t0\t1\t0x00\n"));
 
     // A file that cannot be read names itself and what is wrong.
     QFile truncated(Path("short.prf"));
