@@ -10,6 +10,8 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -275,4 +277,16 @@ TEST_F(CliFleetTest, ApplyProgramsEachPortOnItsOwnAndReportsEveryUnit)
     for (int i = 1; i <= 3; ++i)
         EXPECT_TRUE(rows[i].endsWith('\r'));
     EXPECT_TRUE(rows[1].startsWith(good.SlavePath().toUtf8() + ",10,Tarn+,ok,"));
+
+    // In JSON a unit without a type has "type": null, and its reason is there too.
+    run =
+        Cli({QStringLiteral("apply"), Path("p.prf"), QStringLiteral("--ports"), silent.SlavePath(),
+             QStringLiteral("--yes"), QStringLiteral("--format"), QStringLiteral("json")});
+    EXPECT_EQ(run.exitCode, 3);
+    const QJsonObject port =
+        QJsonDocument::fromJson(run.out.toUtf8()).object()[QStringLiteral("records")][0].toObject();
+    EXPECT_TRUE(port[QStringLiteral("type")].isNull()) << run.out.toStdString();
+    EXPECT_EQ(port[QStringLiteral("result")], QStringLiteral("no-controller"));
+    EXPECT_EQ(port[QStringLiteral("not_sent")], 0);
+    EXPECT_EQ(port[QStringLiteral("reason")], QStringLiteral("no controller answered"));
 }
