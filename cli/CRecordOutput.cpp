@@ -55,6 +55,8 @@ QString Unescape(const QString& field)
 QJsonValue JsonValue(const QString& text, bool number)
 {
     if (number) {
+        if (text.isEmpty())
+            return QJsonValue(QJsonValue::Null); // a number not known, such as no type
         bool ok = false;
         const qlonglong value = text.toLongLong(&ok, 10);
         if (ok)
@@ -215,7 +217,7 @@ QStringList RecordFieldNames(const QString& kind)
          {QStringLiteral("tag#"), QStringLiteral("name"), QStringLiteral("result#")}},
         {QStringLiteral("written"),
          {QStringLiteral("confirmed#"), QStringLiteral("failed#"), QStringLiteral("skipped#"),
-          QStringLiteral("unchanged#"), QStringLiteral("kept#")}},
+          QStringLiteral("unchanged#"), QStringLiteral("kept#"), QStringLiteral("not_sent#")}},
         {QStringLiteral("backup"), {QStringLiteral("path")}},
         {QStringLiteral("differ"),
          {QStringLiteral("tag#"), QStringLiteral("name"), QStringLiteral("a"),
@@ -228,7 +230,8 @@ QStringList RecordFieldNames(const QString& kind)
         {QStringLiteral("port"),
          {QStringLiteral("device"), QStringLiteral("type#"), QStringLiteral("result"),
           QStringLiteral("confirmed#"), QStringLiteral("failed#"), QStringLiteral("skipped#"),
-          QStringLiteral("kept#"), QStringLiteral("backup")}},
+          QStringLiteral("unchanged#"), QStringLiteral("kept#"), QStringLiteral("not_sent#"),
+          QStringLiteral("backup"), QStringLiteral("reason")}},
         {QStringLiteral("profile"),
          {QStringLiteral("header"), QStringLiteral("count#"), QStringLiteral("type#"),
           QStringLiteral("name")}},

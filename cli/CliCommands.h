@@ -43,6 +43,12 @@ bool CanSave(const QString& path, QString& why);
 // name and the value text.
 QStringList ParamFields(const CParameter& record);
 
+// The fields of a "written" record, the counts in the order of an apply's "port" record:
+// "written", confirmed, failed (tried and not confirmed), skipped (no tag for the type),
+// unchanged (already held), kept (--keep), not sent (the controller had stopped answering).
+QStringList WrittenFields(int confirmed, int failed, int skipped, int unchanged, int kept,
+                          int notSent);
+
 // Opens `link` on `port` (the "PortDevice" setting when empty) with the controller's line
 // settings. On failure prints the device and the reason and sets `exitCode`: kExitUsage
 // without any port, kExitPortClosed when it does not open.
@@ -69,6 +75,7 @@ int IdentifyOrExit(CControllerLink& link, EControllerType& type);
 
 int RunApply(const QStringList& args);
 int RunDiff(const QStringList& args);
+int RunExport(const QStringList& args);
 int RunExchange(const QStringList& args);
 int RunIdentify(const QStringList& args);
 int RunInfo(const QStringList& args);

@@ -99,6 +99,18 @@ QString TypeField(EControllerType type)
     return type == EControllerType::None ? QString() : QString::number(ControllerTypeNumber(type));
 }
 
+// The port's problems on one line: what a script reads as the reason of its result.
+QString ReasonText(const CFleetApply::SUnit& unit)
+{
+    return unit.problems.join(QLatin1String("; ")).replace(QLatin1Char('\n'), QLatin1Char(' '));
+}
+
+// Tried and not confirmed, or not verified: the failures without the records never sent.
+int FailedCount(const CFleetApply::SUnit& unit)
+{
+    return unit.failed - unit.notSent;
+}
+
 QStringList PortFields(const CFleetApply::SUnit& unit)
 {
     return {QStringLiteral("port"),
@@ -106,16 +118,20 @@ QStringList PortFields(const CFleetApply::SUnit& unit)
             TypeField(unit.type),
             CFleetApply::ResultWord(unit.result),
             QString::number(unit.confirmed),
-            QString::number(unit.failed),
+            QString::number(FailedCount(unit)),
             QString::number(unit.skipped),
+            QString::number(unit.unchanged),
             QString::number(unit.kept),
-            Field(QDir::toNativeSeparators(unit.backup))};
+            QString::number(unit.notSent),
+            Field(QDir::toNativeSeparators(unit.backup)),
+            Field(ReasonText(unit))};
 }
 
 QByteArray ReportCsv(const std::vector<CFleetApply::SUnit>& units)
 {
     QByteArray out = "device,type,type name,result,confirmed,failed,skipped,kept,unchanged,"
-                     "backup,hardware version,firmware version,program checksum\r\n";
+                     "backup,hardware version,firmware version,program checksum,not sent,"
+                     "reason\r\n";
     for (const CFleetApply::SUnit& unit : units) {
         const QStringList fields = {unit.device,
                                     TypeField(unit.type),
@@ -124,20 +140,30 @@ QByteArray ReportCsv(const std::vector<CFleetApply::SUnit>& units)
                                         : CControllerLink::ControllerTypeName(unit.type),
                                     CFleetApply::ResultWord(unit.result),
                                     QString::number(unit.confirmed),
-                                    QString::number(unit.failed),
+                                    QString::number(FailedCount(unit)),
                                     QString::number(unit.skipped),
                                     QString::number(unit.kept),
                                     QString::number(unit.unchanged),
                                     QDir::toNativeSeparators(unit.backup),
                                     unit.identity.hardware,
                                     unit.identity.firmware,
-                                    unit.identity.checksum};
+                                    unit.identity.checksum,
+                                    QString::number(unit.notSent),
+                                    ReasonText(unit)};
         out += Csv::Line(fields).toUtf8() + "\r\n";
     }
     return out;
 }
 
 } // namespace
+
+QStringList WrittenFields(int confirmed, int failed, int skipped, int unchanged, int kept,
+                          int notSent)
+{
+    return {QStringLiteral("written"), QString::number(confirmed), QString::number(failed),
+            QString::number(skipped),  QString::number(unchanged), QString::number(kept),
+            QString::number(notSent)};
+}
 
 int RunDiff(const QStringList& args)
 {
@@ -176,16 +202,26 @@ int RunDiff(const QStringList& args)
                       .arg(QDir::toNativeSeparators(paths[1]), loaded.errorText));
             return kDiffTrouble;
         }
+        // Records of two controller types share tag numbers but not meanings: no
+        // comparison, as against a controller of another type.
+        const EControllerType typeB = ControllerTypeFromNumber(b.DataControllerType());
+        if (typeA != typeB || a.DataControllerType() != b.DataControllerType()) {
+            Error(QStringLiteral("%1 is a profile of %2, %3 of %4: profiles of two controller "
+                                 "types are not compared")
+                      .arg(QDir::toNativeSeparators(paths[0]),
+                           CControllerLink::ControllerTypeName(typeA),
+                           QDir::toNativeSeparators(paths[1]),
+                           CControllerLink::ControllerTypeName(typeB)));
+            return kDiffTrouble;
+        }
         rows = CCompareFlow::Compare(a, b, tags);
     } else {
         CControllerLink link;
         if (!OpenLink(link, parser.value(QStringLiteral("port")), exitCode))
             return kDiffTrouble;
         EControllerType type = EControllerType::None;
-        if (link.Identify(type) == EIdentifyResult::NoReply) {
-            Error(QStringLiteral("no controller answered"));
+        if (IdentifyOrExit(link, type) != kExitOk)
             return kDiffTrouble;
-        }
         if (type != typeA) {
             Error(CWriteFlow::TypeMismatchText(typeA, type));
             return kDiffTrouble;
@@ -205,15 +241,22 @@ int RunDiff(const QStringList& args)
         } steps(progress);
         const CCompareFlow::SControllerRead read =
             CCompareFlow::CompareWithController(link, tags, type, a, &steps);
-        if (!read.unanswered.empty()) {
+        if (!read.unanswered.empty() || !read.notRead.empty()) {
             for (const CCompareFlow::SRow& row : read.rows) {
-                if (row.diff == CCompareFlow::EDiff::NoReply)
-                    Error(QStringLiteral("0x%1 %2: no reply")
-                              .arg(row.tag, 4, 16, QLatin1Char('0'))
-                              .arg(row.name));
+                if (row.diff != CCompareFlow::EDiff::NoReply)
+                    continue;
+                const bool asked = std::find(read.notRead.begin(), read.notRead.end(), row.tag) ==
+                                   read.notRead.end();
+                Error(QStringLiteral("0x%1 %2: %3")
+                          .arg(row.tag, 4, 16, QLatin1Char('0'))
+                          .arg(row.name, asked ? QStringLiteral("no reply")
+                                               : QStringLiteral("not read (the controller "
+                                                                "stopped answering)")));
             }
-            Error(QStringLiteral("%1 records got no reply; their values are unknown")
-                      .arg(read.unanswered.size()));
+            Error(QStringLiteral("%1 records got no reply and %2 were not read; their values "
+                                 "are unknown")
+                      .arg(read.unanswered.size())
+                      .arg(read.notRead.size()));
             return kDiffTrouble;
         }
         rows = read.rows;
@@ -297,14 +340,11 @@ int RunWriteSelective(const QStringList& args)
     if (!OpenLink(link, parser.value(QStringLiteral("port")), exitCode))
         return exitCode;
     EControllerType type = EControllerType::None;
-    const EIdentifyResult identified = link.Identify(type);
-    if (identified == EIdentifyResult::NoReply) {
-        Error(QStringLiteral("no controller was identified (result %1)")
-                  .arg(static_cast<int>(identified)));
-        return kExitNoReply;
-    }
+    exitCode = IdentifyOrExit(link, type);
+    if (exitCode != kExitOk)
+        return exitCode;
     doc.SetConnectedType(type);
-    doc.SetLinkReady(identified == EIdentifyResult::Identified);
+    doc.SetLinkReady(true);
     if (doc.DataType() != type) {
         Error(CWriteFlow::TypeMismatchText(doc.DataType(), type));
         return kExitRefused;
@@ -338,13 +378,11 @@ int RunWriteSelective(const QStringList& args)
         PrintRecord({QStringLiteral("failed"), QString::number(failure.tag), Field(failure.name),
                      QString::number(static_cast<int>(failure.result))});
     }
-    // The plain write's three counts, then the records left alone: already equal, kept.
-    PrintRecord({QStringLiteral("written"), QString::number(unit.confirmed),
-                 QString::number(unit.failures.size()), QString::number(unit.skipped),
-                 QString::number(unit.unchanged), QString::number(unit.kept)});
+    PrintRecord(WrittenFields(unit.confirmed, FailedCount(unit), unit.skipped, unit.unchanged,
+                              unit.kept, unit.notSent));
     if (!unit.backup.isEmpty())
         PrintRecord({QStringLiteral("backup"), Field(QDir::toNativeSeparators(unit.backup))});
-    if (unit.failed > int(unit.failures.size())) {
+    if (unit.notSent > 0) {
         Error(unit.problems.constLast()); // the controller stopped answering
         return kExitNoReply;
     }

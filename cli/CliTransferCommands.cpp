@@ -56,23 +56,18 @@ struct STransfer
         return OpenLink(link, parser.value(QStringLiteral("port")), exitCode);
     }
 
-    // Identifies the controller as the status poll would; false (exit 2) when nothing
-    // answers, so that a missing controller is reported at once rather than after every
-    // tag has timed out.
+    // Identifies the controller once, for the command and its flow; false with `exitCode`
+    // set (IdentifyOrExit) unless it identified, so that a missing or unidentified
+    // controller is reported at once rather than after every tag has timed out.
     bool Identify(int& exitCode)
     {
-        EControllerType type = EControllerType::None;
-        const EIdentifyResult result = link.Identify(type);
-        if (result == EIdentifyResult::NoReply) {
-            Error(QStringLiteral("no controller was identified (result %1)")
-                      .arg(static_cast<int>(result)));
-            exitCode = kExitNoReply;
-            return false;
-        }
+        exitCode = IdentifyOrExit(link, type);
         doc.SetConnectedType(type);
-        doc.SetLinkReady(result == EIdentifyResult::Identified);
-        return true;
+        doc.SetLinkReady(exitCode == kExitOk);
+        return exitCode == kExitOk;
     }
+
+    EControllerType type = EControllerType::None;
 };
 
 } // namespace
@@ -97,9 +92,31 @@ int RunRead(const QStringList& args)
         return exitCode;
 
     CTavrinDoc& doc = transfer.doc;
-    const CReadFlow::SOutcome outcome = CReadFlow::Run(doc);
+    const CReadFlow::SOutcome outcome = CReadFlow::Run(doc, transfer.type);
     if (outcome.status != CReadFlow::EStatus::Completed)
         return kExitUsage; // no tag to read; the flow said why
+    if (!outcome.Complete()) {
+        // A partial set is never saved: OUT keeps whatever it held.
+        const CTagFile& tags = doc.Tags();
+        const auto name = [&tags, &transfer](std::uint16_t tag) {
+            const CTagInfo* info = tags.FindTag(tag, transfer.type);
+            return info ? QString::fromLatin1(info->name) : QString();
+        };
+        for (const std::uint16_t tag : outcome.unanswered)
+            Error(QStringLiteral("0x%1 %2: no reply")
+                      .arg(tag, 4, 16, QLatin1Char('0'))
+                      .arg(name(tag)));
+        for (const std::uint16_t tag : outcome.notRead)
+            Error(QStringLiteral("0x%1 %2: not read (the controller stopped answering)")
+                      .arg(tag, 4, 16, QLatin1Char('0'))
+                      .arg(name(tag)));
+        Error(QStringLiteral("%1 of %2 parameters read; %3 not written")
+                  .arg(outcome.parametersRead)
+                  .arg(outcome.parametersRead + outcome.unanswered.size() + outcome.notRead.size() +
+                       outcome.refused.size())
+                  .arg(QDir::toNativeSeparators(output)));
+        return kExitNoReply;
+    }
 
     const CParameterSet::Result saved = doc.Parameters().SaveFile(output);
     if (!saved.Ok()) {
@@ -111,9 +128,7 @@ int RunRead(const QStringList& args)
     PrintRecord({QStringLiteral("read"), QString::number(outcome.parametersRead),
                  QString::number(ControllerTypeNumber(type)),
                  Field(CControllerLink::ControllerTypeName(type))});
-    const bool commsFailed =
-        !outcome.unanswered.empty() || outcome.identifyResult == EIdentifyResult::NoReply;
-    return commsFailed ? kExitNoReply : kExitOk;
+    return kExitOk;
 }
 
 int RunWrite(const QStringList& args)
@@ -157,8 +172,8 @@ int RunWrite(const QStringList& args)
         PrintRecord({QStringLiteral("failed"), QString::number(failure.tag), Field(failure.name),
                      QString::number(static_cast<int>(failure.result))});
     }
-    PrintRecord({QStringLiteral("written"), QString::number(outcome.confirmed),
-                 QString::number(outcome.failures.size()), QString::number(outcome.skipped)});
+    PrintRecord(WrittenFields(outcome.confirmed, int(outcome.failures.size()), outcome.skipped, 0,
+                              0, outcome.notSent));
     if (!outcome.backupPath.isEmpty())
         PrintRecord(
             {QStringLiteral("backup"), Field(QDir::toNativeSeparators(outcome.backupPath))});

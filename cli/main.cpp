@@ -133,11 +133,15 @@ const std::map<QString, SCommand>& Commands()
          {Cli::RunRead,
           "read [--port DEV] [--tags PATH] -o OUT.prf\n"
           "      read the controller's parameter set into a profile",
-          "Progress goes to standard error. OUT is checked for writing before the read.\n"
+          "Progress goes to standard error. OUT is checked for writing before the read, and\n"
+          "  written only when every parameter was read: after a tag without reply an existing\n"
+          "  OUT stays as it was and standard error names the parameters not read. The read\n"
+          "  stops after 3 parameters in a row got no reply.\n"
           "records: read COUNT TYPE NAME\n"
           "exit codes: 0 done, 1 usage or no tag to read, 2 no controller answered or a tag got\n"
-          "  no reply (the profile is still written), 6 the port cannot be opened, 7 the tag\n"
-          "  file cannot be read or OUT cannot be written"}},
+          "  no reply (nothing written), 4 the controller answered but was not identified\n"
+          "  (nothing written), 6 the port cannot be opened, 7 the tag file cannot be read or\n"
+          "  OUT cannot be written"}},
         {QStringLiteral("write"),
          {Cli::RunWrite,
           "write IN.prf [--port DEV] [--tags PATH] [--changed-only] [--keep NAME|TAG,...]\n"
@@ -150,13 +154,16 @@ const std::map<QString, SCommand>& Commands()
           "  the exact name or an unambiguous case-insensitive prefix of it).\n"
           "  The values overwritten are saved as a profile in the backups folder, and each\n"
           "  record written gets a line in the change log.\n"
+          "  The write stops after 3 records in a row got no reply; the rest are not sent.\n"
           "records: failed TAG NAME RESULT for each record not confirmed, then\n"
-          "  written CONFIRMED FAILED SKIPPED (with --changed-only or --keep followed by\n"
-          "  UNCHANGED, the records the controller already held, and KEPT), then backup\n"
-          "  PATH when one was saved\n"
+          "  written CONFIRMED FAILED SKIPPED UNCHANGED KEPT NOT-SENT (FAILED tried and not\n"
+          "  confirmed, SKIPPED without a tag for the type, UNCHANGED already held with\n"
+          "  --changed-only, KEPT left alone by --keep, NOT-SENT never sent because the\n"
+          "  controller stopped answering), then backup PATH when one was saved\n"
           "exit codes: 0 all confirmed or skipped, 1 usage or an unknown or ambiguous --keep\n"
-          "  name, 2 no controller answered (also during --changed-only's reading), 3 not\n"
-          "  every record confirmed, 4 profile of another controller type, 5 answered No,\n"
+          "  name, 2 no controller answered (also during --changed-only's reading, or the\n"
+          "  write stopped), 3 not every record confirmed, 4 profile of another controller\n"
+          "  type, or a controller that answered but was not identified, 5 answered No,\n"
           "  6 the port cannot be opened, 7 a file cannot be read"}},
         {QStringLiteral("diff"),
          {Cli::RunDiff,
@@ -166,14 +173,16 @@ const std::map<QString, SCommand>& Commands()
           "  controller must be of A's type. Texts are as the list view shows them. --keep\n"
           "  leaves the named parameters out of the counts (a tag number, the exact name or\n"
           "  an unambiguous case-insensitive prefix of it). A record the controller does not\n"
-          "  answer is named on standard error.\n"
+          "  answer is named on standard error; after 3 in a row without reply the rest are\n"
+          "  not read (named as such). Two profiles must be of one controller type.\n"
           "records: differ TAG NAME TEXT-A TEXT-B for each record whose value differs;\n"
           "  only-a TAG NAME and only-b TAG NAME for a record on one side only (only-a also\n"
           "  for one the controller refuses); kept TAG NAME TEXT-A TEXT-B; last\n"
           "  diff DIFFERING SAME ONLY-A ONLY-B\n"
-          "exit codes (as diff(1)): 0 identical, 1 different, 2 trouble: usage, a file that\n"
-          "  cannot be read, an unknown or ambiguous --keep name, the port, no controller,\n"
-          "  a controller of another type or a record without reply"}},
+          "exit codes (as diff(1)): 0 identical, 1 different, 2 trouble: usage (also an\n"
+          "  unknown --format), a file that cannot be read, an unknown or ambiguous --keep\n"
+          "  name, profiles of two controller types, the port, no controller identified, a\n"
+          "  controller of another type or a record without reply"}},
         {QStringLiteral("apply"),
          {Cli::RunApply,
           "apply PROFILE --ports DEV1,DEV2,... [--changed-only] [--report FILE.csv]\n"
@@ -188,9 +197,13 @@ const std::map<QString, SCommand>& Commands()
           "  prefix. Progress (\"DEV: writing 40/97\") and each port's problems go to standard\n"
           "  error. --report writes the port records as CSV (RFC 4180) with the controller's\n"
           "  versions and program checksum.\n"
-          "records: port DEVICE TYPE RESULT CONFIRMED FAILED SKIPPED KEPT BACKUP for each port\n"
-          "  as it finishes; RESULT ok, type-mismatch, no-controller (nothing written) or\n"
-          "  failed (the port did not open, or a record was not confirmed or verified)\n"
+          "  The verify read stops after 3 records in a row got no reply (named not read).\n"
+          "records: port DEVICE TYPE RESULT CONFIRMED FAILED SKIPPED UNCHANGED KEPT NOT-SENT\n"
+          "  BACKUP REASON for each port as it finishes, the counts as write's written record\n"
+          "  (FAILED also the records not verified), TYPE empty when none was identified,\n"
+          "  REASON the port's problems joined by \"; \" (empty when ok); RESULT ok,\n"
+          "  type-mismatch, no-controller (nothing written) or failed (the port did not open,\n"
+          "  or a record was not confirmed, sent or verified)\n"
           "exit codes: 0 every port ok, 1 usage or an unknown or ambiguous --keep name,\n"
           "  3 a port not ok, 5 answered No (nothing sent), 7 a file cannot be read or the\n"
           "  report cannot be written"}},
@@ -208,6 +221,18 @@ const std::map<QString, SCommand>& Commands()
           "exit codes: 0 printed, 1 usage, nothing to print (the simple list of an empty set)\n"
           "  or the page too small for the text size, 7 the profile or the tag file cannot be\n"
           "  read, or OUT cannot be written"}},
+        {QStringLiteral("export"),
+         {Cli::RunExport,
+          "export PROFILE [--tags PATH] [--format csv|json] -o OUT\n"
+          "      write a profile's parameters as CSV or JSON, as the application exports them",
+          "Without --format a name ending in .json gives JSON, any other CSV. CSV: a header\n"
+          "  line tag,name,value,raw,minimum,maximum,units,group, then one line a parameter\n"
+          "  (RFC 4180, CRLF); JSON: {\"controllerType\", \"controllerName\", \"parameters\"}.\n"
+          "  The texts are the list view's; parameters the tag file lacks are left out. OUT is\n"
+          "  written whole or not at all: an existing OUT stays as it was on any failure.\n"
+          "records: exported COUNT OUT\n"
+          "exit codes: 0 written, 1 usage or an unknown --format, 7 the profile or the tag\n"
+          "  file cannot be read, or OUT cannot be written"}},
         {QStringLiteral("show"),
          {Cli::RunShow,
           "show PROFILE [--tags PATH]\n"
@@ -524,7 +549,7 @@ int main(int argc, char* argv[])
     }
     std::optional<Cli::EOutputFormat> format = Cli::EOutputFormat::Tsv;
     if (!TakeFormatOption(name, args, format))
-        return Cli::kExitUsage;
+        return name == QLatin1String("diff") ? 2 : Cli::kExitUsage; // diff(1): 2 is trouble
     Cli::BeginOutput(name, *format);
     const int exitCode = it->second.run(args);
     Cli::EndOutput(exitCode);

@@ -4,8 +4,10 @@
 #include <QFile>
 
 #include <cerrno>
+#include <fcntl.h>
 #include <grp.h>
 #include <sys/stat.h>
+#include <termios.h>
 #include <unistd.h>
 
 namespace {
@@ -50,6 +52,30 @@ QSerialPort::DataBits ToQtDataBits(std::uint8_t byteSize)
     default:
         return QSerialPort::Data8;
     }
+}
+
+// A client that ended without closing the port (killed by SIGKILL, or by a signal that does
+// not unwind) leaves the device with its line settings. On a pseudo-terminal, which drops the
+// parity flag, ours then read back exactly as the device already was, and Qt takes a change
+// that changed nothing for a refusal. Setting the line to other values first (9600 baud, one
+// stop bit, modem control on) gives the next open something to change; the open sets every
+// setting of ours right after. False when the device cannot be opened or set here.
+bool UnsettleLine(const QString& device)
+{
+    const int fd =
+        ::open(QFile::encodeName(device).constData(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    termios tio{};
+    bool ok = ::tcgetattr(fd, &tio) == 0;
+    if (ok) {
+        tio.c_cflag &= ~tcflag_t(CSTOPB | CLOCAL | PARENB);
+        tio.c_iflag &= ~tcflag_t(IGNPAR | INPCK);
+        ok = ::cfsetispeed(&tio, B9600) == 0 && ::cfsetospeed(&tio, B9600) == 0 &&
+             ::tcsetattr(fd, TCSANOW, &tio) == 0;
+    }
+    ::close(fd);
+    return ok;
 }
 
 } // namespace
@@ -162,7 +188,15 @@ bool CSerialPort::Open()
 
     // Exclusive (Qt holds a lock file and sets TIOCEXCL), existing devices only, no
     // overlapped I/O: Qt opens without O_CREAT and we only ever use the blocking waits.
-    if (!m_port.open(QIODevice::ReadWrite)) {
+    bool opened = m_port.open(QIODevice::ReadWrite);
+    if (!opened && m_port.error() == QSerialPort::UnsupportedOperationError &&
+        UnsettleLine(DevicePath())) {
+        // The device opened but seemed to refuse the settings: what the last client left
+        // may be all there is against them. Once more from other settings.
+        m_port.clearError();
+        opened = m_port.open(QIODevice::ReadWrite);
+    }
+    if (!opened) {
         // Either the device could not be opened, or it opened and the driver refused the
         // line settings; in the latter case Qt has already closed it again, so there is
         // no handle left on which to drive DTR and RTS.

@@ -202,6 +202,7 @@ CCompareFlow::SControllerRead CCompareFlow::CompareWithController(CControllerLin
     const int count = int(records.size());
     if (progress)
         progress->SetRange(0, count);
+    int silentInARow = 0;
     for (int k = 0; k < count; ++k) {
         if (progress) {
             progress->SetPosition(k);
@@ -217,8 +218,14 @@ CCompareFlow::SControllerRead CCompareFlow::CompareWithController(CControllerLin
             continue;
         }
         here.Append(std::make_unique<CParameter>(record));
+        if (silentInARow >= CWriteFlow::kSilentRecordLimit) {
+            outcome.notRead.push_back(record.tagNumber);
+            continue;
+        }
         std::uint16_t value = 0;
-        switch (ReadValue(link, record.tagNumber, value)) {
+        const EValueRead read = ReadValue(link, record.tagNumber, value);
+        silentInARow = read == EValueRead::NoReply ? silentInARow + 1 : 0;
+        switch (read) {
         case EValueRead::Read: {
             auto copy = std::make_unique<CParameter>(record);
             copy->value = value;
@@ -237,11 +244,14 @@ CCompareFlow::SControllerRead CCompareFlow::CompareWithController(CControllerLin
         progress->SetPosition(count);
 
     outcome.rows = Compare(here, there, tags);
-    // A record the controller never answered is not "here only": its value there is unknown.
+    // A record the controller never answered, or was never asked, is not "here only": its
+    // value there is unknown.
+    const auto listed = [](const std::vector<std::uint16_t>& tags, std::uint16_t tag) {
+        return std::find(tags.begin(), tags.end(), tag) != tags.end();
+    };
     for (SRow& row : outcome.rows) {
         if (row.diff == EDiff::OnlyA &&
-            std::find(outcome.unanswered.begin(), outcome.unanswered.end(), row.tag) !=
-                outcome.unanswered.end())
+            (listed(outcome.unanswered, row.tag) || listed(outcome.notRead, row.tag)))
             row.diff = EDiff::NoReply;
     }
     return outcome;
@@ -307,8 +317,9 @@ std::optional<CCompareFlow::SControllerRead> CCompareFlow::DocCompareWithControl
     }
     if (outcome.cancelled || closing)
         return std::nullopt;
-    if (!outcome.unanswered.empty()) {
-        prompt.Message(LoadString(EString::ParametersNotRead).arg(outcome.unanswered.size()),
+    if (!outcome.unanswered.empty() || !outcome.notRead.empty()) {
+        prompt.Message(LoadString(EString::ParametersNotRead)
+                           .arg(outcome.unanswered.size() + outcome.notRead.size()),
                        IUserPrompt::EIcon::Exclamation);
     }
     return outcome;

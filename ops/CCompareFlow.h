@@ -65,7 +65,10 @@ public:
     {
         bool cancelled = false;
         std::vector<std::uint16_t> unanswered; // applying records the controller never answered
-        std::vector<std::uint16_t> refused;    // applying records it answered as unknown
+        // Applying records never asked: CWriteFlow::kSilentRecordLimit records in a row had
+        // gone unanswered, so the controller was taken as silent. Their rows are NoReply.
+        std::vector<std::uint16_t> notRead;
+        std::vector<std::uint16_t> refused; // applying records it answered as unknown
         int skipped = 0; // records without a tag for the connected type: not asked
         // The comparison; the controller's side is formatted with the record's own attributes.
         std::vector<SRow> rows;
@@ -73,7 +76,8 @@ public:
 
     // Reads from a controller of `type` the value of every record of `set` whose tag applies
     // to the type: one value read a record (up to kReadAttempts tries), not the attributes.
-    // Stops early when `progress` (may be null) reports Cancel; rows are then empty.
+    // Stops early when `progress` (may be null) reports Cancel; rows are then empty. Stops
+    // asking after kSilentRecordLimit records in a row got no reply (notRead).
     static SControllerRead CompareWithController(CControllerLink& link, const CTagFile& tags,
                                                  EControllerType type, const CParameterSet& set,
                                                  IProgress* progress);

@@ -189,6 +189,7 @@ void CFleetApply::Write(CControllerLink& link, EControllerType type, const SPlan
     unit.confirmed = outcome.confirmed;
     unit.failures = outcome.failures;
     unit.failed = int(outcome.failures.size()) + outcome.notSent;
+    unit.notSent = outcome.notSent;
     for (const CWriteFlow::SFailure& failure : outcome.failures) {
         unit.problems << QStringLiteral("0x%1 %2: not confirmed (result %3)")
                              .arg(failure.tag, 4, 16, QLatin1Char('0'))
@@ -216,6 +217,15 @@ void CFleetApply::Write(CControllerLink& link, EControllerType type, const SPlan
             if (counted)
                 continue;
             ++unit.failed;
+            // The verify pass stops asking once the controller has gone silent: the records
+            // after that are named as not read rather than as unanswered.
+            if (Contains(read.notRead, row.tag)) {
+                unit.problems << QStringLiteral("0x%1 %2: not verified, not read (the controller "
+                                                "stopped answering)")
+                                     .arg(row.tag, 4, 16, QLatin1Char('0'))
+                                     .arg(row.name);
+                continue;
+            }
             unit.problems << QStringLiteral("0x%1 %2: verify read %3, profile holds %4")
                                  .arg(row.tag, 4, 16, QLatin1Char('0'))
                                  .arg(row.name,
@@ -243,9 +253,17 @@ CFleetApply::SUnit CFleetApply::ProgramPort(const QString& device, const SPlan& 
         return unit;
     }
     EControllerType type = EControllerType::None;
-    if (link.Identify(type) == EIdentifyResult::NoReply) {
+    unit.identifyResult = link.Identify(type);
+    if (unit.identifyResult == EIdentifyResult::NoReply) {
         unit.result = EResult::NoController;
         unit.problems << QStringLiteral("no controller answered");
+        return unit;
+    }
+    if (unit.identifyResult != EIdentifyResult::Identified) {
+        // It answered but was not identified: refused as a controller of another type is.
+        unit.result = EResult::TypeMismatch;
+        unit.problems << QStringLiteral("no controller was identified (result %1)")
+                             .arg(int(unit.identifyResult));
         return unit;
     }
     unit.type = type;

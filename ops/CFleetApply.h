@@ -66,8 +66,11 @@ public:
         QString device;
         EControllerType type = EControllerType::None;
         EResult result = EResult::Failed;
+        // What the identification found; NoReply also when the port did not open.
+        EIdentifyResult identifyResult = EIdentifyResult::NoReply;
         int confirmed = 0; // records written and confirmed
-        int failed = 0;    // records not confirmed, or not verified
+        int failed = 0;    // records not confirmed, or not verified, or not sent
+        int notSent = 0;   // of failed: records never sent, the controller had stopped answering
         int skipped = 0;   // records without a tag for the controller type
         int kept = 0;      // records of the keep list left as the unit holds them
         int unchanged = 0; // records not written because the unit already held their value

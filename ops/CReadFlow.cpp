@@ -4,6 +4,7 @@
 #include "link/CControllerLink.h"
 #include "ops/CTavrinDoc.h"
 #include "ops/CTransferSession.h"
+#include "ops/CWriteFlow.h"
 #include "ops/IUserPrompt.h"
 #include "res/StringTable.h"
 
@@ -42,7 +43,14 @@ CReadFlow::SOutcome CReadFlow::ReadSet(CControllerLink& link, const CTagFile& ta
     bool cancelled = false;
     bool ending = false;
     int index = 0;
+    int silentInARow = 0;
     for (const auto& tag : tags.Tags()) {
+        if (silentInARow >= CWriteFlow::kSilentRecordLimit) {
+            // The controller stopped answering: the rest are not asked.
+            if (tag->AppliesToType(type))
+                outcome.notRead.push_back(tag->tag);
+            continue;
+        }
         if (progress) {
             progress->SetPosition(index);
             cancelled = progress->Pump();
@@ -60,6 +68,7 @@ CReadFlow::SOutcome CReadFlow::ReadSet(CControllerLink& link, const CTagFile& ta
             } else {
                 outcome.refused.push_back(tag->tag);
             }
+            silentInARow = noReply ? silentInARow + 1 : 0;
         }
         if (cancelled) {
             outcome.status = EStatus::Cancelled;
@@ -72,6 +81,16 @@ CReadFlow::SOutcome CReadFlow::ReadSet(CControllerLink& link, const CTagFile& ta
 }
 
 CReadFlow::SOutcome CReadFlow::Run(CTavrinDoc& doc)
+{
+    return RunOn(doc, std::nullopt);
+}
+
+CReadFlow::SOutcome CReadFlow::Run(CTavrinDoc& doc, EControllerType type)
+{
+    return RunOn(doc, type);
+}
+
+CReadFlow::SOutcome CReadFlow::RunOn(CTavrinDoc& doc, std::optional<EControllerType> identified)
 {
     SOutcome outcome;
     IUserPrompt& prompt = doc.Prompt();
@@ -102,19 +121,24 @@ CReadFlow::SOutcome CReadFlow::Run(CTavrinDoc& doc)
             progress->SetRange(0, tags.TagCount());
 
         CControllerLink& link = doc.Link();
-        outcome.identifyResult = link.Identify(type);
-        doc.SetConnectedType(type);
+        if (identified) {
+            type = *identified;
+        } else {
+            outcome.identifyResult = link.Identify(type);
+            doc.SetConnectedType(type);
+        }
 
         const SOutcome read =
             ReadSet(link, tags, type, doc.Parameters(), progress.get(), session, &closing);
         cancelled = read.status == EStatus::Cancelled;
         outcome.parametersRead = read.parametersRead;
         outcome.unanswered = read.unanswered;
+        outcome.notRead = read.notRead;
         outcome.refused = read.refused;
         progress.reset();
 
         // A set with tags the controller never answered is partial: it must not show as equal.
-        doc.SetEqualityPane(!cancelled && outcome.unanswered.empty());
+        doc.SetEqualityPane(!cancelled && outcome.unanswered.empty() && outcome.notRead.empty());
         CParameterSet& parameters = doc.Parameters();
         parameters.SetHeaderWord(CParameterSet::kReadHeaderWord);
         parameters.SetDataControllerType(ControllerTypeNumber(type));
@@ -136,8 +160,9 @@ CReadFlow::SOutcome CReadFlow::Run(CTavrinDoc& doc)
         doc.Parameters().SetEmpty(false);
         doc.SetBaseline();
         doc.SetModified(true);
-        if (!outcome.unanswered.empty()) {
-            prompt.Message(LoadString(EString::ParametersNotRead).arg(outcome.unanswered.size()),
+        const std::size_t missing = outcome.unanswered.size() + outcome.notRead.size();
+        if (missing > 0) {
+            prompt.Message(LoadString(EString::ParametersNotRead).arg(missing),
                            IUserPrompt::EIcon::Exclamation);
         }
     }

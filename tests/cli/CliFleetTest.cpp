@@ -10,6 +10,8 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -154,6 +156,20 @@ TEST_F(CliFleetTest, DiffReportsTheOneChangedValueAndFollowsDiffExitCodes)
     // Two identical profiles; a missing one is trouble.
     EXPECT_EQ(Cli({QStringLiteral("diff"), Path("a.prf"), Path("a.prf")}).exitCode, 0);
     EXPECT_EQ(Cli({QStringLiteral("diff"), Path("a.prf"), Path("missing.prf")}).exitCode, 2);
+
+    // Profiles of two controller types are not compared, and an unknown format is trouble
+    // too: 2, never 1 ("different").
+    CParameterSet other;
+    ASSERT_TRUE(other.LoadFile(Path("a.prf")).Ok());
+    other.SetDataControllerType(ControllerTypeNumber(EControllerType::Tarn));
+    ASSERT_TRUE(other.SaveFile(Path("tarn.prf")).Ok());
+    run = Cli({QStringLiteral("diff"), Path("a.prf"), Path("tarn.prf")});
+    EXPECT_EQ(run.exitCode, 2) << run.out.toStdString();
+    EXPECT_TRUE(run.out.isEmpty()) << run.out.toStdString();
+    EXPECT_EQ(Cli({QStringLiteral("diff"), Path("a.prf"), Path("a.prf"), QStringLiteral("--format"),
+                   QStringLiteral("xml")})
+                  .exitCode,
+              2);
 }
 
 TEST_F(CliFleetTest, WriteChangedOnlySendsOnlyTheDifferingRecordsAndSparesKeptOnes)
@@ -176,7 +192,8 @@ TEST_F(CliFleetTest, WriteChangedOnlySendsOnlyTheDifferingRecordsAndSparesKeptOn
     EXPECT_EQ(WrittenTags(sim), (std::set<std::uint16_t>{changed[0], changed[2]}));
     const QStringList lines = run.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     ASSERT_EQ(lines.size(), 2) << run.out.toStdString();
-    EXPECT_EQ(lines[0], QStringLiteral("written\t2\t0\t0\t%1\t1").arg(profile.RecordCount() - 3));
+    EXPECT_EQ(lines[0],
+              QStringLiteral("written\t2\t0\t0\t%1\t1\t0").arg(profile.RecordCount() - 3));
     ASSERT_TRUE(lines[1].startsWith(QStringLiteral("backup\t"))) << lines[1].toStdString();
     EXPECT_TRUE(lines[1].mid(7).startsWith(dataHome.Path())) << lines[1].toStdString();
 
@@ -225,7 +242,7 @@ TEST_F(CliFleetTest, ApplyProgramsEachPortOnItsOwnAndReportsEveryUnit)
     std::map<QString, QStringList> byDevice;
     for (const QString& line : run.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
         const QStringList fields = line.split(QLatin1Char('\t'));
-        ASSERT_EQ(fields.size(), 9) << line.toStdString();
+        ASSERT_EQ(fields.size(), 12) << line.toStdString();
         EXPECT_EQ(fields[0], QStringLiteral("port"));
         byDevice[fields[1]] = fields;
     }
@@ -233,11 +250,16 @@ TEST_F(CliFleetTest, ApplyProgramsEachPortOnItsOwnAndReportsEveryUnit)
     const QStringList& ok = byDevice[good.SlavePath()];
     EXPECT_EQ(ok.mid(2, 2), (QStringList{QStringLiteral("10"), QStringLiteral("ok")}));
     EXPECT_EQ(ok[4].toInt(), profile.RecordCount() - 1) << "every record but the kept one";
-    EXPECT_EQ(ok.mid(5, 3),
-              (QStringList{QStringLiteral("0"), QStringLiteral("0"), QStringLiteral("1")}));
-    EXPECT_TRUE(QFileInfo::exists(ok[8])) << ok[8].toStdString();
+    // failed, skipped, unchanged, kept, not sent; the backup; no reason.
+    EXPECT_EQ(ok.mid(5, 5),
+              (QStringList{QStringLiteral("0"), QStringLiteral("0"), QStringLiteral("0"),
+                           QStringLiteral("1"), QStringLiteral("0")}));
+    EXPECT_TRUE(QFileInfo::exists(ok[10])) << ok[10].toStdString();
+    EXPECT_EQ(ok[11], QString());
     EXPECT_EQ(byDevice[other.SlavePath()][3], QStringLiteral("type-mismatch"));
+    EXPECT_FALSE(byDevice[other.SlavePath()][11].isEmpty());
     EXPECT_EQ(byDevice[silent.SlavePath()][3], QStringLiteral("no-controller"));
+    EXPECT_EQ(byDevice[silent.SlavePath()][11], QStringLiteral("no controller answered"));
 
     EXPECT_TRUE(WrittenTags(other).empty()) << "nothing written to another type";
     for (const auto& record : profile.Parameters()) {
@@ -255,4 +277,16 @@ TEST_F(CliFleetTest, ApplyProgramsEachPortOnItsOwnAndReportsEveryUnit)
     for (int i = 1; i <= 3; ++i)
         EXPECT_TRUE(rows[i].endsWith('\r'));
     EXPECT_TRUE(rows[1].startsWith(good.SlavePath().toUtf8() + ",10,Tarn+,ok,"));
+
+    // In JSON a unit without a type has "type": null, and its reason is there too.
+    run =
+        Cli({QStringLiteral("apply"), Path("p.prf"), QStringLiteral("--ports"), silent.SlavePath(),
+             QStringLiteral("--yes"), QStringLiteral("--format"), QStringLiteral("json")});
+    EXPECT_EQ(run.exitCode, 3);
+    const QJsonObject port =
+        QJsonDocument::fromJson(run.out.toUtf8()).object()[QStringLiteral("records")][0].toObject();
+    EXPECT_TRUE(port[QStringLiteral("type")].isNull()) << run.out.toStdString();
+    EXPECT_EQ(port[QStringLiteral("result")], QStringLiteral("no-controller"));
+    EXPECT_EQ(port[QStringLiteral("not_sent")], 0);
+    EXPECT_EQ(port[QStringLiteral("reason")], QStringLiteral("no controller answered"));
 }

@@ -4,15 +4,25 @@
 #include "data/CParameterSet.h"
 #include "data/CTagFile.h"
 #include "ops/CBackups.h"
+#include "ops/CSetExport.h"
 #include "sim/CControllerSim.h"
 #include "sim/CSimTagTable.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+
+#include <atomic>
+#include <csignal>
+#include <mutex>
+#include <set>
 
 namespace {
 
@@ -125,26 +135,93 @@ TEST_F(CliTransferTest, ReadSavesTheWholeSetAndReportsIt)
     EXPECT_EQ(Cli({QStringLiteral("read")}).exitCode, 1) << "no output file";
 }
 
-TEST_F(CliTransferTest, ReadWithATagUnansweredStillSavesAndExits2)
+TEST_F(CliTransferTest, AReadNotWholeLeavesTheOldFileAndStopsOnASilentController)
 {
-    const std::uint16_t silent = ApplyingTags()[5];
+    const std::vector<std::uint16_t> applying = ApplyingTags();
+    ASSERT_GT(applying.size(), 40u);
+    const QByteArray old = "the profile saved yesterday";
+    const auto writeOld = [&] {
+        QFile file(Path("set.prf"));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(old);
+    };
+    const auto readOld = [&] {
+        QFile file(Path("set.prf"));
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    };
+    const auto name = [&](std::uint16_t tag) {
+        return QString::fromLatin1(tags.FindTag(tag, kType)->name);
+    };
     auto model = std::make_shared<CSimModel>();
     sim.WithModel([&](CSimModel& m) { *model = m; });
-    sim.SetResponder([model, silent](const CLinkRecord& request) -> std::optional<QByteArray> {
-        if (request.word1 == silent)
+    // What the simulator answers, and the tags asked once it went silent.
+    struct SLine
+    {
+        std::mutex mutex;
+        std::uint16_t silentTag = 0; // this one tag never answers
+        std::uint16_t goneFrom = 0;  // from this tag on nothing answers
+        bool gone = false;
+        std::set<std::uint16_t> askedWhileGone;
+    };
+    auto line = std::make_shared<SLine>();
+    sim.SetResponder([model, line](const CLinkRecord& request) -> std::optional<QByteArray> {
+        const std::lock_guard lock(line->mutex);
+        line->gone = line->gone || (line->goneFrom != 0 && request.word1 == line->goneFrom);
+        if (line->gone)
+            line->askedWhileGone.insert(request.word1);
+        if (line->gone || request.word1 == line->silentTag)
             return std::nullopt;
-        const auto reply = model->Answer(request);
-        const LinkFrame bytes = CSimModel::EncodeReply(*reply);
+        const LinkFrame bytes = CSimModel::EncodeReply(*model->Answer(request));
         return QByteArray(reinterpret_cast<const char*>(bytes.data()), 10);
     });
-    const SRun run = Cli({QStringLiteral("read"), QStringLiteral("-o"), Path("partial.prf")});
+
+    // One tag without reply: the set is not whole, so OUT keeps what it held.
+    writeOld();
+    line->silentTag = applying[5];
+    SRun run = Cli({QStringLiteral("read"), QStringLiteral("-o"), Path("set.prf")});
     EXPECT_EQ(run.exitCode, 2);
-    EXPECT_EQ(run.out, QStringLiteral("read\t%1\t10\tTarn+\n").arg(ApplyingTags().size() - 1));
-    EXPECT_TRUE(run.err.contains(QStringLiteral("1 parameter(s) could not be read")))
+    EXPECT_TRUE(run.out.isEmpty()) << run.out.toStdString();
+    EXPECT_EQ(readOld(), old);
+    EXPECT_TRUE(run.err.contains(QStringLiteral("0x%1 %2: no reply")
+                                     .arg(applying[5], 4, 16, QLatin1Char('0'))
+                                     .arg(name(applying[5]))))
         << run.err.toStdString();
-    CParameterSet set;
-    ASSERT_TRUE(set.LoadFile(Path("partial.prf")).Ok());
-    EXPECT_EQ(set.FindParameter(silent), nullptr);
+
+    // The controller goes silent after 32 tags: three more are asked, the rest are not.
+    line->silentTag = 0;
+    line->goneFrom = applying[32];
+    run = Cli({QStringLiteral("read"), QStringLiteral("-o"), Path("set.prf")});
+    EXPECT_EQ(run.exitCode, 2);
+    EXPECT_EQ(readOld(), old);
+    {
+        const std::lock_guard lock(line->mutex);
+        EXPECT_EQ(line->askedWhileGone,
+                  (std::set<std::uint16_t>{applying[32], applying[33], applying[34]}));
+    }
+    const qsizetype notRead = run.err.count(QStringLiteral("not read (the controller stopped"));
+    EXPECT_EQ(notRead, qsizetype(applying.size()) - 35) << run.err.toStdString();
+    EXPECT_TRUE(run.err.contains(QStringLiteral("0x%1 %2: not read")
+                                     .arg(applying.back(), 4, 16, QLatin1Char('0'))
+                                     .arg(name(applying.back()))));
+}
+
+TEST_F(CliTransferTest, AnUnidentifiedControllerIsNeverReadIntoAFile)
+{
+    sim.WithModel([](CSimModel& m) {
+        m.SetTag(8,
+                 {.value = 10,
+                  .flags = LinkProtocol::kStatusSupported | LinkProtocol::kStatusTempUnavailable});
+    });
+    const SRun run = Cli({QStringLiteral("read"), QStringLiteral("-o"), Path("unknown.prf")});
+    EXPECT_EQ(run.exitCode, 4);
+    EXPECT_TRUE(run.err.contains(QStringLiteral("temporarily unavailable")))
+        << run.err.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(Path("unknown.prf")));
+    // Identified once: the command's identification is the read's.
+    int identifications = 0;
+    for (const CSimRequest& request : sim.Requests())
+        identifications += request.Record().word1 == 8;
+    EXPECT_EQ(identifications, 1);
 }
 
 TEST_F(CliTransferTest, NoControllerIsReportedAtOnce)
@@ -154,7 +231,7 @@ TEST_F(CliTransferTest, NoControllerIsReportedAtOnce)
     sim.SetFaults(faults);
     const SRun run = Cli({QStringLiteral("read"), QStringLiteral("-o"), Path("none.prf")});
     EXPECT_EQ(run.exitCode, 2);
-    EXPECT_TRUE(run.err.contains(QStringLiteral("no controller was identified")));
+    EXPECT_TRUE(run.err.contains(QStringLiteral("no controller answered the identification")));
     EXPECT_FALSE(QFileInfo::exists(Path("none.prf")));
 }
 
@@ -169,7 +246,7 @@ TEST_F(CliTransferTest, WriteReportsEveryRecordNotConfirmed)
     SRun run = Cli({QStringLiteral("write"), Path("good.prf"), QStringLiteral("--yes")});
     EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
     bool backed = false;
-    EXPECT_EQ(WithoutBackup(run.out, &backed), QStringLiteral("written\t2\t0\t0\n"));
+    EXPECT_EQ(WithoutBackup(run.out, &backed), QStringLiteral("written\t2\t0\t0\t0\t0\t0\n"));
     EXPECT_TRUE(backed) << run.out.toStdString();
     sim.WithModel([](CSimModel& m) { EXPECT_TRUE(m.ChecksumConsistent()); });
 
@@ -179,8 +256,66 @@ TEST_F(CliTransferTest, WriteReportsEveryRecordNotConfirmed)
     EXPECT_EQ(run.exitCode, 3);
     const QString name = QString::fromLatin1(tags.FindTag(readOnly[0], kType)->name);
     EXPECT_EQ(WithoutBackup(run.out, &backed),
-              QStringLiteral("failed\t%1\t%2\t2\nwritten\t1\t1\t1\n").arg(readOnly[0]).arg(name));
+              QStringLiteral("failed\t%1\t%2\t2\nwritten\t1\t1\t1\t0\t0\t0\n")
+                  .arg(readOnly[0])
+                  .arg(name));
     EXPECT_TRUE(run.err.contains(name + QStringLiteral(": read only"))) << run.err.toStdString();
+}
+
+TEST_F(CliTransferTest, AWriteCutShortCountsItsUnsentRecordsInEveryFormat)
+{
+    const std::vector<std::uint16_t> writable = TagsReadOnly(false, 10);
+    ASSERT_EQ(writable.size(), 10u);
+    WriteProfile(Path("ten.prf"), kType, writable, 1);
+    // Written last first: three confirmed, then the controller goes silent at writable[6];
+    // three records get no reply and the last four are never sent.
+    auto model = std::make_shared<CSimModel>();
+    auto gone = std::make_shared<std::atomic<bool>>(false);
+    const std::uint16_t from = writable[6];
+    const auto answerUntilGone = [this, model, gone, from] {
+        sim.WithModel([&](CSimModel& m) { *model = m; });
+        *gone = false;
+        sim.SetResponder([model, gone, from](const CLinkRecord& r) -> std::optional<QByteArray> {
+            if (r.word1 == from)
+                *gone = true;
+            if (*gone)
+                return std::nullopt;
+            const LinkFrame bytes = CSimModel::EncodeReply(*model->Answer(r));
+            return QByteArray(reinterpret_cast<const char*>(bytes.data()), 10);
+        });
+    };
+
+    answerUntilGone();
+    SRun run = Cli({QStringLiteral("write"), Path("ten.prf"), QStringLiteral("--yes")});
+    EXPECT_EQ(run.exitCode, 2);
+    EXPECT_TRUE(run.out.contains(QStringLiteral("\nwritten\t3\t3\t0\t0\t0\t4\n")))
+        << run.out.toStdString();
+
+    answerUntilGone();
+    run = Cli({QStringLiteral("write"), Path("ten.prf"), QStringLiteral("--yes"),
+               QStringLiteral("--format"), QStringLiteral("csv")});
+    EXPECT_EQ(run.exitCode, 2);
+    EXPECT_TRUE(run.out.contains(QStringLiteral("\nwritten,3,3,0,0,0,4\n")))
+        << run.out.toStdString();
+
+    answerUntilGone();
+    run = Cli({QStringLiteral("write"), Path("ten.prf"), QStringLiteral("--yes"),
+               QStringLiteral("--format"), QStringLiteral("json")});
+    EXPECT_EQ(run.exitCode, 2);
+    const QJsonObject root = QJsonDocument::fromJson(run.out.toUtf8()).object();
+    QJsonObject written;
+    for (const QJsonValue record : root.value(QStringLiteral("records")).toArray()) {
+        if (record[QStringLiteral("record")] == QStringLiteral("written"))
+            written = record.toObject();
+    }
+    EXPECT_EQ(written, (QJsonObject{{QStringLiteral("record"), QStringLiteral("written")},
+                                    {QStringLiteral("confirmed"), 3},
+                                    {QStringLiteral("failed"), 3},
+                                    {QStringLiteral("skipped"), 0},
+                                    {QStringLiteral("unchanged"), 0},
+                                    {QStringLiteral("kept"), 0},
+                                    {QStringLiteral("not_sent"), 4}}))
+        << run.out.toStdString();
 }
 
 TEST_F(CliTransferTest, WriteAsksUnlessToldYesAndRefusesAnotherType)
@@ -198,7 +333,7 @@ TEST_F(CliTransferTest, WriteAsksUnlessToldYesAndRefusesAnotherType)
     run = Cli({QStringLiteral("write"), Path("one.prf"), QStringLiteral("--yes")});
     EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
     bool backed = false;
-    EXPECT_EQ(WithoutBackup(run.out, &backed), QStringLiteral("written\t1\t0\t0\n"));
+    EXPECT_EQ(WithoutBackup(run.out, &backed), QStringLiteral("written\t1\t0\t0\t0\t0\t0\n"));
 
     run = Cli({QStringLiteral("write"), Path("one.prf")});
     EXPECT_EQ(run.exitCode, 5) << "end of input answers No";
@@ -315,4 +450,80 @@ TEST_F(CliTransferTest, ShowPrintsTheProfileAsTheListViewDoes)
         EXPECT_TRUE(run.out.isEmpty());
         EXPECT_TRUE(run.err.contains(Path(name) + QStringLiteral(": "))) << run.err.toStdString();
     }
+}
+
+TEST_F(CliTransferTest, AClientKilledDuringAReadLeavesThePortForTheNextCommand)
+{
+    // Slow replies keep the read going long enough to be killed part way.
+    CSimFaults faults;
+    faults.delayMs = 3;
+    sim.SetFaults(faults);
+    for (const int signal : {SIGKILL, SIGTERM}) {
+        QProcess child;
+        child.setReadChannel(QProcess::StandardError);
+        child.start(QStringLiteral(TAVRIN_CLI_PATH),
+                    {QStringLiteral("read"), QStringLiteral("-o"), Path("killed.prf"),
+                     QStringLiteral("--port"), sim.SlavePath(), QStringLiteral("--tags"),
+                     QStringLiteral(TAVRIN_BUNDLED_TAG_FILE)});
+        // Killed once the read is under way: its first tenth is done.
+        QByteArray seen;
+        while (!seen.contains(": 10%") && child.waitForReadyRead(30000))
+            seen += child.readAll();
+        ASSERT_TRUE(seen.contains(": 10%")) << seen.toStdString();
+        ASSERT_EQ(::kill(pid_t(child.processId()), signal), 0);
+        ASSERT_TRUE(child.waitForFinished(30000));
+        EXPECT_EQ(child.exitStatus(), QProcess::CrashExit) << signal;
+        EXPECT_FALSE(QFileInfo::exists(Path("killed.prf")));
+
+        const SRun next =
+            RunCli({QStringLiteral("identify"), QStringLiteral("--port"), sim.SlavePath()});
+        EXPECT_EQ(next.exitCode, 0) << "after signal " << signal << ": " << next.err.toStdString();
+        EXPECT_EQ(next.out, QStringLiteral("type\t10\tTarn+\n"));
+    }
+}
+
+TEST_F(CliTransferTest, ExportWritesTheApplicationsCsvOrJsonWholeOrNotAtAll)
+{
+    WriteProfile(Path("set.prf"), kType, TagsReadOnly(false, 5), 0);
+    CParameterSet set;
+    ASSERT_TRUE(set.LoadFile(Path("set.prf")).Ok());
+    const std::vector<SExportRecord> records = CSetExport::Records(set, tags);
+    ASSERT_EQ(records.size(), 5u);
+    const auto contents = [](const QString& path) {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    };
+
+    SRun run =
+        Cli({QStringLiteral("export"), Path("set.prf"), QStringLiteral("-o"), Path("set.csv")}, {},
+            false);
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_EQ(run.out, QStringLiteral("exported\t5\t%1\n").arg(Path("set.csv")));
+    EXPECT_EQ(contents(Path("set.csv")), CSetExport::Csv(records));
+    run = Cli({QStringLiteral("export"), Path("set.prf"), QStringLiteral("--format"),
+               QStringLiteral("json"), QStringLiteral("-o"), Path("set.txt")},
+              {}, false);
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_EQ(contents(Path("set.txt")), CSetExport::Json(set.DataControllerType(), records));
+
+    // A profile that cannot be read leaves an old OUT as it was; so does a folder that
+    // cannot be written, and an unknown format is a usage error.
+    QFile bad(Path("bad.prf"));
+    ASSERT_TRUE(bad.open(QIODevice::WriteOnly));
+    bad.write("not a profile");
+    bad.close();
+    run = Cli({QStringLiteral("export"), Path("bad.prf"), QStringLiteral("-o"), Path("set.csv")},
+              {}, false);
+    EXPECT_EQ(run.exitCode, 7);
+    EXPECT_EQ(contents(Path("set.csv")), CSetExport::Csv(records));
+    run = Cli({QStringLiteral("export"), Path("set.prf"), QStringLiteral("-o"),
+               Path("no/such/folder/set.csv")},
+              {}, false);
+    EXPECT_EQ(run.exitCode, 7);
+    EXPECT_TRUE(run.err.contains(QStringLiteral("no/such/folder"))) << run.err.toStdString();
+    EXPECT_EQ(Cli({QStringLiteral("export"), Path("set.prf"), QStringLiteral("--format"),
+                   QStringLiteral("xml"), QStringLiteral("-o"), Path("x")},
+                  {}, false)
+                  .exitCode,
+              1);
 }

@@ -9,6 +9,7 @@
 #include <QTemporaryDir>
 
 #include <algorithm>
+#include <set>
 
 using EDiff = CCompareFlow::EDiff;
 
@@ -154,6 +155,33 @@ TEST_F(CompareFlowTest, UnansweredAndRefusedRecordsAreReportedNotSame)
     EXPECT_TRUE(TagsWith(outcome->rows, EDiff::Differ).empty());
     EXPECT_EQ(RequestsFor(silent, LinkProtocol::kControlRead), 8) << "4 reads x 2 attempts";
     EXPECT_EQ(Emitted(equality), std::vector<bool>{false});
+    EXPECT_TRUE(prompt.AllShown());
+}
+
+TEST_F(CompareFlowTest, ASilentControllerIsAskedForThreeRecordsOnlyAndTheRestAreNotRead)
+{
+    CSimFaults faults;
+    faults.silent = true;
+    sim.SetFaults(faults);
+    const int count = doc.Parameters().RecordCount();
+    prompt.ExpectMessage(LoadString(EString::ParametersNotRead).arg(count),
+                         IUserPrompt::EIcon::Exclamation);
+
+    const auto outcome = CCompareFlow::DocCompareWithController(doc);
+    ASSERT_TRUE(outcome.has_value());
+    const std::vector<std::uint16_t> asked = {Record(0).tagNumber, Record(1).tagNumber,
+                                              Record(2).tagNumber};
+    EXPECT_EQ(outcome->unanswered, asked);
+    ASSERT_EQ(int(outcome->notRead.size()), count - 3);
+    EXPECT_EQ(outcome->notRead.front(), Record(3).tagNumber);
+    // Only the three records were asked, each 4 reads x 2 attempts.
+    std::set<std::uint16_t> tagsAsked;
+    for (const CSimRequest& request : sim.Requests())
+        tagsAsked.insert(request.Record().word1);
+    EXPECT_EQ(tagsAsked, std::set<std::uint16_t>(asked.begin(), asked.end()));
+    EXPECT_EQ(sim.RequestCount(), 3u * 8u);
+    EXPECT_EQ(int(TagsWith(outcome->rows, EDiff::NoReply).size()), count)
+        << "a record not read is unknown, not here only";
     EXPECT_TRUE(prompt.AllShown());
 }
 
