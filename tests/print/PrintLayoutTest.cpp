@@ -10,6 +10,8 @@
 
 #include <QPageSize>
 #include <QPdfWriter>
+#include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -212,4 +214,36 @@ TEST_F(PrintLayoutTest, DefaultStylePrintsBundledAndSimulatedSetsOnA4AndLetter)
                     << name << ": " << label.toStdString() << " " << value.toStdString();
         }
     }
+}
+
+// A value text longer than the room right of the value column is cut at the page edge.
+TEST_F(PrintLayoutTest, SimpleListKeepsLongValuesInsideThePage)
+{
+    SPrintSheet sheet = Sheet({256, 261});
+    const QString longValue =
+        QStringLiteral("Emergency Stop (Normally Open), Emergency Stop (Normally Closed), "
+                       "Aux. 1, Aux. 4, Traction with brush down");
+    sheet.rows[0].second = longValue;
+    ASSERT_EQ(PrintPdf(sheet, Format(true)), CPrintLayout::EResult::Printed);
+
+    QProcess process;
+    process.start(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), pdf, QStringLiteral("-")});
+    ASSERT_TRUE(process.waitForFinished(60000));
+    const QString boxes = QString::fromUtf8(process.readAllStandardOutput());
+    const QRegularExpressionMatch page =
+        QRegularExpression(QStringLiteral("<page width=\"([0-9.]+)\"")).match(boxes);
+    ASSERT_TRUE(page.hasMatch()) << boxes.toStdString();
+    const double width = page.captured(1).toDouble();
+    int words = 0;
+    QRegularExpressionMatchIterator it =
+        QRegularExpression(QStringLiteral("<word xMin=\"[0-9.]+\" yMin=\"[0-9.]+\" "
+                                          "xMax=\"([0-9.]+)\" yMax=\"[0-9.]+\">([^<]*)<"))
+            .globalMatch(boxes);
+    while (it.hasNext()) {
+        const QRegularExpressionMatch word = it.next();
+        ++words;
+        EXPECT_LE(word.captured(1).toDouble(), width) << word.captured(2).toStdString();
+    }
+    EXPECT_GT(words, 10);
+    EXPECT_TRUE(PdfText(pdf).contains(QStringLiteral("Acceleration Delay Emergency Stop")));
 }
