@@ -231,6 +231,23 @@ TEST_F(TagFileUpdateTest, FileOverTheSizeLimitIsRefusedAsItArrives)
     EXPECT_EQ(LocalNames(), QStringList{QStringLiteral("TagList0001.tag")});
 }
 
+// A listing that does not end is abandoned past its limit, not read into memory.
+TEST_F(TagFileUpdateTest, ListingOverItsLimitIsAbandoned)
+{
+    CFtpServer ftp(
+        {QStringLiteral("--filler"), QString::number(CTagFileUpdate::kMaxListingBytes / 16)});
+    WriteAll(ftp.Remote(QStringLiteral("TagList0002.tag")), m_valid);
+
+    CScriptedPrompt prompt;
+    prompt.ExpectMessage(QStringLiteral("Could not connect to the update site."),
+                         EIcon::Exclamation);
+    CTagFileUpdate update(ftp.Server(), prompt);
+    EXPECT_EQ(update.Run(TagDir()), EResult::CannotConnect);
+    EXPECT_TRUE(update.Cause().contains(QStringLiteral("longer than")))
+        << update.Cause().toStdString();
+    EXPECT_EQ(LocalNames(), QStringList{QStringLiteral("TagList0001.tag")});
+}
+
 // A server that trickles bytes passes the low-speed limit; the time limit ends it.
 TEST_F(TagFileUpdateTest, SlowServerIsStoppedByTheTimeLimit)
 {

@@ -5,7 +5,8 @@ Serves ROOT to one account, prints "port N" once it listens, and runs until kill
 --extra NAME adds a name to every name listing (for names no file system can hold, such
 as "../evil.tag"); --no-passive refuses PASV and EPSV so that clients must use active mode;
 --throttle N sends file data at N bytes a second (a server that trickles); --no-size refuses
-SIZE, so that a client learns a file's size only as it arrives.
+SIZE, so that a client learns a file's size only as it arrives; --filler N adds N made-up
+names to every listing (a listing without end).
 """
 import argparse
 import sys
@@ -25,11 +26,13 @@ def main():
     parser.add_argument("--no-passive", action="store_true")
     parser.add_argument("--throttle", type=int, default=0)
     parser.add_argument("--no-size", action="store_true")
+    parser.add_argument("--filler", type=int, default=0)
     args = parser.parse_args()
 
     class ListingFS(AbstractedFS):
         def listdir(self, path):
-            return list(super().listdir(path)) + args.extra
+            filler = ["filler%09d" % i for i in range(args.filler)]
+            return list(super().listdir(path)) + args.extra + filler
 
     class Handler(FTPHandler):
         abstracted_fs = ListingFS
