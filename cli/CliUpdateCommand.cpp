@@ -62,7 +62,11 @@ int RunUpdateCheck(const QStringList& args)
     case CTagFileUpdate::EResult::Declined:
         PrintRecord({QStringLiteral("declined")});
         return kExitDeclined;
+    case CTagFileUpdate::EResult::Cancelled:
+        PrintRecord({QStringLiteral("cancelled")});
+        return kExitDeclined;
     case CTagFileUpdate::EResult::InvalidFile:
+        // Too small, too large or refused by the loader: the message said why.
         return kExitRefused;
     case CTagFileUpdate::EResult::FolderNotWritable:
         return kExitFile;

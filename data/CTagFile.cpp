@@ -25,6 +25,14 @@ QString OpenErrorText(const QString& path)
     return LoadString(id).arg(info.fileName()) + QStringLiteral(" - ") + path;
 }
 
+CTagLoadResult NotATagFile(const QString& name, const char* why)
+{
+    CTagLoadResult result;
+    result.status = CTagLoadResult::EStatus::NotATagFile;
+    result.message = LoadString(EString::TagFileNotLoaded).arg(name, QString::fromLatin1(why));
+    return result;
+}
+
 } // namespace
 
 const CArchiveClassTable& CTagFile::Classes()
@@ -86,6 +94,8 @@ CTagLoadResult CTagFile::Load(QIODevice* device, const QString& name)
         archive.ReadObjectList(tags);
         archive.ReadWord(); // not used
         archive.ReadObjectList(texts);
+        if (!archive.AtEnd())
+            return NotATagFile(name, "bytes after the end of the text list");
         archive.Close();
     } catch (const CArchiveException& error) {
         // Records read before the fault are dropped with `tags` and `texts`.
@@ -96,6 +106,9 @@ CTagLoadResult CTagFile::Load(QIODevice* device, const QString& name)
                 .arg(name, QString::fromLatin1(CArchiveException::CauseText(error.Cause())));
         return result;
     }
+    // An empty tag list would leave every record of a set without a name.
+    if (tags.empty())
+        return NotATagFile(name, "no tags");
     SetContents(tagCount, std::move(tags), std::move(texts));
     return result;
 }

@@ -26,11 +26,12 @@ struct CTagLoadResult
     {
         Ok,
         CannotOpen,
-        Malformed
+        Malformed,  // the archive failed (`cause` says how)
+        NotATagFile // a whole archive, but no tag file: no tag, or bytes after its end
     };
 
     EStatus status = EStatus::Ok;
-    std::optional<EArchiveError> cause; // Malformed: what the archive reported
+    std::optional<EArchiveError> cause; // Malformed only: what the archive reported
     QString message;                    // empty on success
 
     bool Ok() const { return status == EStatus::Ok; }
@@ -59,7 +60,8 @@ public:
     // and the path are empty and the file time is invalid.
     CTagLoadResult LoadTagFile(const QString& path);
     // Replaces both lists with what an open device holds, all or nothing; path and time are
-    // cleared. `name` goes into the failure message.
+    // cleared. `name` goes into the failure message. A file with no tag, or with bytes after
+    // its text list, is refused (NotATagFile): every real tag file has tags and ends there.
     CTagLoadResult Load(QIODevice* device, const QString& name);
     // Writes the lists in the tag file layout to an open device. Throws CArchiveException.
     void Store(QIODevice* device) const;

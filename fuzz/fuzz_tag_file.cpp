@@ -1,5 +1,6 @@
-// Feeds arbitrary bytes to the tag-file loader. It must either load or refuse the input with
-// an archive cause, never crash, and never keep half a file.
+// Feeds arbitrary bytes to the tag-file loader. It must either load a file with tags or refuse
+// the input (with an archive cause when the archive failed), never crash, and never keep half
+// a file.
 #include "data/CTagFile.h"
 
 #include <QBuffer>
@@ -14,7 +15,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     buffer.open(QIODevice::ReadOnly);
     CTagFile tags;
     const CTagLoadResult result = tags.Load(&buffer, QStringLiteral("fuzz"));
-    if (!result.Ok() && (!tags.Tags().empty() || !tags.Texts().empty() || !result.cause))
+    const bool malformed = result.status == CTagLoadResult::EStatus::Malformed;
+    if (!result.Ok() &&
+        (!tags.Tags().empty() || !tags.Texts().empty() || malformed != bool(result.cause)))
+        std::abort();
+    if (result.Ok() && tags.Tags().empty())
         std::abort();
     // Exercise the lookups over whatever loaded.
     for (const auto& tag : tags.Tags()) {

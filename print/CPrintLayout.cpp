@@ -16,6 +16,8 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -161,9 +163,16 @@ void PaintSimplePage(QPainter& painter, const SSimpleLayout& layout, const SPrin
     // records only, so no record is repeated or lost at a page break.
     const int first = (page - 1) * layout.linesPerPage;
     const int last = std::min(int(sheet.rows.size()), first + layout.linesPerPage);
+    // A text too long for its column is cut with an ellipsis: a name before the value
+    // column, a value at the page's right edge.
+    const QFontMetricsF metrics(layout.normal);
+    const double nameRoom = kValueX - kNameX - metrics.averageCharWidth();
+    const double valueRoom = layout.pageWidth - kValueX;
     for (int i = first; i < last; ++i, y += h) {
-        DrawText(painter, kNameX, y, sheet.rows[i].first);
-        DrawText(painter, kValueX, y, sheet.rows[i].second);
+        DrawText(painter, kNameX, y,
+                 metrics.elidedText(sheet.rows[i].first, Qt::ElideRight, nameRoom));
+        DrawText(painter, kValueX, y,
+                 metrics.elidedText(sheet.rows[i].second, Qt::ElideRight, valueRoom));
     }
 
     const int footerY = (layout.linesPerPage + kFooterLine) * h;
@@ -192,7 +201,38 @@ struct SColumnLayout
     int columns = 0;    // K: columns on a page
     int spacing = 0;    // S
     int pages = 0;
+    int valueWidth = 0; // V as laid out: a longer value text wraps within it
+    // Where each record goes: its column (counted over all pages) and first row.
+    std::vector<std::pair<int, int>> places;
 };
+
+// A text broken into lines no wider than `width` units: at blanks where it can, inside a
+// word that alone is too wide. Measured as every other text of the layout is.
+QStringList WrapText(const QFont& font, int width, const QString& text)
+{
+    QStringList lines;
+    QString line;
+    const auto fits = [&](const QString& candidate) { return TextWidth(font, candidate) <= width; };
+    for (const QString& word : text.split(QLatin1Char(' '))) {
+        const QString joined = line.isEmpty() ? word : line + QLatin1Char(' ') + word;
+        if (fits(joined)) {
+            line = joined;
+            continue;
+        }
+        if (!line.isEmpty())
+            lines << line;
+        line.clear();
+        for (const QChar c : word) {
+            if (!line.isEmpty() && !fits(line + c)) {
+                lines << line;
+                line.clear();
+            }
+            line += c;
+        }
+    }
+    lines << line;
+    return lines;
+}
 
 QRect ScaledBox(const SColumnLayout& layout, int x, int y, int width, int height)
 {
@@ -258,14 +298,39 @@ SColumnLayout LayOutColumns(const QPagedPaintDevice& device, const SPrintSheet& 
         valueWidth = std::max(valueWidth, TextWidth(layout.mainFont, row.second));
     }
     layout.gap = 5 * int(std::lround(metrics.averageCharWidth()));
-    layout.pitch = (layout.nameWidth + valueWidth + layout.gap) * 105 / 100;
+    // The widest value text alone must not decide that no column fits: one option list
+    // spelt out ("Emergency Stop (Normally Open), Emergency Stop (Normally Closed)", some
+    // 120 mm at 12 points) would make the pitch wider than an A4 body and refuse the whole
+    // set. The value column is held to what one column of the body leaves beside the names
+    // (at least kMinValueChars characters), and longer values wrap onto further rows.
+    constexpr int kMinValueChars = 10;
+    const int room = layout.body.width() * 100 / 105 - layout.nameWidth - layout.gap;
+    layout.valueWidth = valueWidth > room && room >= kMinValueChars * metrics.averageCharWidth()
+                            ? room
+                            : valueWidth;
+    layout.pitch = (layout.nameWidth + layout.valueWidth + layout.gap) * 105 / 100;
 
     layout.rows = layout.body.height() / layout.lineHeight;
     layout.columns = layout.pitch > 0 ? layout.body.width() / layout.pitch : 0;
     if (layout.rows <= 0 || layout.columns <= 0)
         return layout; // pages stays 0: the page is too small for the text
-    const int count = int(sheet.rows.size());
-    const int needed = (count > 0 ? count - 1 : 0) / layout.rows + 1; // Q
+    // Records fill each column from the top; one that would run off its foot starts the
+    // next column. Without wrapped values this is record k at column k / R, row k mod R.
+    int column = 0, row = 0;
+    for (const auto& entry : sheet.rows) {
+        const int lines =
+            layout.valueWidth < TextWidth(layout.mainFont, entry.second)
+                ? std::min(layout.rows,
+                           int(WrapText(layout.mainFont, layout.valueWidth, entry.second).size()))
+                : 1;
+        if (row + lines > layout.rows) {
+            ++column;
+            row = 0;
+        }
+        layout.places.emplace_back(column, row);
+        row += lines;
+    }
+    const int needed = column + 1; // Q
     layout.pages = (needed - 1) / layout.columns + 1;
     const int onPage = std::min(needed, layout.columns); // M
     layout.spacing = (layout.body.width() - onPage * layout.pitch) / (onPage + 1);
@@ -308,16 +373,28 @@ void PaintColumnPage(QPainter& painter, const SColumnLayout& layout, const SPrin
 {
     PaintTemplate(painter, layout, sheet, format, page);
     painter.setFont(layout.mainFont);
-    const int perPage = layout.columns * layout.rows;
-    const int first = (page - 1) * perPage;
-    const int last = std::min(int(sheet.rows.size()), page * perPage);
-    for (int i = first; i < last; ++i) {
-        const int k = i - first;
-        const int column = k / layout.rows, row = k % layout.rows;
+    const int firstColumn = (page - 1) * layout.columns;
+    for (std::size_t i = 0; i < layout.places.size(); ++i) {
+        const int column = layout.places[i].first - firstColumn;
+        if (column < 0 || column >= layout.columns)
+            continue;
         const int x = layout.body.left() + column * layout.pitch + (column + 1) * layout.spacing;
-        const int y = layout.body.top() + row * layout.lineHeight;
-        DrawText(painter, x, y, sheet.rows[i].first);
-        DrawText(painter, x + layout.nameWidth + layout.gap, y, sheet.rows[i].second);
+        const int y = layout.body.top() + layout.places[i].second * layout.lineHeight;
+        DrawText(painter, x, y, sheet.rows[int(i)].first);
+        const int valueX = x + layout.nameWidth + layout.gap;
+        const QString& value = sheet.rows[int(i)].second;
+        if (layout.valueWidth >= TextWidth(layout.mainFont, value)) {
+            DrawText(painter, valueX, y, value);
+            continue;
+        }
+        // A wrapped value keeps to its column and to the body.
+        int lineY = y;
+        for (const QString& line : WrapText(layout.mainFont, layout.valueWidth, value)) {
+            if (lineY > y && lineY + layout.lineHeight > layout.body.top() + layout.body.height())
+                break;
+            DrawText(painter, valueX, lineY, line);
+            lineY += layout.lineHeight;
+        }
     }
 }
 

@@ -13,6 +13,7 @@
 
 #include <curl/curl.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <memory>
 #include <system_error>
@@ -61,21 +62,59 @@ QString FolderUrl(CURL* handle, const SUpdateServer& server)
     return url;
 }
 
-size_t AppendToBuffer(char* data, size_t size, size_t count, void* user)
+// Where a transfer's bytes go: a listing into memory, a download into the temporary file.
+// Either stops the transfer (the callback returns less than it was given, so libcurl
+// fails with a write error) once more than `limit` bytes arrive.
+struct SSink
 {
-    static_cast<QByteArray*>(user)->append(data, static_cast<qsizetype>(size * count));
-    return size * count;
-}
+    QByteArray* buffer = nullptr;
+    QFile* file = nullptr;
+    qint64 limit = 0;
+    qint64 received = 0;
+    bool overflow = false;
+};
 
-size_t WriteToFile(char* data, size_t size, size_t count, void* user)
+size_t WriteToSink(char* data, size_t size, size_t count, void* user)
 {
-    const qint64 written =
-        static_cast<QFile*>(user)->write(data, static_cast<qint64>(size * count));
+    auto& sink = *static_cast<SSink*>(user);
+    const qint64 bytes = static_cast<qint64>(size * count);
+    if (sink.received + bytes > sink.limit) {
+        sink.overflow = true;
+        return 0;
+    }
+    sink.received += bytes;
+    if (sink.buffer) {
+        sink.buffer->append(data, static_cast<qsizetype>(bytes));
+        return size * count;
+    }
+    const qint64 written = sink.file->write(data, bytes);
     return written < 0 ? 0 : static_cast<size_t>(written);
 }
 
+// The progress window of one transfer: advanced and pumped from libcurl's progress
+// callback (at least once a second, and whenever data arrives); a Cancel there aborts the
+// transfer.
+struct SProgressHook
+{
+    IProgress* progress = nullptr; // may be null: no window could be shown
+    bool cancelled = false;
+};
+
+int OnProgress(void* user, curl_off_t total, curl_off_t now, curl_off_t, curl_off_t)
+{
+    auto& hook = *static_cast<SProgressHook*>(user);
+    if (!hook.progress)
+        return 0;
+    if (total > 0)
+        hook.progress->SetPosition(
+            static_cast<int>(std::min<curl_off_t>(now, total) * 100 / total));
+    if (hook.progress->Pump())
+        hook.cancelled = true;
+    return hook.cancelled ? 1 : 0;
+}
+
 // A new handle for every operation: no connection and no listing is ever reused.
-CurlHandle NewHandle(const SUpdateServer& server, bool active)
+CurlHandle NewHandle(const SUpdateServer& server, bool active, long timeLimit, SProgressHook& hook)
 {
     InitCurlOnce();
     CurlHandle handle(curl_easy_init());
@@ -97,6 +136,11 @@ CurlHandle NewHandle(const SUpdateServer& server, bool active)
     curl_easy_setopt(h, CURLOPT_ACCEPTTIMEOUT_MS, CTagFileUpdate::kConnectTimeoutSeconds * 1000);
     curl_easy_setopt(h, CURLOPT_LOW_SPEED_LIMIT, CTagFileUpdate::kLowSpeedBytes);
     curl_easy_setopt(h, CURLOPT_LOW_SPEED_TIME, CTagFileUpdate::kLowSpeedSeconds);
+    // A server that trickles bytes passes the low-speed limit; this ends it all the same.
+    curl_easy_setopt(h, CURLOPT_TIMEOUT, timeLimit);
+    curl_easy_setopt(h, CURLOPT_NOPROGRESS, 0L);
+    curl_easy_setopt(h, CURLOPT_XFERINFOFUNCTION, OnProgress);
+    curl_easy_setopt(h, CURLOPT_XFERINFODATA, &hook);
     if (active)
         curl_easy_setopt(h, CURLOPT_FTPPORT, "-");
     return handle;
@@ -118,11 +162,13 @@ QString CurlErrorText(CURLcode code, const char* buffer)
 
 // Runs one transfer on a fresh handle, passive first and active when passive is refused.
 // `setup` points the handle at its URL and its sink; it is called again for the retry.
-template <typename Setup> CURLcode Perform(const SUpdateServer& server, Setup setup, QString& error)
+template <typename Setup>
+CURLcode Perform(const SUpdateServer& server, long timeLimit, SProgressHook& hook, Setup setup,
+                 QString& error)
 {
     CURLcode code = CURLE_FAILED_INIT;
     for (const bool active : {false, true}) {
-        CurlHandle handle = NewHandle(server, active);
+        CurlHandle handle = NewHandle(server, active, timeLimit, hook);
         if (!handle) {
             error = QString::fromLatin1(curl_easy_strerror(CURLE_FAILED_INIT));
             return CURLE_FAILED_INIT;
@@ -139,6 +185,16 @@ template <typename Setup> CURLcode Perform(const SUpdateServer& server, Setup se
         error = CurlErrorText(code, buffer);
     }
     return code;
+}
+
+// A progress window with Cancel for one transfer; null when none can be shown.
+std::unique_ptr<IProgress> BeginProgress(IUserPrompt& prompt)
+{
+    std::unique_ptr<IProgress> progress = prompt.BeginProgress(
+        LoadString(EString::Downloading), IUserPrompt::EProgressKind::Cancellable);
+    if (progress)
+        progress->SetRange(0, 100);
+    return progress;
 }
 
 QString Fill(EString id, const QString& value)
@@ -220,18 +276,27 @@ QString CTagFileUpdate::ChooseRemote(const QStringList& names)
 bool CTagFileUpdate::ListRemote(QStringList& names)
 {
     QByteArray listing;
+    SSink sink;
+    sink.buffer = &listing;
+    sink.limit = kMaxListingBytes;
+    const std::unique_ptr<IProgress> progress = BeginProgress(m_prompt);
+    SProgressHook hook{progress.get()};
     const CURLcode code = Perform(
-        m_server,
+        m_server, m_timeLimit, hook,
         [&](CURL* h) {
             listing.clear();
+            sink.received = 0;
             const QByteArray url = FolderUrl(h, m_server).toUtf8();
             curl_easy_setopt(h, CURLOPT_URL, url.constData());
             curl_easy_setopt(h, CURLOPT_DIRLISTONLY, 1L);
-            curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, AppendToBuffer);
-            curl_easy_setopt(h, CURLOPT_WRITEDATA, &listing);
+            curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, WriteToSink);
+            curl_easy_setopt(h, CURLOPT_WRITEDATA, &sink);
             return true;
         },
         m_cause);
+    m_cancelled = hook.cancelled;
+    if (sink.overflow)
+        m_cause = QStringLiteral("the name listing is longer than %1 bytes").arg(kMaxListingBytes);
     if (code != CURLE_OK)
         return false;
     names.clear();
@@ -251,23 +316,50 @@ bool CTagFileUpdate::Download(const QString& name, const QString& targetPath)
         m_cause = temporary.errorString();
         return false;
     }
-    const CURLcode code = Perform(
-        m_server,
-        [&](CURL* h) {
-            // A retry in active mode starts the file again.
-            if (!temporary.resize(0) || !temporary.seek(0))
-                return false;
-            const QByteArray url = (FolderUrl(h, m_server) + Escape(h, name)).toUtf8();
-            curl_easy_setopt(h, CURLOPT_URL, url.constData());
-            curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, WriteToFile);
-            curl_easy_setopt(h, CURLOPT_WRITEDATA, static_cast<QFile*>(&temporary));
-            return true;
-        },
-        m_cause);
+    SSink sink;
+    sink.file = &temporary;
+    sink.limit = kMaxFileBytes;
+    CURLcode code = CURLE_OK;
+    {
+        const std::unique_ptr<IProgress> progress = BeginProgress(m_prompt);
+        SProgressHook hook{progress.get()};
+        code = Perform(
+            m_server, m_timeLimit, hook,
+            [&](CURL* h) {
+                // A retry in active mode starts the file again.
+                if (!temporary.resize(0) || !temporary.seek(0))
+                    return false;
+                sink.received = 0;
+                const QByteArray url = (FolderUrl(h, m_server) + Escape(h, name)).toUtf8();
+                curl_easy_setopt(h, CURLOPT_URL, url.constData());
+                curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, WriteToSink);
+                curl_easy_setopt(h, CURLOPT_WRITEDATA, &sink);
+                // Refused at once when the server announces the size; the sink's limit
+                // catches a server that does not.
+                curl_easy_setopt(h, CURLOPT_MAXFILESIZE_LARGE,
+                                 static_cast<curl_off_t>(kMaxFileBytes));
+                return true;
+            },
+            m_cause);
+        m_cancelled = hook.cancelled;
+    } // the progress window closes before any message
+    if (code == CURLE_FILESIZE_EXCEEDED || sink.overflow) {
+        m_cause =
+            QStringLiteral("%1: larger than %2 bytes, not a tag file").arg(name).arg(kMaxFileBytes);
+        m_invalid = true;
+        return false;
+    }
     if (code != CURLE_OK)
         return false;
     if (!temporary.flush()) {
         m_cause = temporary.errorString();
+        return false;
+    }
+    if (temporary.size() < kMinFileBytes) {
+        m_cause = QStringLiteral("%1: %2 bytes, too small for a tag file")
+                      .arg(name)
+                      .arg(temporary.size());
+        m_invalid = true;
         return false;
     }
 
@@ -308,9 +400,12 @@ CTagFileUpdate::EResult CTagFileUpdate::Run(const QString& tagFileDir)
     m_installedPath.clear();
     m_cause.clear();
     m_invalid = false;
+    m_cancelled = false;
 
     QStringList names;
     if (!ListRemote(names)) {
+        if (m_cancelled)
+            return EResult::Cancelled;
         m_prompt.Message(LoadString(EString::CannotConnectToUpdateSite),
                          IUserPrompt::EIcon::Exclamation);
         return EResult::CannotConnect;
@@ -350,6 +445,8 @@ CTagFileUpdate::EResult CTagFileUpdate::Run(const QString& tagFileDir)
 
     const QString target = QDir::toNativeSeparators(QDir(tagFileDir).filePath(m_remoteName));
     if (!Download(m_remoteName, target)) {
+        if (m_cancelled)
+            return EResult::Cancelled;
         m_prompt.Message(LoadString(EString::CannotDownloadFile) + QLatin1Char('\n') + m_cause,
                          IUserPrompt::EIcon::Exclamation);
         return m_invalid ? EResult::InvalidFile : EResult::DownloadFailed;

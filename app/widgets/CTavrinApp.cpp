@@ -21,6 +21,7 @@
 #include "ops/widgets/CCompareDlg.h"
 #include "ops/widgets/CEepromDlg.h"
 #include "ops/widgets/CLogDlg.h"
+#include "ops/widgets/COptionsCheckPrompt.h"
 #include "ops/widgets/COptionsDlg.h"
 #include "ops/widgets/CServiceTimersDlg.h"
 #include "res/StringTable.h"
@@ -392,7 +393,10 @@ void CTavrinApp::RegisterCommands()
     // file.
     m_frame->SetCommand(IdOptions, [this] {
         COptionsDlg::Run(*m_doc, m_frame.get(), [this] {
-            CTagFileUpdate update(SUpdateServer::FromSettings(*m_settings), *m_prompt);
+            // The Options dialog is the modal window while the check runs: its progress
+            // window must be the dialog's own for Cancel to take a click.
+            COptionsCheckPrompt prompt(*m_prompt, QApplication::activeModalWidget());
+            CTagFileUpdate update(SUpdateServer::FromSettings(*m_settings), prompt);
             const bool installed =
                 update.Run(m_settings->TagFileDir()) == CTagFileUpdate::EResult::Installed;
             return installed ? update.InstalledPath() : QString();

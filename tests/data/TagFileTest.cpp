@@ -184,6 +184,40 @@ TEST(TagFile, MalformedFilesLeaveNothingBehind)
     }
 }
 
+// Whole archives that are no tag file: installed, they would leave every record nameless.
+TEST(TagFile, FilesWithoutTagsOrWithBytesAfterTheEndAreRefused)
+{
+    QByteArray noise(5 * 1024, '\0');
+    std::uint32_t seed = 0x2545F491;
+    for (char& byte : noise) {
+        seed = seed * 1664525u + 1013904223u;
+        byte = static_cast<char>(seed >> 24);
+    }
+    CTagFile::TextList texts;
+    texts.push_back(MakeText(true, 1, {"Trip"}));
+    CTagFile textsOnly;
+    textsOnly.SetContents(0, {}, std::move(texts));
+    const struct
+    {
+        const char* what;
+        QByteArray bytes;
+    } cases[] = {
+        {"eight-byte empty file", QByteArray(8, '\0')},
+        {"100 zero bytes", QByteArray(100, '\0')},
+        {"texts but no tag", StoreBytes(textsOnly)},
+        {"valid file and 5 KB of noise", SampleFile() + noise},
+        {"valid file and one zero byte", kHandFile + QByteArray(1, '\0')},
+    };
+    for (const auto& c : cases) {
+        CTagFile file;
+        ASSERT_TRUE(LoadBytes(file, kHandFile).Ok());
+        const CTagLoadResult result = LoadBytes(file, c.bytes);
+        EXPECT_EQ(result.status, CTagLoadResult::EStatus::NotATagFile) << c.what;
+        EXPECT_TRUE(result.message.contains(QStringLiteral("test.tag"))) << c.what;
+        EXPECT_TRUE(file.Tags().empty() && file.Texts().empty()) << c.what;
+    }
+}
+
 TEST(TagFile, SampleFileTruncatedAnywhereFailsCleanly)
 {
     const QByteArray whole = SampleFile();
@@ -218,7 +252,9 @@ TEST(TagFile, SampleFileWithAnyByteCorruptedLoadsOrFailsWhole)
         const CTagLoadResult result = LoadBytes(file, bytes);
         if (result.Ok())
             continue; // e.g. a changed name or number
-        ASSERT_TRUE(result.cause.has_value()) << "byte " << at;
+        // A changed count can end the lists early and leave bytes after them.
+        ASSERT_EQ(result.cause.has_value(), result.status == CTagLoadResult::EStatus::Malformed)
+            << "byte " << at;
         ASSERT_TRUE(file.Tags().empty() && file.Texts().empty()) << "byte " << at;
     }
 }

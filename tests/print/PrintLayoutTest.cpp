@@ -1,11 +1,17 @@
 // The printed pages of both styles, read back from a PDF.
 #include "PrintTestData.h"
+#include "common/CTempSettings.h"
 
+#include "app/CAppSettings.h"
 #include "data/CTagFile.h"
 #include "print/CPrintLayout.h"
+#include "sim/CSimModel.h"
+#include "sim/CSimTagTable.h"
 
 #include <QPageSize>
 #include <QPdfWriter>
+#include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -28,14 +34,53 @@ protected:
                                     QDateTime(QDate(2026, 3, 21), QTime(15, 7)));
     }
 
+    // The set a read of a simulated controller of `type` gives: every parameter of its
+    // table that the tag file names for the type, with the controller's quantities.
+    SPrintSheet SimulatedSheet(EControllerType type)
+    {
+        CSimModel model;
+        EXPECT_TRUE(model.SetIdentity(type));
+        EXPECT_GT(SimTagTable::AddParameters(model, tags, type), 0);
+        set.Clear();
+        set.SetDataControllerType(ControllerTypeNumber(type));
+        for (const CTagFile::TagList::value_type& tag : tags.Tags()) {
+            const CSimTag* quantities = model.Tag(tag->tag);
+            if (!quantities || quantities->fixed || tags.FindTag(tag->tag, type) != tag.get())
+                continue;
+            auto parameter = std::make_unique<CParameter>();
+            parameter->tagNumber = tag->tag;
+            parameter->value = quantities->value;
+            parameter->maximum = quantities->maximum;
+            parameter->minimum = quantities->minimum;
+            parameter->scale = quantities->scale;
+            parameter->div = quantities->divisor;
+            parameter->step = quantities->step;
+            parameter->shift = quantities->shift;
+            parameter->SetFlagsByte(quantities->flags);
+            parameter->unitsCode = tag->unitsCode;
+            parameter->displayWord = tag->displayWord;
+            set.Append(std::move(parameter));
+        }
+        set.SetEmpty(false);
+        return SPrintSheet::FromSet(set, tags, QStringLiteral("sim.prf"),
+                                    QDateTime(QDate(2026, 3, 21), QTime(15, 7)));
+    }
+
     // Prints onto an A4 PDF (or a page of `pageMm` mm square) and returns the result.
     CPrintLayout::EResult PrintPdf(const SPrintSheet& sheet, const SPrintFormat& format,
                                    int* pageCount = nullptr, double pageMm = 0)
     {
+        return PrintPdf(sheet, format,
+                        pageMm > 0 ? QPageSize(QSizeF(pageMm, pageMm), QPageSize::Millimeter)
+                                   : QPageSize(QPageSize::A4),
+                        pageCount);
+    }
+    CPrintLayout::EResult PrintPdf(const SPrintSheet& sheet, const SPrintFormat& format,
+                                   const QPageSize& paper, int* pageCount)
+    {
         QPdfWriter writer(pdf);
         writer.setResolution(600);
-        writer.setPageSize(pageMm > 0 ? QPageSize(QSizeF(pageMm, pageMm), QPageSize::Millimeter)
-                                      : QPageSize(QPageSize::A4));
+        writer.setPageSize(paper);
         writer.setPageMargins(QMarginsF(10, 10, 10, 10), QPageLayout::Millimeter);
         if (pageCount)
             *pageCount = CPrintLayout::PageCount(writer, sheet, format);
@@ -138,4 +183,67 @@ TEST_F(PrintLayoutTest, SimpleListPagesNeitherRepeatNorLoseRecords)
     }
     EXPECT_EQ(lines.count(QStringLiteral("Parameter Values")), pages);
     EXPECT_TRUE(PdfText(pdf).contains(QStringLiteral("Page %1 of %1").arg(pages)));
+}
+
+// The style, fonts and fill of a fresh settings file, on both paper sizes the command offers:
+// every record of a real set appears with its value.
+TEST_F(PrintLayoutTest, DefaultStylePrintsBundledAndSimulatedSetsOnA4AndLetter)
+{
+    const CTempSettings temporary;
+    const SPrintFormat format = SPrintFormat::FromSettings(CAppSettings());
+    ASSERT_FALSE(format.simpleList) << "multiple columns by default";
+    const std::pair<const char*, SPrintSheet> sheets[] = {
+        {"bundled type 10", Sheet(kType10Tags)},
+        {"simulated type 9", SimulatedSheet(EControllerType(9))},
+        {"simulated type 10", SimulatedSheet(EControllerType(10))},
+        {"simulated type 14", SimulatedSheet(EControllerType(14))},
+    };
+    for (const QPageSize::PageSizeId paper : {QPageSize::A4, QPageSize::Letter}) {
+        for (const auto& [what, sheet] : sheets) {
+            const std::string name =
+                std::string(what) + (paper == QPageSize::A4 ? " A4" : " Letter");
+            int pages = 0;
+            ASSERT_EQ(PrintPdf(sheet, format, QPageSize(paper), &pages),
+                      CPrintLayout::EResult::Printed)
+                << name << ", " << sheet.rows.size() << " records";
+            // A long value wraps onto the next rows of its column: compared blank for blank.
+            const QString text = PdfText(pdf).simplified();
+            EXPECT_EQ(PdfText(pdf).count(QLatin1Char('\f')), pages) << name;
+            for (const auto& [label, value] : sheet.rows)
+                EXPECT_TRUE(text.contains((label + QLatin1Char(' ') + value).simplified()))
+                    << name << ": " << label.toStdString() << " " << value.toStdString();
+        }
+    }
+}
+
+// A value text longer than the room right of the value column is cut at the page edge.
+TEST_F(PrintLayoutTest, SimpleListKeepsLongValuesInsideThePage)
+{
+    SPrintSheet sheet = Sheet({256, 261});
+    const QString longValue =
+        QStringLiteral("Emergency Stop (Normally Open), Emergency Stop (Normally Closed), "
+                       "Aux. 1, Aux. 4, Traction with brush down");
+    sheet.rows[0].second = longValue;
+    ASSERT_EQ(PrintPdf(sheet, Format(true)), CPrintLayout::EResult::Printed);
+
+    QProcess process;
+    process.start(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), pdf, QStringLiteral("-")});
+    ASSERT_TRUE(process.waitForFinished(60000));
+    const QString boxes = QString::fromUtf8(process.readAllStandardOutput());
+    const QRegularExpressionMatch page =
+        QRegularExpression(QStringLiteral("<page width=\"([0-9.]+)\"")).match(boxes);
+    ASSERT_TRUE(page.hasMatch()) << boxes.toStdString();
+    const double width = page.captured(1).toDouble();
+    int words = 0;
+    QRegularExpressionMatchIterator it =
+        QRegularExpression(QStringLiteral("<word xMin=\"[0-9.]+\" yMin=\"[0-9.]+\" "
+                                          "xMax=\"([0-9.]+)\" yMax=\"[0-9.]+\">([^<]*)<"))
+            .globalMatch(boxes);
+    while (it.hasNext()) {
+        const QRegularExpressionMatch word = it.next();
+        ++words;
+        EXPECT_LE(word.captured(1).toDouble(), width) << word.captured(2).toStdString();
+    }
+    EXPECT_GT(words, 10);
+    EXPECT_TRUE(PdfText(pdf).contains(QStringLiteral("Acceleration Delay Emergency Stop")));
 }

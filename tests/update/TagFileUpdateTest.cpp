@@ -172,6 +172,129 @@ TEST_F(TagFileUpdateTest, CorruptDownloadIsRefusedAndLeavesTheOldFileAlone)
     EXPECT_EQ(ReadAll(Local(QStringLiteral("TagList0001.tag"))), m_valid);
 }
 
+// Files the loader alone once took: each would have become the tag file in use and left
+// every record without a name.
+TEST_F(TagFileUpdateTest, GarbageIsRefusedAndTheOldFileKept)
+{
+    CFtpServer ftp;
+    QByteArray noise(5 * 1024, '\0');
+    std::uint32_t seed = 12345;
+    for (char& byte : noise) {
+        seed = seed * 1664525u + 1013904223u;
+        byte = static_cast<char>(seed >> 24);
+    }
+    const QString remote = ftp.Remote(QStringLiteral("TagList0002.tag"));
+    const struct
+    {
+        const char* what;
+        QByteArray bytes;
+        qint64 size; // a sparse file of zeros when the bytes are empty
+    } cases[] = {
+        {"empty tag file", QByteArray(8, '\0'), 0},
+        {"100 zero bytes", QByteArray(100, '\0'), 0},
+        {"valid file and 5 KB of noise", m_valid + noise, 0},
+        {"100 MB of zeros", QByteArray(), 100 * 1024 * 1024},
+    };
+    for (const auto& c : cases) {
+        QFile::remove(remote);
+        WriteAll(remote, c.bytes);
+        if (c.size > 0) {
+            ASSERT_TRUE(QFile(remote).resize(c.size));
+        }
+        CScriptedPrompt prompt;
+        prompt.ExpectQuestion(Question(QStringLiteral("TagList0002.tag")), EAnswer::Yes)
+            .ExpectMessageContaining(QStringLiteral("Unable to download file\n"));
+        CTagFileUpdate update(ftp.Server(), prompt);
+        EXPECT_EQ(update.Run(TagDir()), EResult::InvalidFile) << c.what;
+        EXPECT_TRUE(update.Cause().contains(QStringLiteral("TagList0002.tag")))
+            << c.what << ": " << update.Cause().toStdString();
+        EXPECT_EQ(LocalNames(), QStringList{QStringLiteral("TagList0001.tag")}) << c.what;
+        EXPECT_EQ(ReadAll(Local(QStringLiteral("TagList0001.tag"))), m_valid) << c.what;
+    }
+}
+
+// A server that does not tell the size: the download stops once the limit is passed.
+TEST_F(TagFileUpdateTest, FileOverTheSizeLimitIsRefusedAsItArrives)
+{
+    CFtpServer ftp({QStringLiteral("--no-size")});
+    const QString remote = ftp.Remote(QStringLiteral("TagList0002.tag"));
+    WriteAll(remote, m_valid);
+    ASSERT_TRUE(QFile(remote).resize(CTagFileUpdate::kMaxFileBytes + 1));
+
+    CScriptedPrompt prompt;
+    prompt.ExpectQuestion(Question(QStringLiteral("TagList0002.tag")), EAnswer::Yes)
+        .ExpectMessageContaining(QStringLiteral("Unable to download file\n"));
+    CTagFileUpdate update(ftp.Server(), prompt);
+    EXPECT_EQ(update.Run(TagDir()), EResult::InvalidFile) << update.Cause().toStdString();
+    EXPECT_TRUE(update.Cause().contains(QStringLiteral("larger than")))
+        << update.Cause().toStdString();
+    EXPECT_EQ(LocalNames(), QStringList{QStringLiteral("TagList0001.tag")});
+}
+
+// A listing that does not end is abandoned past its limit, not read into memory.
+TEST_F(TagFileUpdateTest, ListingOverItsLimitIsAbandoned)
+{
+    CFtpServer ftp(
+        {QStringLiteral("--filler"), QString::number(CTagFileUpdate::kMaxListingBytes / 16)});
+    WriteAll(ftp.Remote(QStringLiteral("TagList0002.tag")), m_valid);
+
+    CScriptedPrompt prompt;
+    prompt.ExpectMessage(QStringLiteral("Could not connect to the update site."),
+                         EIcon::Exclamation);
+    CTagFileUpdate update(ftp.Server(), prompt);
+    EXPECT_EQ(update.Run(TagDir()), EResult::CannotConnect);
+    EXPECT_TRUE(update.Cause().contains(QStringLiteral("longer than")))
+        << update.Cause().toStdString();
+    EXPECT_EQ(LocalNames(), QStringList{QStringLiteral("TagList0001.tag")});
+}
+
+// A server that trickles bytes passes the low-speed limit; the time limit ends it.
+TEST_F(TagFileUpdateTest, SlowServerIsStoppedByTheTimeLimit)
+{
+    CFtpServer ftp({QStringLiteral("--throttle"), QStringLiteral("2")});
+    WriteAll(ftp.Remote(QStringLiteral("TagList0002.tag")), m_valid);
+
+    CScriptedPrompt prompt;
+    prompt.ExpectQuestion(Question(QStringLiteral("TagList0002.tag")), EAnswer::Yes)
+        .ExpectMessageContaining(QStringLiteral("Unable to download file\n"));
+    CTagFileUpdate update(ftp.Server(), prompt);
+    update.SetTimeLimit(2);
+    EXPECT_EQ(update.Run(TagDir()), EResult::DownloadFailed);
+    EXPECT_TRUE(update.Cause().contains(QStringLiteral("timed out")))
+        << update.Cause().toStdString();
+    EXPECT_EQ(LocalNames(), QStringList{QStringLiteral("TagList0001.tag")});
+}
+
+// Cancel in the download's progress window: the transfer stops, nothing is installed and
+// nothing more is said.
+TEST_F(TagFileUpdateTest, CancelInTheProgressWindowStopsTheDownload)
+{
+    // Cancels the progress window opened after the question, the download's.
+    class CCancelDownloadPrompt : public CScriptedPrompt
+    {
+    public:
+        EAnswer Question(const QString& text, EButtons buttons, EIcon icon) override
+        {
+            const EAnswer answer = CScriptedPrompt::Question(text, buttons, icon);
+            CancelProgressAfter(3);
+            return answer;
+        }
+    };
+    CFtpServer ftp({QStringLiteral("--throttle"), QStringLiteral("2")});
+    WriteAll(ftp.Remote(QStringLiteral("TagList0002.tag")), m_valid);
+
+    CCancelDownloadPrompt prompt;
+    prompt.ExpectQuestion(Question(QStringLiteral("TagList0002.tag")), EAnswer::Yes);
+    CTagFileUpdate update(ftp.Server(), prompt);
+    EXPECT_EQ(update.Run(TagDir()), EResult::Cancelled) << update.Cause().toStdString();
+    ASSERT_EQ(prompt.Progress().size(), 2u) << "the listing's window, then the download's";
+    const auto& download = *prompt.Progress()[1];
+    EXPECT_EQ(download.kind, IUserPrompt::EProgressKind::Cancellable);
+    EXPECT_EQ(download.pumps, 3) << "not pumped after the Cancel";
+    EXPECT_TRUE(download.closed);
+    EXPECT_EQ(LocalNames(), QStringList{QStringLiteral("TagList0001.tag")});
+}
+
 TEST_F(TagFileUpdateTest, NamesWithPathsOrTooManyDigitsAreIgnored)
 {
     // Real files a client following "../" would fetch, and names no file can have.
