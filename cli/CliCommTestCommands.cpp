@@ -64,10 +64,20 @@ int RunCommTest(const QStringList& args)
             Error(QLatin1String(kUsage));
             return kExitUsage;
         }
+        // Each number must fit its field: an extension of 300 would otherwise go out as 44.
+        const unsigned maximum =
+            which == 0 ? SCommTestRanges::kExtensionMax : SCommTestRanges::kWordMax;
         for (qint64& bound : ranges[static_cast<std::size_t>(which)]) {
-            const auto number = ParseNumber(args[++i]);
+            const QString& text = args[++i];
+            if (!ParseNumber(text)) {
+                Error(QStringLiteral("\"%1\" is not a number").arg(text));
+                return kExitUsage;
+            }
+            const auto number = ParseWord(text, maximum);
             if (!number) {
-                Error(QStringLiteral("\"%1\" is not a number").arg(args[i]));
+                Error(QStringLiteral("%1 \"%2\" is outside 0..%3")
+                          .arg(rangeOptions[which], text)
+                          .arg(maximum));
                 return kExitUsage;
             }
             bound = *number;

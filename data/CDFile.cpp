@@ -138,7 +138,17 @@ CDFile::SText CDFile::LoadText(const QString& path)
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return {};
-    return ParseText(file.readAll());
+    SText tooLarge;
+    tooLarge.tooLarge = true;
+    // A file known to be too large is refused unread. Otherwise one byte past the limit tells
+    // a file that is too large from one that just fits: a device (/dev/zero) has no size, and
+    // a file may grow meanwhile.
+    if (!file.isSequential() && file.size() > kMaxTextFileBytes)
+        return tooLarge;
+    const QByteArray bytes = file.read(kMaxTextFileBytes + 1);
+    if (bytes.size() > kMaxTextFileBytes)
+        return tooLarge;
+    return ParseText(bytes);
 }
 
 std::uint16_t CDFile::TextChecksum(const std::array<std::uint8_t, kTextBufferSize>& buffer)

@@ -78,9 +78,17 @@ public:
         BadChecksum,    // the checksum word does not match addresses 0..148
     };
 
+    // The largest text D-File read, in bytes. A real one holds a few kilobytes (a comment
+    // and at most 1024 short lines); anything larger is not a D-File, and reading it whole
+    // (a huge file, /dev/zero) would exhaust memory.
+    static constexpr qint64 kMaxTextFileBytes = 1024 * 1024;
+
     struct SText
     {
         ETextResult result = ETextResult::CannotOpen;
+        // With CannotOpen: the file opened but holds more than kMaxTextFileBytes (or is a
+        // device without end); it was refused before more than that was read.
+        bool tooLarge = false;
         QString comment; // line 1, without its line end
         // 1-based number of the line that failed (BadLine, AddressTooHigh); 0 otherwise.
         int failedLine = 0;
@@ -94,7 +102,8 @@ public:
     // overflow: an address with more digits than fit stays "too high", and a value keeps the
     // low byte of the number written.
     static SText ParseText(const QByteArray& bytes);
-    // The same for the file at `path`.
+    // The same for the file at `path`. A file of more than kMaxTextFileBytes is refused
+    // (CannotOpen with tooLarge set) having read at most one byte past the limit.
     static SText LoadText(const QString& path);
     // The checksum word of a text D-File's buffer: the 16-bit sum of addresses 0..148,
     // complemented.

@@ -28,8 +28,10 @@ QString SAdcReading::Text() const
 
 int SAdcRange::BarPosition(std::int16_t value) const
 {
-    // In int, so a reading far from the offset cannot wrap round to the other end.
-    return std::clamp(static_cast<int>(value) - offset, barLow, barHigh);
+    // In 64 bits, so a reading far from the offset cannot wrap round to the other end.
+    const qint64 reading =
+        unsignedReadings ? qint64(static_cast<std::uint16_t>(value)) : qint64(value);
+    return static_cast<int>(std::clamp<qint64>(reading - offset, barLow, barHigh));
 }
 
 CAdcChannels::CAdcChannels(QObject* parent) : QObject(parent) {}
@@ -92,16 +94,21 @@ bool CAdcChannels::Offered(const CADCChannel& channel, EControllerType connected
 SAdcRange CAdcChannels::RangeOf(const CADCChannel& channel)
 {
     SAdcRange range;
-    const auto minimum = static_cast<std::int16_t>(channel.minimum);
-    const auto maximum = static_cast<std::int16_t>(channel.maximum);
-    range.offset = minimum < 0 ? minimum : std::int16_t{0};
-    range.barLow = static_cast<std::int16_t>(minimum - range.offset);
-    range.barHigh = static_cast<std::int16_t>(maximum - range.offset);
-    // A maximum below the minimum (or one that wraps as a 16-bit value) would give an
-    // inverted bar; it shows as an empty range at the low end instead.
-    range.barHigh = std::max(range.barHigh, range.barLow);
-    range.minText = QString::number(minimum);
-    range.maxText = QString::number(maximum);
+    // The stored ends as they are: cut to 16 bits, a range such as 0..40000 or
+    // -20000..20000 would wrap and leave the bar empty. Readings are 16-bit words, so the
+    // bar never needs more than their span; wider ends are held to it, which keeps the
+    // arithmetic within int.
+    constexpr qint64 kSpan = 0xFFFF;
+    const qint64 minimum = std::clamp<qint64>(channel.minimum, -kSpan, kSpan);
+    const qint64 maximum = std::clamp<qint64>(channel.maximum, -kSpan, kSpan);
+    range.offset = static_cast<std::int32_t>(minimum < 0 ? minimum : 0);
+    range.barLow = static_cast<int>(minimum - range.offset);
+    // A maximum below the minimum would give an inverted bar; it shows as an empty range at
+    // the low end instead.
+    range.barHigh = static_cast<int>(std::max(maximum - range.offset, qint64(range.barLow)));
+    range.unsignedReadings = minimum >= 0 && maximum > 32767;
+    range.minText = QString::number(channel.minimum);
+    range.maxText = QString::number(channel.maximum);
     return range;
 }
 
@@ -117,6 +124,14 @@ SAdcReading CAdcChannels::ReadChannel(CControllerLink& link, std::uint16_t tag)
         reading.state = SAdcReading::EState::CommsLost;
         break;
     case EProbeResult::NoSuchTag:
+        // Tag 0's reply echoes word 1 = 0 whether or not the channel exists.
+        if (tag == 0 && packet.IsSupported()) {
+            reading.state = SAdcReading::EState::Value;
+            reading.value = static_cast<std::int16_t>(packet.reply.word2);
+            break;
+        }
+        reading.state = SAdcReading::EState::Unsupported;
+        break;
     case EProbeResult::NotSupported:
         reading.state = SAdcReading::EState::Unsupported;
         break;
@@ -185,11 +200,13 @@ void CAdcChannels::WindowClosed(const IAdcWindow* window)
 void CAdcChannels::RefreshWindows(CControllerLink& link)
 {
     QList<SSample> samples;
+    // A closed port answers nothing; the windows say so rather than keep their last value.
+    const bool open = link.IsOpen();
     for (int i = 0; i < WindowSetSize(); ++i) {
         CADCChannelDlg& entry = m_set[static_cast<std::size_t>(i)];
         if (!entry.window)
             continue;
-        const SAdcReading reading = ReadChannel(link, entry.tag);
+        const SAdcReading reading = open ? ReadChannel(link, entry.tag) : SAdcReading{};
         entry.window->ShowReading(reading);
         samples.append(SSample{i, entry.tag, entry.name, reading});
     }

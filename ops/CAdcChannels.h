@@ -30,14 +30,17 @@ struct SAdcReading
     QString Text() const;
 };
 
-// How a channel's window shows its readings.
+// How a channel's window shows its readings. The bar spans the channel's whole range, which
+// may be wider than 32767 (-20000..20000, or 0..40000 for a reading that is unsigned).
 struct SAdcRange
 {
-    std::int16_t offset = 0;  // the minimum when it is negative as a 16-bit value, else 0
-    int barLow = 0;           // (minimum - offset) as a 16-bit value
-    int barHigh = 255;        // (maximum - offset) as a 16-bit value, never below barLow
-    QString minText, maxText; // minimum and maximum as signed 16-bit decimals
-    // value - offset, clamped to barLow..barHigh.
+    std::int32_t offset = 0;  // the minimum when it is negative, else 0
+    int barLow = 0;           // minimum - offset
+    int barHigh = 255;        // maximum - offset, never below barLow
+    QString minText, maxText; // minimum and maximum in decimal
+    // A range above 32767 from 0 or more reads its 16-bit words unsigned (0..65535).
+    bool unsignedReadings = false;
+    // The reading's word (signed, or unsigned as above) - offset, clamped to barLow..barHigh.
     int BarPosition(std::int16_t value) const;
 };
 
@@ -75,6 +78,8 @@ public:
     // One live-value read (extension 0x98, 2 attempts): no reply at all -> CommsLost; a
     // trusted reply without "Supported", "no such tag" included -> Unsupported; otherwise
     // Value with reply word 2 as a signed 16-bit number ("Temp. unavailable" included).
+    // Tag 0 is a channel like any other: its reply echoes word 1 = 0, which for any other tag
+    // means "no such tag", so for tag 0 only the status byte decides.
     static SAdcReading ReadChannel(CControllerLink& link, std::uint16_t tag);
 
     // The window set: copies of the channels offered for one type (None and empty at the
@@ -94,6 +99,8 @@ public:
     // ignored.
     void WindowClosed(const IAdcWindow* window);
     // One read per open window, in set order; each window is shown its reading; then Sampled.
+    // With the link's port closed (the device gone and not reopened) every window shows
+    // "Comms lost" without an exchange.
     void RefreshWindows(CControllerLink& link);
 
     struct SSample

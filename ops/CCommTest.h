@@ -21,6 +21,10 @@ struct SCommTestRanges
     std::uint16_t valueFrom = 0;
     std::uint16_t valueTo = 0;
 
+    // The largest number each field holds: the extension is a byte, tag and value words.
+    static constexpr unsigned kExtensionMax = 0xFF;
+    static constexpr unsigned kWordMax = 0xFFFF;
+
     // The numbers as entered, each cut to its field's width: an extension of 300 is 44, a
     // tag of 65536 is 0, -1 is the field's largest value.
     static SCommTestRanges FromEntries(qint64 extensionFrom, qint64 extensionTo, qint64 tagFrom,

@@ -188,6 +188,12 @@ void CEepromTransfer::ReportWrite(const SOutcome& outcome)
         m_doc.Prompt().Message(outcome.backupError + QLatin1Char('\n') +
                                    CEepromBackup::NothingProgrammedText(),
                                EIcon::Exclamation);
+    // Nothing was sent: the EEPROM cannot have been corrupted, so the abort message (which
+    // says it may be) would alarm for nothing.
+    else if (outcome.result == EResult::OtherType)
+        m_doc.Prompt().Message(LoadString(EString::DataFromOtherType), EIcon::Exclamation);
+    else if (outcome.result == EResult::NoController)
+        m_doc.Prompt().Message(LoadString(EString::CommunicationError), EIcon::Exclamation);
     else
         m_doc.Prompt().Message(LoadString(EString::EepromWriteAborted), EIcon::Exclamation);
 }

@@ -65,8 +65,10 @@ public:
     void ReportRead(const SOutcome& outcome);
     // The programming warning (Yes/No); true for Yes.
     bool ConfirmWrite();
-    // "EEPROM has been updated ..." or "EEPROM write was aborted ..."; for NoBackup, why
-    // nothing was programmed.
+    // "EEPROM has been updated ..." or, once a write was sent and not confirmed, "EEPROM
+    // write was aborted ... EEPROM is corrupted now."; when nothing was sent, why: NoBackup
+    // its reason, OtherType "Cannot update the controller as data was initially from a
+    // different controller type.", NoController "Communication error".
     void ReportWrite(const SOutcome& outcome);
 
 private:

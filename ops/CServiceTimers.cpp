@@ -2,6 +2,7 @@
 
 #include "link/CControllerLink.h"
 #include "ops/CTavrinDoc.h"
+#include "ops/CTransferSession.h"
 #include "ops/IUserPrompt.h"
 #include "res/StringTable.h"
 
@@ -21,6 +22,15 @@ constexpr std::uint8_t kProbeAttributes[] = {kExtMinimum, kExtMaximum, kExtScale
 bool ValidLine(int line)
 {
     return line >= 1 && line <= CServiceTimers::kLineCount;
+}
+
+// The session of one refresh, clear or program: the status poll keeps off the link and the
+// main window takes no commands until the exchanges are done; the poll then runs again if it
+// ran before (the timers window leaves it running between its ticks).
+CTransferSession Session(CTavrinDoc& doc)
+{
+    return CTransferSession(doc, CTransferSession::ECancel::NotAllowed,
+                            CTransferSession::EPollAfter::Restore);
 }
 
 } // namespace
@@ -158,6 +168,7 @@ bool CServiceTimers::SetType(EControllerType type)
 
 CServiceTimers::SChanges CServiceTimers::Open()
 {
+    const CTransferSession session = Session(m_doc);
     EControllerType type = EControllerType::None;
     m_doc.Link().Identify(type);
     const bool captioned = SetType(type);
@@ -168,6 +179,7 @@ CServiceTimers::SChanges CServiceTimers::Open()
 
 CServiceTimers::SChanges CServiceTimers::Refresh()
 {
+    const CTransferSession session = Session(m_doc);
     CControllerLink& link = m_doc.Link();
     SChanges changes;
     EControllerType type = EControllerType::None;
@@ -207,6 +219,7 @@ CServiceTimers::EClearResult CServiceTimers::Clear(int line)
 {
     if (!ValidLine(line) || !LineShown(line))
         return EClearResult::Hidden;
+    const CTransferSession session = Session(m_doc);
     if (!m_doc.Link().WriteWord(LineTag(line), kExtValue, 0, 0))
         return EClearResult::NoReply;
     Line(line).cleared = true;
@@ -241,12 +254,33 @@ CServiceTimers::EProgramResult CServiceTimers::Program(SEntries& entries)
     if (!EntriesValid(entries))
         return EProgramResult::Invalid;
 
-    for (const QString* entry : ordered) {
-        if (!WriteProgrammable(EntryValue(*entry))) {
-            prompt.Message(LoadString(EString::OntimeNotUpdated), EIcon::Exclamation);
-            return EProgramResult::NotConfirmed;
+    bool confirmed = true;
+    {
+        const CTransferSession session = Session(m_doc);
+        for (const QString* entry : ordered) {
+            if (!WriteProgrammable(EntryValue(*entry))) {
+                confirmed = false;
+                break;
+            }
         }
+    }
+    if (!confirmed) {
+        prompt.Message(LoadString(EString::OntimeNotUpdated), EIcon::Exclamation);
+        return EProgramResult::NotConfirmed;
     }
     prompt.Message(LoadString(EString::OntimeUpdated), EIcon::Information);
     return EProgramResult::Confirmed;
+}
+
+bool CServiceTimers::ConfirmClear(int line) const
+{
+    return m_doc.Prompt().QuestionDefaultNo(ClearQuestion(line), EIcon::Exclamation) ==
+           IUserPrompt::EAnswer::Yes;
+}
+
+QString CServiceTimers::ClearQuestion(int line) const
+{
+    return QStringLiteral("Clear the \"%1\" counter in the controller? Its hours cannot be "
+                          "recovered.")
+        .arg(LineCaption(line));
 }

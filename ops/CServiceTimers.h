@@ -20,9 +20,9 @@ class CTavrinDoc;
 // tag 0x00C0 on the Stoat base model and 0x18A1 on every other type, line 2 0x4401, line 3
 // 0x40A1. A line without a caption for the type is hidden and never read.
 //
-// Every exchange completes inside the call that makes it and nothing pumps messages, so the
-// status poll is left running and the link-ready flag untouched: their ticks can only fall
-// between two calls.
+// Each refresh, clear and program runs its exchanges inside a transfer session: the status
+// poll is stopped and the link-ready flag clear while they run, the main window takes no
+// commands, and the poll runs again afterwards when it ran before.
 class CServiceTimers
 {
 public:
@@ -75,6 +75,10 @@ public:
     // Clears line `line` (1..3) with a value write of (0, 0); its Clear button then reads
     // "Cleared".
     EClearResult Clear(int line);
+    // Asks before a clear of line `line`: the counter's hours are gone once cleared. No is the
+    // default. True for Yes.
+    bool ConfirmClear(int line) const;
+    QString ClearQuestion(int line) const;
     // The Program button: each entry above the limit is replaced by it (message 265), each
     // negative one by 0 (message 266), in `entries` too; then, when the entries are valid,
     // the three confirmed writes and message 259 or 260.

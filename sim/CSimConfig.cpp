@@ -9,10 +9,29 @@
 
 #include <algorithm>
 #include <cmath>
+#include <initializer_list>
 #include <optional>
 
 namespace SimConfig {
 namespace {
+
+// Refuses any key of `object` outside `known`: a misspelt key would otherwise be passed over
+// and the simulator run without the setting (or the fault) it was meant to give. `where`
+// names the object in the error; empty for the top level. A null name in `known` is skipped.
+bool KnownKeysOnly(const QJsonObject& object, std::initializer_list<const char*> known,
+                   const QString& where, QString& error)
+{
+    for (auto it = object.begin(); it != object.end(); ++it) {
+        const QString& key = it.key();
+        if (std::none_of(known.begin(), known.end(),
+                         [&key](const char* name) { return name && key == QLatin1String(name); })) {
+            error = (where.isEmpty() ? QString() : where + QStringLiteral(": ")) +
+                    QStringLiteral("unknown key \"%1\"").arg(key);
+            return false;
+        }
+    }
+    return true;
+}
 
 // A number from a JSON number or a decimal/"0x" string, within [minimum, maximum].
 std::optional<qint64> Number(const QJsonValue& value, qint64 minimum, qint64 maximum)
@@ -129,6 +148,11 @@ bool ApplyTag(std::uint16_t number, const QJsonValue& entry, CSimModel& model, Q
         return false;
     }
     const QJsonObject object = entry.toObject();
+    if (!KnownKeysOnly(object,
+                       {"value", "maximum", "minimum", "scale", "divisor", "step", "shift",
+                        "default", "flags", "unsupported"},
+                       where, error))
+        return false;
     CSimTag tag = model.Tag(number) ? *model.Tag(number) : CSimTag{};
     for (const auto& [name, extension] : kQuantities) {
         const QString key = QString::fromLatin1(name);
@@ -180,6 +204,8 @@ bool ApplyTag(std::uint16_t number, const QJsonValue& entry, CSimModel& model, Q
 
 bool ApplyEeprom(const QJsonObject& eeprom, CSimModel& model, QString& error)
 {
+    if (!KnownKeysOnly(eeprom, {"size", "fill", "bytes", "stuck"}, QStringLiteral("eeprom"), error))
+        return false;
     if (eeprom.contains(QStringLiteral("size"))) {
         const auto size = Number(eeprom.value(QStringLiteral("size")), 0, 0x10000);
         if (!size) {
@@ -230,6 +256,8 @@ bool ApplyLogs(const QJsonObject& logs, CSimModel& model, QString& error)
 {
     const std::pair<const char*, CSimLogs::ELog> kinds[] = {{"system", CSimLogs::ELog::System},
                                                             {"control", CSimLogs::ELog::Control}};
+    if (!KnownKeysOnly(logs, {"system", "control"}, QStringLiteral("logs"), error))
+        return false;
     for (const auto& [name, kind] : kinds) {
         if (!logs.contains(QString::fromLatin1(name)))
             continue;
@@ -257,6 +285,8 @@ bool ApplyLogs(const QJsonObject& logs, CSimModel& model, QString& error)
 // "tilt": { "reading": "0x0123", "offset": 0, "refuseZero": false }
 bool ApplyTilt(const QJsonObject& tilt, CSimModel& model, QString& error)
 {
+    if (!KnownKeysOnly(tilt, {"reading", "offset", "refuseZero"}, QStringLiteral("tilt"), error))
+        return false;
     CSimTilt& sensor = model.Tilt();
     sensor.present = true;
     const std::pair<const char*, std::uint16_t*> words[] = {{"reading", &sensor.reading},
@@ -279,6 +309,9 @@ bool ApplyTilt(const QJsonObject& tilt, CSimModel& model, QString& error)
 //             "secondsPerHour": 60 }
 bool ApplyTimers(const QJsonObject& timers, CSimModel& model, QString& error)
 {
+    if (!KnownKeysOnly(timers, {"hours", "programmable", "secondsPerHour"},
+                       QStringLiteral("timers"), error))
+        return false;
     CSimTimers& counters = model.Timers();
     const QJsonObject hours = timers.value(QStringLiteral("hours")).toObject();
     for (auto it = hours.begin(); it != hours.end(); ++it) {
@@ -361,6 +394,10 @@ bool AdcChannel(const QJsonValue& entry, CSimAdc::SChannel& channel, QString& er
         error = QStringLiteral("\"waveform\" must be constant, ramp, sag or drift");
         return false;
     }
+    // Only the numbers of the waveform named: "high" on a sag would be a mistake.
+    if (!KnownKeysOnly(object, {"waveform", shape->base, shape->swing, "seconds"}, QString(),
+                       error))
+        return false;
     auto number = [&](const char* key, double& out) {
         const QJsonValue value = object.value(QLatin1String(key));
         if (!value.isDouble() || std::abs(value.toDouble()) > 32767) {
@@ -397,8 +434,13 @@ bool AdcChannel(const QJsonValue& entry, CSimAdc::SChannel& channel, QString& er
 //          "channels": { "0x0180": { "waveform": "sag", ... }, "0x0181": 128, ... } }
 bool ApplyAdc(const QJsonObject& adc, CSimModel& model, QString& error)
 {
+    if (!KnownKeysOnly(adc, {"cycle", "channels"}, QStringLiteral("adc"), error))
+        return false;
     if (adc.contains(QStringLiteral("cycle"))) {
         const QJsonObject phases = adc.value(QStringLiteral("cycle")).toObject();
+        if (!KnownKeysOnly(phases, {"rest", "rise", "hold", "fall"}, QStringLiteral("adc: cycle"),
+                           error))
+            return false;
         CSimAdc::SCycle cycle = model.Adc().Cycle();
         const std::pair<const char*, double*> fields[] = {{"rest", &cycle.restSeconds},
                                                           {"rise", &cycle.riseSeconds},
@@ -459,6 +501,11 @@ bool ApplyVersions(const QJsonObject& versions, CSimModel& model, QString& error
 
 bool Apply(const QJsonObject& config, CSimModel& model, QString& error)
 {
+    if (!KnownKeysOnly(config,
+                       {"type", "identificationCode", "tags", "tripCodes", "status", "logs", "tilt",
+                        "timers", "adc", "versions", "programChecksum", "eeprom", "checksum"},
+                       QString(), error))
+        return false;
     if (config.contains(QStringLiteral("type"))) {
         const auto type = Number(config.value(QStringLiteral("type")), 0, kControllerTypeCount - 1);
         if (!type || !model.SetIdentity(ControllerTypeFromNumber(*type))) {
@@ -498,6 +545,8 @@ bool Apply(const QJsonObject& config, CSimModel& model, QString& error)
     }
     if (config.contains(QStringLiteral("status"))) {
         const QJsonObject status = config.value(QStringLiteral("status")).toObject();
+        if (!KnownKeysOnly(status, {"firmware", "battery"}, QStringLiteral("status"), error))
+            return false;
         const auto firmware = Number(status.value(QStringLiteral("firmware")), 0, 0xFF);
         const auto battery = Number(status.value(QStringLiteral("battery")), 0, 0xFF);
         if (!firmware || !battery) {

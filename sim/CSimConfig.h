@@ -57,7 +57,9 @@
 //   }
 //
 // Numbers may be decimal or "0x" hexadecimal strings; negative values are stored as their
-// 16-bit two's complement. A tag entry changes only the fields it names.
+// 16-bit two's complement. A tag entry changes only the fields it names. A key not listed
+// here, at any level, is refused with its name ("unknown key ..."): a misspelt one would
+// otherwise leave the simulator without the setting or fault it was meant to give.
 namespace SimConfig {
 
 // Applies `config` to `model`. False with `error` set when the file is malformed; the model

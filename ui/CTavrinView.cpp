@@ -44,9 +44,10 @@ CTavrinView::CTavrinView(CTavrinDoc& doc, QComboBox* filterBox, QWidget* parent)
     head->resizeSection(0, m_doc.Settings().ColumnWidth());
 
     connect(&m_doc, &CTavrinDoc::ViewsUpdateRequested, this, &CTavrinView::OnUpdate);
-    // Each status-poll tick refreshes the open ADC windows before the poll's own exchanges.
+    // Each status-poll tick refreshes the open ADC windows before the poll's own exchanges;
+    // with the port closed (the device gone) they show "Comms lost" without an exchange.
     connect(&m_doc, &CTavrinDoc::PollTicked, this, [this] {
-        if (m_doc.Link().IsOpen() && !m_doc.TransferActive())
+        if (!m_doc.TransferActive())
             m_adc.RefreshWindows(m_doc.Link());
     });
     if (m_filterBox)

@@ -10,6 +10,7 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QIntValidator>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -31,8 +32,8 @@ QString Number(qint64 value)
     return QString::number(value);
 }
 
-// A number as typed in a range edit: decimal, anything else 0. CCommTest cuts it to the
-// field's width.
+// A number as typed in a range edit: decimal, anything else 0. The edits' validators keep it
+// within its field's width.
 qint64 EntryValue(const QLineEdit* edit)
 {
     bool ok = false;
@@ -49,12 +50,17 @@ CCommTestDlg::CCommTestDlg(CTavrinDoc& doc, QWidget* parent)
     auto* layout = new QVBoxLayout(this);
 
     auto* ranges = new QGridLayout;
+    // Each edit takes only what its field holds (an extension of 300 would go out as 44);
+    // Start waits until every edit holds a number in range.
     auto addRange = [this, ranges](int row, const QString& caption, const char* fromName,
-                                   const char* toName, int from, int to) {
+                                   const char* toName, int from, int to, unsigned maximum) {
         auto* fromEdit = Named(new QLineEdit(QString::number(from), this), fromName);
         auto* toEdit = Named(new QLineEdit(QString::number(to), this), toName);
-        for (QLineEdit* edit : {fromEdit, toEdit})
+        for (QLineEdit* edit : {fromEdit, toEdit}) {
             edit->setMaximumWidth(80);
+            edit->setValidator(new QIntValidator(0, static_cast<int>(maximum), edit));
+            connect(edit, &QLineEdit::textChanged, this, &CCommTestDlg::UpdateStart);
+        }
         ranges->addWidget(new QLabel(caption, this), row, 0);
         ranges->addWidget(fromEdit, row, 1);
         ranges->addWidget(new QLabel(QStringLiteral("To"), this), row, 2);
@@ -64,11 +70,13 @@ CCommTestDlg::CCommTestDlg(CTavrinDoc& doc, QWidget* parent)
     const SCommTestRanges& stored = CCommTest::StoredRanges();
     std::tie(m_extensionFrom, m_extensionTo) =
         addRange(0, QStringLiteral("Extension range:"), "extensionFrom", "extensionTo",
-                 stored.extensionFrom, stored.extensionTo);
+                 stored.extensionFrom, stored.extensionTo, SCommTestRanges::kExtensionMax);
     std::tie(m_tagFrom, m_tagTo) =
-        addRange(1, QStringLiteral("Tag range:"), "tagFrom", "tagTo", stored.tagFrom, stored.tagTo);
-    std::tie(m_valueFrom, m_valueTo) = addRange(2, QStringLiteral("Value range:"), "valueFrom",
-                                                "valueTo", stored.valueFrom, stored.valueTo);
+        addRange(1, QStringLiteral("Tag range:"), "tagFrom", "tagTo", stored.tagFrom, stored.tagTo,
+                 SCommTestRanges::kWordMax);
+    std::tie(m_valueFrom, m_valueTo) =
+        addRange(2, QStringLiteral("Value range:"), "valueFrom", "valueTo", stored.valueFrom,
+                 stored.valueTo, SCommTestRanges::kWordMax);
     ranges->setColumnStretch(4, 1);
     layout->addLayout(ranges);
 
@@ -135,6 +143,7 @@ CCommTestDlg::CCommTestDlg(CTavrinDoc& doc, QWidget* parent)
     connect(clearList, &QPushButton::clicked, this, &CCommTestDlg::OnClearList);
     connect(m_quit, &QPushButton::clicked, this, &QDialog::accept);
     ShowLabels();
+    UpdateStart();
 }
 
 CCommTestDlg::~CCommTestDlg() = default;
@@ -155,8 +164,27 @@ void CCommTestDlg::OnStartStop()
         Start();
 }
 
+bool CCommTestDlg::RangesAcceptable() const
+{
+    for (const QLineEdit* edit :
+         {m_extensionFrom, m_extensionTo, m_tagFrom, m_tagTo, m_valueFrom, m_valueTo}) {
+        if (!edit->hasAcceptableInput())
+            return false;
+    }
+    return true;
+}
+
+void CCommTestDlg::UpdateStart()
+{
+    // Stop stays available while a run lasts, whatever the edits hold.
+    if (m_startStop)
+        m_startStop->setEnabled(m_running || RangesAcceptable());
+}
+
 void CCommTestDlg::Start()
 {
+    if (!RangesAcceptable())
+        return;
     m_quit->setEnabled(false);
     m_running = true;
     m_startStop->setText(QStringLiteral("Stop"));
@@ -187,6 +215,7 @@ void CCommTestDlg::Start()
     ShowLabels();
     m_startStop->setText(QStringLiteral("&Start"));
     m_quit->setEnabled(true);
+    UpdateStart();
     if (m_closeAfterRun) {
         const int closeResult = *m_closeAfterRun;
         m_closeAfterRun.reset();

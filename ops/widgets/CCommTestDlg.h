@@ -49,6 +49,9 @@ private:
     void Start();
     void Stop();
     void ShowLabels();
+    // Every range edit holds a number its field can carry.
+    bool RangesAcceptable() const;
+    void UpdateStart();
 
     // ICommTestObserver
     void ShowState(const CCommTest& test) override;

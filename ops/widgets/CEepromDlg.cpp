@@ -237,6 +237,10 @@ void CEepromDlg::OnOpen()
         m_name->clear();
     }
     ShowImage();
+    // The new image may be of another type than the old one with the same emptiness, which
+    // the timer would not see as a change: the buttons follow it now.
+    m_empty = m_image.IsEmpty();
+    ApplyState();
 }
 
 void CEepromDlg::done(int result)

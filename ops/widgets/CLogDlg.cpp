@@ -39,19 +39,31 @@ private:
     QProgressBar* m_bar;
 };
 
+} // namespace
+
 // Marks the window busy for the length of an exchange sequence, so that a timer tick that
-// arrives while progress repaints does not start a second one.
-class CBusyGuard
+// arrives while progress repaints does not start a second one. A close asked for meanwhile
+// (the close box reaches the window while the bar repaints) goes ahead at the end, once the
+// read's transfer session has restored the status poll.
+class CLogDlg::CBusyGuard
 {
 public:
-    explicit CBusyGuard(bool& busy) : m_busy(busy) { m_busy = true; }
-    ~CBusyGuard() { m_busy = false; }
+    explicit CBusyGuard(CLogDlg& dialog) : m_dialog(dialog) { m_dialog.m_busy = true; }
+    ~CBusyGuard()
+    {
+        m_dialog.m_busy = false;
+        if (m_dialog.m_closeAfterBusy) {
+            const int result = *m_dialog.m_closeAfterBusy;
+            m_dialog.m_closeAfterBusy.reset();
+            m_dialog.done(result);
+        }
+    }
+    CBusyGuard(const CBusyGuard&) = delete;
+    CBusyGuard& operator=(const CBusyGuard&) = delete;
 
 private:
-    bool& m_busy;
+    CLogDlg& m_dialog;
 };
-
-} // namespace
 
 CLogDlg::CLogDlg(CTavrinDoc& doc, CControllerLog::EKind kind, QWidget* parent)
     : QDialog(parent), m_doc(doc), m_log(doc, kind)
@@ -128,7 +140,7 @@ void CLogDlg::OnTimer()
 {
     if (m_busy)
         return;
-    CBusyGuard guard(m_busy);
+    CBusyGuard guard(*this);
     if (m_log.Tick())
         ShowLog();
 }
@@ -137,7 +149,7 @@ void CLogDlg::OnRefresh()
 {
     if (m_busy)
         return;
-    CBusyGuard guard(m_busy);
+    CBusyGuard guard(*this);
     m_log.Read();
     ShowLog();
 }
@@ -146,7 +158,7 @@ void CLogDlg::OnClear()
 {
     if (m_busy)
         return;
-    CBusyGuard guard(m_busy);
+    CBusyGuard guard(*this);
     // The entries are gone for good once cleared: nothing is sent without a Yes.
     if (!m_log.ConfirmClear())
         return;
@@ -157,7 +169,7 @@ void CLogDlg::OnSave()
 {
     if (m_busy)
         return;
-    CBusyGuard guard(m_busy);
+    CBusyGuard guard(*this);
     IUserPrompt& prompt = m_doc.Prompt();
     const QString path =
         prompt.ChooseSaveFile(tr("Save %1").arg(m_log.Title()), tr("Text files (*.txt)"),
@@ -171,8 +183,15 @@ void CLogDlg::OnSave()
 
 void CLogDlg::done(int result)
 {
+    if (m_busy) {
+        // Never in the middle of a read or clear: starting the poll now would put its
+        // exchanges inside the transfer.
+        m_closeAfterBusy = result;
+        return;
+    }
     m_timer.stop();
-    m_doc.StartStatusPoll();
+    if (!m_doc.TransferActive())
+        m_doc.StartStatusPoll();
     QDialog::done(result);
 }
 

@@ -5,6 +5,8 @@
 #include <QDialog>
 #include <QTimer>
 
+#include <optional>
+
 class CTavrinDoc;
 class QListWidget;
 class QProgressBar;
@@ -16,7 +18,8 @@ class QPushButton;
 // exchanges and texts come from CControllerLog; this class only shows them.
 //
 // However the window closes (OK, Escape, the close box), the status poll starts again and
-// the timer stops: a read that lost the controller leaves the poll stopped until then.
+// the timer stops: a read that lost the controller leaves the poll stopped until then. A
+// close during a read or clear waits for its end.
 //
 // Control ids (objectName "id<number>"): dialog 146, list 1001, progress bar 1002,
 // Refresh 1003, Clear 1004, Save 1005, OK 1.
@@ -67,5 +70,9 @@ private:
     QPushButton* m_clear = nullptr;
     QPushButton* m_save = nullptr;
     QPushButton* m_ok = nullptr;
+    class CBusyGuard;
+
     bool m_busy = false;
+    // A close asked for while busy, carried out when the exchanges are done.
+    std::optional<int> m_closeAfterBusy;
 };

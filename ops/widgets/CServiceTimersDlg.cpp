@@ -104,6 +104,9 @@ void CServiceTimersDlg::OnClear(int line)
     if (m_busy)
         return;
     const QScopedValueRollback<bool> guard(m_busy, true);
+    // The hours are gone for good once cleared: nothing is sent without a Yes.
+    if (!m_timers.ConfirmClear(line))
+        return;
     m_timers.Clear(line);
     m_clears[static_cast<std::size_t>(line - 1)]->setText(m_timers.ClearCaption(line));
 }

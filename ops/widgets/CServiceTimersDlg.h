@@ -16,7 +16,8 @@ class QPushButton;
 // The service timers window (dialog 144): up to three hour counters with a Clear button
 // each, a message for a missing or unsupported controller, and the programmable times of
 // the controllers that offer them. A 1000 ms timer refreshes it; closing stops the timer.
-// The exchanges and texts come from CServiceTimers; this class only shows them.
+// The exchanges and texts come from CServiceTimers; this class only shows them. A Clear asks
+// first (No is the default) and sends nothing when answered No.
 //
 // Control ids (objectName "id<number>"): dialog 144; per line the value label 1036..1038,
 // Clear button 1039..1041 and group box 1042..1044; message 1045; programmable group 1046

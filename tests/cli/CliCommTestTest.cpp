@@ -65,3 +65,33 @@ TEST_F(CliCommTestTest, RecordsAndExitCodes)
     EXPECT_EQ(run.exitCode, 1) << "a range missing";
     EXPECT_TRUE(run.out.isEmpty());
 }
+
+TEST_F(CliCommTestTest, ANumberBeyondItsFieldIsRefusedBeforeAnythingIsSent)
+{
+    const QString zero = QStringLiteral("0");
+    const auto run = [&](const QString& option, const QString& to) {
+        QStringList args = {QStringLiteral("commtest"),
+                            QStringLiteral("--ext"),
+                            zero,
+                            zero,
+                            QStringLiteral("--tag"),
+                            QStringLiteral("8"),
+                            QStringLiteral("8"),
+                            QStringLiteral("--value"),
+                            zero,
+                            zero,
+                            QStringLiteral("--port"),
+                            sim.SlavePath()};
+        args[args.indexOf(option) + 2] = to;
+        return RunCli(args, {}, config.path());
+    };
+    const std::size_t before = sim.RequestCount();
+    for (const auto& [option, to] : {std::pair{"--ext", "300"}, std::pair{"--ext", "0x100"},
+                                     std::pair{"--tag", "65536"}, std::pair{"--value", "-1"}}) {
+        const SRun refused = run(QLatin1String(option), QLatin1String(to));
+        EXPECT_EQ(refused.exitCode, 1) << option << " " << to;
+        EXPECT_TRUE(refused.err.contains(QLatin1String(to))) << refused.err.toStdString();
+        EXPECT_TRUE(refused.out.isEmpty());
+    }
+    EXPECT_EQ(sim.RequestCount(), before) << "nothing sent";
+}

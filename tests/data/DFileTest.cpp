@@ -2,6 +2,9 @@
 // lines, buffer and checksum, down to the lines that must refuse a file.
 #include "data/CDFile.h"
 
+#include <QFile>
+#include <QTemporaryDir>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -109,4 +112,57 @@ TEST(DFileTest, TextLinesThatRefuseTheFile)
     EXPECT_EQ(CDFile::ParseText("").result, EText::NoComment);
     // A comment alone: nothing set, so the checksum word 0 cannot match.
     EXPECT_EQ(CDFile::ParseText("comment\n").result, EText::BadChecksum);
+}
+
+namespace {
+
+// The process's peak resident memory in KiB (Linux), or -1.
+qint64 PeakResidentKib()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray& line : status.readAll().split('\n')) {
+        if (line.startsWith("VmHWM:"))
+            return line.mid(6).trimmed().split(' ').value(0).toLongLong();
+    }
+    return -1;
+}
+
+} // namespace
+
+TEST(DFileTest, ATextFileBeyondTheLimitIsRefusedUnread)
+{
+    QTemporaryDir dir;
+    const qint64 peakBefore = PeakResidentKib();
+
+    // A sparse 200 MB file: refused by its size, with no buffer of that size.
+    QFile huge(dir.filePath(QStringLiteral("huge.txt")));
+    ASSERT_TRUE(huge.open(QIODevice::WriteOnly));
+    ASSERT_TRUE(huge.resize(200 * 1024 * 1024));
+    huge.close();
+    CDFile::SText text = CDFile::LoadText(huge.fileName());
+    EXPECT_EQ(text.result, EText::CannotOpen);
+    EXPECT_TRUE(text.tooLarge);
+
+    // A device without end: refused after at most the limit and one byte.
+    if (QFile::exists(QStringLiteral("/dev/zero"))) {
+        text = CDFile::LoadText(QStringLiteral("/dev/zero"));
+        EXPECT_EQ(text.result, EText::CannotOpen);
+        EXPECT_TRUE(text.tooLarge);
+    }
+    if (peakBefore > 0) {
+        EXPECT_LT(PeakResidentKib() - peakBefore, 16 * 1024) << "KiB more at the peak";
+    }
+
+    // A file of exactly the limit is read.
+    QFile full(dir.filePath(QStringLiteral("full.txt")));
+    ASSERT_TRUE(full.open(QIODevice::WriteOnly));
+    const QByteArray comment(CDFile::kMaxTextFileBytes - kGoodLines.size() - 1, 'c');
+    full.write(comment + '\n' + kGoodLines);
+    full.close();
+    ASSERT_EQ(full.size(), CDFile::kMaxTextFileBytes);
+    text = CDFile::LoadText(full.fileName());
+    EXPECT_EQ(text.result, EText::Ok);
+    EXPECT_FALSE(text.tooLarge);
 }

@@ -205,3 +205,15 @@ TEST_F(AdcChannelsSimTest, RefreshReadsEachOpenWindowOnceInSetOrder)
     EXPECT_EQ(samples[1].tag, kBrush);
     EXPECT_EQ(samples[1].reading.state, EState::Unsupported);
 }
+
+TEST_F(AdcChannelsSimTest, TagZeroIsAChannelLikeAnyOther)
+{
+    // Its reply echoes word 1 = 0, which for any other tag means "no such tag".
+    sim.WithModel([](CSimModel& m) { m.Adc().SetChannel(0, {.base = 42}); });
+    const SAdcReading reading = CAdcChannels::ReadChannel(link, 0);
+    EXPECT_EQ(reading.state, EState::Value);
+    EXPECT_EQ(reading.Text(), QStringLiteral("42"));
+    sim.WithModel([](CSimModel& m) { m.Adc().Remove(0); });
+    EXPECT_EQ(CAdcChannels::ReadChannel(link, 0).state, EState::Unsupported)
+        << "without the channel: no \"Supported\"";
+}

@@ -151,10 +151,16 @@ TEST_F(EepromTransferTest, SendsNothingUnlessConfirmedAndOfTheControllersType)
     EXPECT_EQ(transfer.Send(image).result, EResult::Declined);
     EXPECT_TRUE(Wire().empty());
 
+    // Nothing is written, so nothing says the EEPROM may be corrupted.
     prompt.ExpectQuestion(Text(EString::EepromProgramWarning), EAnswer::Yes)
-        .ExpectMessage(Text(EString::EepromWriteAborted), EIcon::Exclamation);
+        .ExpectMessage(Text(EString::DataFromOtherType), EIcon::Exclamation);
     EXPECT_EQ(transfer.Send(image).result, EResult::OtherType); // the simulator is a Tarn
     EXPECT_TRUE(EepromWire().empty());
+    Silence(true);
+    prompt.ExpectQuestion(Text(EString::EepromProgramWarning), EAnswer::Yes)
+        .ExpectMessage(Text(EString::CommunicationError), EIcon::Exclamation);
+    EXPECT_EQ(transfer.Send(image).result, EResult::NoController);
+    Silence(false);
 }
 
 TEST_F(EepromTransferTest, FileLoadAsksAboutTextAndSaysWhenAFileDoesNotOpen)

@@ -236,3 +236,47 @@ TEST_F(ServiceTimersTest, ProgramStopsAtTheFirstWriteNotConfirmed)
     EXPECT_EQ(wire[0].word2, 10);
     EXPECT_EQ(wire[1].word2, 20);
 }
+
+TEST_F(ServiceTimersTest, EveryExchangeRunsInsideATransferSession)
+{
+    // At the start of each session: the poll stopped, the link not ready; every request the
+    // call sends falls between the session's start and its end.
+    struct SSession
+    {
+        bool pollAtStart = true;
+        bool readyAtStart = true;
+        std::size_t requestsAtStart = 0;
+        std::size_t requestsAtEnd = 0;
+    };
+    std::vector<SSession> sessions;
+    QObject::connect(&doc, &CTavrinDoc::TransferStateChanged, [&](bool active) {
+        if (active)
+            sessions.push_back({doc.StatusPollRunning(), doc.LinkReady(), sim.RequestCount(), 0});
+        else if (!sessions.empty())
+            sessions.back().requestsAtEnd = sim.RequestCount();
+    });
+    doc.SetLinkReady(true);
+    doc.StartStatusPoll();
+    const auto check = [&](const char* what, const std::function<void()>& call) {
+        sessions.clear();
+        const std::size_t before = sim.RequestCount();
+        call();
+        const std::size_t after = sim.RequestCount();
+        ASSERT_EQ(sessions.size(), 1u) << what;
+        EXPECT_FALSE(sessions[0].pollAtStart) << what;
+        EXPECT_FALSE(sessions[0].readyAtStart) << what;
+        EXPECT_EQ(sessions[0].requestsAtStart, before) << what;
+        EXPECT_EQ(sessions[0].requestsAtEnd, after) << what;
+        EXPECT_GT(after, before) << what;
+        EXPECT_TRUE(doc.StatusPollRunning()) << what << ": the poll runs again afterwards";
+        EXPECT_TRUE(doc.LinkReady()) << what;
+    };
+    check("open", [&] { timers.Open(); });
+    check("refresh", [&] { timers.Refresh(); });
+    check("clear", [&] { timers.Clear(1); });
+    prompt.ExpectMessage(QStringLiteral("Programmable Ontime updated correctly"),
+                         EIcon::Information);
+    CServiceTimers::SEntries entries{"10", "20", "5"};
+    check("program", [&] { timers.Program(entries); });
+    doc.StopStatusPoll();
+}

@@ -97,3 +97,22 @@ TEST_F(CommTestDlgTest, StopKeepsTheCountsAndEscapeClosesOnceTheRunHasEnded)
     EXPECT_EQ(dialog.result(), QDialog::Rejected);
     EXPECT_EQ(sim.RequestCount(), 2u) << "one packet, two attempts";
 }
+
+TEST_F(CommTestDlgTest, ARangeBeyondItsFieldCannotBeTypedOrStarted)
+{
+    auto* extensionTo = Control<QLineEdit>("extensionTo");
+    auto* start = Control<QPushButton>("startStop");
+    extensionTo->clear();
+    QTest::keyClicks(extensionTo, QStringLiteral("-3000"));
+    EXPECT_EQ(extensionTo->text(), QStringLiteral("300")) << "no minus, no fourth digit";
+    EXPECT_FALSE(start->isEnabled()) << "300 does not fit the extension's byte";
+    sim.ClearRequests();
+    start->click();
+    EXPECT_EQ(sim.RequestCount(), 0u);
+
+    Enter("extensionTo", QStringLiteral("255"));
+    Enter("tagTo", QStringLiteral("65536"));
+    EXPECT_FALSE(start->isEnabled()) << "nor 65536 a tag's word";
+    Enter("tagTo", QStringLiteral("65535"));
+    EXPECT_TRUE(start->isEnabled());
+}

@@ -7,10 +7,12 @@
 #include "ui/ControlId.h"
 
 #include <QComboBox>
+#include <QFile>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 
 #include <functional>
 
@@ -146,4 +148,30 @@ TEST_F(EepromDlgTest, ClosingDuringAGetStopsItAndClosesAfterwards)
     EXPECT_TRUE(dialog.Image().IsEmpty()) << "cancelled, without a message";
     EXPECT_EQ(finished.count(), 1);
     EXPECT_FALSE(dialog.TimerActive());
+}
+
+TEST_F(EepromDlgTest, OpeningAnImageOfAnotherTypeDisablesSendAtOnce)
+{
+    CEepromDlg dialog(doc);
+    dialog.OnTimer();
+    Control<QComboBox>(dialog, CEepromDlg::kBytesId)->setCurrentText(QStringLiteral("128"));
+    Control<QPushButton>(dialog, CEepromDlg::kGetId)->click();
+    dialog.OnTimer();
+    ASSERT_EQ(Enabled(dialog), (V{true, true, true, true})) << "a Tarn's image, a Tarn";
+
+    // A Tarn+ image (type 10; bytes of 0x80 and more, so no question about text): the image
+    // stays non-empty and the controller the same, so the timer sees no change.
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("plus.eep"));
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(QByteArray::fromHex("0A000000F0F1F2F3"));
+    file.close();
+    peeking.ExpectOpenFile(path);
+    Control<QPushButton>(dialog, CEepromDlg::kOpenId)->click();
+    ASSERT_EQ(dialog.Image().Count(), 4);
+    EXPECT_EQ(Enabled(dialog), (V{true, false, true, true})) << "no Send of a Tarn+ image";
+    dialog.OnTimer();
+    EXPECT_EQ(Enabled(dialog), (V{true, false, true, true}));
+    dialog.done(QDialog::Rejected);
 }

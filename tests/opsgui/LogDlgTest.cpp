@@ -160,3 +160,45 @@ TEST_F(LogDlgTest, RunShowsTheWindowModallyUntilOk)
     EXPECT_EQ(CLogDlg::Run(doc, EKind::System), int(QDialog::Accepted));
     EXPECT_TRUE(doc.StatusPollRunning());
 }
+
+TEST_F(LogDlgTest, ClosingDuringAReadWaitsForItsEndBeforeThePollRuns)
+{
+    SetSystemLog({{0x0001, 5}, {0x0002, 1}});
+    CLogDlg dialog(doc, EKind::System);
+    dialog.show();
+    doc.StartStatusPoll();
+
+    // The bar's repaint is where the close box reaches the window during a read.
+    class CClosingProgress : public IProgress
+    {
+    public:
+        CClosingProgress(CLogDlg& dialog, CTavrinDoc& doc, bool& pollDuringRead)
+            : m_dialog(dialog), m_doc(doc), m_pollDuringRead(pollDuringRead)
+        {
+        }
+        void SetRange(int, int) override {}
+        void SetPosition(int) override {}
+        bool Pump() override
+        {
+            m_dialog.close();
+            m_pollDuringRead = m_pollDuringRead || m_doc.StatusPollRunning();
+            return false;
+        }
+
+    private:
+        CLogDlg& m_dialog;
+        CTavrinDoc& m_doc;
+        bool& m_pollDuringRead;
+    };
+    bool pollDuringRead = false;
+    dialog.Log().SetProgressFactory([&](int) -> std::unique_ptr<IProgress> {
+        return std::make_unique<CClosingProgress>(dialog, doc, pollDuringRead);
+    });
+    dialog.OnRefresh();
+    EXPECT_FALSE(pollDuringRead) << "the poll stays stopped while the read runs";
+    EXPECT_TRUE(dialog.Log().LastReadOk()) << "the read ran to its end";
+    EXPECT_FALSE(dialog.isVisible()) << "the close went ahead afterwards";
+    EXPECT_FALSE(dialog.TimerActive());
+    EXPECT_TRUE(doc.StatusPollRunning());
+    doc.StopStatusPoll();
+}

@@ -1,16 +1,25 @@
 // The "Select ADC " dialog and the channel windows it opens, offscreen: the empty set's line,
 // opening with the cascade, reopening with the open windows selected, "Close all", and the
 // three ways a window goes (the user, the dialog, a rebuild) without a double delete.
+#include "app/CAppSettings.h"
+#include "common/CScriptedPrompt.h"
+#include "common/CTempSettings.h"
+#include "link/CControllerLink.h"
 #include "ops/CAdcChannels.h"
+#include "ops/CTavrinDoc.h"
 #include "ops/widgets/CAdcWindow.h"
 #include "ops/widgets/CSelectAdcDlg.h"
+#include "sim/CControllerSim.h"
+#include "ui/CTavrinView.h"
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QLabel>
 #include <QListWidget>
 #include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 namespace {
@@ -181,4 +190,71 @@ TEST_F(SelectAdcDlgTest, TheWindowShowsTheLimitsAndMovesTheBarOnlyForAValue)
     window->ShowReading({SAdcReading::EState::CommsLost, 0});
     EXPECT_EQ(window->ValueLabel()->text(), QStringLiteral("Comms lost"));
     EXPECT_EQ(window->Bar()->value(), 160) << "no value: the bar stays";
+}
+
+TEST_F(SelectAdcDlgTest, ARangeWiderThan32767FillsTheBarInProportion)
+{
+    // -20000..20000 reads signed words; 0..40000 unsigned ones (40000 is the word 0x9C40).
+    CAdcWindow wide(QStringLiteral("wide"),
+                    CAdcChannels::RangeOf(Channel(0x13, "wide", -20000, 20000)), &view);
+    wide.ShowReading({SAdcReading::EState::Value, -10000});
+    const QProgressBar* bar = wide.Bar();
+    EXPECT_EQ(bar->maximum() - bar->minimum(), 40000);
+    EXPECT_EQ(bar->value() - bar->minimum(), 10000) << "a quarter";
+    EXPECT_EQ(wide.MinLabel()->text(), QStringLiteral("-20000"));
+    EXPECT_EQ(wide.MaxLabel()->text(), QStringLiteral("20000"));
+
+    CAdcWindow high(QStringLiteral("high"), CAdcChannels::RangeOf(Channel(0x14, "high", 0, 40000)),
+                    &view);
+    EXPECT_EQ(high.Bar()->maximum() - high.Bar()->minimum(), 40000);
+    high.ShowReading({SAdcReading::EState::Value, static_cast<std::int16_t>(30000)});
+    EXPECT_EQ(high.Bar()->value() * 4, high.Bar()->maximum() * 3) << "three quarters";
+    high.ShowReading({SAdcReading::EState::Value, static_cast<std::int16_t>(0x9C40)});
+    EXPECT_EQ(high.Bar()->value(), high.Bar()->maximum()) << "40000: full";
+    EXPECT_EQ(high.MaxLabel()->text(), QStringLiteral("40000"));
+}
+
+TEST(AdcWindowLinkTest, WindowsShowCommsLostOnceTheDeviceIsGone)
+{
+    // The link opens a fixed path that points at the simulator's terminal, as a udev name
+    // points at an adapter; ending the simulator is the adapter pulled out.
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("ttyController"));
+    auto sim = std::make_unique<CControllerSim>();
+    ASSERT_TRUE(sim->Start());
+    ASSERT_TRUE(QFile::link(sim->SlavePath(), path));
+    CControllerLink link;
+    link.Configure(path, 19200, CSerialPort::ParityEven, 8, CSerialPort::StopTwo);
+    ASSERT_TRUE(link.Open());
+    CTempSettings temp;
+    CAppSettings settings;
+    CScriptedPrompt prompt;
+    CTavrinDoc doc{link, settings, prompt};
+    CTavrinView view(doc, nullptr);
+    view.resize(600, 400);
+    view.show();
+    CAdcChannels& channels = view.AdcChannels();
+    CADCChannel heatsink = Channel(LinkProtocol::kTagAdcHeatsinkTemperature, "Heatsink", -40, 120);
+    heatsink.controllerType = ControllerTypeNumber(EControllerType::Tarn);
+    CADCChannel battery = Channel(LinkProtocol::kTagAdcBatteryVoltage, "Battery", 0, 600);
+    battery.controllerType = heatsink.controllerType;
+    channels.SetChannels({heatsink, battery});
+    channels.RebuildWindowSet(EControllerType::Tarn);
+    CAdcWindow* first = CAdcWindow::Open(channels, 0, &view, {});
+    doc.PollTick();
+    ASSERT_TRUE(doc.LinkReady());
+    bool isNumber = false;
+    first->ValueLabel()->text().toInt(&isNumber);
+    EXPECT_TRUE(isNumber) << qPrintable(first->ValueLabel()->text());
+
+    sim.reset();
+    for (int tick = 0; tick < 4 * CTavrinDoc::kPollLimitLinked && link.IsOpen(); ++tick)
+        doc.PollTick();
+    ASSERT_FALSE(link.IsOpen()) << "the reopen failed: nothing behind the path";
+    // A window opened now, and one that was open all along, both say so on the next tick.
+    CAdcWindow* second = CAdcWindow::Open(channels, 1, &view, {});
+    doc.PollTick();
+    EXPECT_EQ(first->ValueLabel()->text(), QStringLiteral("Comms lost"));
+    EXPECT_EQ(second->ValueLabel()->text(), QStringLiteral("Comms lost"));
+    EXPECT_TRUE(first->isVisible()) << "the windows stay open";
 }

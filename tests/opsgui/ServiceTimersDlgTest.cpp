@@ -75,3 +75,28 @@ TEST_F(ServiceTimersDlgTest, ProgramIsEnabledOnlyWhileTotalOnCoversBrushAndServi
     EXPECT_TRUE(program->isEnabled());
     EXPECT_EQ(hint->text(), QStringLiteral("Press Program to update controller timers"));
 }
+
+TEST_F(ServiceTimersDlgTest, ClearAsksFirstAndSendsNothingOnNo)
+{
+    sim.WithModel([](CSimModel& m) {
+        m.SetIdentity(EControllerType::Stoat);
+        m.Timers().SetHours(LinkProtocol::kTagServiceTimer1Stoat, 3);
+    });
+    Dlg dialog(doc);
+    auto* clear = Control<QPushButton>(dialog, Dlg::kClearIds[0]);
+    const QString question = dialog.Timers().ClearQuestion(1);
+    EXPECT_TRUE(question.contains(QStringLiteral("Total on time"))) << qPrintable(question);
+
+    sim.ClearRequests();
+    prompt.ExpectQuestion(question, IUserPrompt::EAnswer::No);
+    clear->click();
+    EXPECT_TRUE(prompt.AllShown());
+    EXPECT_TRUE(WireFor(LinkProtocol::kTagServiceTimer1Stoat).empty()) << "nothing sent on No";
+    EXPECT_EQ(clear->text(), QStringLiteral("Clear"));
+
+    prompt.ExpectQuestion(question, IUserPrompt::EAnswer::Yes);
+    clear->click();
+    ASSERT_EQ(WireFor(LinkProtocol::kTagServiceTimer1Stoat).size(), 1u);
+    EXPECT_EQ(clear->text(), QStringLiteral("Cleared"));
+    dialog.reject();
+}

@@ -92,6 +92,38 @@ TEST(SimConfig, MalformedFilesAreRefusedWithAReason)
     EXPECT_TRUE(error.contains(QStringLiteral("/nonexistent/sim.json")));
 }
 
+TEST(SimConfig, AMisspeltKeyAtAnyLevelIsRefusedByName)
+{
+    // Each would otherwise run the simulator without the setting it meant to give.
+    const std::pair<const char*, const char*> misspelt[] = {
+        {R"({"tpye": 9})", "tpye"},
+        {R"({"tags": {"0x10": {"vaule": 5}}})", "vaule"},
+        {R"({"status": {"firmware": 1, "battery": 2, "batery": 3}})", "batery"},
+        {R"({"eeprom": {"stuk": [3]}})", "stuk"},
+        {R"({"logs": {"sytem": []}})", "sytem"},
+        {R"({"tilt": {"refuse_zero": true}})", "refuse_zero"},
+        {R"({"timers": {"programable": true}})", "programable"},
+        {R"({"adc": {"chanels": {}}})", "chanels"},
+        {R"({"adc": {"cycle": {"holt": 1}}})", "holt"},
+        {R"({"adc": {"channels": {"0x0180": {"waveform": "sag", "nominal": 1, "sag": 2,
+                                             "high": 3}}}})",
+         "high"},
+    };
+    for (const auto& [text, key] : misspelt) {
+        CSimModel model = CSimModel::DefaultController();
+        QString error;
+        EXPECT_FALSE(SimConfig::Apply(Json(text), model, error)) << text;
+        EXPECT_TRUE(error.contains(QStringLiteral("unknown key \"%1\"").arg(QLatin1String(key))))
+            << qPrintable(error);
+    }
+
+    // The bundled demo configuration uses only known keys.
+    CSimModel model = CSimModel::DefaultController();
+    QString error;
+    EXPECT_TRUE(SimConfig::ApplyFile(QStringLiteral(TAVRIN_DEMO_CONFIG), model, error))
+        << qPrintable(error);
+}
+
 TEST(SimConfig, LogsVersionsAndProgramChecksum)
 {
     CSimModel model;
