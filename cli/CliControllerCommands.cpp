@@ -419,7 +419,7 @@ int RunSet(const QStringList& args)
                                    .arg(typed)
                                    .arg(decimals)
                              : QStringLiteral("\"%1\" is not a display value (a number with at "
-                                              "most %2 decimals)")
+                                              "most %2 decimals, or a text the parameter shows)")
                                    .arg(typed)
                                    .arg(decimals));
             return kExitUsage;

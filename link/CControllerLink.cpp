@@ -129,11 +129,20 @@ bool CControllerLink::RunAttempt(CLinkPacket& packet, ENoSuchTag noSuchTag, bool
     clock.start();
     const qint64 deadline = static_cast<qint64>(m_replyTimeoutMs);
 
+    // The deadline bounds the waiting for bytes, not the taking of bytes that have come: a
+    // process scheduled late on a busy machine finds the reply waiting and still takes it,
+    // rather than purging it with the next attempt. No wait runs past the deadline, so a
+    // reply that comes later is still not taken.
     int received = 0;
-    while (clock.elapsed() < deadline) {
-        const int byte = ReadByte();
-        if (byte < 0)
+    for (;;) {
+        const qint64 left = deadline - clock.elapsed();
+        const int byte = ReadByteWithin(
+            left > 0 ? static_cast<int>(std::min<qint64>(left, ByteReadTimeoutMs())) : 0);
+        if (byte < 0) {
+            if (left <= 0)
+                break;
             continue;
+        }
         m_window[static_cast<std::size_t>(received++)] = static_cast<std::uint8_t>(byte);
 
         const int position = FindReplyFrame(m_window.data(), received);

@@ -3,6 +3,7 @@
 #include <QDeadlineTimer>
 #include <QFile>
 
+#include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
 #include <grp.h>
@@ -268,11 +269,16 @@ int CSerialPort::ByteReadTimeoutMs() const
 
 int CSerialPort::ReadByte()
 {
+    return ReadByteWithin(ByteReadTimeoutMs());
+}
+
+int CSerialPort::ReadByteWithin(int waitMs)
+{
     if (!IsOpen())
         return -1;
     // waitForReadyRead waits for *new* data even when some is already buffered, so it is
     // only called when Qt's buffer is empty; otherwise each byte would cost a full wait.
-    if (m_port.bytesAvailable() == 0 && !m_port.waitForReadyRead(ByteReadTimeoutMs())) {
+    if (m_port.bytesAvailable() == 0 && !m_port.waitForReadyRead(std::max(0, waitMs))) {
         m_port.clearError();
         return -1;
     }

@@ -92,6 +92,9 @@ public:
     // Reads one byte. Returns -1 when none arrived within the one-byte read limit
     // (read per byte + read constant, 45 ms by default) or the port is closed.
     int ReadByte();
+    // Reads one byte, waiting at most `waitMs` (0: only a byte that has already come, in
+    // Qt's buffer or the driver's). -1 when none came or the port is closed.
+    int ReadByteWithin(int waitMs);
     // Writes the bytes and waits until the driver took them, at most the write time-out for
     // that length. Returns how many bytes were handed on (0 on a closed port); whatever was
     // not taken in time is dropped.

@@ -3,6 +3,9 @@
 #include "sim/CControllerSim.h"
 
 #include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -114,4 +117,34 @@ TEST_F(CliInfoLogTest, TripNamesAreEscapedAsOneField)
     }
     EXPECT_TRUE(info.out.endsWith(QStringLiteral("info\tTrip type: Contactor\\tstuck\\nopen\n")))
         << info.out.toStdString();
+}
+
+TEST_F(CliInfoLogTest, LogAndInfoTakeTheOutputFormats)
+{
+    sim.WithModel([](CSimModel& m) { m.Logs().SetEntries(CSimLogs::ELog::System, {{0x0002, 5}}); });
+    SRun run = Run({QStringLiteral("log"), QStringLiteral("system"), QStringLiteral("--format"),
+                    QStringLiteral("csv")});
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_EQ(run.out, QStringLiteral("entry,2,5,Battery Low\n"));
+
+    run = Run({QStringLiteral("log"), QStringLiteral("system"), QStringLiteral("--format=json")});
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    const QJsonObject object = QJsonDocument::fromJson(run.out.toUtf8()).object();
+    const QJsonObject entry = object.value(QStringLiteral("records")).toArray().at(0).toObject();
+    EXPECT_EQ(entry.value(QStringLiteral("record")).toString(), QStringLiteral("entry"));
+    EXPECT_EQ(entry.value(QStringLiteral("code")).toInt(-1), 2);
+    EXPECT_EQ(entry.value(QStringLiteral("trip")).toString(), QStringLiteral("Battery Low"));
+
+    run = Run({QStringLiteral("info"), QStringLiteral("--format"), QStringLiteral("json")});
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    const QJsonArray lines = QJsonDocument::fromJson(run.out.toUtf8())
+                                 .object()
+                                 .value(QStringLiteral("records"))
+                                 .toArray();
+    ASSERT_FALSE(lines.isEmpty()) << run.out.toStdString();
+    EXPECT_TRUE(lines.at(0)
+                    .toObject()
+                    .value(QStringLiteral("line"))
+                    .toString()
+                    .contains(QStringLiteral("Tarn")));
 }
