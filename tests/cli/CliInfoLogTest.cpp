@@ -83,13 +83,15 @@ TEST_F(CliInfoLogTest, InfoPrintsOneRecordPerLineOrFailsWithoutAController)
 
 TEST_F(CliInfoLogTest, TripNamesAreEscapedAsOneField)
 {
-    // A tag file whose trip text holds a tab and a line break.
+    // A tag file (one tag, as a real file has) whose trip text holds a tab and a line break.
     QTemporaryDir dir;
     const QString source = dir.filePath(QStringLiteral("trips.tagsrc"));
     const QString tagFile = dir.filePath(QStringLiteral("TagList0002.tag"));
     QFile file(source);
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write("[trip]\ncode = 0x0012\ntext = \"Contactor\\tstuck\\nopen\"\n"
+    file.write("[tag]\ntag = 0x0100\ntypes = 9 10\nunits = 10\ngroup = 12\npresentation = 2\n"
+               "privilege = 1\nname = \"Acceleration Delay\"\n\n"
+               "[trip]\ncode = 0x0012\ntext = \"Contactor\\tstuck\\nopen\"\n"
                "text = \"Weld.\"\n");
     file.close();
     ASSERT_EQ(RunCli({QStringLiteral("tags"), QStringLiteral("compile"), source,
