@@ -164,7 +164,8 @@ const std::map<QString, SCommand>& Commands()
           "  name, 2 no controller answered (also during --changed-only's reading, or the\n"
           "  write stopped), 3 not every record confirmed, 4 profile of another controller\n"
           "  type, or a controller that answered but was not identified, 5 answered No,\n"
-          "  6 the port cannot be opened, 7 a file cannot be read"}},
+          "  6 the port cannot be opened, 7 a file cannot be read, or the backups folder\n"
+          "  cannot be written (nothing sent)"}},
         {QStringLiteral("diff"),
          {Cli::RunDiff,
           "diff A.prf [B.prf | --port DEV] [--tags PATH] [--keep NAME|TAG,...]\n"
@@ -205,8 +206,8 @@ const std::map<QString, SCommand>& Commands()
           "  type-mismatch, no-controller (nothing written) or failed (the port did not open,\n"
           "  or a record was not confirmed, sent or verified)\n"
           "exit codes: 0 every port ok, 1 usage or an unknown or ambiguous --keep name,\n"
-          "  3 a port not ok, 5 answered No (nothing sent), 7 a file cannot be read or the\n"
-          "  report cannot be written"}},
+          "  3 a port not ok, 5 answered No (nothing sent), 7 a file cannot be read, the\n"
+          "  report cannot be written, or the backups folder cannot be written (nothing sent)"}},
         {QStringLiteral("print"),
          {Cli::RunPrint,
           "print PROFILE [--tags PATH] -o OUT.pdf [--style simple|columns] [--fill-page]\n"
