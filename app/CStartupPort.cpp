@@ -1,8 +1,8 @@
 #include "app/CStartupPort.h"
 
 #include "app/CAppSettings.h"
+#include "doc/IUserPrompt.h"
 #include "link/CControllerLink.h"
-#include "ops/IUserPrompt.h"
 
 namespace StartupPort {
 

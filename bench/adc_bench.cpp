@@ -12,7 +12,7 @@
 #include "data/CADCChannel.h"
 #include "link/CControllerLink.h"
 #include "link/LinkProtocol.h"
-#include "ops/CAdcChannels.h"
+#include "ops/adc/CAdcChannels.h"
 #include "sim/CControllerSim.h"
 
 #include <QElapsedTimer>

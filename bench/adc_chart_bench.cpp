@@ -4,8 +4,8 @@
 // the chart laid out again and repainted.
 //
 //   adc_chart_bench [--benchmark_filter=...]     (sets QT_QPA_PLATFORM=offscreen when unset)
-#include "ops/CAdcChannels.h"
-#include "ops/widgets/CAdcChartWnd.h"
+#include "ops/adc/CAdcChannels.h"
+#include "ops/adc/widgets/CAdcChartWnd.h"
 #include "ui/CMessageBoxPrompt.h"
 
 #include <QApplication>

@@ -10,10 +10,10 @@
 #include "app/CAppSettings.h"
 #include "bench/BenchWireRig.h"
 #include "data/CEepromImage.h"
+#include "doc/CTavrinDoc.h"
+#include "doc/IUserPrompt.h"
 #include "link/CControllerLink.h"
-#include "ops/CEepromTransfer.h"
-#include "ops/CTavrinDoc.h"
-#include "ops/IUserPrompt.h"
+#include "ops/eeprom/CEepromTransfer.h"
 #include "sim/CControllerSim.h"
 
 #include <QElapsedTimer>

@@ -13,7 +13,7 @@
 // Run: bench/fleet_bench (from the build folder)
 #include "data/CParameterSet.h"
 #include "data/CTagFile.h"
-#include "ops/CFleetApply.h"
+#include "ops/params/CFleetApply.h"
 #include "sim/CControllerSim.h"
 #include "sim/CSimTagTable.h"
 

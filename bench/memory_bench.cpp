@@ -9,10 +9,10 @@
 // Run: bench/memory_bench (from the build folder)
 #include "app/CAppSettings.h"
 #include "data/CTagFile.h"
+#include "doc/CTavrinDoc.h"
+#include "doc/IUserPrompt.h"
 #include "link/CControllerLink.h"
-#include "ops/CReadFlow.h"
-#include "ops/CTavrinDoc.h"
-#include "ops/IUserPrompt.h"
+#include "ops/params/CReadFlow.h"
 #include "sim/CControllerSim.h"
 #include "sim/CSimTagTable.h"
 

@@ -9,10 +9,10 @@
 #include "app/CAppSettings.h"
 #include "bench/BenchWireRig.h"
 #include "data/CTagFile.h"
+#include "doc/CTavrinDoc.h"
+#include "doc/IUserPrompt.h"
 #include "link/CControllerLink.h"
-#include "ops/CReadFlow.h"
-#include "ops/CTavrinDoc.h"
-#include "ops/IUserPrompt.h"
+#include "ops/params/CReadFlow.h"
 #include "sim/CControllerSim.h"
 #include "sim/CSimTagTable.h"
 

@@ -4,9 +4,9 @@
 //
 //   view_bench [--benchmark_filter=...]     (sets QT_QPA_PLATFORM=offscreen when unset)
 #include "app/CAppSettings.h"
+#include "doc/CTavrinDoc.h"
+#include "edit/CParameterRows.h"
 #include "link/CControllerLink.h"
-#include "ops/CParameterRows.h"
-#include "ops/CTavrinDoc.h"
 #include "ui/CMessageBoxPrompt.h"
 #include "ui/CTavrinView.h"
 

@@ -5,10 +5,10 @@
 #include "cli/CCliParser.h"
 #include "cli/CTerminalPrompt.h"
 #include "cli/CliCommands.h"
+#include "doc/CTavrinDoc.h"
+#include "doc/CTransferSession.h"
 #include "link/CControllerLink.h"
-#include "ops/CAdcChannels.h"
-#include "ops/CTavrinDoc.h"
-#include "ops/CTransferSession.h"
+#include "ops/adc/CAdcChannels.h"
 #include "res/StringTable.h"
 
 #include <QDir>

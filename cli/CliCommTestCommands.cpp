@@ -3,7 +3,7 @@
 #include "cli/CTerminalPrompt.h"
 #include "cli/CliCommands.h"
 #include "link/CControllerLink.h"
-#include "ops/CCommTest.h"
+#include "ops/tools/CCommTest.h"
 
 #include <array>
 #include <memory>

@@ -2,7 +2,7 @@
 
 #include "link/EControllerType.h"
 #include "link/LinkResults.h"
-#include "ops/CliExitCodes.h"
+#include "ops/params/CliExitCodes.h"
 
 #include <QString>
 #include <QStringList>
@@ -15,7 +15,7 @@ class CParameterSet;
 class CTagFile;
 
 // tavrin-cli commands. Each takes the arguments after its command word and returns the
-// process exit code (ops/CliExitCodes.h); the codes mean the same in every command.
+// process exit code (ops/params/CliExitCodes.h); the codes mean the same in every command.
 namespace Cli {
 
 // A 16-bit number written in decimal or with a 0x prefix in hexadecimal.

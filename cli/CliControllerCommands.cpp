@@ -10,9 +10,9 @@
 #include "data/CTagInfo.h"
 #include "data/CUnitsTable.h"
 #include "link/CControllerLink.h"
-#include "ops/CParameterNames.h"
-#include "ops/CWriteJournal.h"
-#include "ops/CWriteResults.h"
+#include "ops/params/CParameterNames.h"
+#include "ops/params/CWriteJournal.h"
+#include "ops/params/CWriteResults.h"
 
 #include <QDir>
 

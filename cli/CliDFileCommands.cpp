@@ -4,9 +4,9 @@
 #include "cli/CCliParser.h"
 #include "cli/CTerminalPrompt.h"
 #include "cli/CliCommands.h"
+#include "doc/CTavrinDoc.h"
 #include "link/CControllerLink.h"
-#include "ops/CDFileProgrammer.h"
-#include "ops/CTavrinDoc.h"
+#include "ops/eeprom/CDFileProgrammer.h"
 
 namespace Cli {
 namespace {

@@ -6,10 +6,10 @@
 #include "cli/CTerminalPrompt.h"
 #include "cli/CliCommands.h"
 #include "data/CEepromImage.h"
+#include "doc/CTavrinDoc.h"
 #include "link/CControllerLink.h"
-#include "ops/CEepromFile.h"
-#include "ops/CEepromTransfer.h"
-#include "ops/CTavrinDoc.h"
+#include "ops/eeprom/CEepromFile.h"
+#include "ops/eeprom/CEepromTransfer.h"
 
 #include <QDir>
 

@@ -4,7 +4,7 @@
 #include "cli/CliCommands.h"
 #include "data/CParameterSet.h"
 #include "data/CTagFile.h"
-#include "ops/CSetExport.h"
+#include "ops/params/CSetExport.h"
 
 #include <QDir>
 

@@ -7,12 +7,12 @@
 #include "data/CCsv.h"
 #include "data/CParameterSet.h"
 #include "data/CTagFile.h"
+#include "doc/CTavrinDoc.h"
+#include "doc/CTransferSession.h"
 #include "link/CControllerLink.h"
-#include "ops/CCompareFlow.h"
-#include "ops/CFleetApply.h"
-#include "ops/CTavrinDoc.h"
-#include "ops/CTransferSession.h"
-#include "ops/CWriteFlow.h"
+#include "ops/params/CCompareFlow.h"
+#include "ops/params/CFleetApply.h"
+#include "ops/params/CWriteFlow.h"
 
 #include <QDir>
 #include <QFileInfo>

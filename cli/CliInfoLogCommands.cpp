@@ -4,11 +4,11 @@
 #include "cli/CCliParser.h"
 #include "cli/CTerminalPrompt.h"
 #include "cli/CliCommands.h"
+#include "doc/CTavrinDoc.h"
 #include "link/CControllerLink.h"
-#include "ops/CControllerInfo.h"
-#include "ops/CControllerLog.h"
-#include "ops/CTavrinDoc.h"
-#include "ops/CTripNames.h"
+#include "ops/tools/CControllerInfo.h"
+#include "ops/tools/CControllerLog.h"
+#include "ops/tools/CTripNames.h"
 #include "res/StringTable.h"
 
 namespace Cli {

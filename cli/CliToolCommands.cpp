@@ -3,10 +3,10 @@
 #include "cli/CCliParser.h"
 #include "cli/CTerminalPrompt.h"
 #include "cli/CliCommands.h"
+#include "doc/CTavrinDoc.h"
 #include "link/CControllerLink.h"
-#include "ops/CEepromDefaults.h"
-#include "ops/CTavrinDoc.h"
-#include "ops/CZeroTilt.h"
+#include "ops/tools/CEepromDefaults.h"
+#include "ops/tools/CZeroTilt.h"
 
 namespace Cli {
 namespace {

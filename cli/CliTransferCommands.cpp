@@ -4,10 +4,10 @@
 #include "cli/CTerminalPrompt.h"
 #include "cli/CliCommands.h"
 #include "data/CTagFile.h"
+#include "doc/CTavrinDoc.h"
 #include "link/CControllerLink.h"
-#include "ops/CReadFlow.h"
-#include "ops/CTavrinDoc.h"
-#include "ops/CWriteFlow.h"
+#include "ops/params/CReadFlow.h"
+#include "ops/params/CWriteFlow.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,6 +1,6 @@
 #pragma once
 
-struct SAdcReading; // ops/CAdcChannels.h
+struct SAdcReading; // ops/adc/CAdcChannels.h
 
 // A live window of one ADC channel. The GUI implements it with a small widget, tavrin-cli
 // with a line printer. The channel record that owns it (CADCChannelDlg) destroys it when the

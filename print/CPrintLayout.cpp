@@ -2,7 +2,7 @@
 
 #include "app/CAppSettings.h"
 #include "data/CCodePage.h"
-#include "ops/CTavrinDoc.h"
+#include "doc/CTavrinDoc.h"
 #include "res/StringTable.h"
 
 #include <QFont>

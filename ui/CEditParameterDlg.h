@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ops/CEditValueMap.h"
+#include "edit/CEditValueMap.h"
 
 #include <QDialog>
 #include <QFont>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ops/CRawParameterFields.h"
+#include "edit/CRawParameterFields.h"
 
 #include <QDialog>
 #include <QString>

@@ -1,6 +1,6 @@
 #include "ui/CTagInfoDlg.h"
 
-#include "ops/CTagInfoTexts.h"
+#include "edit/CTagInfoTexts.h"
 #include "ui/ControlId.h"
 
 #include <QDialogButtonBox>

@@ -1,11 +1,11 @@
 #include "ui/CTavrinView.h"
 
 #include "app/CAppSettings.h"
+#include "doc/CTavrinDoc.h"
+#include "edit/CParameterRows.h"
 #include "link/CControllerLink.h"
-#include "ops/CParameterRows.h"
-#include "ops/CTavrinDoc.h"
-#include "ops/widgets/CAdcChartWnd.h"
-#include "ops/widgets/CSelectAdcDlg.h"
+#include "ops/adc/widgets/CAdcChartWnd.h"
+#include "ops/adc/widgets/CSelectAdcDlg.h"
 #include "ui/CProductBitmap.h"
 #include "ui/CTavrinViewModel.h"
 

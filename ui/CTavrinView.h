@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ops/CAdcChannels.h"
+#include "ops/adc/CAdcChannels.h"
 
 #include <QPixmap>
 #include <QPointer>

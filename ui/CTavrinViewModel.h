@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ops/CParameterRows.h"
+#include "edit/CParameterRows.h"
 
 #include <QAbstractTableModel>
 #include <QIcon>

@@ -2,7 +2,7 @@
 
 #include "app/CAppSettings.h"
 #include "data/CTagFile.h"
-#include "ops/IUserPrompt.h"
+#include "doc/IUserPrompt.h"
 #include "res/StringTable.h"
 
 #include <QDir>

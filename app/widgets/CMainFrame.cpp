@@ -3,8 +3,8 @@
 #include "app/CAppSettings.h"
 #include "app/CWindowPlacement.h"
 #include "app/widgets/CMenuTable.h"
-#include "ops/CTavrinDoc.h"
-#include "ops/CTransferSession.h"
+#include "doc/CTavrinDoc.h"
+#include "doc/CTransferSession.h"
 #include "res/StringTable.h"
 #include "ui/ControlId.h"
 

@@ -1,8 +1,8 @@
 #include "app/widgets/CPrintCommands.h"
 
-#include "ops/CTavrinDoc.h"
-#include "ops/CTransferSession.h"
-#include "ops/IUserPrompt.h"
+#include "doc/CTavrinDoc.h"
+#include "doc/CTransferSession.h"
+#include "doc/IUserPrompt.h"
 #include "res/StringTable.h"
 #include "ui/CPrintFormatDlg.h"
 

@@ -2,7 +2,7 @@
 
 #include "app/widgets/CMainFrame.h"
 #include "app/widgets/CTavrinApp.h"
-#include "ops/CTavrinDoc.h"
+#include "doc/CTavrinDoc.h"
 
 #include <QApplication>
 #include <QDialog>

@@ -1,7 +1,7 @@
 #include "link/widgets/CSelectComPortDlg.h"
 
+#include "doc/IUserPrompt.h"
 #include "link/CPortEnumerator.h"
-#include "ops/IUserPrompt.h"
 #include "ui/CMessageBoxPrompt.h"
 
 #include "ui_CSelectComPortDlg.h"

@@ -5,8 +5,8 @@
 #include "app/widgets/CMenuTable.h"
 #include "common/CScriptedPrompt.h"
 #include "common/CTempSettings.h"
+#include "doc/CTavrinDoc.h"
 #include "link/LinkTestSupport.h"
-#include "ops/CTavrinDoc.h"
 #include "ui/ControlId.h"
 
 #include <QAction>

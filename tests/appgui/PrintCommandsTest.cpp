@@ -6,8 +6,8 @@
 #include "common/CScriptedPrompt.h"
 #include "common/CTempSettings.h"
 #include "data/CCodePage.h"
+#include "doc/CTavrinDoc.h"
 #include "link/CControllerLink.h"
-#include "ops/CTavrinDoc.h"
 #include "ui/CPrintFormatDlg.h"
 #include "ui/ControlId.h"
 

@@ -3,10 +3,10 @@
 #include "CliProcess.h"
 #include "data/CParameterSet.h"
 #include "data/CTagFile.h"
-#include "ops/CBackups.h"
-#include "ops/CSetExport.h"
+#include "ops/params/CSetExport.h"
 #include "sim/CControllerSim.h"
 #include "sim/CSimTagTable.h"
+#include "store/CBackups.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ops/IUserPrompt.h"
+#include "doc/IUserPrompt.h"
 
 #include <QStringList>
 #include <gtest/gtest.h>

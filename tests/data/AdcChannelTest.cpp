@@ -4,7 +4,7 @@
 #include "data/CADCChannel.h"
 #include "data/CAdcChannelSource.h"
 #include "data/CArchive.h"
-#include "ops/CAdcChannels.h"
+#include "ops/adc/CAdcChannels.h"
 
 #include <QBuffer>
 #include <QFile>

@@ -1,8 +1,8 @@
 // The edit templates' table, the template choice and the value mapping, without widgets.
 #include "data/CParameter.h"
 #include "data/CTagInfo.h"
-#include "ops/CEditTemplates.h"
-#include "ops/CEditValueMap.h"
+#include "edit/CEditTemplates.h"
+#include "edit/CEditValueMap.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 #include "common/CScriptedPrompt.h"
 #include "data/CParameter.h"
 #include "data/CTagInfo.h"
-#include "ops/CRawParameterFields.h"
+#include "edit/CRawParameterFields.h"
 #include "ui/CEditParameterSpot.h"
 #include "ui/ControlId.h"
 

@@ -2,8 +2,8 @@
 
 #include "app/CAppSettings.h"
 #include "common/CScriptedPrompt.h"
+#include "doc/CTavrinDoc.h"
 #include "link/LinkTestSupport.h"
-#include "ops/CTavrinDoc.h"
 
 #include <QSettings>
 #include <QTemporaryDir>

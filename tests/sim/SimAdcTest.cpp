@@ -3,7 +3,7 @@
 // config's per-tag answers.
 #include "data/CADCChannel.h"
 #include "link/LinkProtocol.h"
-#include "ops/CAdcChannels.h"
+#include "ops/adc/CAdcChannels.h"
 #include "sim/CSimConfig.h"
 #include "sim/CSimModel.h"
 

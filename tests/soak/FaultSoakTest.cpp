@@ -3,10 +3,10 @@
 // set, every write must confirm or name each record, and no write may be confirmed for a
 // value the controller does not hold. The seed is printed first; TAVRIN_SOAK_SEED replays a
 // run.
-#include "flows/FlowTestSupport.h"
+#include "ops/params/FlowTestSupport.h"
 
-#include "ops/CReadFlow.h"
-#include "ops/CWriteFlow.h"
+#include "ops/params/CReadFlow.h"
+#include "ops/params/CWriteFlow.h"
 
 #include <QElapsedTimer>
 

@@ -1,6 +1,6 @@
 // The progress window of the update check started from the modal Options dialog.
 #include "common/CScriptedPrompt.h"
-#include "ops/widgets/COptionsCheckPrompt.h"
+#include "ops/tools/widgets/COptionsCheckPrompt.h"
 #include "ui/CCancelProgressDlg.h"
 #include "ui/ControlId.h"
 

@@ -1,7 +1,7 @@
 // The rows and groups of the parameter list, worked out without widgets.
 #include "ViewTestDoc.h"
 
-#include "ops/CParameterRows.h"
+#include "edit/CParameterRows.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
 // Draws the parameter list twice into PNG files: with the bundled type-10 parameter set and
 // with an empty document (the product picture). For looking at the view, not a test.
 #include "app/CAppSettings.h"
+#include "doc/CTavrinDoc.h"
 #include "link/CControllerLink.h"
-#include "ops/CTavrinDoc.h"
 #include "ui/CMessageBoxPrompt.h"
 #include "ui/CTavrinView.h"
 

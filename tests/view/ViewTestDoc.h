@@ -3,8 +3,8 @@
 #include "app/CAppSettings.h"
 #include "common/CScriptedPrompt.h"
 #include "common/CTempSettings.h"
+#include "doc/CTavrinDoc.h"
 #include "link/CControllerLink.h"
-#include "ops/CTavrinDoc.h"
 
 #include <gtest/gtest.h>
 

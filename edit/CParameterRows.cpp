@@ -1,0 +1,97 @@
+#include "edit/CParameterRows.h"
+
+#include "data/CCodePage.h"
+#include "data/CParameterSet.h"
+#include "data/CTagFile.h"
+
+#include <algorithm>
+#include <array>
+
+namespace {
+
+const std::array<const char*, CParameterRows::kGroupCount> kGroupNames = {
+    "All",       "Gaugeline",       "Brake",       "Drive Motor", "Input",
+    "Low level", "Modes root",      "Profile 1",   "Profile 2",   "Profile 3",
+    "Profile 4", "Profile 5",       "Speed",       "Root",        "Throttle",
+    "Config",    "Halvard service", "Test",        "Brush Motor", "Vac. Motor",
+    "Inhibit",   "General",         "Aux Outputs", "Advanced",    "Engineering",
+};
+
+// A parameter that has a row to offer, with its tag record.
+struct SFound
+{
+    const CParameter* parameter;
+    const CTagInfo* tag;
+};
+
+} // namespace
+
+QString CParameterRows::GroupName(quint16 group)
+{
+    if (group < kGroupCount)
+        return QString::fromLatin1(kGroupNames[group]);
+    return QStringLiteral("Group %1").arg(group);
+}
+
+QStringList CParameterRows::GroupNames(const std::vector<quint16>& groups)
+{
+    QStringList names;
+    names.reserve(qsizetype(groups.size()));
+    for (quint16 group : groups)
+        names.append(GroupName(group));
+    return names;
+}
+
+SParameterRows CParameterRows::Build(const CParameterSet& set, const CTagFile& tags,
+                                     quint16 filterGroup, const SRowFilter& filter)
+{
+    SParameterRows result;
+    result.groups.push_back(0);
+    if (set.IsEmpty())
+        return result;
+
+    // First pass: find the tags and collect the groups, so that the filter can be checked
+    // against the groups before any text is made.
+    const quint16 type = set.DataControllerType();
+    std::vector<SFound> found;
+    found.reserve(set.Parameters().size());
+    for (const auto& parameter : set.Parameters()) {
+        const CTagInfo* tag = tags.FindTag(parameter->tagNumber, type);
+        if (!tag)
+            continue;
+        found.push_back({parameter.get(), tag});
+        auto at = std::lower_bound(result.groups.begin(), result.groups.end(), tag->group);
+        if (at == result.groups.end() || *at != tag->group)
+            result.groups.insert(at, tag->group);
+    }
+
+    const auto at = std::find(result.groups.begin(), result.groups.end(), filterGroup);
+    if (at != result.groups.end()) {
+        result.filterGroup = filterGroup;
+        result.filterIndex = int(at - result.groups.begin());
+    }
+
+    // Second pass, back to front: the list shows the last parameter at the top.
+    result.rows.reserve(found.size());
+    for (auto it = found.rbegin(); it != found.rend(); ++it) {
+        if (result.filterGroup != 0 && it->tag->group != result.filterGroup)
+            continue;
+        ++result.groupRowCount;
+        SParameterRow row;
+        row.name = CCodePage::ToUnicode(it->tag->name);
+        if (!filter.search.isEmpty() && !row.name.contains(filter.search, Qt::CaseInsensitive))
+            continue;
+        const CParameter& parameter = *it->parameter;
+        if (filter.baseline) {
+            const auto was = filter.baseline->constFind(parameter.tagNumber);
+            row.changed = was != filter.baseline->constEnd() && *was != parameter.value;
+        }
+        if (filter.changedOnly && !row.changed)
+            continue;
+        row.value = parameter.ValueText(*it->tag, type);
+        row.tag = parameter.tagNumber;
+        row.group = it->tag->group;
+        result.rows.push_back(std::move(row));
+    }
+    return result;
+}

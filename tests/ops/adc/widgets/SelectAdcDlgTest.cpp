@@ -1,0 +1,260 @@
+// The "Select ADC " dialog and the channel windows it opens, offscreen: the empty set's line,
+// opening with the cascade, reopening with the open windows selected, "Close all", and the
+// three ways a window goes (the user, the dialog, a rebuild) without a double delete.
+#include "app/CAppSettings.h"
+#include "common/CScriptedPrompt.h"
+#include "common/CTempSettings.h"
+#include "doc/CTavrinDoc.h"
+#include "link/CControllerLink.h"
+#include "ops/adc/CAdcChannels.h"
+#include "ops/adc/widgets/CAdcWindow.h"
+#include "ops/adc/widgets/CSelectAdcDlg.h"
+#include "sim/CControllerSim.h"
+#include "ui/CTavrinView.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QLabel>
+#include <QListWidget>
+#include <QPointer>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+CADCChannel Channel(std::uint16_t tag, const char* name, std::int32_t minimum, std::int32_t maximum)
+{
+    CADCChannel channel;
+    channel.tag = tag;
+    channel.name = QString::fromLatin1(name);
+    channel.minimum = minimum;
+    channel.maximum = maximum;
+    channel.controllerType = ControllerTypeNumber(EControllerType::TarnPlus);
+    return channel;
+}
+
+class SelectAdcDlgTest : public ::testing::Test
+{
+protected:
+    SelectAdcDlgTest()
+    {
+        channels.SetChannels({Channel(0x10, "Battery", 0, 255), Channel(0x11, "Heatsink", -40, 120),
+                              Channel(0x12, "Throttle", 0, 1023)});
+        view.resize(600, 400);
+        view.show();
+    }
+
+    static void DeleteLaterNow()
+    {
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+
+    // Opens the dialog, selects exactly the lines `select`, and presses OK.
+    void Ok(std::initializer_list<int> select)
+    {
+        CSelectAdcDlg dialog(channels, &view);
+        dialog.List()->clearSelection();
+        for (int line : select)
+            dialog.List()->item(line)->setSelected(true);
+        dialog.accept();
+    }
+
+    QList<CAdcWindow*> Windows() const
+    {
+        QList<CAdcWindow*> shown;
+        for (CAdcWindow* window : view.findChildren<CAdcWindow*>())
+            if (window->isVisible())
+                shown << window;
+        return shown;
+    }
+
+    CAdcChannels channels;
+    QWidget view;
+};
+
+} // namespace
+
+TEST_F(SelectAdcDlgTest, WithoutAControllerTheListHoldsOnlyTheNoteAndOkOpensNothing)
+{
+    CSelectAdcDlg dialog(channels, &view);
+    EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Select ADC "));
+    ASSERT_EQ(dialog.List()->count(), 1);
+    EXPECT_EQ(dialog.List()->item(0)->text(), QStringLiteral("No supported controller channels"));
+    dialog.List()->item(0)->setSelected(true);
+    EXPECT_FALSE(dialog.List()->item(0)->isSelected()) << "the note is not a channel";
+    dialog.accept();
+    EXPECT_TRUE(Windows().isEmpty());
+}
+
+TEST_F(SelectAdcDlgTest, OkOpensCascadedWindowsAndReopeningShowsThemSelected)
+{
+    channels.RebuildWindowSet(EControllerType::TarnPlus);
+    ASSERT_EQ(channels.WindowSetSize(), 3);
+    Ok({0, 2});
+    ASSERT_TRUE(channels.IsOpen(0) && channels.IsOpen(2));
+    EXPECT_FALSE(channels.IsOpen(1));
+    const QList<CAdcWindow*> opened = Windows();
+    ASSERT_EQ(opened.size(), 2);
+    CAdcWindow* battery =
+        opened[0]->windowTitle() == QStringLiteral("Battery") ? opened[0] : opened[1];
+    CAdcWindow* throttle = battery == opened[0] ? opened[1] : opened[0];
+    EXPECT_EQ(throttle->windowTitle(), QStringLiteral("Throttle"));
+    EXPECT_EQ(throttle->pos() - battery->pos(), QPoint(30, 30)) << "the second window cascades";
+    EXPECT_FALSE(battery->isModal());
+
+    // Reopened: the open windows are selected, and OK without a change keeps them as they are.
+    {
+        CSelectAdcDlg dialog(channels, &view);
+        ASSERT_EQ(dialog.List()->count(), 3);
+        EXPECT_EQ(dialog.List()->item(1)->text(), QStringLiteral("Heatsink"));
+        EXPECT_TRUE(dialog.List()->item(0)->isSelected());
+        EXPECT_FALSE(dialog.List()->item(1)->isSelected());
+        EXPECT_TRUE(dialog.List()->item(2)->isSelected());
+        dialog.accept();
+    }
+    DeleteLaterNow();
+    EXPECT_EQ(Windows(), opened);
+
+    // Deselecting closes; the first window opened by an OK goes where the platform puts it.
+    const QPoint first = battery->pos();
+    const QPointer<CAdcWindow> gone = battery;
+    Ok({1, 2});
+    DeleteLaterNow();
+    EXPECT_TRUE(gone.isNull());
+    EXPECT_FALSE(channels.IsOpen(0));
+    ASSERT_TRUE(channels.IsOpen(1));
+    const QList<CAdcWindow*> now = Windows();
+    ASSERT_EQ(now.size(), 2);
+    CAdcWindow* heatsink = now[0] == throttle ? now[1] : now[0];
+    EXPECT_EQ(heatsink->pos(), first);
+}
+
+TEST_F(SelectAdcDlgTest, CloseAllClosesEveryWindowAndTheDialogStaysOpen)
+{
+    channels.RebuildWindowSet(EControllerType::TarnPlus);
+    Ok({0, 1, 2});
+    ASSERT_EQ(Windows().size(), 3);
+
+    CSelectAdcDlg dialog(channels, &view);
+    dialog.show();
+    dialog.CloseAllButton()->click();
+    EXPECT_TRUE(dialog.isVisible());
+    EXPECT_TRUE(dialog.List()->selectedItems().isEmpty());
+    EXPECT_TRUE(Windows().isEmpty());
+    for (int i = 0; i < 3; ++i)
+        EXPECT_FALSE(channels.IsOpen(i)) << i;
+    DeleteLaterNow();
+    EXPECT_TRUE(view.findChildren<CAdcWindow*>().isEmpty()) << "the widgets are deleted";
+}
+
+TEST_F(SelectAdcDlgTest, AWindowClosedByTheUserOrByARebuildIsForgottenOnce)
+{
+    channels.RebuildWindowSet(EControllerType::TarnPlus);
+    Ok({0, 1});
+    QList<CAdcWindow*> opened = Windows();
+    ASSERT_EQ(opened.size(), 2);
+    CAdcWindow* first = opened[0];
+    const bool firstIsBattery = first->windowTitle() == QStringLiteral("Battery");
+    ASSERT_TRUE(first->close());
+    EXPECT_EQ(channels.IsOpen(0), !firstIsBattery);
+    EXPECT_EQ(channels.IsOpen(1), firstIsBattery);
+    DeleteLaterNow();
+    ASSERT_EQ(view.findChildren<CAdcWindow*>().size(), 1);
+
+    channels.RebuildWindowSet(EControllerType::Tarn); // another type: every window closes
+    DeleteLaterNow();
+    EXPECT_TRUE(view.findChildren<CAdcWindow*>().isEmpty());
+    EXPECT_EQ(channels.WindowSetSize(), 0);
+}
+
+TEST_F(SelectAdcDlgTest, TheWindowShowsTheLimitsAndMovesTheBarOnlyForAValue)
+{
+    channels.RebuildWindowSet(EControllerType::TarnPlus);
+    Ok({1}); // Heatsink, -40..120
+    ASSERT_EQ(Windows().size(), 1);
+    CAdcWindow* window = Windows().first();
+    EXPECT_EQ(window->MinLabel()->text(), QStringLiteral("-40"));
+    EXPECT_EQ(window->MaxLabel()->text(), QStringLiteral("120"));
+    EXPECT_EQ(window->ValueLabel()->text(), QStringLiteral("----"));
+    EXPECT_EQ(window->Bar()->minimum(), 0);
+    EXPECT_EQ(window->Bar()->maximum(), 160);
+
+    window->ShowReading({SAdcReading::EState::Value, -40});
+    EXPECT_EQ(window->ValueLabel()->text(), QStringLiteral("-40"));
+    EXPECT_EQ(window->Bar()->value(), 0);
+    window->ShowReading({SAdcReading::EState::Value, 200});
+    EXPECT_EQ(window->ValueLabel()->text(), QStringLiteral("200"));
+    EXPECT_EQ(window->Bar()->value(), 160);
+    window->ShowReading({SAdcReading::EState::CommsLost, 0});
+    EXPECT_EQ(window->ValueLabel()->text(), QStringLiteral("Comms lost"));
+    EXPECT_EQ(window->Bar()->value(), 160) << "no value: the bar stays";
+}
+
+TEST_F(SelectAdcDlgTest, ARangeWiderThan32767FillsTheBarInProportion)
+{
+    // -20000..20000 reads signed words; 0..40000 unsigned ones (40000 is the word 0x9C40).
+    CAdcWindow wide(QStringLiteral("wide"),
+                    CAdcChannels::RangeOf(Channel(0x13, "wide", -20000, 20000)), &view);
+    wide.ShowReading({SAdcReading::EState::Value, -10000});
+    const QProgressBar* bar = wide.Bar();
+    EXPECT_EQ(bar->maximum() - bar->minimum(), 40000);
+    EXPECT_EQ(bar->value() - bar->minimum(), 10000) << "a quarter";
+    EXPECT_EQ(wide.MinLabel()->text(), QStringLiteral("-20000"));
+    EXPECT_EQ(wide.MaxLabel()->text(), QStringLiteral("20000"));
+
+    CAdcWindow high(QStringLiteral("high"), CAdcChannels::RangeOf(Channel(0x14, "high", 0, 40000)),
+                    &view);
+    EXPECT_EQ(high.Bar()->maximum() - high.Bar()->minimum(), 40000);
+    high.ShowReading({SAdcReading::EState::Value, static_cast<std::int16_t>(30000)});
+    EXPECT_EQ(high.Bar()->value() * 4, high.Bar()->maximum() * 3) << "three quarters";
+    high.ShowReading({SAdcReading::EState::Value, static_cast<std::int16_t>(0x9C40)});
+    EXPECT_EQ(high.Bar()->value(), high.Bar()->maximum()) << "40000: full";
+    EXPECT_EQ(high.MaxLabel()->text(), QStringLiteral("40000"));
+}
+
+TEST(AdcWindowLinkTest, WindowsShowCommsLostOnceTheDeviceIsGone)
+{
+    // The link opens a fixed path that points at the simulator's terminal, as a udev name
+    // points at an adapter; ending the simulator is the adapter pulled out.
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("ttyController"));
+    auto sim = std::make_unique<CControllerSim>();
+    ASSERT_TRUE(sim->Start());
+    ASSERT_TRUE(QFile::link(sim->SlavePath(), path));
+    CControllerLink link;
+    link.Configure(path, 19200, CSerialPort::ParityEven, 8, CSerialPort::StopTwo);
+    ASSERT_TRUE(link.Open());
+    CTempSettings temp;
+    CAppSettings settings;
+    CScriptedPrompt prompt;
+    CTavrinDoc doc{link, settings, prompt};
+    CTavrinView view(doc, nullptr);
+    view.resize(600, 400);
+    view.show();
+    CAdcChannels& channels = view.AdcChannels();
+    CADCChannel heatsink = Channel(LinkProtocol::kTagAdcHeatsinkTemperature, "Heatsink", -40, 120);
+    heatsink.controllerType = ControllerTypeNumber(EControllerType::Tarn);
+    CADCChannel battery = Channel(LinkProtocol::kTagAdcBatteryVoltage, "Battery", 0, 600);
+    battery.controllerType = heatsink.controllerType;
+    channels.SetChannels({heatsink, battery});
+    channels.RebuildWindowSet(EControllerType::Tarn);
+    CAdcWindow* first = CAdcWindow::Open(channels, 0, &view, {});
+    doc.PollTick();
+    ASSERT_TRUE(doc.LinkReady());
+    bool isNumber = false;
+    first->ValueLabel()->text().toInt(&isNumber);
+    EXPECT_TRUE(isNumber) << qPrintable(first->ValueLabel()->text());
+
+    sim.reset();
+    for (int tick = 0; tick < 4 * CTavrinDoc::kPollLimitLinked && link.IsOpen(); ++tick)
+        doc.PollTick();
+    ASSERT_FALSE(link.IsOpen()) << "the reopen failed: nothing behind the path";
+    // A window opened now, and one that was open all along, both say so on the next tick.
+    CAdcWindow* second = CAdcWindow::Open(channels, 1, &view, {});
+    doc.PollTick();
+    EXPECT_EQ(first->ValueLabel()->text(), QStringLiteral("Comms lost"));
+    EXPECT_EQ(second->ValueLabel()->text(), QStringLiteral("Comms lost"));
+    EXPECT_TRUE(first->isVisible()) << "the windows stay open";
+}
