@@ -11,6 +11,7 @@
 #include "data/CUnitsTable.h"
 #include "link/CControllerLink.h"
 #include "ops/params/CParameterNames.h"
+#include "ops/params/CWriteFlow.h"
 #include "ops/params/CWriteJournal.h"
 #include "ops/params/CWriteResults.h"
 
@@ -455,19 +456,17 @@ int RunSet(const QStringList& args)
         }
         record.value = word;
     }
-    CWriteJournal journal(command.link, tags, type);
-    if (!journal.Ready()) {
+    const CWriteFlow::SOneWrite written = CWriteFlow::WriteOne(command.link, tags, type, record);
+    if (written.backupRefused) {
         Error(CWriteJournal::RefusalText());
         return kExitFile;
     }
-    const EWriteResult result = command.link.WriteParameter(record, journal.BeforeWrite(record));
-    journal.Note(record, command.link.LastWriteCurrentValue(), result);
-    const QString backup = journal.Finish();
-    const CWriteResults::SEntry& entry = CWriteResults::Entry(result);
-    PrintRecord({QStringLiteral("set"), QString::number(static_cast<int>(result)),
+    const CWriteResults::SEntry& entry = CWriteResults::Entry(written.result);
+    PrintRecord({QStringLiteral("set"), QString::number(static_cast<int>(written.result)),
                  QString::fromLatin1(entry.cliWord)});
-    if (!backup.isEmpty())
-        PrintRecord({QStringLiteral("backup"), Field(QDir::toNativeSeparators(backup))});
+    if (!written.backupPath.isEmpty())
+        PrintRecord(
+            {QStringLiteral("backup"), Field(QDir::toNativeSeparators(written.backupPath))});
     return entry.exitCode;
 }
 

@@ -4,11 +4,8 @@
 #include "data/CParameter.h"
 #include "data/CTagInfo.h"
 #include "doc/CTavrinDoc.h"
-#include "doc/CTransferSession.h"
 #include "doc/IUserPrompt.h"
-#include "link/CControllerLink.h"
-#include "ops/params/CWriteJournal.h"
-#include "ops/params/CWriteResults.h"
+#include "ops/params/CWriteFlow.h"
 #include "res/StringTable.h"
 #include "ui/ControlId.h"
 
@@ -425,41 +422,14 @@ void CEditParameterDlg::OnUpdateEditor()
 
 void CEditParameterDlg::OnProgramController()
 {
-    IUserPrompt& prompt = m_doc.Prompt();
-    if (m_doc.DataType() != m_doc.ConnectedType()) {
-        prompt.Message(LoadString(m_doc.LinkReady() ? EString::DataFromOtherType
-                                                    : EString::CommunicationError),
-                       IUserPrompt::EIcon::Exclamation);
+    // A value of another controller type is refused here, with the dialog left open; the
+    // write itself is the caller's (CWriteFlow::WriteOne).
+    if (const std::optional<EString> refusal = CWriteFlow::WriteOneRefusal(m_doc)) {
+        m_doc.Prompt().Message(LoadString(*refusal), IUserPrompt::EIcon::Exclamation);
         return;
     }
     ApplyControls();
-    EWriteResult result = EWriteResult::NoReply;
-    bool backupRefused = false;
-    {
-        // The poll must not interleave with the write's exchanges.
-        CTransferSession session(m_doc);
-        // The value overwritten goes into a backup profile, saved before the write is sent,
-        // and the change log. Without a backup nothing is sent.
-        CWriteJournal journal(m_doc.Link(), m_doc.Tags(), m_doc.ConnectedType());
-        backupRefused = !journal.Ready();
-        if (!backupRefused) {
-            result = m_doc.Link().WriteParameter(m_record, journal.BeforeWrite(m_record));
-            journal.Note(m_record, m_doc.Link().LastWriteCurrentValue(), result);
-        }
-    }
-
-    if (backupRefused) {
-        prompt.Message(CWriteJournal::RefusalText(), IUserPrompt::EIcon::Exclamation);
-        done(kResultEditor);
-        return;
-    }
-    if (result == EWriteResult::Confirmed) {
-        done(kResultProgrammed);
-        return;
-    }
-    if (const std::optional<EString> message = CWriteResults::Entry(result).message)
-        prompt.Message(LoadString(*message), IUserPrompt::EIcon::Stop);
-    done(kResultEditor);
+    done(kResultProgram);
 }
 
 void CEditParameterDlg::OnHelp()

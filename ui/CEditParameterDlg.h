@@ -21,9 +21,10 @@ class QSlider;
 // number, the document's data controller type and the record (CEditTemplates::Choose), and
 // changes the record's value in place while it is open (the slider at once, the choices when
 // applied). Run it with exec():
-//   kResultEditor (0)     the editor's value was changed ("Update &Editor"), or a write to
-//                         the controller failed after the value was applied;
-//   kResultProgrammed (1) the value was written to the controller;
+//   kResultEditor (0)     the editor's value was changed ("Update &Editor");
+//   kResultProgram (1)    "Program &Controller": the record holds the value to write, and
+//                         the caller writes it (CWriteFlow::WriteOne); the dialog itself
+//                         never talks to the controller;
 //   kResultCancelled (2)  Cancel, Escape or the close box: the opening value is restored.
 // The document and the records must outlive the dialog; messages go through doc.Prompt().
 class CEditParameterDlg : public QDialog
@@ -32,7 +33,7 @@ class CEditParameterDlg : public QDialog
 
 public:
     static constexpr int kResultEditor = 0;
-    static constexpr int kResultProgrammed = 1;
+    static constexpr int kResultProgram = 1;
     static constexpr int kResultCancelled = 2;
     static constexpr int kValueFontPointSize = 16;
     // Object names of the slider template's number box and of its message line.

@@ -140,12 +140,13 @@ void CTavrinApp::EditParameter(quint16 tag, int row)
         return;
     CEditParameterDlg dialog(*m_doc, *record, *info, m_frame.get());
     const int result = dialog.exec();
-    if (result == CEditParameterDlg::kResultEditor)
+    if (result == CEditParameterDlg::kResultEditor) {
         m_view->AfterEditRefresh(row, false);
-    else if (result == CEditParameterDlg::kResultProgrammed) {
-        // The controller holds this value now: the row no longer counts as changed.
-        m_doc->SetBaselineValue(tag, record->value);
-        m_view->AfterEditRefresh(row, true);
+    } else if (result == CEditParameterDlg::kResultProgram) {
+        // A confirmed write makes the value the row's baseline; a failed one leaves the value
+        // in the editor, changed.
+        const bool written = CWriteFlow::WriteOne(*m_doc, *record).Confirmed();
+        m_view->AfterEditRefresh(row, written);
     }
 }
 

@@ -140,6 +140,51 @@ void CWriteFlow::WritePass(CTavrinDoc& doc, IProgress* progress, SOutcome& outco
     outcome.backupPath = journal.Finish();
 }
 
+CWriteFlow::SOneWrite CWriteFlow::WriteOne(CControllerLink& link, const CTagFile& tags,
+                                           EControllerType type, const CParameter& record)
+{
+    SOneWrite write;
+    // Without a backup nothing is sent.
+    CWriteJournal journal(link, tags, type);
+    write.backupRefused = !journal.Ready();
+    if (write.backupRefused)
+        return write;
+    write.result = link.WriteParameter(record, journal.BeforeWrite(record));
+    journal.Note(record, link.LastWriteCurrentValue(), write.result);
+    write.backupPath = journal.Finish();
+    return write;
+}
+
+std::optional<EString> CWriteFlow::WriteOneRefusal(const CTavrinDoc& doc)
+{
+    if (doc.DataType() == doc.ConnectedType())
+        return std::nullopt;
+    return doc.LinkReady() ? EString::DataFromOtherType : EString::CommunicationError;
+}
+
+CWriteFlow::SOneWrite CWriteFlow::WriteOne(CTavrinDoc& doc, const CParameter& record)
+{
+    IUserPrompt& prompt = doc.Prompt();
+    if (const std::optional<EString> refusal = WriteOneRefusal(doc)) {
+        prompt.Message(LoadString(*refusal), IUserPrompt::EIcon::Exclamation);
+        return {};
+    }
+    SOneWrite write;
+    {
+        // The poll must not interleave with the write's exchanges.
+        CTransferSession session(doc);
+        write = WriteOne(doc.Link(), doc.Tags(), doc.ConnectedType(), record);
+    }
+    if (write.backupRefused) {
+        prompt.Message(CWriteJournal::RefusalText(), IUserPrompt::EIcon::Exclamation);
+    } else if (write.result == EWriteResult::Confirmed) {
+        doc.SetBaselineValue(record.tagNumber, record.value);
+    } else if (const std::optional<EString> message = CWriteResults::Entry(write.result).message) {
+        prompt.Message(LoadString(*message), IUserPrompt::EIcon::Stop);
+    }
+    return write;
+}
+
 void CWriteFlow::ReportFailures(IUserPrompt& prompt, const SOutcome& outcome)
 {
     if (outcome.status == EStatus::NoBackup) {

@@ -2,10 +2,12 @@
 
 #include "link/EControllerType.h"
 #include "link/LinkResults.h"
+#include "res/EString.h"
 
 #include <QString>
 
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 class CControllerLink;
@@ -97,6 +99,35 @@ public:
     static void WriteRecords(CControllerLink& link, const CTagFile& tags, EControllerType type,
                              const std::vector<const CParameter*>& records, IProgress* progress,
                              SOutcome& outcome, CWriteJournal* journal = nullptr);
+
+    // What writing one record by itself came to.
+    struct SOneWrite
+    {
+        bool backupRefused = false; // the backup file could not be made; nothing was sent
+        EWriteResult result = EWriteResult::NoReply; // the write's result, when one was sent
+        QString backupPath; // the backup of the value overwritten; empty when none was saved
+
+        bool Confirmed() const { return !backupRefused && result == EWriteResult::Confirmed; }
+    };
+
+    // Writes `record` once (one WriteParameter: read, checksum-keeping write, read-back) to
+    // the controller of `type` on `link`, through a journal of its own: the value
+    // overwritten goes into a backup profile saved before the write is sent, and the record
+    // into the change log. When the backup file cannot be made nothing is sent.
+    static SOneWrite WriteOne(CControllerLink& link, const CTagFile& tags, EControllerType type,
+                              const CParameter& record);
+
+    // Why one record of `doc` cannot be written now: its data is not of the connected
+    // controller type (another type, or none while no controller answers); nullopt when it
+    // can be.
+    static std::optional<EString> WriteOneRefusal(const CTavrinDoc& doc);
+
+    // Program Controller for one edited record of `doc`: writes it as above, inside a
+    // transfer session, and tells the user through doc.Prompt() when nothing was sent for
+    // want of a backup or the write failed. A confirmed write makes the written value the
+    // record's baseline: the controller holds it now. When WriteOneRefusal has a reason the
+    // user is told it and nothing is sent.
+    static SOneWrite WriteOne(CTavrinDoc& doc, const CParameter& record);
 
     // Tells the user which records were not written, when any were not, or that nothing was
     // for want of a backup; says nothing for a pass that confirmed everything it sent.

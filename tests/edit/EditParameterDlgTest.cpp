@@ -316,7 +316,7 @@ TEST_F(EditDlgTest, HelpShownOnlyWithARealHelpText)
     EXPECT_TRUE(dlg.isVisible());
 }
 
-// "Program &Controller" against the simulated Tarn.
+// "Program &Controller" beside the simulated Tarn: the dialog only hands the value back.
 class EditDlgSimTest : public SimLinkTest
 {
 protected:
@@ -364,42 +364,13 @@ protected:
     CTagInfo info;
 };
 
-TEST_F(EditDlgSimTest, WrittenAndConfirmedClosesWithOne)
+TEST_F(EditDlgSimTest, ProgramControllerHandsBackTheAppliedValueAndSendsNothing)
 {
-    EXPECT_EQ(ProgramReverseOnly(), CEditParameterDlg::kResultProgrammed);
-    EXPECT_EQ(SimValue(), 4);
+    sim.ClearRequests();
+    EXPECT_EQ(ProgramReverseOnly(), CEditParameterDlg::kResultProgram);
     EXPECT_EQ(record.value, 4);
-}
-
-TEST_F(EditDlgSimTest, EveryFailureIsReportedAndClosesWithZero)
-{
-    sim.WithModel([](CSimModel& m) { m.SetTag(kTag, {.value = 1, .maximum = 4, .flags = 0}); });
-    prompt.ExpectMessage(LoadString(EString::ParameterNotSupported),
-                         EIcon::Stop); // 1: not supported
-    EXPECT_EQ(ProgramReverseOnly(), CEditParameterDlg::kResultEditor);
-    EXPECT_EQ(record.value, 4) << "the editor keeps the applied value";
-
-    record.value = 1;
-    sim.WithModel([](CSimModel& m) {
-        m.SetTag(kTag, {.value = 1,
-                        .maximum = 4,
-                        .flags = LinkProtocol::kStatusSupported | LinkProtocol::kStatusReadOnly});
-    });
-    prompt.ExpectMessage(LoadString(EString::ParameterNotSupported), EIcon::Stop); // 2: read only
-    EXPECT_EQ(ProgramReverseOnly(), CEditParameterDlg::kResultEditor);
-
-    // The controller keeps the value within 0..2: 4 reads back as 2.
-    record.value = 1;
-    sim.WithModel([](CSimModel& m) { m.SetTag(kTag, {.value = 1, .maximum = 2}); });
-    prompt.ExpectMessage(LoadString(EString::ControllerNotUpdated), EIcon::Stop); // 5: not updated
-    EXPECT_EQ(ProgramReverseOnly(), CEditParameterDlg::kResultEditor);
-
-    record.value = 1;
-    CSimFaults faults;
-    faults.silent = true;
-    sim.SetFaults(faults);
-    prompt.ExpectMessage(LoadString(EString::CommsLost), EIcon::Stop); // 6: no reply
-    EXPECT_EQ(ProgramReverseOnly(), CEditParameterDlg::kResultEditor);
+    EXPECT_EQ(sim.RequestCount(), 0u) << "the caller writes it";
+    EXPECT_EQ(SimValue(), 1);
 }
 
 TEST_F(EditDlgSimTest, AnotherControllerTypeKeepsTheDialogOpen)

@@ -3,7 +3,13 @@
 
 #include "ops/params/CReadFlow.h"
 #include "ops/params/CWriteFlow.h"
+#include "ops/params/CWriteJournal.h"
 #include "res/StringTable.h"
+#include "store/CBackups.h"
+#include "store/CChangeLog.h"
+
+#include <QDir>
+#include <QFile>
 
 using EIcon = IUserPrompt::EIcon;
 
@@ -68,6 +74,39 @@ protected:
         for (const CParameter& record : kept)
             doc.Parameters().Append(std::make_unique<CParameter>(record));
         doc.Parameters().SetEmpty(false);
+    }
+
+    // The first record the controller lets change, given another value within its limits
+    // (its maximum, or its minimum when it holds the maximum already).
+    CParameter& ChangedWritableRecord()
+    {
+        for (const auto& record : doc.Parameters().Parameters()) {
+            if (!record->readOnly && record->maximum != record->minimum) {
+                record->value =
+                    record->value == record->maximum ? record->minimum : record->maximum;
+                return *record;
+            }
+        }
+        ADD_FAILURE() << "no writable record";
+        return *doc.Parameters().Parameters().front();
+    }
+
+    std::uint16_t SimValue(std::uint16_t tag)
+    {
+        std::uint16_t value = 0;
+        sim.WithModel([&](CSimModel& m) { value = m.Tag(tag)->value; });
+        return value;
+    }
+
+    // Changes the controller's own quantities of `tag`.
+    void ChangeSimTag(std::uint16_t tag, const std::function<void(CSimTag&)>& change)
+    {
+        sim.WithModel([&](CSimModel& m) {
+            CSimTag copy = *m.Tag(tag);
+            change(copy);
+            m.SetTag(tag, copy);
+            m.ResetChecksum();
+        });
     }
 
     std::vector<std::uint16_t> WrittenTags() const
@@ -301,4 +340,100 @@ TEST_F(WriteFlowTest, DataOfAnotherTypeOrAnAnswerNoSendsNothing)
     EXPECT_TRUE(status.isEmpty());
     EXPECT_EQ(prompt.Progress().size(), 1u) << "only the read's window";
     EXPECT_TRUE(doc.LinkReady());
+}
+
+TEST_F(WriteFlowTest, WriteOneSendsTheRecordOnceBehindItsBackupAndMakesItTheBaseline)
+{
+    CParameter& record = ChangedWritableRecord();
+    const std::uint16_t tag = record.tagNumber;
+    const std::uint16_t old = SimValue(tag);
+    ASSERT_NE(record.value, old);
+
+    const CWriteFlow::SOneWrite write = CWriteFlow::WriteOne(doc, record);
+    ASSERT_TRUE(write.Confirmed());
+    EXPECT_EQ(WrittenTags(), std::vector<std::uint16_t>{tag});
+    EXPECT_EQ(SimValue(tag), record.value);
+    EXPECT_EQ(doc.Baseline().value(tag), record.value) << "no longer counts as changed";
+    EXPECT_TRUE(equality.isEmpty()) << "one record says nothing about the rest";
+
+    CParameterSet backup;
+    ASSERT_TRUE(backup.LoadFile(write.backupPath).Ok()) << write.backupPath.toStdString();
+    ASSERT_EQ(backup.RecordCount(), 1);
+    EXPECT_EQ(backup.Parameters().front()->tagNumber, tag);
+    EXPECT_EQ(backup.Parameters().front()->value, old);
+
+    const std::vector<CChangeLog::SLine> lines = CChangeLog::Read();
+    ASSERT_FALSE(lines.empty());
+    const CTagInfo* info = doc.Tags().FindTag(tag, kType);
+    ASSERT_NE(info, nullptr);
+    CParameter before = record;
+    before.value = old;
+    EXPECT_EQ(lines.back().tag.toUInt(nullptr, 0), tag);
+    EXPECT_EQ(lines.back().oldValue, before.ValueText(*info, ControllerTypeNumber(kType)));
+    EXPECT_EQ(lines.back().newValue, record.ValueText(*info, ControllerTypeNumber(kType)));
+    EXPECT_EQ(lines.back().result, QStringLiteral("confirmed"));
+
+    EXPECT_TRUE(doc.LinkReady());
+    EXPECT_TRUE(doc.StatusPollRunning());
+    EXPECT_FALSE(doc.TransferActive());
+}
+
+TEST_F(WriteFlowTest, EveryFailedWriteOneIsReportedAndLeavesTheBaseline)
+{
+    CParameter& record = ChangedWritableRecord();
+    const std::uint16_t tag = record.tagNumber;
+    const std::uint16_t old = SimValue(tag);
+    const auto expectFailure = [&](EString message, EWriteResult result) {
+        prompt.ExpectMessage(LoadString(message), EIcon::Stop);
+        const CWriteFlow::SOneWrite write = CWriteFlow::WriteOne(doc, record);
+        EXPECT_EQ(write.result, result);
+        EXPECT_FALSE(write.Confirmed());
+        EXPECT_EQ(doc.Baseline().value(tag), old);
+        EXPECT_TRUE(doc.StatusPollRunning());
+    };
+
+    ChangeSimTag(tag, [](CSimTag& t) { t.flags = 0; });
+    expectFailure(EString::ParameterNotSupported, EWriteResult::NotSupported);
+
+    ChangeSimTag(tag, [](CSimTag& t) {
+        t.flags = LinkProtocol::kStatusSupported | LinkProtocol::kStatusReadOnly;
+    });
+    expectFailure(EString::ParameterNotSupported, EWriteResult::ReadOnly);
+
+    // The controller keeps the value within limits that leave out the one written.
+    ChangeSimTag(tag, [&](CSimTag& t) {
+        t.flags = LinkProtocol::kStatusSupported;
+        t.minimum = old;
+        t.maximum = old;
+    });
+    expectFailure(EString::ControllerNotUpdated, EWriteResult::ReadBackDiffers);
+    EXPECT_EQ(SimValue(tag), old);
+
+    CSimFaults faults;
+    faults.silent = true;
+    sim.SetFaults(faults);
+    expectFailure(EString::CommsLost, EWriteResult::NoReply);
+    sim.SetFaults(CSimFaults());
+}
+
+TEST_F(WriteFlowTest, WriteOneSendsNothingWhenTheBackupsFolderCannotBeWritten)
+{
+    CParameter& record = ChangedWritableRecord();
+    const std::uint16_t tag = record.tagNumber;
+    const std::uint16_t old = SimValue(tag);
+    // A file where the folder belongs: no backup can be reserved.
+    const QString folder = CBackups::Folder();
+    ASSERT_TRUE(QDir(folder).removeRecursively());
+    QFile blocker(folder);
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+
+    prompt.ExpectMessage(CWriteJournal::RefusalText(), EIcon::Exclamation);
+    const CWriteFlow::SOneWrite write = CWriteFlow::WriteOne(doc, record);
+    QFile::remove(folder);
+    EXPECT_TRUE(write.backupRefused);
+    EXPECT_FALSE(write.Confirmed());
+    EXPECT_TRUE(WrittenTags().empty());
+    EXPECT_EQ(SimValue(tag), old);
+    EXPECT_EQ(doc.Baseline().value(tag), old);
 }
