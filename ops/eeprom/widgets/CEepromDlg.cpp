@@ -1,6 +1,7 @@
 #include "ops/eeprom/widgets/CEepromDlg.h"
 
 #include "doc/CTavrinDoc.h"
+#include "doc/CTransferSession.h"
 #include "doc/IUserPrompt.h"
 #include "link/CControllerLink.h"
 #include "ops/eeprom/CEepromFile.h"
@@ -53,28 +54,23 @@ public:
 
 } // namespace
 
-// A Get or Send in progress: the timer paused and the buttons disabled, since the progress
-// window lets input through to the dialog between bytes (Open must not empty the image under
-// a Get). On the way out the buttons follow the observed state again and a close asked for
-// meanwhile goes ahead.
+// A Get or Send in progress: the buttons disabled, since the progress window lets input
+// through to the dialog between bytes (Open must not empty the image under a Get). On the way
+// out the buttons follow the state again and a close asked for meanwhile goes ahead.
 class CEepromDlg::CRunGuard
 {
 public:
     explicit CRunGuard(CEepromDlg& dialog) : m_dialog(dialog)
     {
         m_dialog.m_running = true;
-        m_dialog.m_timer.stop();
         m_dialog.SetButtonsEnabled(false);
     }
     ~CRunGuard()
     {
         m_dialog.m_running = false;
-        m_dialog.SetButtonsEnabled(true);
-        if (m_dialog.m_closeAfterRun) {
+        m_dialog.ApplyState();
+        if (m_dialog.m_closeAfterRun)
             m_dialog.done(*m_dialog.m_closeAfterRun);
-            return;
-        }
-        m_dialog.m_timer.start(kTimerIntervalMs);
     }
     CRunGuard(const CRunGuard&) = delete;
     CRunGuard& operator=(const CRunGuard&) = delete;
@@ -83,8 +79,7 @@ private:
     CEepromDlg& m_dialog;
 };
 
-CEepromDlg::CEepromDlg(CTavrinDoc& doc, QWidget* parent)
-    : QDialog(parent), m_doc(doc), m_pollPause(std::in_place, doc)
+CEepromDlg::CEepromDlg(CTavrinDoc& doc, QWidget* parent) : QDialog(parent), m_doc(doc)
 {
     setObjectName(ControlId::Name(kDialogId));
     setWindowTitle(QStringLiteral("EEPROM utilities"));
@@ -145,16 +140,12 @@ CEepromDlg::CEepromDlg(CTavrinDoc& doc, QWidget* parent)
     connect(m_save, &QPushButton::clicked, this, &CEepromDlg::OnSave);
     connect(m_open, &QPushButton::clicked, this, &CEepromDlg::OnOpen);
     connect(m_close, &QPushButton::clicked, this, &QDialog::reject);
-    connect(&m_timer, &QTimer::timeout, this, &CEepromDlg::OnTimer);
+    connect(&m_doc, &CTavrinDoc::ControllerStateChanged, this, &CEepromDlg::ApplyState);
 
     ApplyState();
-    m_timer.start(kTimerIntervalMs);
 }
 
-CEepromDlg::~CEepromDlg()
-{
-    m_timer.stop();
-}
+CEepromDlg::~CEepromDlg() = default;
 
 int CEepromDlg::Run(CTavrinDoc& doc, QWidget* parent)
 {
@@ -163,21 +154,6 @@ int CEepromDlg::Run(CTavrinDoc& doc, QWidget* parent)
     // their own and must still take a Cancel click.
     dialog.setWindowModality(Qt::WindowModal);
     return dialog.exec();
-}
-
-void CEepromDlg::OnTimer()
-{
-    if (m_running)
-        return;
-    EControllerType type = EControllerType::None;
-    const bool linked = m_doc.Link().Identify(type) == EIdentifyResult::Identified;
-    const bool empty = m_image.IsEmpty();
-    if (type == m_lastType && linked == m_linked && empty == m_empty)
-        return;
-    m_lastType = type;
-    m_linked = linked;
-    m_empty = empty;
-    ApplyState();
 }
 
 void CEepromDlg::OnGet()
@@ -237,9 +213,6 @@ void CEepromDlg::OnOpen()
         m_name->clear();
     }
     ShowImage();
-    // The new image may be of another type than the old one with the same emptiness, which
-    // the timer would not see as a change: the buttons follow it now.
-    m_empty = m_image.IsEmpty();
     ApplyState();
 }
 
@@ -252,8 +225,6 @@ void CEepromDlg::done(int result)
         m_closeAfterRun = result;
         return;
     }
-    m_timer.stop();
-    m_pollPause.reset();
     QDialog::done(result);
 }
 
@@ -268,17 +239,26 @@ void CEepromDlg::ShowImage()
     m_from->setText(CControllerLink::ControllerTypeName(m_image.Controller()));
 }
 
+EControllerType CEepromDlg::ControllerType() const
+{
+    return m_doc.LinkReady() ? m_doc.ConnectedType() : EControllerType::None;
+}
+
 void CEepromDlg::ApplyState()
 {
-    m_type->setText(CControllerLink::ControllerTypeName(m_lastType));
+    if (m_running)
+        return;
+    m_type->setText(CControllerLink::ControllerTypeName(ControllerType()));
     SetButtonsEnabled(true);
 }
 
 void CEepromDlg::SetButtonsEnabled(bool enabled)
 {
-    m_get->setEnabled(enabled && m_linked);
-    m_save->setEnabled(enabled && !m_empty);
-    m_send->setEnabled(enabled && !m_empty && m_linked && m_image.MatchesController(m_lastType));
+    const bool linked = m_doc.LinkReady();
+    const bool empty = m_image.IsEmpty();
+    m_get->setEnabled(enabled && linked);
+    m_save->setEnabled(enabled && !empty);
+    m_send->setEnabled(enabled && !empty && linked && m_image.MatchesController(ControllerType()));
     for (QWidget* control : {static_cast<QWidget*>(m_open), static_cast<QWidget*>(m_close),
                              static_cast<QWidget*>(m_bytes), static_cast<QWidget*>(m_binary)})
         control->setEnabled(enabled);

@@ -1,11 +1,9 @@
 #pragma once
 
 #include "data/CEepromImage.h"
-#include "doc/CTransferSession.h"
 #include "link/EControllerType.h"
 
 #include <QDialog>
-#include <QTimer>
 
 #include <optional>
 
@@ -21,11 +19,12 @@ class QPushButton;
 // into a controller of the same type. Transfers, files and texts come from CEepromTransfer
 // and CEepromFile; this class only shows them.
 //
-// The status poll stays stopped while the dialog is open. An 800 ms timer identifies the
-// controller and, when the type, the link or the image's emptiness changed, updates the
-// controller name and the enabling of Get, Send and Save. While a Get or Send runs the timer
-// pauses and the dialog's buttons are disabled; closing the dialog then waits for the end
-// (a Get is asked to stop at its next byte, a Send runs to its end).
+// The controller name and the enabling of Get, Send and Save follow the document's
+// controller state (its status poll, CTavrinDoc::ControllerStateChanged) and the image: the
+// dialog sends nothing of its own to find the controller. While a Get or Send runs the
+// dialog's buttons are disabled and the state changes the transfer makes are not shown;
+// closing the dialog then waits for the end (a Get is asked to stop at its next byte, a Send
+// runs to its end).
 //
 // Control ids (objectName "id<number>"): dialog 165, list 1090, Get 1093, Send 1094,
 // Save 1095, Open 1096, controller type 1097, image's type ("From:") 1098, file name
@@ -47,7 +46,6 @@ public:
     static constexpr int kBinaryId = 1114;
     static constexpr int kBytesId = 1122;
     static constexpr int kCloseId = 2;
-    static constexpr int kTimerIntervalMs = 800;
 
     explicit CEepromDlg(CTavrinDoc& doc, QWidget* parent = nullptr);
     ~CEepromDlg() override;
@@ -56,11 +54,8 @@ public:
     static int Run(CTavrinDoc& doc, QWidget* parent = nullptr);
 
     const CEepromImage& Image() const { return m_image; }
-    bool TimerActive() const { return m_timer.isActive(); }
 
 public slots:
-    // One 800 ms tick: identify, and follow the state when it changed.
-    void OnTimer();
     void OnGet();
     void OnSend();
     void OnSave();
@@ -71,17 +66,15 @@ private:
     class CRunGuard;
 
     void ShowImage();
+    // The controller the document last identified; None while no controller answers.
+    EControllerType ControllerType() const;
+    // Shows the controller's name and enables the buttons for the state; nothing while a Get
+    // or Send runs (the guard applies the state at its end).
     void ApplyState();
     void SetButtonsEnabled(bool enabled);
 
     CTavrinDoc& m_doc;
-    std::optional<CStatusPollPause> m_pollPause;
     CEepromImage m_image;
-    QTimer m_timer;
-    // The state the timer last observed.
-    EControllerType m_lastType = EControllerType::None;
-    bool m_linked = false;
-    bool m_empty = true;
     // A Get or Send is running; a close asked for meanwhile waits for its end.
     bool m_running = false;
     std::optional<int> m_closeAfterRun;

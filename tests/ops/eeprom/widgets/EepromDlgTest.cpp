@@ -1,7 +1,6 @@
 // The EEPROM utilities dialog, offscreen, against the simulated controller: what only the
-// dialog does. The timer enables the commands when it sees a change; a running Get or Send
-// disables them and pauses the timer; closing during a Get stops it; the status poll stays
-// stopped while the dialog is open.
+// dialog does. The commands follow the document's status poll and the image; a running Get
+// or Send disables them and hides the state its transfer makes; closing during a Get stops it.
 #include "ops/OpsSimTest.h"
 #include "ops/eeprom/widgets/CEepromDlg.h"
 #include "ui/ControlId.h"
@@ -82,44 +81,45 @@ using V = std::vector<bool>;
 
 } // namespace
 
-TEST_F(EepromDlgTest, TimerEnablesTheCommandsAndARunDisablesThem)
+TEST_F(EepromDlgTest, TheCommandsFollowTheStatusPollAndARunDisablesThem)
 {
     doc.StartStatusPoll();
     CEepromDlg dialog(doc);
-    EXPECT_FALSE(doc.StatusPollRunning()) << "stopped for the dialog's whole life";
-    EXPECT_TRUE(dialog.TimerActive());
+    EXPECT_TRUE(doc.StatusPollRunning()) << "the document's poll finds the controller";
     auto* bytes = Control<QComboBox>(dialog, CEepromDlg::kBytesId);
     EXPECT_EQ(bytes->currentText(), QStringLiteral("256"));
     EXPECT_EQ(Enabled(dialog), (V{false, false, false, true}));
     auto* type = Control<QLabel>(dialog, CEepromDlg::kTypeId);
     EXPECT_EQ(type->text(), QStringLiteral("Unknown controller"));
 
-    dialog.OnTimer();
+    doc.Poll();
     EXPECT_EQ(type->text(), QStringLiteral("Tarn"));
     EXPECT_EQ(Enabled(dialog), (V{true, false, false, true}));
 
-    // During the Get nothing in the dialog can start another command.
+    // During the Get nothing in the dialog can start another command, and the link the
+    // transfer holds is not shown as lost.
     bytes->setCurrentText(QStringLiteral("128"));
     std::vector<V> duringRun;
-    bool timerDuringRun = true;
+    bool pollDuringRun = false;
+    QStringList typeDuringRun;
     peeking.onPump = [&] {
         duringRun.push_back(Enabled(dialog));
-        timerDuringRun = timerDuringRun && dialog.TimerActive();
+        pollDuringRun = pollDuringRun || doc.StatusPollRunning();
+        typeDuringRun << type->text();
     };
     Control<QPushButton>(dialog, CEepromDlg::kGetId)->click();
     peeking.onPump = nullptr;
     ASSERT_FALSE(duringRun.empty());
     for (const V& enabled : duringRun)
         EXPECT_EQ(enabled, (V{false, false, false, false}));
-    EXPECT_FALSE(timerDuringRun);
-    EXPECT_TRUE(dialog.TimerActive()) << "resumed after the run";
+    EXPECT_FALSE(pollDuringRun);
+    EXPECT_EQ(typeDuringRun.filter(QStringLiteral("Tarn")).size(), typeDuringRun.size());
+    EXPECT_TRUE(doc.StatusPollRunning()) << "restarted after the run";
     auto* list = Control<QListWidget>(dialog, CEepromDlg::kListId);
     ASSERT_EQ(list->count(), 128);
     EXPECT_EQ(Control<QLabel>(dialog, CEepromDlg::kFromId)->text(), QStringLiteral("Tarn"));
 
-    // The buttons follow the new image only once the timer has seen it.
-    EXPECT_EQ(Enabled(dialog), (V{true, false, false, true}));
-    dialog.OnTimer();
+    // The buttons follow the new image at once.
     EXPECT_EQ(Enabled(dialog), (V{true, true, true, true}));
 
     // Open keeps the image when no file is chosen.
@@ -128,39 +128,36 @@ TEST_F(EepromDlgTest, TimerEnablesTheCommandsAndARunDisablesThem)
     EXPECT_EQ(dialog.Image().Count(), 128);
 
     Silence(true);
-    dialog.OnTimer();
+    doc.Poll();
     EXPECT_EQ(type->text(), QStringLiteral("Unknown controller"));
     EXPECT_EQ(Enabled(dialog), (V{false, false, true, true}));
     Silence(false);
 
     dialog.done(QDialog::Rejected);
     EXPECT_TRUE(doc.StatusPollRunning());
-    EXPECT_FALSE(dialog.TimerActive());
 }
 
 TEST_F(EepromDlgTest, ClosingDuringAGetStopsItAndClosesAfterwards)
 {
     CEepromDlg dialog(doc);
-    dialog.OnTimer();
+    doc.Poll();
     QSignalSpy finished(&dialog, &QDialog::finished);
     peeking.onPump = [&] { dialog.reject(); };
     Control<QPushButton>(dialog, CEepromDlg::kGetId)->click();
     EXPECT_TRUE(dialog.Image().IsEmpty()) << "cancelled, without a message";
     EXPECT_EQ(finished.count(), 1);
-    EXPECT_FALSE(dialog.TimerActive());
 }
 
 TEST_F(EepromDlgTest, OpeningAnImageOfAnotherTypeDisablesSendAtOnce)
 {
     CEepromDlg dialog(doc);
-    dialog.OnTimer();
+    doc.Poll();
     Control<QComboBox>(dialog, CEepromDlg::kBytesId)->setCurrentText(QStringLiteral("128"));
     Control<QPushButton>(dialog, CEepromDlg::kGetId)->click();
-    dialog.OnTimer();
     ASSERT_EQ(Enabled(dialog), (V{true, true, true, true})) << "a Tarn's image, a Tarn";
 
     // A Tarn+ image (type 10; bytes of 0x80 and more, so no question about text): the image
-    // stays non-empty and the controller the same, so the timer sees no change.
+    // stays non-empty and the controller the same, so no poll would show the change.
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("plus.eep"));
     QFile file(path);
@@ -171,7 +168,7 @@ TEST_F(EepromDlgTest, OpeningAnImageOfAnotherTypeDisablesSendAtOnce)
     Control<QPushButton>(dialog, CEepromDlg::kOpenId)->click();
     ASSERT_EQ(dialog.Image().Count(), 4);
     EXPECT_EQ(Enabled(dialog), (V{true, false, true, true})) << "no Send of a Tarn+ image";
-    dialog.OnTimer();
+    doc.Poll();
     EXPECT_EQ(Enabled(dialog), (V{true, false, true, true}));
     dialog.done(QDialog::Rejected);
 }
