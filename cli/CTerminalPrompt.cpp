@@ -149,3 +149,8 @@ QString CTerminalPrompt::ChooseSaveFile(const QString&, const QString&, const QS
 {
     return {};
 }
+
+IUserPrompt::SFileChosen CTerminalPrompt::ChooseFile(const SFileChoice&)
+{
+    return {};
+}

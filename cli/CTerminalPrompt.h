@@ -30,6 +30,8 @@ public:
     QString ChooseOpenFile(const QString& caption, const QString& filter) override;
     QString ChooseSaveFile(const QString& caption, const QString& filter,
                            const QString& defaultSuffix, const QString& suggestedName) override;
+    // No file dialogs on a terminal: nothing is chosen.
+    SFileChosen ChooseFile(const SFileChoice& choice) override;
 
 private:
     FILE* m_in;

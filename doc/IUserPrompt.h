@@ -85,4 +85,28 @@ public:
     virtual QString ChooseOpenFile(const QString& caption, const QString& filter) = 0;
     virtual QString ChooseSaveFile(const QString& caption, const QString& filter,
                                    const QString& defaultSuffix, const QString& suggestedName) = 0;
+
+    // A file choice that also tells which of several filters the user had selected (a save
+    // whose format follows the filter).
+    struct SFileChoice
+    {
+        enum class EMode
+        {
+            Open, // an existing file
+            Save, // a file name to write, existing or not
+        };
+        EMode mode = EMode::Open;
+        QString caption;
+        // One filter or several separated by ";;", in Qt's form; the first is selected.
+        QString filter;
+        // The file name or path the choice starts with; may be empty.
+        QString suggestedPath;
+    };
+    struct SFileChosen
+    {
+        QString path;   // empty: the user cancelled
+        QString filter; // the filter selected when the file was chosen
+    };
+    // Without file dialogs (the default) nothing is chosen.
+    virtual SFileChosen ChooseFile(const SFileChoice&) { return {}; }
 };

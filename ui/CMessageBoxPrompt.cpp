@@ -186,3 +186,18 @@ QString CMessageBoxPrompt::ChooseSaveFile(const QString& caption, const QString&
         return QString();
     return dialog.selectedFiles().first();
 }
+
+IUserPrompt::SFileChosen CMessageBoxPrompt::ChooseFile(const SFileChoice& choice)
+{
+    QFileDialog dialog(m_parent, choice.caption, choice.suggestedPath, choice.filter);
+    if (choice.mode == SFileChoice::EMode::Save) {
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setFileMode(QFileDialog::AnyFile);
+    } else {
+        dialog.setAcceptMode(QFileDialog::AcceptOpen);
+        dialog.setFileMode(QFileDialog::ExistingFile);
+    }
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return {dialog.selectedFiles().first(), dialog.selectedNameFilter()};
+}

@@ -23,6 +23,8 @@ public:
     QString ChooseOpenFile(const QString& caption, const QString& filter) override;
     QString ChooseSaveFile(const QString& caption, const QString& filter,
                            const QString& defaultSuffix, const QString& suggestedName) override;
+    // A QFileDialog modal to the parent.
+    SFileChosen ChooseFile(const SFileChoice& choice) override;
 
 private:
     QWidget* m_parent;

@@ -35,7 +35,6 @@
 
 #include <QApplication>
 #include <QDir>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QProcess>
@@ -44,22 +43,25 @@
 namespace {
 
 // File, Export: the set as CSV or JSON, by the chosen filter when the name has no suffix.
-void ExportSet(CTavrinDoc& doc, IUserPrompt& prompt, QWidget* parent)
+void ExportSet(CTavrinDoc& doc, IUserPrompt& prompt)
 {
     const QString csvFilter = QObject::tr("CSV files (*.csv)");
     const QString jsonFilter = QObject::tr("JSON files (*.json)");
     const QString base = doc.Title() == QLatin1String(CTavrinDoc::kUntitled)
                              ? QStringLiteral("Parameters")
                              : QFileInfo(doc.Title()).completeBaseName();
-    QString chosenFilter = csvFilter;
-    QString path =
-        QFileDialog::getSaveFileName(parent, QObject::tr("Export"), base + QStringLiteral(".csv"),
-                                     csvFilter + QStringLiteral(";;") + jsonFilter, &chosenFilter);
+    IUserPrompt::SFileChoice choice;
+    choice.mode = IUserPrompt::SFileChoice::EMode::Save;
+    choice.caption = QObject::tr("Export");
+    choice.filter = csvFilter + QStringLiteral(";;") + jsonFilter;
+    choice.suggestedPath = base + QStringLiteral(".csv");
+    const IUserPrompt::SFileChosen chosen = prompt.ChooseFile(choice);
+    QString path = chosen.path;
     if (path.isEmpty())
         return;
     const QString suffix = QFileInfo(path).suffix().toLower();
     if (suffix != QLatin1String("csv") && suffix != QLatin1String("json"))
-        path += chosenFilter == jsonFilter ? QStringLiteral(".json") : QStringLiteral(".csv");
+        path += chosen.filter == jsonFilter ? QStringLiteral(".json") : QStringLiteral(".csv");
     const QString error =
         CSetExport::Write(path, CSetExport::FormatOf(path), doc.Parameters(), doc.Tags());
     if (!error.isEmpty())
@@ -303,7 +305,7 @@ void CTavrinApp::RegisterCommands()
     m_frame->SetCommand(
         IdExportPdf, [this] { m_print->ExportPdf(); }, notEmpty);
     m_frame->SetCommand(
-        IdFileExport, [this] { ExportSet(*m_doc, *m_prompt, m_frame.get()); }, notEmpty);
+        IdFileExport, [this] { ExportSet(*m_doc, m_doc->Prompt()); }, notEmpty);
     m_frame->SetCommand(IdEditFind, [this] { m_frame->FocusSearchBox(); });
     m_frame->SetCommand(
         IdViewChangedOnly, [this] { m_view->SetChangedOnly(!m_view->ChangedOnly()); }, {},

@@ -1,11 +1,15 @@
 // The whole application offscreen against the simulator: start-up with a configured port and
-// tag folder, a read, and the list view's edit path through the edit dialog.
+// tag folder, a read, the list view's edit path through the edit dialog (Program Controller
+// included) and File, Export.
 #include "app/CAppSettings.h"
 #include "app/widgets/CMainFrame.h"
+#include "app/widgets/CMenuTable.h"
 #include "app/widgets/CTavrinApp.h"
+#include "common/CScriptedPrompt.h"
 #include "common/CTempSettings.h"
 #include "doc/CTavrinDoc.h"
 #include "ops/params/CReadFlow.h"
+#include "res/StringTable.h"
 #include "sim/CControllerSim.h"
 #include "sim/CSimTagTable.h"
 #include "ui/CEditParameterDlg.h"
@@ -13,8 +17,11 @@
 #include "ui/ControlId.h"
 
 #include <QAbstractButton>
+#include <QAction>
 #include <QApplication>
+#include <QFile>
 #include <QFileInfo>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <gtest/gtest.h>
 
@@ -99,4 +106,57 @@ TEST(Application, StartsConnectedReadsAndEditsThroughTheView)
     // A tag without a record opens nothing.
     emit view->EditRequested(0xFFFE, 0);
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+
+    // Program Controller writes the row's value: confirmed, the display still matches.
+    CScriptedPrompt scripted;
+    app.Document().SetPrompt(scripted);
+    int row = 0;
+    while (row < view->RowCount() &&
+           app.Document().Parameters().FindParameter(view->RowTag(row))->readOnly)
+        ++row;
+    ASSERT_LT(row, view->RowCount());
+    const quint16 writable = view->RowTag(row);
+    const quint16 value = app.Document().Parameters().FindParameter(writable)->value;
+    const auto writesOf = [&] {
+        int writes = 0;
+        for (const CSimRequest& request : sim.Requests())
+            writes += request.Record().word1 == writable &&
+                      request.Record().control == LinkProtocol::kControlWrite;
+        return writes;
+    };
+    app.Frame().SetEqualityPane(true);
+    app.Document().SetBaselineValue(writable, quint16(value + 1));
+    pressed = false;
+    PressOnModal(1084, pressed);
+    emit view->EditRequested(writable, row);
+    EXPECT_TRUE(pressed);
+    EXPECT_EQ(writesOf(), 1);
+    EXPECT_EQ(app.Document().Baseline().value(writable), value);
+    EXPECT_TRUE(app.Frame().EqualityPaneEqual());
+
+    // A write that fails leaves the display not matching.
+    CSimFaults silent;
+    silent.silent = true;
+    sim.SetFaults(silent);
+    scripted.ExpectMessage(LoadString(EString::CommsLost), IUserPrompt::EIcon::Stop);
+    pressed = false;
+    PressOnModal(1084, pressed);
+    emit view->EditRequested(writable, row);
+    EXPECT_TRUE(pressed);
+    EXPECT_FALSE(app.Frame().EqualityPaneEqual());
+    sim.SetFaults(CSimFaults());
+
+    // File, Export: a name without a suffix takes the selected filter's.
+    QTemporaryDir dir;
+    const QString jsonFilter = QStringLiteral("JSON files (*.json)");
+    scripted.ExpectFile(dir.filePath(QStringLiteral("set")), jsonFilter);
+    app.Frame().UpdateCommandStates();
+    app.Frame().Action(MenuTable::IdFileExport)->trigger();
+    EXPECT_EQ(scripted.LastFileChoice().mode, IUserPrompt::SFileChoice::EMode::Save);
+    EXPECT_EQ(scripted.LastFileChoice().caption, QStringLiteral("Export"));
+    EXPECT_EQ(scripted.LastFileChoice().filter, QStringLiteral("CSV files (*.csv);;") + jsonFilter);
+    EXPECT_EQ(scripted.LastFileChoice().suggestedPath, QStringLiteral("Downloaded.csv"));
+    QFile exported(dir.filePath(QStringLiteral("set.json")));
+    ASSERT_TRUE(exported.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(exported.readAll().startsWith('{'));
 }

@@ -20,7 +20,8 @@ public:
         Question,
         Overwrite,
         OpenFile,
-        SaveFile
+        SaveFile,
+        File
     };
 
     struct SExpectation
@@ -33,6 +34,7 @@ public:
         EAnswer answer = EAnswer::Ok;
         bool yes = false; // ConfirmOverwrite's answer
         QString file;     // file choices' answer
+        QString filter;   // ChooseFile's selected filter
     };
 
     // A record of one progress window.
@@ -96,6 +98,15 @@ public:
         m_expected.push_back(e);
         return *this;
     }
+    // ChooseFile's answer: the path (empty: cancelled) and the filter selected.
+    CScriptedPrompt& ExpectFile(const QString& path, const QString& filter = {})
+    {
+        SExpectation e = Make(EKind::File, QString());
+        e.file = path;
+        e.filter = filter;
+        m_expected.push_back(e);
+        return *this;
+    }
     // The next progress window reports Cancel from its `pumps`-th Pump on (1 = first).
     void CancelProgressAfter(int pumps) { m_cancelAfter = pumps; }
     // No progress window can be shown (BeginProgress returns nullptr).
@@ -105,6 +116,8 @@ public:
     const QStringList& Shown() const { return m_shown; }
     const std::vector<std::shared_ptr<SProgressLog>>& Progress() const { return m_progress; }
     const QString& LastCaption() const { return m_lastCaption; }
+    // What the last ChooseFile asked for.
+    const SFileChoice& LastFileChoice() const { return m_lastFileChoice; }
 
     void Message(const QString& text, EIcon icon, const QString& caption = {}) override
     {
@@ -141,6 +154,14 @@ public:
     {
         SExpectation e;
         return Next(EKind::SaveFile, QString(), e) ? e.file : QString();
+    }
+    SFileChosen ChooseFile(const SFileChoice& choice) override
+    {
+        m_lastFileChoice = choice;
+        SExpectation e;
+        if (!Next(EKind::File, choice.caption, e))
+            return {};
+        return {e.file, e.filter};
     }
 
 private:
@@ -179,6 +200,7 @@ private:
     std::deque<SExpectation> m_expected;
     QStringList m_shown;
     QString m_lastCaption;
+    SFileChoice m_lastFileChoice;
     std::vector<std::shared_ptr<SProgressLog>> m_progress;
     int m_cancelAfter = 0;
     bool m_refuseProgress = false;

@@ -3,7 +3,9 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QFileDialog>
 #include <QMessageBox>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <gtest/gtest.h>
 
@@ -58,4 +60,51 @@ TEST(MessageBoxPrompt, MessagesShowTheirIcon)
     EXPECT_EQ(seen.text, QStringLiteral("Upload cancelled"));
     EXPECT_EQ(seen.icon, QMessageBox::Critical);
     EXPECT_EQ(seen.buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
+}
+
+TEST(MessageBoxPrompt, AFileChoiceReturnsThePathAndTheSelectedFilter)
+{
+    QTemporaryDir dir;
+    const QString json = QStringLiteral("JSON files (*.json)");
+    CMessageBoxPrompt prompt;
+    IUserPrompt::SFileChoice choice;
+    choice.mode = IUserPrompt::SFileChoice::EMode::Save;
+    choice.caption = QStringLiteral("Export");
+    choice.filter = QStringLiteral("CSV files (*.csv);;") + json;
+    choice.suggestedPath = dir.filePath(QStringLiteral("Parameters.csv"));
+    QString title;
+    QStringList filters;
+    QFileDialog::AcceptMode accept = QFileDialog::AcceptOpen;
+    QTimer::singleShot(0, [&] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        title = dialog->windowTitle();
+        filters = dialog->nameFilters();
+        accept = dialog->acceptMode();
+        dialog->selectNameFilter(json);
+        dialog->selectFile(dir.filePath(QStringLiteral("set")));
+        // Through QDialog: QFileDialog keeps its override protected.
+        static_cast<QDialog*>(dialog)->accept();
+    });
+    const IUserPrompt::SFileChosen saved = prompt.ChooseFile(choice);
+    EXPECT_EQ(title, QStringLiteral("Export"));
+    EXPECT_EQ(filters, (QStringList{QStringLiteral("CSV files (*.csv)"), json}));
+    EXPECT_EQ(accept, QFileDialog::AcceptSave);
+    EXPECT_EQ(saved.path, dir.filePath(QStringLiteral("set")));
+    EXPECT_EQ(saved.filter, json);
+
+    // An open asks for an existing file; closing the dialog chooses nothing.
+    choice.mode = IUserPrompt::SFileChoice::EMode::Open;
+    QFileDialog::FileMode mode = QFileDialog::AnyFile;
+    QTimer::singleShot(0, [&] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        accept = dialog->acceptMode();
+        mode = dialog->fileMode();
+        dialog->reject();
+    });
+    const IUserPrompt::SFileChosen opened = prompt.ChooseFile(choice);
+    EXPECT_EQ(accept, QFileDialog::AcceptOpen);
+    EXPECT_EQ(mode, QFileDialog::ExistingFile);
+    EXPECT_TRUE(opened.path.isEmpty());
 }

@@ -73,3 +73,8 @@ QString COptionsCheckPrompt::ChooseSaveFile(const QString& caption, const QStrin
 {
     return m_prompt.ChooseSaveFile(caption, filter, defaultSuffix, suggestedName);
 }
+
+IUserPrompt::SFileChosen COptionsCheckPrompt::ChooseFile(const SFileChoice& choice)
+{
+    return m_prompt.ChooseFile(choice);
+}

@@ -24,6 +24,7 @@ public:
     QString ChooseOpenFile(const QString& caption, const QString& filter) override;
     QString ChooseSaveFile(const QString& caption, const QString& filter,
                            const QString& defaultSuffix, const QString& suggestedName) override;
+    SFileChosen ChooseFile(const SFileChoice& choice) override;
 
 private:
     IUserPrompt& m_prompt;
