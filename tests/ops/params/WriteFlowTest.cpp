@@ -424,6 +424,7 @@ TEST_F(WriteFlowTest, WriteOneSendsNothingWhenTheBackupsFolderCannotBeWritten)
     // A file where the folder belongs: no backup can be reserved.
     const QString folder = CBackups::Folder();
     ASSERT_TRUE(QDir(folder).removeRecursively());
+    ASSERT_TRUE(QDir().mkpath(CBackups::DataFolder()));
     QFile blocker(folder);
     ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
     blocker.close();
