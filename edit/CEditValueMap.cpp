@@ -1,6 +1,7 @@
 #include "edit/CEditValueMap.h"
 
 #include "data/CParameter.h"
+#include "data/CParameterText.h"
 #include "data/CTagInfo.h"
 #include "data/CUnitsTable.h"
 
@@ -336,31 +337,12 @@ qint64 CEditValueMap::Snap(qint64 position, qint64 minimum, qint64 maximum, qint
 
 int CEditValueMap::EntryDecimals(int presentationCode)
 {
-    switch (presentationCode) {
-    case 1:
-    case 5:
-    case 6:
-    case 7:
-        return 1;
-    case 2:
-        return 2;
-    default:
-        return 0;
-    }
+    return PresentationDecimals(presentationCode);
 }
 
 QString CEditValueMap::EntryText(qint64 number, int decimals)
 {
-    if (decimals <= 0)
-        return QString::number(number);
-    qint64 unit = 1;
-    for (int i = 0; i < decimals; ++i)
-        unit *= 10;
-    const qint64 magnitude = number < 0 ? -number : number;
-    return QStringLiteral("%1%2.%3")
-        .arg(number < 0 ? QStringLiteral("-") : QString())
-        .arg(magnitude / unit)
-        .arg(magnitude % unit, decimals, 10, QLatin1Char('0'));
+    return DecimalText(number, decimals);
 }
 
 CEditValueMap::SEntry CEditValueMap::ParseEntry(const QString& text, int decimals, qint64 minimum,
