@@ -26,13 +26,6 @@ constexpr EString kMomentarySecondLabels[] = {
     EString::Auxiliary4, EString::Auxiliary3, EString::PowerSwitch,
 };
 
-bool IsRadio(EEditKind kind)
-{
-    return kind == EEditKind::Radio || kind == EEditKind::RadioLatch ||
-           kind == EEditKind::RadioPairs || kind == EEditKind::RadioDisplay ||
-           kind == EEditKind::TwoState;
-}
-
 bool InSecondGroup(const SEditControl& c)
 {
     return (c.flags & SEditControl::kSecondGroup) != 0;
@@ -141,6 +134,13 @@ std::optional<EString> CEditValueMap::MomentaryLabel(quint16 tag, int index)
     if (index < 0 || std::size_t(index) >= labels.size())
         return std::nullopt;
     return labels[std::size_t(index)];
+}
+
+bool CEditValueMap::UsesRadioButtons(EEditKind kind)
+{
+    return kind == EEditKind::Radio || kind == EEditKind::RadioLatch ||
+           kind == EEditKind::RadioPairs || kind == EEditKind::RadioDisplay ||
+           kind == EEditKind::TwoState;
 }
 
 SEditState CEditValueMap::Open(const SEditTemplate& templ, const CParameter& record)
@@ -275,7 +275,7 @@ void CEditValueMap::Click(const SEditTemplate& templ, SEditState& state, int ind
     if (index < 0 || size_t(index) >= controls.size())
         return;
     const SEditControl& clicked = controls[size_t(index)];
-    if (IsRadio(templ.kind) && state.checked[size_t(index)]) {
+    if (UsesRadioButtons(templ.kind) && state.checked[size_t(index)]) {
         for (size_t i = 0; i < controls.size(); ++i) {
             if (int(i) != index && InSecondGroup(controls[i]) == InSecondGroup(clicked))
                 state.checked[i] = false;

@@ -56,6 +56,10 @@ public:
     // The word moved into minimum..maximum; the minimum when the limits are crossed.
     static quint16 ClampToLimits(const CParameter& record, quint16 word);
 
+    // Whether the template's choices are radio buttons (one checked in each group) rather than
+    // check boxes.
+    static bool UsesRadioButtons(EEditKind kind);
+
     // The controls' states for the record's current value.
     static SEditState Open(const SEditTemplate& templ, const CParameter& record);
 
