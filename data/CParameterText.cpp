@@ -142,3 +142,8 @@ QString DecimalText(qint64 units, int decimals)
         .arg(magnitude / power)
         .arg(magnitude % power, decimals, 10, QLatin1Char('0'));
 }
+
+QString HexWord(unsigned word)
+{
+    return QStringLiteral("%1").arg(word, 4, 16, QLatin1Char('0')).toUpper();
+}

@@ -36,3 +36,7 @@ int PresentationDecimals(int tagPresentationCode);
 // A number held in units of the last decimal as a decimal text with `decimals` decimals:
 // 115 with one decimal is "11.5", -5 with two is "-0.05". No rounding through a float.
 QString DecimalText(qint64 units, int decimals);
+
+// Four upper-case hexadecimal digits, zero-padded, without a prefix: 0x011C is "011C". Tag
+// numbers and the other 16-bit words the texts show (trip codes, checksums) are written so.
+QString HexWord(unsigned word);
