@@ -8,7 +8,7 @@
 //                                floor_ratio = tick / 8 x 12.5 ms (20 characters of 12 bits)
 //
 // Run: bench/adc_bench (from the build folder); a few seconds.
-#include "bench/BenchWireRig.h"
+#include "bench/BenchRig.h"
 #include "data/CADCChannel.h"
 #include "link/CControllerLink.h"
 #include "link/LinkProtocol.h"
@@ -60,7 +60,7 @@ void BM_AdcRefreshTick8WireSpeed(benchmark::State& state)
     model.SetIdentity(EControllerType::Q25Q30);
     CControllerSim sim(std::move(model));
     CControllerLink link;
-    if (!StartWireSpeedRig(sim, link, state))
+    if (!StartLinkOnSim(sim, link, true, state))
         return;
 
     double tickSeconds = 0;

@@ -7,25 +7,18 @@
 //                               (target: floor_ratio at most 1.05)
 //
 // Run: bench/eeprom_bench (from the build folder); about 35 s.
-#include "app/CAppSettings.h"
-#include "bench/BenchWireRig.h"
+#include "bench/BenchRig.h"
 #include "data/CEepromImage.h"
-#include "doc/CTavrinDoc.h"
-#include "doc/IUserPrompt.h"
-#include "link/CControllerLink.h"
 #include "ops/eeprom/CEepromTransfer.h"
-#include "sim/CControllerSim.h"
 
 #include <QElapsedTimer>
-#include <QSettings>
-#include <QTemporaryDir>
 #include <benchmark/benchmark.h>
 
 namespace {
 
 // Shows nothing: a progress window that only counts its pumps, so that the pause's pumping
 // is paid for as it is in the application.
-class CCountingPrompt : public IUserPrompt
+class CCountingPrompt : public CQuietPrompt
 {
 public:
     class CProgress : public IProgress
@@ -44,19 +37,10 @@ public:
         std::int64_t& m_pumps;
     };
 
-    void Message(const QString&, EIcon, const QString&) override { ++messages; }
-    EAnswer Question(const QString&, EButtons, EIcon) override { return EAnswer::No; }
-    bool ConfirmOverwrite() override { return false; }
     std::unique_ptr<IProgress> BeginProgress(const QString&, EProgressKind) override
     {
         return std::make_unique<CProgress>(pumps);
     }
-    QString ChooseOpenFile(const QString&, const QString&) override { return {}; }
-    QString ChooseSaveFile(const QString&, const QString&, const QString&, const QString&) override
-    {
-        return {};
-    }
-    int messages = 0;
     std::int64_t pumps = 0;
 };
 
@@ -67,16 +51,12 @@ void BM_EepromRead1024WireSpeed(benchmark::State& state)
     constexpr double kFloorSeconds =
         kBytes * (kExchangeSeconds + CEepromTransfer::kBytePauseMs / 1000.0);
 
-    QTemporaryDir settingsDir;
-    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settingsDir.path());
-    CAppSettings settings;
-    CCountingPrompt prompt;
-    CSimModel model;
-    model.SetIdentity(EControllerType::Q25Q30);
-    CControllerSim sim(std::move(model));
-    CControllerLink link;
-    CTavrinDoc doc(link, settings, prompt);
-    if (!StartWireSpeedRig(sim, link, state))
+    SDocRig<CCountingPrompt> rig;
+    rig.sim.WithModel([](CSimModel& m) {
+        m = CSimModel();
+        m.SetIdentity(EControllerType::Q25Q30);
+    });
+    if (!rig.Start(true, state))
         return;
 
     double ratioSum = 0;
@@ -85,15 +65,15 @@ void BM_EepromRead1024WireSpeed(benchmark::State& state)
         CEepromImage image;
         QElapsedTimer timer;
         timer.start();
-        const CEepromTransfer::SOutcome outcome = CEepromTransfer(doc).Get(image, kBytes);
+        const CEepromTransfer::SOutcome outcome = CEepromTransfer(rig.doc).Get(image, kBytes);
         ratioSum += (timer.nsecsElapsed() / 1e9) / kFloorSeconds;
         failed += outcome.result == CEepromTransfer::EResult::Done ? 0 : 1;
-        sim.ClearRequests();
+        rig.sim.ClearRequests();
     }
     state.counters["floor_ratio"] = ratioSum / static_cast<double>(state.iterations());
     state.counters["failed"] = static_cast<double>(failed);
     state.counters["pumps_per_byte"] =
-        static_cast<double>(prompt.pumps) / static_cast<double>(state.iterations() * kBytes);
+        static_cast<double>(rig.prompt.pumps) / static_cast<double>(state.iterations() * kBytes);
 }
 BENCHMARK(BM_EepromRead1024WireSpeed)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 

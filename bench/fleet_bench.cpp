@@ -11,11 +11,9 @@
 //                              one_write_ratio (target: at most 1.3)
 //
 // Run: bench/fleet_bench (from the build folder)
+#include "bench/BenchRig.h"
 #include "data/CParameterSet.h"
-#include "data/CTagFile.h"
 #include "ops/params/CFleetApply.h"
-#include "sim/CControllerSim.h"
-#include "sim/CSimTagTable.h"
 
 #include <QElapsedTimer>
 #include <QTemporaryDir>
@@ -30,22 +28,10 @@ namespace {
 constexpr EControllerType kType = EControllerType::TarnPlus;
 
 // A simulated type-10 controller at wire speed.
-bool StartSim(CControllerSim& sim, const CTagFile& tags, benchmark::State& state)
+bool StartType10(CControllerSim& sim, const CTagFile& tags, benchmark::State& state)
 {
-    sim.WithModel([&](CSimModel& m) {
-        m = CSimModel();
-        m.SetIdentity(kType);
-        m.SetTripCodes(0, 0);
-        SimTagTable::AddParameters(m, tags, kType);
-    });
-    CSimFaults faults;
-    faults.wireSpeed = true;
-    sim.SetFaults(faults);
-    if (!sim.Start()) {
-        state.SkipWithError("cannot start the simulator");
-        return false;
-    }
-    return true;
+    SetType10Model(sim, tags);
+    return StartSim(sim, true, state);
 }
 
 // The controller's parameter set as a profile, with `changed` writable records one higher.
@@ -81,11 +67,7 @@ struct SRig
     bool Load(benchmark::State& state)
     {
         qputenv("XDG_DATA_HOME", dataHome.path().toLocal8Bit());
-        if (!tags.LoadTagFile(QStringLiteral(TAVRIN_BUNDLED_TAG_FILE)).Ok()) {
-            state.SkipWithError("cannot load the bundled tag file");
-            return false;
-        }
-        return true;
+        return LoadBundledTags(tags, state);
     }
 };
 
@@ -98,7 +80,7 @@ void BM_WriteChangedOnlyType10(benchmark::State& state)
 {
     SRig rig;
     CControllerSim sim;
-    if (!rig.Load(state) || !StartSim(sim, rig.tags, state))
+    if (!rig.Load(state) || !StartType10(sim, rig.tags, state))
         return;
     std::vector<std::uint16_t> changed;
     CParameterSet profile;
@@ -156,7 +138,7 @@ void BM_ApplyFourControllers(benchmark::State& state)
     if (!rig.Load(state))
         return;
     for (CControllerSim& sim : sims) {
-        if (!StartSim(sim, rig.tags, state))
+        if (!StartType10(sim, rig.tags, state))
             return;
     }
     std::vector<std::uint16_t> changed;

@@ -7,38 +7,13 @@
 //                      so its table is counted too.
 //
 // Run: bench/memory_bench (from the build folder)
-#include "app/CAppSettings.h"
-#include "data/CTagFile.h"
-#include "doc/CTavrinDoc.h"
-#include "doc/IUserPrompt.h"
-#include "link/CControllerLink.h"
+#include "bench/BenchRig.h"
 #include "ops/params/CReadFlow.h"
-#include "sim/CControllerSim.h"
-#include "sim/CSimTagTable.h"
 
 #include <QFile>
-#include <QSettings>
-#include <QTemporaryDir>
 #include <benchmark/benchmark.h>
 
 namespace {
-
-class CQuietPrompt : public IUserPrompt
-{
-public:
-    void Message(const QString&, EIcon, const QString&) override {}
-    EAnswer Question(const QString&, EButtons, EIcon) override { return EAnswer::No; }
-    bool ConfirmOverwrite() override { return false; }
-    std::unique_ptr<IProgress> BeginProgress(const QString&, EProgressKind) override
-    {
-        return nullptr;
-    }
-    QString ChooseOpenFile(const QString&, const QString&) override { return {}; }
-    QString ChooseSaveFile(const QString&, const QString&, const QString&, const QString&) override
-    {
-        return {};
-    }
-};
 
 // A field of /proc/self/status in kB ("VmRSS", "VmHWM"); -1 when absent.
 double StatusKb(const char* field)
@@ -57,13 +32,8 @@ double StatusKb(const char* field)
 void BM_ReadMemory5000(benchmark::State& state)
 {
     const int count = static_cast<int>(state.range(0));
-    QTemporaryDir settingsDir;
-    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settingsDir.path());
-    CAppSettings settings;
-    CQuietPrompt prompt;
-    CControllerSim sim;
-    CControllerLink link;
-    CTavrinDoc doc(link, settings, prompt);
+    SDocRig<> rig;
+    CTavrinDoc& doc = rig.doc;
 
     // Tags from 0x1000 on, clear of the fixed tags, every one for every controller type.
     CTagFile::TagList tags;
@@ -77,21 +47,8 @@ void BM_ReadMemory5000(benchmark::State& state)
         tags.push_back(std::move(tag));
     }
     doc.Tags().SetContents(static_cast<quint16>(count), std::move(tags), {});
-    sim.WithModel([&](CSimModel& m) {
-        m = CSimModel();
-        m.SetIdentity(EControllerType::TarnPlus);
-        m.SetTripCodes(0, 0);
-        SimTagTable::AddParameters(m, doc.Tags(), EControllerType::TarnPlus);
-    });
-    if (!sim.Start()) {
-        state.SkipWithError("cannot start the simulator");
+    if (!rig.StartType10(false, state))
         return;
-    }
-    link.Configure(sim.SlavePath(), 19200, CSerialPort::ParityEven, 8, CSerialPort::StopTwo);
-    if (!link.Open()) {
-        state.SkipWithError("cannot open the simulator's port");
-        return;
-    }
 
     const double before = StatusKb("VmRSS");
     int parameters = 0;

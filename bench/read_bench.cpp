@@ -6,63 +6,19 @@
 //                           19200 baud (target: wire_ratio at most 1.05)
 //
 // Run: bench/read_bench (from the build folder)
-#include "app/CAppSettings.h"
-#include "bench/BenchWireRig.h"
-#include "data/CTagFile.h"
-#include "doc/CTavrinDoc.h"
-#include "doc/IUserPrompt.h"
-#include "link/CControllerLink.h"
+#include "bench/BenchRig.h"
 #include "ops/params/CReadFlow.h"
-#include "sim/CControllerSim.h"
-#include "sim/CSimTagTable.h"
 
 #include <QElapsedTimer>
-#include <QSettings>
-#include <QTemporaryDir>
 #include <benchmark/benchmark.h>
 
 namespace {
 
-// Answers nothing and shows nothing: the read needs no question, and a progress window
-// would only add its own cost.
-class CQuietPrompt : public IUserPrompt
-{
-public:
-    void Message(const QString&, EIcon, const QString&) override { ++messages; }
-    EAnswer Question(const QString&, EButtons, EIcon) override { return EAnswer::No; }
-    bool ConfirmOverwrite() override { return false; }
-    std::unique_ptr<IProgress> BeginProgress(const QString&, EProgressKind) override
-    {
-        return nullptr;
-    }
-    QString ChooseOpenFile(const QString&, const QString&) override { return {}; }
-    QString ChooseSaveFile(const QString&, const QString&, const QString&, const QString&) override
-    {
-        return {};
-    }
-    int messages = 0;
-};
-
 void BM_ReadType10WireSpeed(benchmark::State& state)
 {
-    QTemporaryDir settingsDir;
-    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settingsDir.path());
-    CAppSettings settings;
-    CQuietPrompt prompt;
-    CControllerSim sim;
-    CControllerLink link;
-    CTavrinDoc doc(link, settings, prompt);
-    if (!doc.Tags().LoadTagFile(QStringLiteral(TAVRIN_BUNDLED_TAG_FILE)).Ok()) {
-        state.SkipWithError("cannot load the bundled tag file");
-        return;
-    }
-    sim.WithModel([&](CSimModel& m) {
-        m = CSimModel();
-        m.SetIdentity(EControllerType::TarnPlus);
-        m.SetTripCodes(0, 0);
-        SimTagTable::AddParameters(m, doc.Tags(), EControllerType::TarnPlus);
-    });
-    if (!StartWireSpeedRig(sim, link, state))
+    SDocRig<> rig;
+    CTavrinDoc& doc = rig.doc;
+    if (!LoadBundledTags(doc.Tags(), state) || !rig.StartType10(true, state))
         return;
 
     double ratioSum = 0;
@@ -78,7 +34,7 @@ void BM_ReadType10WireSpeed(benchmark::State& state)
         incomplete += outcome.Complete() ? 0 : 1;
         const double wireLimit = parameters * 7 * 20 * 12 / 19200.0;
         ratioSum += seconds / wireLimit;
-        sim.ClearRequests();
+        rig.sim.ClearRequests();
     }
     state.counters["parameters"] = parameters;
     state.counters["wire_ratio"] = ratioSum / static_cast<double>(state.iterations());

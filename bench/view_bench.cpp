@@ -4,6 +4,7 @@
 //
 //   view_bench [--benchmark_filter=...]     (sets QT_QPA_PLATFORM=offscreen when unset)
 #include "app/CAppSettings.h"
+#include "bench/BenchRig.h"
 #include "doc/CTavrinDoc.h"
 #include "edit/CParameterRows.h"
 #include "link/CControllerLink.h"
@@ -12,8 +13,6 @@
 
 #include <QApplication>
 #include <QComboBox>
-#include <QSettings>
-#include <QTemporaryDir>
 #include <benchmark/benchmark.h>
 
 #include <memory>
@@ -58,17 +57,6 @@ public:
     CTavrinDoc& Doc() { return m_doc; }
 
 private:
-    // Points QSettings at a temporary folder before CAppSettings first reads it.
-    struct SPrivateSettings
-    {
-        SPrivateSettings()
-        {
-            QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, dir.path());
-            QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, dir.path());
-        }
-        QTemporaryDir dir;
-    };
-
     SPrivateSettings m_private;
     CAppSettings m_settings;
     CMessageBoxPrompt m_prompt;

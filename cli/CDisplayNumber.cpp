@@ -1,5 +1,7 @@
 #include "cli/CDisplayNumber.h"
 
+#include "data/CParameterText.h"
+
 #include <QRegularExpression>
 
 namespace {
@@ -18,17 +20,7 @@ qint64 PowerOfTen(int exponent)
 
 int CDisplayNumber::Decimals(int presentationCode)
 {
-    switch (presentationCode) {
-    case 1:
-    case 5:
-    case 6:
-    case 7:
-        return 1;
-    case 2:
-        return 2;
-    default:
-        return 0;
-    }
+    return PresentationDecimals(presentationCode);
 }
 
 std::optional<qint64> CDisplayNumber::Parse(const QString& text, int decimals, bool* tooPrecise)
@@ -70,12 +62,5 @@ std::optional<qint64> CDisplayNumber::Parse(const QString& text, int decimals, b
 
 QString CDisplayNumber::Format(qint64 units, int decimals)
 {
-    if (decimals <= 0)
-        return QString::number(units);
-    const qint64 power = PowerOfTen(decimals);
-    const qint64 magnitude = units < 0 ? -units : units;
-    return QStringLiteral("%1%2.%3")
-        .arg(units < 0 ? QStringLiteral("-") : QString())
-        .arg(magnitude / power)
-        .arg(magnitude % power, decimals, 10, QLatin1Char('0'));
+    return DecimalText(units, decimals);
 }

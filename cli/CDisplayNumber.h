@@ -12,7 +12,8 @@
 class CDisplayNumber
 {
 public:
-    // Decimals the list view shows for a presentation code: 1 and 5..7 one, 2 two, others none.
+    // Decimals the list view shows for a presentation code (PresentationDecimals): 1 and 5..7
+    // one, 2 two, others none.
     static int Decimals(int presentationCode);
 
     // "11.5", "-12", "+3.25", or a 0x-prefixed hexadecimal whole number, to display units.
@@ -21,6 +22,7 @@ public:
     static std::optional<qint64> Parse(const QString& text, int decimals,
                                        bool* tooPrecise = nullptr);
 
-    // Display units as a decimal text with `decimals` decimals: 115 and 1 give "11.5".
+    // Display units as a decimal text with `decimals` decimals (DecimalText): 115 and 1 give
+    // "11.5".
     static QString Format(qint64 units, int decimals);
 };

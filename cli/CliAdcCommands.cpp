@@ -5,6 +5,7 @@
 #include "cli/CCliParser.h"
 #include "cli/CTerminalPrompt.h"
 #include "cli/CliCommands.h"
+#include "data/CParameterText.h"
 #include "doc/CTavrinDoc.h"
 #include "doc/CTransferSession.h"
 #include "link/CControllerLink.h"
@@ -61,7 +62,7 @@ private:
 
 QString TagText(std::uint16_t tag)
 {
-    return QString::asprintf("0x%04X", unsigned(tag));
+    return QStringLiteral("0x") + HexWord(tag);
 }
 
 int Usage(const CCliParser& parser)

@@ -5,6 +5,7 @@
 #include "data/CCodePage.h"
 #include "data/CParameter.h"
 #include "data/CParameterSet.h"
+#include "data/CParameterText.h"
 #include "data/CTagFile.h"
 #include "data/CTagInfo.h"
 #include "link/CControllerLink.h"
@@ -31,7 +32,7 @@ int RunShow(const QStringList& args)
         return exitCode;
 
     const quint16 type = set.DataControllerType();
-    PrintRecord({QStringLiteral("profile"), QString::asprintf("0x%04X", unsigned(set.HeaderWord())),
+    PrintRecord({QStringLiteral("profile"), QStringLiteral("0x") + HexWord(set.HeaderWord()),
                  QString::number(set.RecordCount()), QString::number(type),
                  Field(CControllerLink::ControllerTypeName(type))});
     // JSON has room for the raw words too; the line formats keep the list view's line.

@@ -4,6 +4,7 @@
 #include "cli/CCliParser.h"
 #include "cli/CTerminalPrompt.h"
 #include "cli/CliCommands.h"
+#include "data/CParameterText.h"
 #include "doc/CTavrinDoc.h"
 #include "link/CControllerLink.h"
 #include "ops/tools/CServiceTimers.h"
@@ -22,7 +23,7 @@ int Usage(const CCliParser& parser)
 
 QString TagText(std::uint16_t tag)
 {
-    return QString::asprintf("0x%04X", unsigned(tag));
+    return QStringLiteral("0x") + HexWord(tag);
 }
 
 int Program(CServiceTimers& timers, CServiceTimers::SEntries& entries)

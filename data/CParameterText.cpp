@@ -113,3 +113,37 @@ QString FormatValue(qint64 n, const CTagInfo& tag, const CParameter& record, boo
 {
     return FormatValue(n, tag.unitsCode, tag.PresentationCode(), record, limit);
 }
+
+int PresentationDecimals(int tagPresentationCode)
+{
+    switch (tagPresentationCode) {
+    case 1:
+    case 5:
+    case 6:
+    case 7:
+        return 1;
+    case 2:
+        return 2;
+    default:
+        return 0;
+    }
+}
+
+QString DecimalText(qint64 units, int decimals)
+{
+    if (decimals <= 0)
+        return QString::number(units);
+    qint64 power = 1;
+    for (int i = 0; i < decimals; ++i)
+        power *= 10;
+    const qint64 magnitude = units < 0 ? -units : units;
+    return QStringLiteral("%1%2.%3")
+        .arg(units < 0 ? QStringLiteral("-") : QString())
+        .arg(magnitude / power)
+        .arg(magnitude % power, decimals, 10, QLatin1Char('0'));
+}
+
+QString HexWord(unsigned word)
+{
+    return QStringLiteral("%1").arg(word, 4, 16, QLatin1Char('0')).toUpper();
+}

@@ -28,3 +28,15 @@ QString FormatValue(qint64 n, quint16 tagUnitsCode, int tagPresentationCode,
 QString FormatValue(qint64 n, const CTagInfo& tag, const CParameter& record, bool limit);
 
 QByteArray ApplyUnitsFormat(const QByteArray& format, qint64 n);
+
+// Decimals a number of the presentation shows, as FormatValue writes it: codes 1 and 5..7
+// one (tenths), 2 two (hundredths), every other code none.
+int PresentationDecimals(int tagPresentationCode);
+
+// A number held in units of the last decimal as a decimal text with `decimals` decimals:
+// 115 with one decimal is "11.5", -5 with two is "-0.05". No rounding through a float.
+QString DecimalText(qint64 units, int decimals);
+
+// Four upper-case hexadecimal digits, zero-padded, without a prefix: 0x011C is "011C". Tag
+// numbers and the other 16-bit words the texts show (trip codes, checksums) are written so.
+QString HexWord(unsigned word);

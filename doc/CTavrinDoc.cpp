@@ -1,6 +1,7 @@
 #include "doc/CTavrinDoc.h"
 
 #include "app/CAppSettings.h"
+#include "data/CParameterText.h"
 #include "doc/IUserPrompt.h"
 #include "link/CControllerLink.h"
 #include "res/StringTable.h"
@@ -12,8 +13,7 @@ namespace {
 // "Trip: %04X"
 QString TripText(std::uint16_t code)
 {
-    return QStringLiteral("Trip: ") +
-           QStringLiteral("%1").arg(code, 4, 16, QLatin1Char('0')).toUpper();
+    return QStringLiteral("Trip: ") + HexWord(code);
 }
 } // namespace
 

@@ -1,6 +1,7 @@
 #include "edit/CEditValueMap.h"
 
 #include "data/CParameter.h"
+#include "data/CParameterText.h"
 #include "data/CTagInfo.h"
 #include "data/CUnitsTable.h"
 
@@ -24,13 +25,6 @@ constexpr EString kMomentarySecondLabels[] = {
     EString::Auxiliary1, EString::BrushMode,  EString::Auxiliary2,
     EString::Auxiliary4, EString::Auxiliary3, EString::PowerSwitch,
 };
-
-bool IsRadio(EEditKind kind)
-{
-    return kind == EEditKind::Radio || kind == EEditKind::RadioLatch ||
-           kind == EEditKind::RadioPairs || kind == EEditKind::RadioDisplay ||
-           kind == EEditKind::TwoState;
-}
 
 bool InSecondGroup(const SEditControl& c)
 {
@@ -140,6 +134,13 @@ std::optional<EString> CEditValueMap::MomentaryLabel(quint16 tag, int index)
     if (index < 0 || std::size_t(index) >= labels.size())
         return std::nullopt;
     return labels[std::size_t(index)];
+}
+
+bool CEditValueMap::UsesRadioButtons(EEditKind kind)
+{
+    return kind == EEditKind::Radio || kind == EEditKind::RadioLatch ||
+           kind == EEditKind::RadioPairs || kind == EEditKind::RadioDisplay ||
+           kind == EEditKind::TwoState;
 }
 
 SEditState CEditValueMap::Open(const SEditTemplate& templ, const CParameter& record)
@@ -274,7 +275,7 @@ void CEditValueMap::Click(const SEditTemplate& templ, SEditState& state, int ind
     if (index < 0 || size_t(index) >= controls.size())
         return;
     const SEditControl& clicked = controls[size_t(index)];
-    if (IsRadio(templ.kind) && state.checked[size_t(index)]) {
+    if (UsesRadioButtons(templ.kind) && state.checked[size_t(index)]) {
         for (size_t i = 0; i < controls.size(); ++i) {
             if (int(i) != index && InSecondGroup(controls[i]) == InSecondGroup(clicked))
                 state.checked[i] = false;
@@ -336,31 +337,12 @@ qint64 CEditValueMap::Snap(qint64 position, qint64 minimum, qint64 maximum, qint
 
 int CEditValueMap::EntryDecimals(int presentationCode)
 {
-    switch (presentationCode) {
-    case 1:
-    case 5:
-    case 6:
-    case 7:
-        return 1;
-    case 2:
-        return 2;
-    default:
-        return 0;
-    }
+    return PresentationDecimals(presentationCode);
 }
 
 QString CEditValueMap::EntryText(qint64 number, int decimals)
 {
-    if (decimals <= 0)
-        return QString::number(number);
-    qint64 unit = 1;
-    for (int i = 0; i < decimals; ++i)
-        unit *= 10;
-    const qint64 magnitude = number < 0 ? -number : number;
-    return QStringLiteral("%1%2.%3")
-        .arg(number < 0 ? QStringLiteral("-") : QString())
-        .arg(magnitude / unit)
-        .arg(magnitude % unit, decimals, 10, QLatin1Char('0'));
+    return DecimalText(number, decimals);
 }
 
 CEditValueMap::SEntry CEditValueMap::ParseEntry(const QString& text, int decimals, qint64 minimum,

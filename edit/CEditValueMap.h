@@ -56,6 +56,10 @@ public:
     // The word moved into minimum..maximum; the minimum when the limits are crossed.
     static quint16 ClampToLimits(const CParameter& record, quint16 word);
 
+    // Whether the template's choices are radio buttons (one checked in each group) rather than
+    // check boxes.
+    static bool UsesRadioButtons(EEditKind kind);
+
     // The controls' states for the record's current value.
     static SEditState Open(const SEditTemplate& templ, const CParameter& record);
 
@@ -86,10 +90,11 @@ public:
     static qint64 Snap(qint64 position, qint64 minimum, qint64 maximum, qint64 step);
 
     // The number box of the slider template shows a value in the dialog's units with the
-    // decimals of the tag's presentation: codes 1, 5, 6 and 7 show tenths, 2 hundredths.
+    // decimals of the tag's presentation (PresentationDecimals): codes 1, 5, 6 and 7 show
+    // tenths, 2 hundredths.
     static int EntryDecimals(int presentationCode);
-    // A number in the dialog's units as the number box shows it: 123 with one decimal is
-    // "12.3".
+    // A number in the dialog's units as the number box shows it (DecimalText): 123 with one
+    // decimal is "12.3".
     static QString EntryText(qint64 number, int decimals);
     // What the user typed into the number box. Valid when it is a number with at most
     // `decimals` decimals (a point or a comma) within minimum..maximum; `number` is then in

@@ -2,6 +2,7 @@
 
 #include "data/CCodePage.h"
 #include "data/CParameter.h"
+#include "data/CParameterText.h"
 #include "data/CTagInfo.h"
 #include "data/CUnitsTable.h"
 #include "link/LinkProtocol.h"
@@ -28,10 +29,7 @@ CTagInfoTexts CTagInfoTexts::Make(const CParameter& record, const CTagInfo& tag)
     };
     CTagInfoTexts texts;
     texts.name = CCodePage::ToUnicode(tag.name);
-    texts.number = QStringLiteral("Tag number: 0x%1")
-                       .arg(QStringLiteral("%1")
-                                .arg(static_cast<uint>(tag.tag), 4, 16, QLatin1Char('0'))
-                                .toUpper());
+    texts.number = QStringLiteral("Tag number: 0x%1").arg(HexWord(tag.tag));
     texts.value = raw("Value", record.value);
     texts.minimum = raw("Minimum", record.minimum);
     texts.maximum = raw("Maximum", record.maximum);

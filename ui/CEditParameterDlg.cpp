@@ -47,13 +47,6 @@ template <typename T> T* Named(T* widget, int id)
     return widget;
 }
 
-bool IsRadioKind(EEditKind kind)
-{
-    return kind == EEditKind::Radio || kind == EEditKind::RadioLatch ||
-           kind == EEditKind::RadioPairs || kind == EEditKind::RadioDisplay ||
-           kind == EEditKind::TwoState;
-}
-
 int ToSliderInt(qint64 number)
 {
     return int(std::clamp<qint64>(number, std::numeric_limits<int>::min(),
@@ -200,7 +193,7 @@ QWidget* CEditParameterDlg::BuildChoices()
         const SEditControl& c = t.controls[i];
         const QString caption = c.caption ? QString::fromLatin1(c.caption) : QString();
         QAbstractButton* button = nullptr;
-        if (IsRadioKind(t.kind)) {
+        if (CEditValueMap::UsesRadioButtons(t.kind)) {
             auto* radio = new QRadioButton(caption);
             // The choices keep their own exclusivity so that "nothing checked" can be shown.
             radio->setAutoExclusive(false);
@@ -390,7 +383,8 @@ void CEditParameterDlg::OnChoiceClicked(int index)
 {
     QAbstractButton* button = m_choices[size_t(index)];
     // A radio button stays chosen when clicked again.
-    m_state.checked[size_t(index)] = IsRadioKind(m_template->kind) || button->isChecked();
+    m_state.checked[size_t(index)] =
+        CEditValueMap::UsesRadioButtons(m_template->kind) || button->isChecked();
     CEditValueMap::Click(*m_template, m_state, index);
     SyncChoices();
 }

@@ -3,6 +3,7 @@
 #include "data/CCodePage.h"
 #include "data/CParameter.h"
 #include "data/CParameterSet.h"
+#include "data/CParameterText.h"
 #include "data/CTagFile.h"
 #include "ops/params/CWriteResults.h"
 #include "res/StringTable.h"
@@ -142,8 +143,7 @@ void CWriteJournal::Note(const CParameter& record, std::optional<std::uint16_t> 
         previous.value = *before;
 
     CChangeLog::SLine line = CChangeLog::Begin(s.port, s.type, s.versions);
-    line.tag = QStringLiteral("0x") +
-               QString::number(record.tagNumber, 16).rightJustified(4, QLatin1Char('0')).toUpper();
+    line.tag = QStringLiteral("0x") + HexWord(record.tagNumber);
     if (tag) {
         line.name = CCodePage::ToUnicode(tag->name);
         line.newValue = record.ValueText(*tag, typeNumber);

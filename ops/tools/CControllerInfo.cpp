@@ -1,5 +1,6 @@
 #include "ops/tools/CControllerInfo.h"
 
+#include "data/CParameterText.h"
 #include "doc/CTavrinDoc.h"
 #include "doc/CTransferSession.h"
 #include "doc/IUserPrompt.h"
@@ -67,8 +68,7 @@ CControllerInfo::SUnitIdentity CControllerInfo::ReadUnitIdentity(EControllerType
         identity.firmware = QString::number(firmwareByte);
     int checksum = 0;
     if (ReadProgramChecksum(type, checksum))
-        identity.checksum = QStringLiteral("0x") +
-                            QStringLiteral("%1").arg(checksum, 4, 16, QLatin1Char('0')).toUpper();
+        identity.checksum = QStringLiteral("0x") + HexWord(unsigned(checksum));
     return identity;
 }
 

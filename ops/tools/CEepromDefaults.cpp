@@ -1,6 +1,7 @@
 #include "ops/tools/CEepromDefaults.h"
 
 #include "data/CParameterSet.h"
+#include "data/CParameterText.h"
 #include "doc/CTavrinDoc.h"
 #include "doc/CTransferSession.h"
 #include "doc/IUserPrompt.h"
@@ -125,8 +126,7 @@ CEepromDefaults::EResult CEepromDefaults::Run()
             // One change-log line for the whole reset.
             CChangeLog::SLine line =
                 CChangeLog::Begin(link.PortName(), m_doc.ConnectedType(), versions);
-            line.tag = QStringLiteral("0x") +
-                       QString::number(LinkProtocol::kTagEepromDefaults, 16).toUpper();
+            line.tag = QStringLiteral("0x") + HexWord(LinkProtocol::kTagEepromDefaults);
             line.name = QStringLiteral("EEPROM defaults");
             line.newValue = QStringLiteral("defaults");
             line.result = answered ? QStringLiteral("confirmed")
