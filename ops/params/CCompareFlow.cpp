@@ -266,13 +266,9 @@ bool CCompareFlow::CanCompareWithController(const CTavrinDoc& doc)
 std::optional<CCompareFlow::SControllerRead> CCompareFlow::DocCompareWithController(CTavrinDoc& doc)
 {
     IUserPrompt& prompt = doc.Prompt();
-    const EControllerType dataType = doc.DataType();
-    const EControllerType connectedType = doc.ConnectedType();
-    if (dataType != connectedType) {
-        prompt.Message(CWriteFlow::TypeMismatchText(dataType, connectedType),
-                       IUserPrompt::EIcon::Exclamation);
+    if (!CWriteFlow::CheckSameType(doc))
         return std::nullopt;
-    }
+    const EControllerType connectedType = doc.ConnectedType();
 
     SControllerRead outcome;
     bool closing = false;
@@ -330,13 +326,9 @@ CWriteFlow::SOutcome CCompareFlow::DocWriteSelected(CTavrinDoc& doc,
 {
     CWriteFlow::SOutcome outcome;
     IUserPrompt& prompt = doc.Prompt();
-    const EControllerType dataType = doc.DataType();
-    const EControllerType connectedType = doc.ConnectedType();
-    if (dataType != connectedType) {
-        prompt.Message(CWriteFlow::TypeMismatchText(dataType, connectedType),
-                       IUserPrompt::EIcon::Exclamation);
+    if (!CWriteFlow::CheckSameType(doc))
         return outcome;
-    }
+    const EControllerType connectedType = doc.ConnectedType();
     if (!prompt.ConfirmOverwrite()) {
         outcome.status = CWriteFlow::EStatus::Declined;
         prompt.Message(LoadString(EString::UploadCancelled), IUserPrompt::EIcon::Information);
