@@ -39,28 +39,33 @@ CZeroTilt::EAttempt CZeroTilt::Exchange()
 CZeroTilt::EResult CZeroTilt::Run()
 {
     IUserPrompt& prompt = m_doc.Prompt();
+    const ToolIdentify::STool tool{
+        .accepts = &AppliesTo,
+        .proceed =
+            [&prompt] {
+                return prompt.Question(LoadString(EString::ZeroTiltQuestion), EButtons::YesNo,
+                                       EIcon::Question) == EAnswer::Yes;
+            },
+        .attempt = [this] { return Exchange() == EAttempt::Done; },
+        .retryQuestion = EString::TiltNotZeroed,
+    };
     EResult result = EResult::NoReply;
-    for (;;) {
-        const ToolIdentify::EOutcome check = ToolIdentify::Check(m_doc, &AppliesTo);
-        if (check != ToolIdentify::EOutcome::Accepted) {
-            result = check == ToolIdentify::EOutcome::NoController ? EResult::NoController
-                                                                   : EResult::Incompatible;
-            break;
-        }
-        if (prompt.Question(LoadString(EString::ZeroTiltQuestion), EButtons::YesNo,
-                            EIcon::Question) != EAnswer::Yes) {
-            result = EResult::Declined;
-            break;
-        }
-        if (Exchange() == EAttempt::Done) {
-            result = EResult::Zeroed;
-            break;
-        }
-        if (prompt.Question(LoadString(EString::TiltNotZeroed), EButtons::RetryCancel,
-                            EIcon::Exclamation) != EAnswer::Retry) {
-            result = EResult::NoReply;
-            break;
-        }
+    switch (ToolIdentify::Run(m_doc, tool)) {
+    case ToolIdentify::ERun::Done:
+        result = EResult::Zeroed;
+        break;
+    case ToolIdentify::ERun::NoController:
+        result = EResult::NoController;
+        break;
+    case ToolIdentify::ERun::Incompatible:
+        result = EResult::Incompatible;
+        break;
+    case ToolIdentify::ERun::Stopped:
+        result = EResult::Declined;
+        break;
+    case ToolIdentify::ERun::NoReply:
+        result = EResult::NoReply;
+        break;
     }
     prompt.Message(
         LoadString(result == EResult::Zeroed ? EString::TiltZeroed : EString::TiltNotZeroed),
