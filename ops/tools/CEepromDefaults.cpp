@@ -141,23 +141,10 @@ CEepromDefaults::EResult CEepromDefaults::Run()
         .attempt = [this] { return Reset(); },
         .retryQuestion = EString::ResetEepromFailedRetry,
     };
-    EResult result = EResult::NoReply;
-    switch (ToolIdentify::Run(m_doc, tool)) {
-    case ToolIdentify::ERun::Done:
-        result = EResult::Done;
-        break;
-    case ToolIdentify::ERun::NoController:
-        result = EResult::NoController;
-        break;
-    case ToolIdentify::ERun::Incompatible:
-        result = EResult::Incompatible;
-        break;
-    case ToolIdentify::ERun::Stopped:
+    const ToolIdentify::ERun run = ToolIdentify::Run(m_doc, tool);
+    if (run == ToolIdentify::ERun::Stopped)
         return stopped; // Confirm has told the user why
-    case ToolIdentify::ERun::NoReply:
-        result = EResult::NoReply;
-        break;
-    }
+    const EResult result = ToolIdentify::ResultOf(run, EResult::Done, stopped);
     m_doc.Prompt().Message(LoadString(result == EResult::Done ? EString::EepromResetToDefaults
                                                               : EString::EepromResetFailed),
                            IUserPrompt::EIcon::Information);

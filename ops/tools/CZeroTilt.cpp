@@ -49,24 +49,8 @@ CZeroTilt::EResult CZeroTilt::Run()
         .attempt = [this] { return Exchange() == EAttempt::Done; },
         .retryQuestion = EString::TiltNotZeroed,
     };
-    EResult result = EResult::NoReply;
-    switch (ToolIdentify::Run(m_doc, tool)) {
-    case ToolIdentify::ERun::Done:
-        result = EResult::Zeroed;
-        break;
-    case ToolIdentify::ERun::NoController:
-        result = EResult::NoController;
-        break;
-    case ToolIdentify::ERun::Incompatible:
-        result = EResult::Incompatible;
-        break;
-    case ToolIdentify::ERun::Stopped:
-        result = EResult::Declined;
-        break;
-    case ToolIdentify::ERun::NoReply:
-        result = EResult::NoReply;
-        break;
-    }
+    const EResult result =
+        ToolIdentify::ResultOf(ToolIdentify::Run(m_doc, tool), EResult::Zeroed, EResult::Declined);
     prompt.Message(
         LoadString(result == EResult::Zeroed ? EString::TiltZeroed : EString::TiltNotZeroed),
         EIcon::Information);

@@ -50,4 +50,23 @@ enum class ERun
 // until one of them ends it. The tool's closing message is the caller's.
 ERun Run(CTavrinDoc& doc, const STool& tool);
 
+// A tool's own result for how its run ended: the results every tool names alike
+// (NoController, Incompatible, NoReply), and `done` and `stopped` for the two it words itself.
+template <typename EResult> EResult ResultOf(ERun run, EResult done, EResult stopped)
+{
+    switch (run) {
+    case ERun::Done:
+        return done;
+    case ERun::NoController:
+        return EResult::NoController;
+    case ERun::Incompatible:
+        return EResult::Incompatible;
+    case ERun::Stopped:
+        return stopped;
+    case ERun::NoReply:
+        break;
+    }
+    return EResult::NoReply;
+}
+
 } // namespace ToolIdentify
