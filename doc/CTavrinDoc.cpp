@@ -86,7 +86,7 @@ QString CTavrinDoc::ControllerIdPaneText() const
     if (!m_linkReady)
         return LoadString(EString::CommsLost);
     if (m_connectedType == EControllerType::None)
-        return QStringLiteral("Unknown Controller");
+        return LoadString(EString::UnknownController);
     return CControllerLink::ControllerTypeName(m_connectedType);
 }
 
@@ -256,26 +256,28 @@ bool CTavrinDoc::OnOpenDocument(const QString& path)
     return LoadProfile(path, true);
 }
 
+bool CTavrinDoc::ReportProfileLoad(IUserPrompt& prompt, const QString& path,
+                                   const CParameterSet::Result& result)
+{
+    switch (result.status) {
+    case CParameterSet::EStatus::Ok:
+        return true;
+    case CParameterSet::EStatus::BadChecksum:
+        // The records before the refused one stay usable; the user is told.
+        prompt.Message(result.errorText, IUserPrompt::EIcon::Exclamation);
+        return true;
+    default:
+        prompt.Message(LoadString(EString::CannotOpenProfile)
+                           .arg(QDir::toNativeSeparators(path), result.errorText),
+                       IUserPrompt::EIcon::Exclamation);
+        return false;
+    }
+}
+
 bool CTavrinDoc::LoadProfile(const QString& path, bool asFile)
 {
     DeleteContents();
-    const CParameterSet::Result result = m_parameters.LoadFile(path);
-    bool loaded = true;
-    switch (result.status) {
-    case CParameterSet::EStatus::Ok:
-        break;
-    case CParameterSet::EStatus::BadChecksum:
-        // The records before the refused one stay; the user is told.
-        m_prompt->Message(result.errorText, IUserPrompt::EIcon::Exclamation);
-        break;
-    default:
-        m_prompt->Message(LoadString(EString::CannotOpenProfile)
-                              .arg(QDir::toNativeSeparators(path), result.errorText),
-                          IUserPrompt::EIcon::Exclamation);
-        loaded = false;
-        break;
-    }
-    if (!loaded) {
+    if (!ReportProfileLoad(*m_prompt, path, m_parameters.LoadFile(path))) {
         // Nothing of the previous document may survive a failed open: keeping its path and
         // modified flag would let the next save write this empty set over that file.
         m_parameters.Reset();
@@ -314,9 +316,9 @@ bool CTavrinDoc::OnSaveDocument(const QString& path)
 bool CTavrinDoc::DoSaveAs()
 {
     const QString suggested = m_pathName == QLatin1String(kDownloaded) ? QString() : m_pathName;
-    const QString path =
-        m_prompt->ChooseSaveFile(QStringLiteral("Save As"), QString::fromLatin1(kProfileFilter),
-                                 QString::fromLatin1(kProfileSuffix), suggested);
+    const QString path = m_prompt->ChooseSaveFile(LoadString(EString::SaveAsCaption),
+                                                  QString::fromLatin1(kProfileFilter),
+                                                  QString::fromLatin1(kProfileSuffix), suggested);
     if (path.isEmpty())
         return false;
     return OnSaveDocument(path);
@@ -336,7 +338,7 @@ bool CTavrinDoc::SaveModified()
     if (!m_modified)
         return true;
     const auto answer =
-        m_prompt->Question(QStringLiteral("Save changes to %1?").arg(m_title),
+        m_prompt->Question(LoadString(EString::SaveChangesQuestion).arg(m_title),
                            IUserPrompt::EButtons::YesNoCancel, IUserPrompt::EIcon::Exclamation);
     if (answer == IUserPrompt::EAnswer::Cancel)
         return false;
@@ -347,8 +349,8 @@ bool CTavrinDoc::SaveModified()
 
 bool CTavrinDoc::DoFileOpen()
 {
-    const QString path =
-        m_prompt->ChooseOpenFile(QStringLiteral("Open"), QString::fromLatin1(kProfileFilter));
+    const QString path = m_prompt->ChooseOpenFile(LoadString(EString::OpenCaption),
+                                                  QString::fromLatin1(kProfileFilter));
     if (path.isEmpty() || !SaveModified())
         return false;
     return OnOpenDocument(path);

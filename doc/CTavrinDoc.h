@@ -107,6 +107,11 @@ public:
     // and off the recent-file list: Save asks for a name, so the file itself (a backup) is
     // never written. False as for OnOpenDocument.
     bool OpenCopy(const QString& path);
+    // Tells the user what loading the profile at `path` came to, as File Open does: a refused
+    // record by its own text (the records before it stay usable), a file that cannot be used
+    // by name and cause. False when nothing usable was loaded.
+    static bool ReportProfileLoad(IUserPrompt& prompt, const QString& path,
+                                  const CParameterSet::Result& result);
     // Save and Save As: stores the parameter set in the profile format through a save file.
     bool OnSaveDocument(const QString& path);
     // The framework's save-modified question for a modified document: Yes saves (asking for

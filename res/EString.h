@@ -174,6 +174,44 @@ enum class EString : int
     PageOfPages = 4704,
     PrintPageTooSmall = 4705,
 
+    // The document: the controller pane without a type, and the file captions and question
+    UnknownController = 4801,
+    SaveAsCaption = 4802,
+    SaveChangesQuestion = 4803,
+    OpenCaption = 4804,
+
+    // Comparing with the controller or a profile
+    ComparingWithController = 4811,
+    CompareWithProfileCaption = 4812,
+
+    // EEPROM image files
+    CannotOpenEepromFile = 4821,
+    EepromFileLooksLikeText = 4822,
+
+    // D-File programming
+    DFileUntestedQuestion = 4831,
+    DFileCommentQuestion = 4832,
+    DFileCannotOpen = 4833,
+    DFileCannotRead = 4834,
+    DFileInvalidForType = 4835,
+    DFileCannotProgram = 4836,
+    DFileProgrammed = 4837,
+    DFileNotProgrammed = 4838,
+    DFileProgressTitle = 4839,
+    DFileNotIdentified = 4840,
+
+    // Applying a profile to a fleet: the problems noted for one port
+    ApplyKeepRefused = 4851,
+    ApplyCannotOpenPort = 4852,
+    ApplyNoController = 4853,
+    ApplyNotIdentified = 4854,
+    ApplyNoReply = 4855,
+    ApplyNotConfirmed = 4856,
+    ApplyStopped = 4857,
+    ApplyNotVerifiedNotRead = 4858,
+    ApplyVerifyDiffers = 4859,
+    ApplyVerifyNoReply = 4860,
+
     // Main window
     AppName = 57344,
     Ready = 57345,

@@ -310,6 +310,41 @@ const QHash<int, QString>& Table()
             {4704, "Page %d of %d"},
             {4705, "Document will not print correctly - the page size is too small for the text "
                    "size"},
+            // The document: %1 the title of the modified document.
+            {4801, "Unknown Controller"},
+            {4802, "Save As"},
+            {4803, "Save changes to %1?"},
+            {4804, "Open"},
+            {4811, "Comparing with controller"},
+            {4812, "Compare with a Profile"},
+            {4821, "Cannot open EEPROM file"},
+            {4822,
+             "File appears to be in ASCII format, it should be in binary format.\nRead anyway?"},
+            // D-File programming: %1 the comment of a text D-File.
+            {4831, "This feature is UNTESTED.\nUse at your own PERIL\nCheck DFile matches "
+                   "controller\n\nDo you wish to proceed?\n"},
+            {4832, "This file has the comment:\n%1\nProgram controller?"},
+            {4833, "Cannot open requested DFile"},
+            {4834, "Cannot read requested DFile"},
+            {4835, "Invalid DFile for controller type"},
+            {4836, "Unable to program controller"},
+            {4837, "D-File programming successful\nRemember to restart controller"},
+            {4838, "D-File programming failed"},
+            {4839, "Programming D-File"},
+            {4840, "The controller did not answer the identification before the backup."},
+            // Applying a profile to a fleet, the problems noted for one port. In the lines of
+            // one record %1 is its tag (four lower-case hex digits) and %2 its name; a verify
+            // line goes on with the value read (or 4860) and the profile's.
+            {4851, "--keep: %1"},
+            {4852, "cannot open serial port %1"},
+            {4853, "no controller answered"},
+            {4854, "no controller was identified (result %1)"},
+            {4855, "0x%1 %2: no reply"},
+            {4856, "0x%1 %2: not confirmed (result %3)"},
+            {4857, "the controller stopped answering; %1 records not sent"},
+            {4858, "0x%1 %2: not verified, not read (the controller stopped answering)"},
+            {4859, "0x%1 %2: verify read %3, profile holds %4"},
+            {4860, "no reply"},
             {57344, "Tavrin"},
             {57345, "Ready"},
             {57638, "Program Not Equal."},

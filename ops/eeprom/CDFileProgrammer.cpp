@@ -5,6 +5,7 @@
 #include "doc/IUserPrompt.h"
 #include "link/CControllerLink.h"
 #include "ops/eeprom/CEepromBackup.h"
+#include "res/StringTable.h"
 
 #include <QDir>
 #include <QSaveFile>
@@ -20,22 +21,6 @@ using EAnswer = IUserPrompt::EAnswer;
 using T = EControllerType;
 
 namespace {
-
-const QString kUntestedQuestion =
-    QStringLiteral("This feature is UNTESTED.\nUse at your own PERIL\nCheck DFile matches "
-                   "controller\n\nDo you wish to proceed?\n");
-const QString kCommentQuestion =
-    QStringLiteral("This file has the comment:\n%1\nProgram controller?");
-const QString kCannotOpen = QStringLiteral("Cannot open requested DFile");
-const QString kCannotRead = QStringLiteral("Cannot read requested DFile");
-const QString kInvalidForType = QStringLiteral("Invalid DFile for controller type");
-const QString kUnableToProgram = QStringLiteral("Unable to program controller");
-const QString kSucceeded =
-    QStringLiteral("D-File programming successful\nRemember to restart controller");
-const QString kFailed = QStringLiteral("D-File programming failed");
-const QString kProgressTitle = QStringLiteral("Programming D-File");
-const QString kNotIdentified =
-    QStringLiteral("The controller did not answer the identification before the backup.");
 
 constexpr T kItemTypes[] = {T::MiraQx90, T::MiraIso, T::Oriel, T::Tarn,
                             T::TarnPlus, T::Ivor,    T::Stoat};
@@ -94,14 +79,16 @@ CDFileProgrammer::EResult CDFileProgrammer::Run(EControllerType type, const QStr
 
 bool CDFileProgrammer::Confirm()
 {
-    return m_doc.Prompt().Question(kUntestedQuestion, EButtons::YesNo, EIcon::Exclamation) ==
-           EAnswer::Yes;
+    return m_doc.Prompt().Question(LoadString(EString::DFileUntestedQuestion), EButtons::YesNo,
+                                   EIcon::Exclamation) == EAnswer::Yes;
 }
 
 CDFileProgrammer::EResult CDFileProgrammer::Program(EControllerType type, const QString& path)
 {
     const EResult result = UsesTextForm(type) ? ProgramText(type, path) : ProgramBinary(type, path);
-    m_doc.Prompt().Message(result == EResult::Programmed ? kSucceeded : kFailed, EIcon::None);
+    m_doc.Prompt().Message(LoadString(result == EResult::Programmed ? EString::DFileProgrammed
+                                                                    : EString::DFileNotProgrammed),
+                           EIcon::None);
     return result;
 }
 
@@ -116,19 +103,19 @@ CDFileProgrammer::EResult CDFileProgrammer::ProgramBinary(EControllerType type, 
     case EBinary::NoLayout:
         return EResult::Refused;
     case EBinary::CannotOpen:
-        prompt.Message(kCannotOpen, EIcon::Exclamation);
+        prompt.Message(LoadString(EString::DFileCannotOpen), EIcon::Exclamation);
         return EResult::CannotRead;
     case EBinary::TooShort:
-        prompt.Message(kCannotRead, EIcon::Exclamation);
+        prompt.Message(LoadString(EString::DFileCannotRead), EIcon::Exclamation);
         return EResult::Refused;
     case EBinary::WrongType:
-        prompt.Message(kInvalidForType, EIcon::Exclamation);
+        prompt.Message(LoadString(EString::DFileInvalidForType), EIcon::Exclamation);
         return EResult::Refused;
     }
     KeepCopy(binary.file);
     const EResult written = Write(type, binary.data);
     if (written == EResult::NotProgrammed)
-        prompt.Message(kUnableToProgram, EIcon::Exclamation);
+        prompt.Message(LoadString(EString::DFileCannotProgram), EIcon::Exclamation);
     return written;
 }
 
@@ -144,8 +131,8 @@ CDFileProgrammer::EResult CDFileProgrammer::ProgramText(EControllerType type, co
         return EResult::Refused;
     // The comment comes first: it tells the user which file this is before its lines are
     // looked at.
-    if (m_doc.Prompt().Question(kCommentQuestion.arg(text.comment), EButtons::YesNo,
-                                EIcon::Question) != EAnswer::Yes)
+    if (m_doc.Prompt().Question(LoadString(EString::DFileCommentQuestion).arg(text.comment),
+                                EButtons::YesNo, EIcon::Question) != EAnswer::Yes)
         return EResult::Declined;
     if (text.result != EText::Ok)
         return EResult::Refused;
@@ -162,7 +149,8 @@ CDFileProgrammer::EResult CDFileProgrammer::Write(EControllerType type, const QB
     // The backup's reads take as long as the writes: one bar for both.
     const int count = static_cast<int>(data.size());
     std::unique_ptr<IProgress> progress = m_doc.Prompt().BeginProgress(
-        CEepromBackup::ProgressTitle(kProgressTitle), IUserPrompt::EProgressKind::Plain);
+        CEepromBackup::ProgressTitle(LoadString(EString::DFileProgressTitle)),
+        IUserPrompt::EProgressKind::Plain);
     if (progress) {
         progress->SetRange(0, 2 * count);
         progress->SetPosition(0);
@@ -182,7 +170,7 @@ CDFileProgrammer::EResult CDFileProgrammer::Write(EControllerType type, const QB
     const EIdentifyResult identified = link.Identify(connected);
     if (identified == EIdentifyResult::NoReply) {
         m_backupUnanswered = true;
-        m_doc.Prompt().Message(kNotIdentified + QLatin1Char('\n') +
+        m_doc.Prompt().Message(LoadString(EString::DFileNotIdentified) + QLatin1Char('\n') +
                                    CEepromBackup::NothingProgrammedText(),
                                EIcon::Exclamation);
         return EResult::NoBackup;

@@ -1,12 +1,13 @@
 #include "ops/eeprom/CEepromFile.h"
 
 #include "doc/IUserPrompt.h"
+#include "res/StringTable.h"
 
 namespace {
 
 void CannotOpen(IUserPrompt& prompt)
 {
-    prompt.Message(QStringLiteral("Cannot open EEPROM file"), IUserPrompt::EIcon::Exclamation);
+    prompt.Message(LoadString(EString::CannotOpenEepromFile), IUserPrompt::EIcon::Exclamation);
 }
 
 } // namespace
@@ -27,9 +28,7 @@ CEepromFile::SLoad CEepromFile::Load(IUserPrompt& prompt, const QString& path, C
         return outcome;
     }
     if (CEepromImage::LooksLikeText(contents) &&
-        prompt.Question(QStringLiteral("File appears to be in ASCII format, it should be in "
-                                       "binary format.\nRead anyway?"),
-                        IUserPrompt::EButtons::YesNo,
+        prompt.Question(LoadString(EString::EepromFileLooksLikeText), IUserPrompt::EButtons::YesNo,
                         IUserPrompt::EIcon::Exclamation) != IUserPrompt::EAnswer::Yes) {
         image.Clear();
         outcome.result = ELoad::Declined;

@@ -12,15 +12,12 @@
 #include "ops/params/CWriteJournal.h"
 #include "res/StringTable.h"
 
-#include <QDir>
 #include <QHash>
 
 #include <algorithm>
 #include <memory>
 
 namespace {
-
-const QString kComparingTitle = QStringLiteral("Comparing with controller");
 
 // A record of a set with the tag that names and formats it.
 struct SNamed
@@ -101,26 +98,6 @@ private:
     IProgress* m_window;
     const CTransferSession& m_session;
 };
-
-// Tells why a profile could not be opened, worded as File Open words it. False when nothing
-// usable was loaded.
-bool ReportProfileLoad(IUserPrompt& prompt, const QString& path,
-                       const CParameterSet::Result& result)
-{
-    switch (result.status) {
-    case CParameterSet::EStatus::Ok:
-        return true;
-    case CParameterSet::EStatus::BadChecksum:
-        // The records before the refused one stay usable, as when the profile is opened.
-        prompt.Message(result.errorText, IUserPrompt::EIcon::Exclamation);
-        return true;
-    default:
-        prompt.Message(LoadString(EString::CannotOpenProfile)
-                           .arg(QDir::toNativeSeparators(path), result.errorText),
-                       IUserPrompt::EIcon::Exclamation);
-        return false;
-    }
-}
 
 } // namespace
 
@@ -289,20 +266,16 @@ bool CCompareFlow::CanCompareWithController(const CTavrinDoc& doc)
 std::optional<CCompareFlow::SControllerRead> CCompareFlow::DocCompareWithController(CTavrinDoc& doc)
 {
     IUserPrompt& prompt = doc.Prompt();
-    const EControllerType dataType = doc.DataType();
-    const EControllerType connectedType = doc.ConnectedType();
-    if (dataType != connectedType) {
-        prompt.Message(CWriteFlow::TypeMismatchText(dataType, connectedType),
-                       IUserPrompt::EIcon::Exclamation);
+    if (!CWriteFlow::CheckSameType(doc))
         return std::nullopt;
-    }
+    const EControllerType connectedType = doc.ConnectedType();
 
     SControllerRead outcome;
     bool closing = false;
     {
         CTransferSession session(doc, CTransferSession::ECancel::Allowed);
-        std::unique_ptr<IProgress> progress =
-            prompt.BeginProgress(kComparingTitle, IUserPrompt::EProgressKind::Cancellable);
+        std::unique_ptr<IProgress> progress = prompt.BeginProgress(
+            LoadString(EString::ComparingWithController), IUserPrompt::EProgressKind::Cancellable);
         doc.SetStatusMessage(EString::Uploading);
         CSessionProgress steps(progress.get(), session);
         outcome =
@@ -327,8 +300,9 @@ std::optional<CCompareFlow::SControllerRead> CCompareFlow::DocCompareWithControl
 
 std::optional<CCompareFlow::SProfileCompare> CCompareFlow::DocCompareWithProfile(CTavrinDoc& doc)
 {
-    const QString path = doc.Prompt().ChooseOpenFile(
-        QStringLiteral("Compare with a Profile"), QString::fromLatin1(CTavrinDoc::kProfileFilter));
+    const QString path =
+        doc.Prompt().ChooseOpenFile(LoadString(EString::CompareWithProfileCaption),
+                                    QString::fromLatin1(CTavrinDoc::kProfileFilter));
     if (path.isEmpty())
         return std::nullopt;
     return DocCompareWithProfile(doc, path);
@@ -338,7 +312,7 @@ std::optional<CCompareFlow::SProfileCompare>
 CCompareFlow::DocCompareWithProfile(CTavrinDoc& doc, const QString& path)
 {
     CParameterSet profile;
-    if (!ReportProfileLoad(doc.Prompt(), path, profile.LoadFile(path)))
+    if (!CTavrinDoc::ReportProfileLoad(doc.Prompt(), path, profile.LoadFile(path)))
         return std::nullopt;
     profile.SetEmpty(false);
     SProfileCompare result;
@@ -352,13 +326,9 @@ CWriteFlow::SOutcome CCompareFlow::DocWriteSelected(CTavrinDoc& doc,
 {
     CWriteFlow::SOutcome outcome;
     IUserPrompt& prompt = doc.Prompt();
-    const EControllerType dataType = doc.DataType();
-    const EControllerType connectedType = doc.ConnectedType();
-    if (dataType != connectedType) {
-        prompt.Message(CWriteFlow::TypeMismatchText(dataType, connectedType),
-                       IUserPrompt::EIcon::Exclamation);
+    if (!CWriteFlow::CheckSameType(doc))
         return outcome;
-    }
+    const EControllerType connectedType = doc.ConnectedType();
     if (!prompt.ConfirmOverwrite()) {
         outcome.status = CWriteFlow::EStatus::Declined;
         prompt.Message(LoadString(EString::UploadCancelled), IUserPrompt::EIcon::Information);

@@ -7,6 +7,7 @@
 #include "link/CControllerLink.h"
 #include "ops/params/CParameterNames.h"
 #include "ops/params/CWriteJournal.h"
+#include "res/StringTable.h"
 
 #include <QDir>
 #include <QThread>
@@ -102,7 +103,7 @@ bool CFleetApply::ResolveKeep(const QStringList& items, const CTagFile& tags, EC
         QString why;
         const std::vector<std::uint16_t> found = names.Resolve(item, why);
         if (found.empty()) {
-            error = QStringLiteral("--keep: ") + why;
+            error = LoadString(EString::ApplyKeepRefused).arg(why);
             return false;
         }
         for (const std::uint16_t tag : found) {
@@ -153,7 +154,7 @@ bool CFleetApply::Select(CControllerLink& link, EControllerType type, const SPla
             ++unit.unchanged;
             break;
         case CCompareFlow::EDiff::NoReply:
-            unit.problems << QStringLiteral("0x%1 %2: no reply")
+            unit.problems << LoadString(EString::ApplyNoReply)
                                  .arg(row.tag, 4, 16, QLatin1Char('0'))
                                  .arg(row.name);
             break;
@@ -191,14 +192,13 @@ void CFleetApply::Write(CControllerLink& link, EControllerType type, const SPlan
     unit.failed = int(outcome.failures.size()) + outcome.notSent;
     unit.notSent = outcome.notSent;
     for (const CWriteFlow::SFailure& failure : outcome.failures) {
-        unit.problems << QStringLiteral("0x%1 %2: not confirmed (result %3)")
+        unit.problems << LoadString(EString::ApplyNotConfirmed)
                              .arg(failure.tag, 4, 16, QLatin1Char('0'))
                              .arg(failure.name)
                              .arg(int(failure.result));
     }
     if (outcome.status == CWriteFlow::EStatus::Stopped) {
-        unit.problems << QStringLiteral("the controller stopped answering; %1 records not sent")
-                             .arg(outcome.notSent);
+        unit.problems << LoadString(EString::ApplyStopped).arg(outcome.notSent);
         unit.result = EResult::Failed;
         return;
     }
@@ -220,17 +220,16 @@ void CFleetApply::Write(CControllerLink& link, EControllerType type, const SPlan
             // The verify pass stops asking once the controller has gone silent: the records
             // after that are named as not read rather than as unanswered.
             if (Contains(read.notRead, row.tag)) {
-                unit.problems << QStringLiteral("0x%1 %2: not verified, not read (the controller "
-                                                "stopped answering)")
+                unit.problems << LoadString(EString::ApplyNotVerifiedNotRead)
                                      .arg(row.tag, 4, 16, QLatin1Char('0'))
                                      .arg(row.name);
                 continue;
             }
-            unit.problems << QStringLiteral("0x%1 %2: verify read %3, profile holds %4")
+            unit.problems << LoadString(EString::ApplyVerifyDiffers)
                                  .arg(row.tag, 4, 16, QLatin1Char('0'))
                                  .arg(row.name,
                                       row.diff == CCompareFlow::EDiff::NoReply
-                                          ? QStringLiteral("no reply")
+                                          ? LoadString(EString::ApplyVerifyNoReply)
                                           : row.textB,
                                       row.textA);
         }
@@ -248,7 +247,7 @@ CFleetApply::SUnit CFleetApply::ProgramPort(const QString& device, const SPlan& 
     if (!link.Open()) {
         unit.problems << (link.LastOpenFailure() == CSerialPort::EOpenFailure::PermissionDenied
                               ? link.PermissionDeniedText()
-                              : QStringLiteral("cannot open serial port %1")
+                              : LoadString(EString::ApplyCannotOpenPort)
                                     .arg(QDir::toNativeSeparators(device)));
         return unit;
     }
@@ -256,14 +255,13 @@ CFleetApply::SUnit CFleetApply::ProgramPort(const QString& device, const SPlan& 
     unit.identifyResult = link.Identify(type);
     if (unit.identifyResult == EIdentifyResult::NoReply) {
         unit.result = EResult::NoController;
-        unit.problems << QStringLiteral("no controller answered");
+        unit.problems << LoadString(EString::ApplyNoController);
         return unit;
     }
     if (unit.identifyResult != EIdentifyResult::Identified) {
         // It answered but was not identified: refused as a controller of another type is.
         unit.result = EResult::TypeMismatch;
-        unit.problems << QStringLiteral("no controller was identified (result %1)")
-                             .arg(int(unit.identifyResult));
+        unit.problems << LoadString(EString::ApplyNotIdentified).arg(int(unit.identifyResult));
         return unit;
     }
     unit.type = type;

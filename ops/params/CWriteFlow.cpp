@@ -51,6 +51,17 @@ QString CWriteFlow::TypeMismatchText(EControllerType dataType, EControllerType c
     return text;
 }
 
+bool CWriteFlow::CheckSameType(CTavrinDoc& doc)
+{
+    const EControllerType dataType = doc.DataType();
+    const EControllerType connectedType = doc.ConnectedType();
+    if (dataType == connectedType)
+        return true;
+    doc.Prompt().Message(TypeMismatchText(dataType, connectedType),
+                         IUserPrompt::EIcon::Exclamation);
+    return false;
+}
+
 CWriteFlow::SRecordWrite CWriteFlow::WriteRecord(CControllerLink& link, const CParameter& record,
                                                  CWriteJournal* journal)
 {
@@ -204,12 +215,8 @@ CWriteFlow::SOutcome CWriteFlow::Run(CTavrinDoc& doc)
 {
     SOutcome outcome;
     IUserPrompt& prompt = doc.Prompt();
-    const EControllerType dataType = doc.DataType();
-    const EControllerType connectedType = doc.ConnectedType();
-    if (dataType != connectedType) {
-        prompt.Message(TypeMismatchText(dataType, connectedType), IUserPrompt::EIcon::Exclamation);
+    if (!CheckSameType(doc))
         return outcome;
-    }
     if (!prompt.ConfirmOverwrite()) {
         outcome.status = EStatus::Declined;
         prompt.Message(LoadString(EString::UploadCancelled), IUserPrompt::EIcon::Information);

@@ -73,6 +73,9 @@ public:
 
     // "The text 196" with both controller types' names.
     static QString TypeMismatchText(EControllerType dataType, EControllerType connectedType);
+    // The guard before anything is sent for the document: true when its data belongs to the
+    // connected controller type; otherwise tells the user (TypeMismatchText) and is false.
+    static bool CheckSameType(CTavrinDoc& doc);
 
     // What writing one record came to.
     struct SRecordWrite

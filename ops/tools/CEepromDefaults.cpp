@@ -84,67 +84,69 @@ CEepromDefaults::EBackup CEepromDefaults::SaveBackup()
     return EBackup::Saved;
 }
 
-CEepromDefaults::EResult CEepromDefaults::Run()
+bool CEepromDefaults::Confirm(EResult& stopped)
 {
     IUserPrompt& prompt = m_doc.Prompt();
-    m_backupPath.clear();
-    EResult result = EResult::NoReply;
-    for (;;) {
-        const ToolIdentify::EOutcome check = ToolIdentify::Check(m_doc, &AppliesTo);
-        if (check != ToolIdentify::EOutcome::Accepted) {
-            result = check == ToolIdentify::EOutcome::NoController ? EResult::NoController
-                                                                   : EResult::Incompatible;
-            break;
-        }
-        if (prompt.Question(LoadString(EString::ResetEepromQuestion), EButtons::YesNoCancel,
-                            EIcon::Exclamation) != EAnswer::Yes) {
-            // A deliberate "no" ends here: there is no failure to report.
-            prompt.Message(LoadString(EString::EepromResetCancelled), EIcon::Information);
-            return EResult::Declined;
-        }
-        if (m_backupPath.isEmpty()) { // a retry keeps the backup of the first attempt
-            const EAnswer backup = prompt.Question(LoadString(EString::EepromBackupQuestion),
-                                                   EButtons::YesNoCancel, EIcon::Question);
-            const EBackup saved = backup == EAnswer::Yes ? SaveBackup() : EBackup::Saved;
-            if (backup == EAnswer::Cancel || saved == EBackup::Cancelled) {
-                prompt.Message(LoadString(EString::EepromResetCancelled), EIcon::Information);
-                return EResult::Declined;
-            }
-            if (saved != EBackup::Saved) {
-                prompt.Message(LoadString(EString::EepromResetFailed), EIcon::Information);
-                return saved == EBackup::NoReply ? EResult::BackupNoReply : EResult::BackupNotSaved;
-            }
-        }
-        bool answered = false;
-        {
-            CTransferSession session(m_doc, CTransferSession::ECancel::NotAllowed,
-                                     CTransferSession::EPollAfter::Restore);
-            CControllerLink& link = m_doc.Link();
-            const QString versions = CChangeLog::ReadVersions(link);
-            answered =
-                link.WriteWord(LinkProtocol::kTagEepromDefaults, LinkProtocol::kExtValue, 1, 0);
-            // One change-log line for the whole reset.
-            CChangeLog::SLine line =
-                CChangeLog::Begin(link.PortName(), m_doc.ConnectedType(), versions);
-            line.tag = QStringLiteral("0x") + HexWord(LinkProtocol::kTagEepromDefaults);
-            line.name = QStringLiteral("EEPROM defaults");
-            line.newValue = QStringLiteral("defaults");
-            line.result = answered ? QStringLiteral("confirmed")
-                                   : CWriteResults::Reason(EWriteResult::NoReply);
-            CChangeLog::Append({line});
-        }
-        if (answered) {
-            result = EResult::Done;
-            break;
-        }
-        if (prompt.Question(LoadString(EString::ResetEepromFailedRetry), EButtons::RetryCancel,
-                            EIcon::Exclamation) != EAnswer::Retry) {
-            result = EResult::NoReply;
-            break;
-        }
+    if (prompt.Question(LoadString(EString::ResetEepromQuestion), EButtons::YesNoCancel,
+                        EIcon::Exclamation) != EAnswer::Yes) {
+        // A deliberate "no" ends here: there is no failure to report.
+        prompt.Message(LoadString(EString::EepromResetCancelled), EIcon::Information);
+        stopped = EResult::Declined;
+        return false;
     }
-    prompt.Message(LoadString(result == EResult::Done ? EString::EepromResetToDefaults
-                                                      : EString::EepromResetFailed),
-                   EIcon::Information);
+    if (!m_backupPath.isEmpty()) // a retry keeps the backup of the first attempt
+        return true;
+    const EAnswer backup = prompt.Question(LoadString(EString::EepromBackupQuestion),
+                                           EButtons::YesNoCancel, EIcon::Question);
+    const EBackup saved = backup == EAnswer::Yes ? SaveBackup() : EBackup::Saved;
+    if (backup == EAnswer::Cancel || saved == EBackup::Cancelled) {
+        prompt.Message(LoadString(EString::EepromResetCancelled), EIcon::Information);
+        stopped = EResult::Declined;
+        return false;
+    }
+    if (saved != EBackup::Saved) {
+        prompt.Message(LoadString(EString::EepromResetFailed), EIcon::Information);
+        stopped = saved == EBackup::NoReply ? EResult::BackupNoReply : EResult::BackupNotSaved;
+        return false;
+    }
+    return true;
+}
+
+bool CEepromDefaults::Reset()
+{
+    CTransferSession session(m_doc, CTransferSession::ECancel::NotAllowed,
+                             CTransferSession::EPollAfter::Restore);
+    CControllerLink& link = m_doc.Link();
+    const QString versions = CChangeLog::ReadVersions(link);
+    const bool answered =
+        link.WriteWord(LinkProtocol::kTagEepromDefaults, LinkProtocol::kExtValue, 1, 0);
+    // One change-log line for the whole reset.
+    CChangeLog::SLine line = CChangeLog::Begin(link.PortName(), m_doc.ConnectedType(), versions);
+    line.tag = QStringLiteral("0x") + HexWord(LinkProtocol::kTagEepromDefaults);
+    line.name = QStringLiteral("EEPROM defaults");
+    line.newValue = QStringLiteral("defaults");
+    line.result =
+        answered ? QStringLiteral("confirmed") : CWriteResults::Reason(EWriteResult::NoReply);
+    CChangeLog::Append({line});
+    return answered;
+}
+
+CEepromDefaults::EResult CEepromDefaults::Run()
+{
+    m_backupPath.clear();
+    EResult stopped = EResult::Declined;
+    const ToolIdentify::STool tool{
+        .accepts = &AppliesTo,
+        .proceed = [this, &stopped] { return Confirm(stopped); },
+        .attempt = [this] { return Reset(); },
+        .retryQuestion = EString::ResetEepromFailedRetry,
+    };
+    const ToolIdentify::ERun run = ToolIdentify::Run(m_doc, tool);
+    if (run == ToolIdentify::ERun::Stopped)
+        return stopped; // Confirm has told the user why
+    const EResult result = ToolIdentify::ResultOf(run, EResult::Done, stopped);
+    m_doc.Prompt().Message(LoadString(result == EResult::Done ? EString::EepromResetToDefaults
+                                                              : EString::EepromResetFailed),
+                           IUserPrompt::EIcon::Information);
     return result;
 }

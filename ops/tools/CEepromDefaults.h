@@ -50,6 +50,12 @@ private:
     };
     // Reads every applying tag into a profile and saves it in the backups folder.
     EBackup SaveBackup();
+    // Before each reset: the warning, then (unless a backup was saved already) the backup
+    // question and the backup. False, with the result in `stopped` and the user told, when
+    // the reset must not go ahead.
+    bool Confirm(EResult& stopped);
+    // The reset itself and its change-log line; true when the controller answered it.
+    bool Reset();
 
     CTavrinDoc& m_doc;
     QString m_backupPath;

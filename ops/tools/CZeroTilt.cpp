@@ -39,29 +39,18 @@ CZeroTilt::EAttempt CZeroTilt::Exchange()
 CZeroTilt::EResult CZeroTilt::Run()
 {
     IUserPrompt& prompt = m_doc.Prompt();
-    EResult result = EResult::NoReply;
-    for (;;) {
-        const ToolIdentify::EOutcome check = ToolIdentify::Check(m_doc, &AppliesTo);
-        if (check != ToolIdentify::EOutcome::Accepted) {
-            result = check == ToolIdentify::EOutcome::NoController ? EResult::NoController
-                                                                   : EResult::Incompatible;
-            break;
-        }
-        if (prompt.Question(LoadString(EString::ZeroTiltQuestion), EButtons::YesNo,
-                            EIcon::Question) != EAnswer::Yes) {
-            result = EResult::Declined;
-            break;
-        }
-        if (Exchange() == EAttempt::Done) {
-            result = EResult::Zeroed;
-            break;
-        }
-        if (prompt.Question(LoadString(EString::TiltNotZeroed), EButtons::RetryCancel,
-                            EIcon::Exclamation) != EAnswer::Retry) {
-            result = EResult::NoReply;
-            break;
-        }
-    }
+    const ToolIdentify::STool tool{
+        .accepts = &AppliesTo,
+        .proceed =
+            [&prompt] {
+                return prompt.Question(LoadString(EString::ZeroTiltQuestion), EButtons::YesNo,
+                                       EIcon::Question) == EAnswer::Yes;
+            },
+        .attempt = [this] { return Exchange() == EAttempt::Done; },
+        .retryQuestion = EString::TiltNotZeroed,
+    };
+    const EResult result =
+        ToolIdentify::ResultOf(ToolIdentify::Run(m_doc, tool), EResult::Zeroed, EResult::Declined);
     prompt.Message(
         LoadString(result == EResult::Zeroed ? EString::TiltZeroed : EString::TiltNotZeroed),
         EIcon::Information);

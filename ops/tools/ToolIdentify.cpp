@@ -21,3 +21,20 @@ ToolIdentify::EOutcome ToolIdentify::Check(CTavrinDoc& doc, bool (*accepts)(ECon
                          IUserPrompt::EIcon::Exclamation);
     return identified == EIdentifyResult::NoReply ? EOutcome::NoController : EOutcome::Incompatible;
 }
+
+ToolIdentify::ERun ToolIdentify::Run(CTavrinDoc& doc, const STool& tool)
+{
+    IUserPrompt& prompt = doc.Prompt();
+    for (;;) {
+        const EOutcome check = Check(doc, tool.accepts);
+        if (check != EOutcome::Accepted)
+            return check == EOutcome::NoController ? ERun::NoController : ERun::Incompatible;
+        if (!tool.proceed())
+            return ERun::Stopped;
+        if (tool.attempt())
+            return ERun::Done;
+        if (prompt.Question(LoadString(tool.retryQuestion), IUserPrompt::EButtons::RetryCancel,
+                            IUserPrompt::EIcon::Exclamation) != IUserPrompt::EAnswer::Retry)
+            return ERun::NoReply;
+    }
+}

@@ -130,6 +130,35 @@ TEST_F(ControllerToolsTest, EepromDefaultsResetsTheParametersOnlyWhenConfirmed)
     });
 }
 
+TEST_F(ControllerToolsTest, EepromDefaultsOffersRetryWhenTheResetGoesUnanswered)
+{
+    // Everything is answered but the reset itself.
+    auto model = std::make_shared<CSimModel>();
+    sim.WithModel([&model](CSimModel& m) { *model = m; });
+    sim.SetResponder([model](const CLinkRecord& r) -> std::optional<QByteArray> {
+        const std::optional<CLinkRecord> reply = model->Answer(r);
+        if (r.word1 == LinkProtocol::kTagEepromDefaults || !reply)
+            return std::nullopt;
+        const LinkFrame bytes = CSimModel::EncodeReply(*reply);
+        return QByteArray(reinterpret_cast<const char*>(bytes.data()), qsizetype(bytes.size()));
+    });
+    sim.ClearRequests();
+    // Retry starts again at the identification, with the warning and (no backup was saved)
+    // the backup question.
+    prompt.ExpectQuestion(Text(EString::ResetEepromQuestion), EAnswer::Yes)
+        .ExpectQuestion(Text(EString::EepromBackupQuestion), EAnswer::No)
+        .ExpectQuestion(Text(EString::ResetEepromFailedRetry), EAnswer::Retry)
+        .ExpectQuestion(Text(EString::ResetEepromQuestion), EAnswer::Yes)
+        .ExpectQuestion(Text(EString::EepromBackupQuestion), EAnswer::No)
+        .ExpectQuestion(Text(EString::ResetEepromFailedRetry), EAnswer::Cancel)
+        .ExpectMessage(Text(EString::EepromResetFailed), EIcon::Information);
+
+    EXPECT_EQ(CEepromDefaults(doc).Run(), CEepromDefaults::EResult::NoReply);
+    EXPECT_EQ(WireFor(LinkProtocol::kTagEepromDefaults).size(),
+              std::size_t(2 * CControllerLink::kCommandAttempts))
+        << "two resets, each with the link's attempts";
+}
+
 TEST_F(ControllerToolsTest, EepromDefaultsReadsAndResetsNothingWhenTheBackupsIdentificationFails)
 {
     // The tool's own identification is answered; from then on the identification tag is not.
