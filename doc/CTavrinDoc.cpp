@@ -10,10 +10,10 @@
 #include <QFileInfo>
 
 namespace {
-// "Trip: %04X"
+// "Trip: " and the code in four upper-case hex digits
 QString TripText(std::uint16_t code)
 {
-    return QStringLiteral("Trip: ") + HexWord(code);
+    return LoadString(EString::TripCode).arg(HexWord(code));
 }
 } // namespace
 

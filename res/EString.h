@@ -211,6 +211,7 @@ enum class EString : int
     ApplyNotVerifiedNotRead = 4858,
     ApplyVerifyDiffers = 4859,
     ApplyVerifyNoReply = 4860,
+    TripCode = 4861,
 
     // Main window
     AppName = 57344,

@@ -345,6 +345,7 @@ const QHash<int, QString>& Table()
             {4858, "0x%1 %2: not verified, not read (the controller stopped answering)"},
             {4859, "0x%1 %2: verify read %3, profile holds %4"},
             {4860, "no reply"},
+            {4861, "Trip: %1"},
             {57344, "Tavrin"},
             {57345, "Ready"},
             {57638, "Program Not Equal."},
