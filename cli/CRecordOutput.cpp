@@ -15,7 +15,7 @@ namespace {
 
 struct SOutput
 {
-    std::mutex mutex; // records may come from several worker threads
+    std::mutex mutex; // records and error lines may come from several worker threads
     EOutputFormat format = EOutputFormat::Tsv;
     QString command;
     QJsonArray records;
@@ -152,6 +152,15 @@ void WriteRecord(const QStringList& fields)
         output.records.append(JsonRecord(output.command, fields));
         return;
     }
+}
+
+void WriteErrorLine(const QString& line)
+{
+    SOutput& output = Output();
+    const std::lock_guard lock(output.mutex);
+    std::fputs(line.toLocal8Bit().constData(), stderr);
+    std::fputc('\n', stderr);
+    std::fflush(stderr);
 }
 
 void EndOutput(int exitCode)

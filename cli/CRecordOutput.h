@@ -30,6 +30,9 @@ void BeginOutput(const QString& command, EOutputFormat format);
 // Prints one record. The fields come escaped for tab-separated output (Field); the other
 // formats take the text back out of that escaping, so callers write each record once.
 void WriteRecord(const QStringList& fields);
+// Prints one line on standard error (a message or progress), flushed at once. Records and
+// these lines share one lock, so the lines of two worker threads never mix.
+void WriteErrorLine(const QString& line);
 // Ends the output: JSON prints its object with `exitCode`; the line formats print nothing.
 void EndOutput(int exitCode);
 
