@@ -20,16 +20,19 @@ void AddOptions(CCommandContext& context)
     context.AddTagsOption(QStringLiteral("Tag file or folder naming the trips."));
 }
 
-// Loads the tag file into the document and opens the port. The trip names come from the tag
-// file; without one given or configured the records carry the "not found" text instead,
-// which is no reason to refuse the command.
-bool Open(CCommandContext& context, int& exitCode)
+// Loads the tag file into the document, opens the port and identifies the controller:
+// kExitOk, or the exit code after saying why. The trip names come from the tag file; without
+// one given or configured the records carry the "not found" text instead, which is no reason
+// to refuse the command.
+int Connect(CCommandContext& context)
 {
     const QString path = context.TagsPath();
+    int exitCode = kExitOk;
     if ((!path.isEmpty() || !context.Settings().TagFileDir().isEmpty()) &&
         !LoadTagFile(path, context.Doc().Tags(), exitCode))
-        return false;
-    return context.OpenPort(exitCode);
+        return exitCode;
+    EControllerType type = EControllerType::None;
+    return context.Connect(type);
 }
 
 // The lines of the controller-information text. The trip type line comes last and ends with
@@ -64,12 +67,7 @@ int RunInfo(CCommandContext& context, const QStringList& args)
     AddOptions(context);
     if (!context.Parse(args) || !context.Positional().isEmpty())
         return context.UsageError();
-    int exitCode = kExitOk;
-    if (!Open(context, exitCode))
-        return exitCode;
-
-    EControllerType type = EControllerType::None;
-    if (const int code = context.Identify(type); code != kExitOk)
+    if (const int code = Connect(context); code != kExitOk)
         return code;
     CControllerInfo info(context.Link(), context.Doc().Tags());
     const QString text = info.Build();
@@ -104,11 +102,7 @@ int RunLog(CCommandContext& context, const QStringList& args)
     if (clear && !log.ConfirmClear())
         return kExitDeclined;
 
-    int exitCode = kExitOk;
-    if (!Open(context, exitCode))
-        return exitCode;
-    EControllerType type = EControllerType::None;
-    if (const int code = context.Identify(type); code != kExitOk)
+    if (const int code = Connect(context); code != kExitOk)
         return code;
     log.Open();
     log.Probe();
