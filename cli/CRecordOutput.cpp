@@ -178,13 +178,6 @@ void EndOutput(int exitCode)
     output.records = QJsonArray();
 }
 
-EOutputFormat CurrentOutputFormat()
-{
-    SOutput& output = Output();
-    const std::lock_guard lock(output.mutex);
-    return output.format;
-}
-
 QStringList RecordFieldNames(const QString& command, const QString& kind)
 {
     // show's param record is the list view's line; in JSON the raw words follow it.

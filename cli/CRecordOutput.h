@@ -36,9 +36,6 @@ void WriteErrorLine(const QString& line);
 // Ends the output: JSON prints its object with `exitCode`; the line formats print nothing.
 void EndOutput(int exitCode);
 
-// The format chosen for the run (BeginOutput), for a command that adds fields to JSON alone.
-EOutputFormat CurrentOutputFormat();
-
 // The JSON names of a record kind's fields ("tag#": a number; "texts[]": the rest of the
 // fields as an array); empty for a kind without names.
 QStringList RecordFieldNames(const QString& kind);
