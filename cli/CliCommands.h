@@ -2,12 +2,14 @@
 
 #include "link/EControllerType.h"
 #include "link/LinkResults.h"
+#include "ops/params/CWriteFlow.h"
 #include "ops/params/CliExitCodes.h"
 
 #include <QString>
 #include <QStringList>
 
 #include <optional>
+#include <vector>
 
 class CControllerLink;
 class CParameter;
@@ -47,11 +49,13 @@ bool CanSave(const QString& path, QString& why);
 // name and the value text.
 QStringList ParamFields(const CParameter& record);
 
-// The fields of a "written" record, the counts in the order of an apply's "port" record:
-// "written", confirmed, failed (tried and not confirmed), skipped (no tag for the type),
-// unchanged (already held), kept (--keep), not sent (the controller had stopped answering).
-QStringList WrittenFields(int confirmed, int failed, int skipped, int unchanged, int kept,
-                          int notSent);
+// The records of a write to one controller: failed TAG NAME RESULT for each of `failures`,
+// then the "written" record with the counts in the order of an apply's "port" record:
+// confirmed, failed (tried and not confirmed), skipped (no tag for the type), unchanged
+// (already held), kept (--keep), not sent (the controller had stopped answering); then
+// backup PATH when `backup` names the profile saved.
+void PrintWriteRecords(const std::vector<CWriteFlow::SFailure>& failures, int confirmed, int failed,
+                       int skipped, int unchanged, int kept, int notSent, const QString& backup);
 
 // Opens `link` on `port` (the "PortDevice" setting when empty) with the controller's line
 // settings. On failure prints the device and the reason and sets `exitCode`: kExitUsage

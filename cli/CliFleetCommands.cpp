@@ -130,12 +130,18 @@ QByteArray ReportCsv(const std::vector<CFleetApply::SUnit>& units)
 
 } // namespace
 
-QStringList WrittenFields(int confirmed, int failed, int skipped, int unchanged, int kept,
-                          int notSent)
+void PrintWriteRecords(const std::vector<CWriteFlow::SFailure>& failures, int confirmed, int failed,
+                       int skipped, int unchanged, int kept, int notSent, const QString& backup)
 {
-    return {QStringLiteral("written"), QString::number(confirmed), QString::number(failed),
-            QString::number(skipped),  QString::number(unchanged), QString::number(kept),
-            QString::number(notSent)};
+    for (const CWriteFlow::SFailure& failure : failures) {
+        PrintRecord({QStringLiteral("failed"), QString::number(failure.tag), Field(failure.name),
+                     QString::number(static_cast<int>(failure.result))});
+    }
+    PrintRecord({QStringLiteral("written"), QString::number(confirmed), QString::number(failed),
+                 QString::number(skipped), QString::number(unchanged), QString::number(kept),
+                 QString::number(notSent)});
+    if (!backup.isEmpty())
+        PrintRecord({QStringLiteral("backup"), Field(QDir::toNativeSeparators(backup))});
 }
 
 int RunDiff(CCommandContext& context, const QStringList& args)
@@ -319,14 +325,8 @@ int RunWriteSelective(CCommandContext& context, const QStringList& args)
         Error(unit.problems.constLast());
         return kExitFile;
     }
-    for (const CWriteFlow::SFailure& failure : unit.failures) {
-        PrintRecord({QStringLiteral("failed"), QString::number(failure.tag), Field(failure.name),
-                     QString::number(static_cast<int>(failure.result))});
-    }
-    PrintRecord(WrittenFields(unit.confirmed, FailedCount(unit), unit.skipped, unit.unchanged,
-                              unit.kept, unit.notSent));
-    if (!unit.backup.isEmpty())
-        PrintRecord({QStringLiteral("backup"), Field(QDir::toNativeSeparators(unit.backup))});
+    PrintWriteRecords(unit.failures, unit.confirmed, FailedCount(unit), unit.skipped,
+                      unit.unchanged, unit.kept, unit.notSent, unit.backup);
     if (unit.notSent > 0) {
         Error(unit.problems.constLast()); // the controller stopped answering
         return kExitNoReply;

@@ -140,15 +140,8 @@ int RunWrite(CCommandContext& context, const QStringList& args)
         return kExitDeclined;
     if (outcome.status == CWriteFlow::EStatus::NoBackup)
         return kExitFile; // told why on the terminal; nothing was written
-    for (const CWriteFlow::SFailure& failure : outcome.failures) {
-        PrintRecord({QStringLiteral("failed"), QString::number(failure.tag), Field(failure.name),
-                     QString::number(static_cast<int>(failure.result))});
-    }
-    PrintRecord(WrittenFields(outcome.confirmed, int(outcome.failures.size()), outcome.skipped, 0,
-                              0, outcome.notSent));
-    if (!outcome.backupPath.isEmpty())
-        PrintRecord(
-            {QStringLiteral("backup"), Field(QDir::toNativeSeparators(outcome.backupPath))});
+    PrintWriteRecords(outcome.failures, outcome.confirmed, int(outcome.failures.size()),
+                      outcome.skipped, 0, 0, outcome.notSent, outcome.backupPath);
     // A write the controller stopped answering is a link failure, not a partial success.
     if (outcome.status != CWriteFlow::EStatus::Finished)
         return kExitNoReply;
