@@ -15,7 +15,7 @@ namespace {
 
 struct SOutput
 {
-    std::mutex mutex; // records may come from several worker threads
+    std::mutex mutex; // records and error lines may come from several worker threads
     EOutputFormat format = EOutputFormat::Tsv;
     QString command;
     QJsonArray records;
@@ -154,6 +154,15 @@ void WriteRecord(const QStringList& fields)
     }
 }
 
+void WriteErrorLine(const QString& line)
+{
+    SOutput& output = Output();
+    const std::lock_guard lock(output.mutex);
+    std::fputs(line.toLocal8Bit().constData(), stderr);
+    std::fputc('\n', stderr);
+    std::fflush(stderr);
+}
+
 void EndOutput(int exitCode)
 {
     SOutput& output = Output();
@@ -167,13 +176,6 @@ void EndOutput(int exitCode)
     std::fputs(QJsonDocument(object).toJson(QJsonDocument::Indented).constData(), stdout);
     std::fflush(stdout);
     output.records = QJsonArray();
-}
-
-EOutputFormat CurrentOutputFormat()
-{
-    SOutput& output = Output();
-    const std::lock_guard lock(output.mutex);
-    return output.format;
 }
 
 QStringList RecordFieldNames(const QString& command, const QString& kind)

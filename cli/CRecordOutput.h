@@ -30,11 +30,11 @@ void BeginOutput(const QString& command, EOutputFormat format);
 // Prints one record. The fields come escaped for tab-separated output (Field); the other
 // formats take the text back out of that escaping, so callers write each record once.
 void WriteRecord(const QStringList& fields);
+// Prints one line on standard error (a message or progress), flushed at once. Records and
+// these lines share one lock, so the lines of two worker threads never mix.
+void WriteErrorLine(const QString& line);
 // Ends the output: JSON prints its object with `exitCode`; the line formats print nothing.
 void EndOutput(int exitCode);
-
-// The format chosen for the run (BeginOutput), for a command that adds fields to JSON alone.
-EOutputFormat CurrentOutputFormat();
 
 // The JSON names of a record kind's fields ("tag#": a number; "texts[]": the rest of the
 // fields as an array); empty for a kind without names.

@@ -1,4 +1,5 @@
 // tavrin-cli adc-channels: compile an ADC channel source into a channel file, and print one.
+#include "cli/CCommandContext.h"
 #include "cli/CliCommands.h"
 #include "data/CADCChannel.h"
 #include "data/CAdcChannelSource.h"
@@ -11,15 +12,10 @@ namespace Cli {
 
 namespace {
 
-const char* kAdcChannelsUsage = "usage: adc-channels compile SOURCE -o FILE\n"
-                                "       adc-channels dump FILE";
-
-int Compile(const QStringList& args)
+int Compile(const CCommandContext& context, const QStringList& args)
 {
-    if (args.size() != 3 || args[1] != QLatin1String("-o")) {
-        Error(QString::fromLatin1(kAdcChannelsUsage));
-        return kExitUsage;
-    }
+    if (args.size() != 3 || args[1] != QLatin1String("-o"))
+        return context.UsageError();
     std::vector<CADCChannel> channels;
     QString error;
     if (!CAdcChannelSource::ParseFile(args[0], channels, &error)) {
@@ -41,12 +37,10 @@ int Compile(const QStringList& args)
     return kExitFile;
 }
 
-int Dump(const QStringList& args)
+int Dump(const CCommandContext& context, const QStringList& args)
 {
-    if (args.size() != 1) {
-        Error(QString::fromLatin1(kAdcChannelsUsage));
-        return kExitUsage;
-    }
+    if (args.size() != 1)
+        return context.UsageError();
     QFile file(args[0]);
     if (!file.open(QIODevice::ReadOnly)) {
         Error(QStringLiteral("%1: %2").arg(args[0], file.errorString()));
@@ -72,14 +66,13 @@ int Dump(const QStringList& args)
 
 } // namespace
 
-int RunAdcChannels(const QStringList& args)
+int RunAdcChannels(CCommandContext& context, const QStringList& args)
 {
     if (!args.isEmpty() && args.first() == QLatin1String("compile"))
-        return Compile(args.mid(1));
+        return Compile(context, args.mid(1));
     if (!args.isEmpty() && args.first() == QLatin1String("dump"))
-        return Dump(args.mid(1));
-    Error(QString::fromLatin1(kAdcChannelsUsage));
-    return kExitUsage;
+        return Dump(context, args.mid(1));
+    return context.UsageError();
 }
 
 } // namespace Cli

@@ -2,8 +2,7 @@
 // channels the channel file offers for the identified type, or samples their live values
 // for logging in the field, one record a reading, until a count is reached or Ctrl-C.
 #include "app/CAppSettings.h"
-#include "cli/CCliParser.h"
-#include "cli/CTerminalPrompt.h"
+#include "cli/CCommandContext.h"
 #include "cli/CliCommands.h"
 #include "data/CParameterText.h"
 #include "doc/CTavrinDoc.h"
@@ -24,9 +23,6 @@
 
 namespace Cli {
 namespace {
-
-const char* kUsage = "adc --list [--channels FILE] [--port DEV] | adc [--channels FILE] "
-                     "[--count N] [--interval MS] [--tag T]... [--port DEV]";
 
 // Longest wait between two checks for Ctrl-C while waiting for the next round.
 constexpr std::chrono::milliseconds kInterruptCheck{50};
@@ -63,13 +59,6 @@ private:
 QString TagText(std::uint16_t tag)
 {
     return QStringLiteral("0x") + HexWord(tag);
-}
-
-int Usage(const CCliParser& parser)
-{
-    Error(parser.errorText().isEmpty() ? QStringLiteral("usage: ") + QLatin1String(kUsage)
-                                       : parser.errorText());
-    return kExitUsage;
 }
 
 // What sampling is asked for.
@@ -130,11 +119,10 @@ int Sample(CControllerLink& link, const std::vector<CADCChannel>& channels,
 
 } // namespace
 
-int RunAdc(const QStringList& args)
+int RunAdc(CCommandContext& context, const QStringList& args)
 {
-    CCliParser parser;
-    parser.AddOption(
-        {QStringLiteral("port"), QStringLiteral("Serial device."), QStringLiteral("DEV")});
+    CCliParser& parser = context.Parser();
+    context.AddPortOption();
     parser.AddOption({QStringLiteral("list"), QStringLiteral("List the channels offered.")});
     parser.AddOption(
         {QStringLiteral("channels"), QStringLiteral("ADC channel file."), QStringLiteral("FILE")});
@@ -145,42 +133,37 @@ int RunAdc(const QStringList& args)
                       QStringLiteral("MS")});
     parser.AddOption(
         {QStringLiteral("tag"), QStringLiteral("Sample this channel only."), QStringLiteral("T")});
-    if (!parser.Parse(QStringLiteral("adc"), args) || !parser.positionalArguments().isEmpty())
-        return Usage(parser);
+    if (!context.Parse(args) || !context.Positional().isEmpty())
+        return context.UsageError();
     const bool list = parser.isSet(QStringLiteral("list"));
     SSampling sampling;
     if (parser.isSet(QStringLiteral("count"))) {
         sampling.rounds = ParseWord(parser.value(QStringLiteral("count")), 0xFFFFFFFFu);
         if (!sampling.rounds || *sampling.rounds == 0)
-            return Usage(parser);
+            return context.UsageError();
     }
     if (parser.isSet(QStringLiteral("interval"))) {
         const auto interval = ParseWord(parser.value(QStringLiteral("interval")), kMaxIntervalMs);
         if (!interval)
-            return Usage(parser);
+            return context.UsageError();
         sampling.intervalMs = *interval;
     }
     for (const QString& text : parser.values(QStringLiteral("tag"))) {
         const auto tag = ParseWord(text);
         if (!tag)
-            return Usage(parser);
+            return context.UsageError();
         sampling.tags.insert(static_cast<std::uint16_t>(*tag));
     }
     if (list && (parser.isSet(QStringLiteral("count")) ||
                  parser.isSet(QStringLiteral("interval")) || !sampling.tags.empty()))
-        return Usage(parser);
-
-    CTerminalPrompt prompt;
-    CAppSettings settings;
-    CControllerLink link;
-    CTavrinDoc doc(link, settings, prompt);
+        return context.UsageError();
 
     // The channel file first: a run in the field should not find out after identifying.
     const QString path = parser.isSet(QStringLiteral("channels"))
                              ? parser.value(QStringLiteral("channels"))
-                             : settings.AdcFilePath();
+                             : context.Settings().AdcFilePath();
     CAdcChannels channels;
-    if (!channels.Load(path, prompt)) {
+    if (!channels.Load(path, context.Prompt())) {
         QFile file(path);
         Error(QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(path),
                                            file.open(QIODevice::ReadOnly)
@@ -189,15 +172,11 @@ int RunAdc(const QStringList& args)
         return kExitFile;
     }
 
-    int exitCode = kExitOk;
-    if (!OpenLink(link, parser.value(QStringLiteral("port")), exitCode))
-        return exitCode;
     // Every channel would be offered to an unknown controller; none is read instead.
     EControllerType type = EControllerType::None;
-    if (const int code = IdentifyOrExit(link, type); code != kExitOk)
+    if (const int code = context.Connect(type); code != kExitOk)
         return code;
-    doc.SetConnectedType(type);
-    doc.SetLinkReady(true);
+    context.DocumentConnected(type);
 
     std::vector<CADCChannel> offered;
     for (const CADCChannel& channel : channels.Channels()) {
@@ -227,9 +206,9 @@ int RunAdc(const QStringList& args)
         return kExitRefused;
     }
     // The readings drive the link in a loop: the status poll stays off meanwhile.
-    CTransferSession session(doc, CTransferSession::ECancel::Allowed,
+    CTransferSession session(context.Doc(), CTransferSession::ECancel::Allowed,
                              CTransferSession::EPollAfter::Restore);
-    return Sample(link, offered, sampling);
+    return Sample(context.Link(), offered, sampling);
 }
 
 } // namespace Cli

@@ -1,6 +1,6 @@
 // tavrin-cli commtest: the communication test without its dialog, for checking a cable or a
 // controller from a script.
-#include "cli/CTerminalPrompt.h"
+#include "cli/CCommandContext.h"
 #include "cli/CliCommands.h"
 #include "link/CControllerLink.h"
 #include "ops/tools/CCommTest.h"
@@ -16,9 +16,9 @@ namespace {
 class CCliCommTestObserver : public ICommTestObserver
 {
 public:
-    CCliCommTestObserver()
+    explicit CCliCommTestObserver(IUserPrompt& prompt)
         : m_progress(
-              m_prompt.BeginProgress(QStringLiteral("commtest"), IUserPrompt::EProgressKind::Plain))
+              prompt.BeginProgress(QStringLiteral("commtest"), IUserPrompt::EProgressKind::Plain))
     {
         m_progress->SetRange(0, 100);
     }
@@ -36,15 +36,12 @@ public:
     bool Pump() override { return true; }
 
 private:
-    CTerminalPrompt m_prompt;
     std::unique_ptr<IProgress> m_progress;
 };
 
-const char* kUsage = "usage: commtest --ext FROM TO --tag FROM TO --value FROM TO [--port DEV]";
-
 } // namespace
 
-int RunCommTest(const QStringList& args)
+int RunCommTest(CCommandContext& context, const QStringList& args)
 {
     // Each range option takes two numbers, which QCommandLineParser cannot express.
     const QStringList rangeOptions = {QStringLiteral("--ext"), QStringLiteral("--tag"),
@@ -61,8 +58,7 @@ int RunCommTest(const QStringList& args)
         const qsizetype which = rangeOptions.indexOf(arg);
         if (which < 0 || i + 2 >= args.size()) {
             Error(QStringLiteral("unexpected \"%1\"").arg(arg));
-            Error(QLatin1String(kUsage));
-            return kExitUsage;
+            return context.UsageError();
         }
         // Each number must fit its field: an extension of 300 would otherwise go out as 44.
         const unsigned maximum =
@@ -84,12 +80,11 @@ int RunCommTest(const QStringList& args)
         }
         given[static_cast<std::size_t>(which)] = true;
     }
-    if (given != std::array<bool, 3>{true, true, true}) {
-        Error(QLatin1String(kUsage));
-        return kExitUsage;
-    }
+    if (given != std::array<bool, 3>{true, true, true})
+        return context.UsageError();
 
-    CControllerLink link;
+    // --port is read above, not by the context's parser.
+    CControllerLink& link = context.Link();
     int exitCode = kExitOk;
     if (!OpenLink(link, port, exitCode))
         return exitCode;
@@ -97,7 +92,7 @@ int RunCommTest(const QStringList& args)
     const SCommTestRanges cut = SCommTestRanges::FromEntries(
         ranges[0][0], ranges[0][1], ranges[1][0], ranges[1][1], ranges[2][0], ranges[2][1]);
     CCommTest test(link);
-    CCliCommTestObserver observer;
+    CCliCommTestObserver observer(context.Prompt());
     const CCommTest::SResult result = test.Run(cut, observer);
 
     PrintRecord({QStringLiteral("commtest"), QString::number(test.GoodPackets()),

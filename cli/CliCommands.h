@@ -2,21 +2,26 @@
 
 #include "link/EControllerType.h"
 #include "link/LinkResults.h"
+#include "ops/params/CWriteFlow.h"
 #include "ops/params/CliExitCodes.h"
 
 #include <QString>
 #include <QStringList>
 
 #include <optional>
+#include <vector>
 
 class CControllerLink;
 class CParameter;
 class CParameterSet;
 class CTagFile;
 
-// tavrin-cli commands. Each takes the arguments after its command word and returns the
-// process exit code (ops/params/CliExitCodes.h); the codes mean the same in every command.
+// tavrin-cli commands. Each takes the context main made for the run and the arguments after
+// its command word, and returns the process exit code (ops/params/CliExitCodes.h); the codes
+// mean the same in every command.
 namespace Cli {
+
+class CCommandContext;
 
 // A 16-bit number written in decimal or with a 0x prefix in hexadecimal.
 std::optional<unsigned> ParseWord(const QString& text, unsigned maximum = 0xFFFF);
@@ -24,7 +29,8 @@ std::optional<unsigned> ParseWord(const QString& text, unsigned maximum = 0xFFFF
 // -2^47..2^47 so that scaling it cannot overflow.
 std::optional<qint64> ParseNumber(const QString& text);
 
-// Prints a line to standard error, prefixed with the program name.
+// Prints a line to standard error, prefixed with the program name, whole even when worker
+// threads print too (WriteErrorLine).
 void Error(const QString& text);
 
 // One field of a record: backslash, tab, CR and LF written \\, \t, \r, \n.
@@ -43,11 +49,13 @@ bool CanSave(const QString& path, QString& why);
 // name and the value text.
 QStringList ParamFields(const CParameter& record);
 
-// The fields of a "written" record, the counts in the order of an apply's "port" record:
-// "written", confirmed, failed (tried and not confirmed), skipped (no tag for the type),
-// unchanged (already held), kept (--keep), not sent (the controller had stopped answering).
-QStringList WrittenFields(int confirmed, int failed, int skipped, int unchanged, int kept,
-                          int notSent);
+// The records of a write to one controller: failed TAG NAME RESULT for each of `failures`,
+// then the "written" record with the counts in the order of an apply's "port" record:
+// confirmed, failed (tried and not confirmed), skipped (no tag for the type), unchanged
+// (already held), kept (--keep), not sent (the controller had stopped answering); then
+// backup PATH when `backup` names the profile saved.
+void PrintWriteRecords(const std::vector<CWriteFlow::SFailure>& failures, int confirmed, int failed,
+                       int skipped, int unchanged, int kept, int notSent, const QString& backup);
 
 // Opens `link` on `port` (the "PortDevice" setting when empty) with the controller's line
 // settings. On failure prints the device and the reason and sets `exitCode`: kExitUsage
@@ -73,31 +81,31 @@ int IdentifyExitCode(EIdentifyResult result, EControllerType type);
 // the type found (None unless identified).
 int IdentifyOrExit(CControllerLink& link, EControllerType& type);
 
-int RunApply(const QStringList& args);
-int RunDiff(const QStringList& args);
-int RunExport(const QStringList& args);
-int RunExchange(const QStringList& args);
-int RunIdentify(const QStringList& args);
-int RunInfo(const QStringList& args);
-int RunLog(const QStringList& args);
-int RunGet(const QStringList& args);
-int RunParam(const QStringList& args);
-int RunPrint(const QStringList& args);
-int RunRead(const QStringList& args);
-int RunSet(const QStringList& args);
-int RunShow(const QStringList& args);
-int RunTags(const QStringList& args);
-int RunTimers(const QStringList& args);
-int RunUpdateCheck(const QStringList& args);
-int RunWrite(const QStringList& args);
+int RunApply(CCommandContext& context, const QStringList& args);
+int RunDiff(CCommandContext& context, const QStringList& args);
+int RunExport(CCommandContext& context, const QStringList& args);
+int RunExchange(CCommandContext& context, const QStringList& args);
+int RunIdentify(CCommandContext& context, const QStringList& args);
+int RunInfo(CCommandContext& context, const QStringList& args);
+int RunLog(CCommandContext& context, const QStringList& args);
+int RunGet(CCommandContext& context, const QStringList& args);
+int RunParam(CCommandContext& context, const QStringList& args);
+int RunPrint(CCommandContext& context, const QStringList& args);
+int RunRead(CCommandContext& context, const QStringList& args);
+int RunSet(CCommandContext& context, const QStringList& args);
+int RunShow(CCommandContext& context, const QStringList& args);
+int RunTags(CCommandContext& context, const QStringList& args);
+int RunTimers(CCommandContext& context, const QStringList& args);
+int RunUpdateCheck(CCommandContext& context, const QStringList& args);
+int RunWrite(CCommandContext& context, const QStringList& args);
 // write with --changed-only or --keep (RunWrite hands such a write on).
-int RunWriteSelective(const QStringList& args);
-int RunZeroTilt(const QStringList& args);
-int RunEepromDefaults(const QStringList& args);
-int RunEeprom(const QStringList& args);
-int RunDFile(const QStringList& args);
-int RunCommTest(const QStringList& args);
-int RunAdc(const QStringList& args);
-int RunAdcChannels(const QStringList& args);
+int RunWriteSelective(CCommandContext& context, const QStringList& args);
+int RunZeroTilt(CCommandContext& context, const QStringList& args);
+int RunEepromDefaults(CCommandContext& context, const QStringList& args);
+int RunEeprom(CCommandContext& context, const QStringList& args);
+int RunDFile(CCommandContext& context, const QStringList& args);
+int RunCommTest(CCommandContext& context, const QStringList& args);
+int RunAdc(CCommandContext& context, const QStringList& args);
+int RunAdcChannels(CCommandContext& context, const QStringList& args);
 
 } // namespace Cli

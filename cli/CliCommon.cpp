@@ -14,8 +14,6 @@
 #include <QSaveFile>
 #include <QSerialPort>
 
-#include <cstdio>
-
 namespace Cli {
 
 namespace {
@@ -81,7 +79,7 @@ std::optional<qint64> ParseNumber(const QString& text)
 
 void Error(const QString& text)
 {
-    std::fprintf(stderr, "tavrin-cli: %s\n", qPrintable(text));
+    WriteErrorLine(QStringLiteral("tavrin-cli: ") + text);
 }
 
 QString Field(const QString& text)

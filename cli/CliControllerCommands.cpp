@@ -1,6 +1,6 @@
 // tavrin-cli commands that talk to a controller: identify, param, set.
 #include "app/CAppSettings.h"
-#include "cli/CCliParser.h"
+#include "cli/CCommandContext.h"
 #include "cli/CDisplayNumber.h"
 #include "cli/CliCommands.h"
 #include "data/CCodePage.h"
@@ -22,35 +22,24 @@
 namespace Cli {
 namespace {
 
-// Parses the command's options and opens the link. `usage` is shown on a usage error.
-struct SLinkCommand
+// Parses the options added so far and --port, checks the count of positional arguments
+// (positionalCount, or up to positionalMax when that is larger) and opens the link; false
+// with `exitCode` set otherwise.
+bool Start(CCommandContext& context, const QStringList& args, int positionalCount, int& exitCode,
+           int positionalMax = -1)
 {
-    CCliParser parser;
-    CControllerLink link;
-    QStringList positional;
-
-    // The command takes positionalCount positional arguments, or up to positionalMax when
-    // that is larger.
-    bool Start(const QString& name, const QStringList& args, int positionalCount,
-               const QString& usage, int& exitCode, int positionalMax = -1)
-    {
-        parser.AddOption(
-            {QStringLiteral("port"), QStringLiteral("Serial device."), QStringLiteral("DEV")});
-        if (!parser.Parse(name, args)) {
-            Error(parser.errorText());
-            exitCode = kExitUsage;
-            return false;
-        }
-        positional = parser.positionalArguments();
-        if (positional.size() < positionalCount ||
-            positional.size() > std::max(positionalCount, positionalMax)) {
-            Error(QStringLiteral("usage: ") + usage);
-            exitCode = kExitUsage;
-            return false;
-        }
-        return OpenLink(link, parser.value(QStringLiteral("port")), exitCode);
+    context.AddPortOption();
+    if (!context.Parse(args)) {
+        exitCode = context.UsageError(); // the parser's error
+        return false;
     }
-};
+    const qsizetype positional = context.Positional().size();
+    if (positional < positionalCount || positional > std::max(positionalCount, positionalMax)) {
+        exitCode = context.UsageError();
+        return false;
+    }
+    return context.OpenPort(exitCode);
+}
 
 // Reads `tag` into `record`; on failure prints why and sets the exit code. With
 // `unsupportedRefused` a parameter the controller answers without "Supported" is a refusal
@@ -82,11 +71,11 @@ bool ReadRecord(CControllerLink& link, std::uint16_t tag, std::uint16_t unitsCod
 }
 
 // --units U: the units code for the read (its default maximum); nullopt on a usage error.
-std::optional<std::uint16_t> UnitsOption(const CCliParser& parser)
+std::optional<std::uint16_t> UnitsOption(const CCommandContext& context)
 {
-    if (!parser.isSet(QStringLiteral("units")))
+    if (!context.IsSet(QStringLiteral("units")))
         return std::uint16_t{0};
-    const auto value = ParseWord(parser.value(QStringLiteral("units")), 24);
+    const auto value = ParseWord(context.Value(QStringLiteral("units")), 24);
     if (!value) {
         Error(QStringLiteral("--units needs a units code from 0 to 24"));
         return std::nullopt;
@@ -98,18 +87,17 @@ std::optional<std::uint16_t> UnitsOption(const CCliParser& parser)
 // "TagFileDir" setting, and the identified type (None without a tag file). nullptr when no
 // tag file is named or it lacks the tag; false with `exitCode` set when --tags names a file
 // that cannot be read or, with a tag file, the controller is not identified (IdentifyOrExit).
-bool FindTagInfo(const CCliParser& parser, CControllerLink& link, quint16 tag, CTagFile& tags,
-                 const CTagInfo*& info, EControllerType& type, int& exitCode)
+bool FindTagInfo(CCommandContext& context, quint16 tag, CTagFile& tags, const CTagInfo*& info,
+                 EControllerType& type, int& exitCode)
 {
     info = nullptr;
-    const QString option = QStringLiteral("tags");
-    if (parser.isSet(option)) {
-        if (!LoadTagFile(parser.value(option), tags, exitCode))
+    if (context.IsSet(QStringLiteral("tags"))) {
+        if (!LoadTagFile(context.TagsPath(), tags, exitCode))
             return false;
     } else {
         // The setting is a convenience here: without a usable tag file the value is a whole
         // number in the units of --units.
-        const QString folder = CAppSettings().TagFileDir();
+        const QString folder = context.Settings().TagFileDir();
         QString file;
         if (folder.isEmpty() ||
             !CTagFile::FindNewestTagFile(folder, QString::fromLatin1(CTagFile::kPattern), file) ||
@@ -118,7 +106,7 @@ bool FindTagInfo(const CCliParser& parser, CControllerLink& link, quint16 tag, C
     }
     // The same tag number can carry other units on another controller type, so the tag file
     // is only read for an identified one.
-    exitCode = IdentifyOrExit(link, type);
+    exitCode = context.Identify(type);
     if (exitCode != kExitOk)
         return false;
     info = tags.FindTag(tag, type);
@@ -140,22 +128,22 @@ struct SNamedParameter
 // does. False after saying why, with `exitCode` set: 1 for a malformed number, a name that
 // is unknown or ambiguous (the candidates are listed) or no tag file for a name, 2 when no
 // controller is identified for a name, 7 for a tag file that cannot be read.
-bool FindParameter(SLinkCommand& command, const QString& tagText, bool withInfo, CTagFile& tags,
+bool FindParameter(CCommandContext& context, const QString& tagText, bool withInfo, CTagFile& tags,
                    SNamedParameter& parameter, int& exitCode)
 {
     if (const auto number = ParseWord(tagText)) {
         parameter.tag = std::uint16_t(*number);
-        return !withInfo || FindTagInfo(command.parser, command.link, parameter.tag, tags,
-                                        parameter.info, parameter.type, exitCode);
+        return !withInfo ||
+               FindTagInfo(context, parameter.tag, tags, parameter.info, parameter.type, exitCode);
     }
     if (tagText.isEmpty() || tagText[0].isDigit()) {
         Error(QStringLiteral("\"%1\" is not a tag number (0..65535)").arg(tagText));
         exitCode = kExitUsage;
         return false;
     }
-    if (!LoadTagFile(command.parser.value(QStringLiteral("tags")), tags, exitCode))
+    if (!LoadTagFile(context.TagsPath(), tags, exitCode))
         return false;
-    exitCode = IdentifyOrExit(command.link, parameter.type);
+    exitCode = context.Identify(parameter.type);
     if (exitCode != kExitOk) {
         Error(QStringLiteral("the name \"%1\" cannot be looked up without an identified "
                              "controller")
@@ -271,61 +259,55 @@ std::optional<quint16> RawForText(const CParameter& record, const CTagInfo* tag,
 
 } // namespace
 
-int RunIdentify(const QStringList& args)
+int RunIdentify(CCommandContext& context, const QStringList& args)
 {
-    SLinkCommand command;
     int exitCode = kExitOk;
-    if (!command.Start(QStringLiteral("identify"), args, 0, QStringLiteral("identify [--port DEV]"),
-                       exitCode))
+    if (!Start(context, args, 0, exitCode))
         return exitCode;
     EControllerType type = EControllerType::None;
-    if (const int code = IdentifyOrExit(command.link, type); code != kExitOk)
+    if (const int code = context.Identify(type); code != kExitOk)
         return code;
     PrintRecord({QStringLiteral("type"), QString::number(ControllerTypeNumber(type)),
                  Field(CControllerLink::ControllerTypeName(type))});
     return kExitOk;
 }
 
-int RunParam(const QStringList& args)
+int RunParam(CCommandContext& context, const QStringList& args)
 {
-    SLinkCommand command;
-    command.parser.AddOption(
+    context.Parser().AddOption(
         {QStringLiteral("units"), QStringLiteral("Units code (0..24)."), QStringLiteral("U")});
     int exitCode = kExitOk;
-    if (!command.Start(QStringLiteral("param"), args, 1,
-                       QStringLiteral("param TAG [--port DEV] [--units U]"), exitCode))
+    if (!Start(context, args, 1, exitCode))
         return exitCode;
-    const auto units = UnitsOption(command.parser);
+    const auto units = UnitsOption(context);
     if (!units)
         return kExitUsage;
-    const auto tag = ParseWord(command.positional[0]);
+    const QString tagText = context.Positional().constFirst();
+    const auto tag = ParseWord(tagText);
     if (!tag) {
-        Error(QStringLiteral("\"%1\" is not a tag number (0..65535)").arg(command.positional[0]));
+        Error(QStringLiteral("\"%1\" is not a tag number (0..65535)").arg(tagText));
         return kExitUsage;
     }
     CParameter record;
-    if (!ReadRecord(command.link, std::uint16_t(*tag), *units, record, exitCode))
+    if (!ReadRecord(context.Link(), std::uint16_t(*tag), *units, record, exitCode))
         return exitCode;
     PrintRecord(ParamFields(record));
     return kExitOk;
 }
 
-int RunGet(const QStringList& args)
+int RunGet(CCommandContext& context, const QStringList& args)
 {
-    SLinkCommand command;
-    command.parser.AddOption(
-        {QStringLiteral("tags"), QStringLiteral("Tag file or folder."), QStringLiteral("PATH")});
+    context.AddTagsOption();
     int exitCode = kExitOk;
-    if (!command.Start(QStringLiteral("get"), args, 1,
-                       QStringLiteral("get NAME|TAG [--port DEV] [--tags PATH]"), exitCode))
+    if (!Start(context, args, 1, exitCode))
         return exitCode;
     CTagFile tags;
     SNamedParameter parameter;
-    if (!FindParameter(command, command.positional[0], true, tags, parameter, exitCode))
+    if (!FindParameter(context, context.Positional().constFirst(), true, tags, parameter, exitCode))
         return exitCode;
     const CTagInfo* info = parameter.info;
     CParameter record;
-    if (!ReadRecord(command.link, parameter.tag, info ? info->unitsCode : 0, record, exitCode))
+    if (!ReadRecord(context.Link(), parameter.tag, info ? info->unitsCode : 0, record, exitCode))
         return exitCode;
     // The record as `show` prints it: without a tag file, no name and the plain value.
     const quint16 typeNumber = ControllerTypeNumber(parameter.type);
@@ -337,45 +319,38 @@ int RunGet(const QStringList& args)
     return kExitOk;
 }
 
-int RunSet(const QStringList& args)
+int RunSet(CCommandContext& context, const QStringList& args)
 {
-    SLinkCommand command;
+    CCliParser& parser = context.Parser();
     const QString display = QStringLiteral("display");
     const QString force = QStringLiteral("force");
-    command.parser.AddOption(
+    parser.AddOption(
         {display, QStringLiteral("Value as the list view shows it."), QStringLiteral("VALUE")});
-    command.parser.AddOption(
+    parser.AddOption(
         {QStringLiteral("units"), QStringLiteral("Units code (0..24)."), QStringLiteral("U")});
-    command.parser.AddOption(
-        {QStringLiteral("tags"), QStringLiteral("Tag file or folder."), QStringLiteral("PATH")});
-    command.parser.AddOption({force, QStringLiteral("Write a raw value beyond the limits.")});
-    const QString usage =
-        QStringLiteral("set TAG RAW [--force] | set TAG --display VALUE [--units U | --tags "
-                       "PATH] [--port DEV]");
+    context.AddTagsOption();
+    parser.AddOption({force, QStringLiteral("Write a raw value beyond the limits.")});
     int exitCode = kExitOk;
-    if (!command.Start(QStringLiteral("set"), args, 1, usage, exitCode, 2))
+    if (!Start(context, args, 1, exitCode, 2))
         return exitCode;
-    const bool byDisplay = command.parser.isSet(display);
-    if (command.positional.size() != (byDisplay ? 1 : 2) ||
-        (byDisplay && command.parser.isSet(force))) {
-        Error(QStringLiteral("usage: ") + usage);
-        return kExitUsage;
-    }
+    const QStringList positional = context.Positional();
+    const bool byDisplay = context.IsSet(display);
+    if (positional.size() != (byDisplay ? 1 : 2) || (byDisplay && context.IsSet(force)))
+        return context.UsageError();
     std::optional<qint64> raw;
     if (!byDisplay) {
-        raw = ParseNumber(command.positional[1]);
+        raw = ParseNumber(positional[1]);
         if (!raw || *raw < -32768 || *raw > 0xFFFF) {
-            Error(QStringLiteral("\"%1\" is not a raw value (-32768..65535)")
-                      .arg(command.positional[1]));
+            Error(QStringLiteral("\"%1\" is not a raw value (-32768..65535)").arg(positional[1]));
             return kExitUsage;
         }
     }
-    auto units = UnitsOption(command.parser);
+    auto units = UnitsOption(context);
     if (!units)
         return kExitUsage;
     CTagFile tags;
     SNamedParameter parameter;
-    if (!FindParameter(command, command.positional[0], byDisplay, tags, parameter, exitCode))
+    if (!FindParameter(context, positional[0], byDisplay, tags, parameter, exitCode))
         return exitCode;
     const CTagInfo* info = parameter.info;
     if (info)
@@ -383,13 +358,13 @@ int RunSet(const QStringList& args)
     // The type names the backup profile and the change-log line, and picks the option texts.
     EControllerType type = parameter.type;
     if (type == EControllerType::None) {
-        if (const int code = IdentifyOrExit(command.link, type); code != kExitOk)
+        if (const int code = context.Identify(type); code != kExitOk)
             return code;
     }
     const quint16 typeNumber = ControllerTypeNumber(type);
     CParameter record;
     bool unsupported = false;
-    if (!ReadRecord(command.link, parameter.tag, *units, record, exitCode, true, &unsupported)) {
+    if (!ReadRecord(context.Link(), parameter.tag, *units, record, exitCode, true, &unsupported)) {
         if (unsupported) {
             const CWriteResults::SEntry& entry = CWriteResults::Entry(EWriteResult::NotSupported);
             PrintRecord({QStringLiteral("set"),
@@ -406,7 +381,7 @@ int RunSet(const QStringList& args)
         const bool twoState = entry && entry->twoState;
         const int decimals =
             twoState || !info ? 0 : CDisplayNumber::Decimals(info->PresentationCode());
-        const QString typed = command.parser.value(display);
+        const QString typed = context.Value(display);
         bool tooPrecise = false;
         const auto shown = CDisplayNumber::Parse(typed, decimals, &tooPrecise);
         // A text that is no number may be one of the parameter's option texts.
@@ -446,7 +421,7 @@ int RunSet(const QStringList& args)
         const qint64 reading = *raw < 0 ? *raw : record.Raw(word);
         const qint32 low = record.Raw(record.minimum);
         const qint32 high = record.Raw(record.maximum);
-        if ((reading < low || reading > high) && !command.parser.isSet(force)) {
+        if ((reading < low || reading > high) && !context.IsSet(force)) {
             Error(QStringLiteral("raw value %1 is outside the parameter's limits %2 .. %3; "
                                  "--force writes it all the same")
                       .arg(*raw)
@@ -456,7 +431,7 @@ int RunSet(const QStringList& args)
         }
         record.value = word;
     }
-    const CWriteFlow::SOneWrite written = CWriteFlow::WriteOne(command.link, tags, type, record);
+    const CWriteFlow::SOneWrite written = CWriteFlow::WriteOne(context.Link(), tags, type, record);
     if (written.backupRefused) {
         Error(CWriteJournal::RefusalText());
         return kExitFile;

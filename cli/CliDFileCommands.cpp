@@ -1,8 +1,6 @@
 // tavrin-cli dfile: the Tools menu's "Program D-File" on a terminal, with the menu's rule for
 // which controller types take a D-File.
-#include "app/CAppSettings.h"
-#include "cli/CCliParser.h"
-#include "cli/CTerminalPrompt.h"
+#include "cli/CCommandContext.h"
 #include "cli/CliCommands.h"
 #include "doc/CTavrinDoc.h"
 #include "link/CControllerLink.h"
@@ -10,8 +8,6 @@
 
 namespace Cli {
 namespace {
-
-const char* kUsage = "dfile --type T FILE [--port DEV] [--yes]";
 
 // Why a text D-File was refused; the form has no message of its own for these.
 QString TextRefusal(const CDFileProgrammer& programmer)
@@ -38,48 +34,36 @@ QString TextRefusal(const CDFileProgrammer& programmer)
 
 } // namespace
 
-int RunDFile(const QStringList& args)
+int RunDFile(CCommandContext& context, const QStringList& args)
 {
-    CCliParser parser;
-    parser.AddOption({QStringLiteral("type"), QStringLiteral("Controller type of the D-File."),
-                      QStringLiteral("T")});
-    parser.AddOption(
-        {QStringLiteral("port"), QStringLiteral("Serial device."), QStringLiteral("DEV")});
-    parser.AddOption({QStringLiteral("yes"), QStringLiteral("Answer every question Yes.")});
-    const bool parsed = parser.Parse(QStringLiteral("dfile"), args) &&
-                        parser.positionalArguments().size() == 1 &&
-                        parser.isSet(QStringLiteral("type"));
+    context.Parser().AddOption({QStringLiteral("type"),
+                                QStringLiteral("Controller type of the D-File."),
+                                QStringLiteral("T")});
+    context.AddPortOption();
+    context.AddYesOption(QStringLiteral("Answer every question Yes."));
+    const bool parsed = context.Parse(args) && context.Positional().size() == 1 &&
+                        context.IsSet(QStringLiteral("type"));
     const std::optional<unsigned> number =
-        parsed ? ParseWord(parser.value(QStringLiteral("type"))) : std::nullopt;
-    if (!number) {
-        Error(parser.errorText().isEmpty() ? QStringLiteral("usage: ") + QLatin1String(kUsage)
-                                           : parser.errorText());
-        return kExitUsage;
-    }
+        parsed ? ParseWord(context.Value(QStringLiteral("type"))) : std::nullopt;
+    if (!number)
+        return context.UsageError();
     const EControllerType type = ControllerTypeFromNumber(*number);
     if (!CDFileProgrammer::ItemEnabled(type, type)) {
         Error(QStringLiteral("controller type %1 takes no D-File").arg(*number));
         return kExitUsage;
     }
-    const QString path = parser.positionalArguments().first();
+    const QString path = context.Positional().constFirst();
 
-    CControllerLink link;
-    int exitCode = kExitOk;
-    if (!OpenLink(link, parser.value(QStringLiteral("port")), exitCode))
-        return exitCode;
     EControllerType connected = EControllerType::None;
-    if (const int code = IdentifyOrExit(link, connected); code != kExitOk)
+    if (const int code = context.Connect(connected); code != kExitOk)
         return code;
     if (!CDFileProgrammer::ItemEnabled(type, connected)) {
         Error(QStringLiteral("the controller is not of type %1").arg(*number));
         return kExitRefused;
     }
 
-    CTerminalPrompt prompt;
-    prompt.SetAssumeYes(parser.isSet(QStringLiteral("yes")));
-    CAppSettings settings;
-    CTavrinDoc doc(link, settings, prompt);
-    CDFileProgrammer programmer(doc);
+    context.Prompt().SetAssumeYes(context.IsSet(QStringLiteral("yes")));
+    CDFileProgrammer programmer(context.Doc());
     const CDFileProgrammer::EResult result = programmer.Run(type, path);
     if (!programmer.LastBackupPath().isEmpty())
         PrintRecord({QStringLiteral("backup"), Field(programmer.LastBackupPath())});

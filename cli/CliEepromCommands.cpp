@@ -1,9 +1,7 @@
 // tavrin-cli eeprom: the EEPROM utilities on a terminal. read copies a controller's EEPROM
 // bytes into an image file, write puts an image back into a controller of the same type, and
 // show prints an image.
-#include "app/CAppSettings.h"
-#include "cli/CCliParser.h"
-#include "cli/CTerminalPrompt.h"
+#include "cli/CCommandContext.h"
 #include "cli/CliCommands.h"
 #include "data/CEepromImage.h"
 #include "doc/CTavrinDoc.h"
@@ -16,92 +14,75 @@
 namespace Cli {
 namespace {
 
-const char* kReadUsage = "eeprom read [--port DEV] [--bytes 128|256|512|1024] -o FILE [--text]";
-const char* kWriteUsage = "eeprom write FILE [--port DEV] [--yes]";
-const char* kShowUsage = "eeprom show FILE";
-
 using EResult = CEepromTransfer::EResult;
 
-// What every subcommand shares: its options, the terminal prompt and a document on the link.
-struct SEeprom
+// The subcommands in the order of the usage's forms.
+enum EForm : qsizetype
 {
-    CCliParser parser;
-    CTerminalPrompt prompt;
-    CAppSettings settings;
-    CControllerLink link;
-    CTavrinDoc doc{link, settings, prompt};
-
-    bool Parse(const QString& name, const QStringList& args, int positionalCount, const char* usage)
-    {
-        if (parser.Parse(name, args) && parser.positionalArguments().size() == positionalCount)
-            return true;
-        Error(parser.errorText().isEmpty() ? QStringLiteral("usage: ") + QLatin1String(usage)
-                                           : parser.errorText());
-        return false;
-    }
-    void AddPortOption()
-    {
-        parser.AddOption(
-            {QStringLiteral("port"), QStringLiteral("Serial device."), QStringLiteral("DEV")});
-    }
-    bool OpenPort(int& exitCode)
-    {
-        return OpenLink(link, parser.value(QStringLiteral("port")), exitCode);
-    }
+    kReadForm,
+    kWriteForm,
+    kShowForm,
 };
+
+// Parses a subcommand's options under its own name ("eeprom read"); a usage error (of the
+// subcommand's form) unless it parses with `positionalCount` positional arguments.
+bool Parse(CCommandContext& context, const QString& sub, const QStringList& args,
+           int positionalCount, EForm form)
+{
+    if (context.Parse(context.Name() + QLatin1Char(' ') + sub, args) &&
+        context.Positional().size() == positionalCount)
+        return true;
+    context.UsageError(form);
+    return false;
+}
 
 QString Native(const QString& path)
 {
     return QDir::toNativeSeparators(path);
 }
 
-int Read(const QStringList& args)
+int Read(CCommandContext& context, const QStringList& args)
 {
-    SEeprom run;
-    run.AddPortOption();
-    run.parser.AddOption({QStringLiteral("bytes"),
-                          QStringLiteral("Bytes to read from address 0 (128, 256, 512 or 1024)."),
-                          QStringLiteral("N")});
-    run.parser.AddOption({{QStringLiteral("o"), QStringLiteral("output")},
-                          QStringLiteral("Image file to write."),
-                          QStringLiteral("FILE")});
-    run.parser.AddOption({QStringLiteral("text"), QStringLiteral("Write the text dump.")});
-    if (!run.Parse(QStringLiteral("eeprom read"), args, 0, kReadUsage))
+    CCliParser& parser = context.Parser();
+    context.AddPortOption();
+    parser.AddOption({QStringLiteral("bytes"),
+                      QStringLiteral("Bytes to read from address 0 (128, 256, 512 or 1024)."),
+                      QStringLiteral("N")});
+    parser.AddOption({{QStringLiteral("o"), QStringLiteral("output")},
+                      QStringLiteral("Image file to write."),
+                      QStringLiteral("FILE")});
+    parser.AddOption({QStringLiteral("text"), QStringLiteral("Write the text dump.")});
+    if (!Parse(context, QStringLiteral("read"), args, 0, kReadForm))
         return kExitUsage;
     int bytes = CEepromTransfer::kDefaultByteCount;
-    if (run.parser.isSet(QStringLiteral("bytes"))) {
-        const std::optional<unsigned> number = ParseWord(run.parser.value(QStringLiteral("bytes")));
+    if (context.IsSet(QStringLiteral("bytes"))) {
+        const std::optional<unsigned> number = ParseWord(context.Value(QStringLiteral("bytes")));
         bytes = number ? static_cast<int>(*number) : 0;
     }
-    const QString output = run.parser.value(QStringLiteral("o"));
-    if ((bytes != 128 && bytes != 256 && bytes != 512 && bytes != 1024) || output.isEmpty()) {
-        Error(QStringLiteral("usage: ") + QLatin1String(kReadUsage));
-        return kExitUsage;
-    }
+    const QString output = context.Value(QStringLiteral("o"));
+    if ((bytes != 128 && bytes != 256 && bytes != 512 && bytes != 1024) || output.isEmpty())
+        return context.UsageError(kReadForm);
     // As for a parameter read: a read is not spent on an output that cannot be written.
     QString why;
     if (!CanSave(output, why)) {
         Error(QStringLiteral("cannot write %1: %2").arg(Native(output), why));
         return kExitFile;
     }
-    int exitCode = kExitOk;
-    if (!run.OpenPort(exitCode))
-        return exitCode;
     // An image names its controller type: an unidentified controller is never read into one.
     EControllerType type = EControllerType::None;
-    if (const int code = IdentifyOrExit(run.link, type); code != kExitOk)
+    if (const int code = context.Connect(type); code != kExitOk)
         return code;
 
     CEepromImage image;
-    const CEepromTransfer::SOutcome outcome = CEepromTransfer(run.doc).Get(image, bytes);
+    const CEepromTransfer::SOutcome outcome = CEepromTransfer(context.Doc()).Get(image, bytes);
     if (outcome.result == EResult::Failed) {
         Error(QStringLiteral("no reply for the byte at address %1; nothing written")
                   .arg(outcome.failedAddress));
     }
     if (outcome.result != EResult::Done)
         return kExitNoReply;
-    const bool text = run.parser.isSet(QStringLiteral("text"));
-    const CEepromImage::SResult saved = CEepromFile::Save(run.prompt, output, image, !text);
+    const bool text = context.IsSet(QStringLiteral("text"));
+    const CEepromImage::SResult saved = CEepromFile::Save(context.Prompt(), output, image, !text);
     if (!saved.Ok()) {
         Error(QStringLiteral("cannot write %1: %2").arg(Native(output), saved.errorText));
         return kExitFile;
@@ -112,18 +93,17 @@ int Read(const QStringList& args)
     return kExitOk;
 }
 
-int Write(const QStringList& args)
+int Write(CCommandContext& context, const QStringList& args)
 {
-    SEeprom run;
-    run.AddPortOption();
-    run.parser.AddOption({QStringLiteral("yes"), QStringLiteral("Answer every question Yes.")});
-    if (!run.Parse(QStringLiteral("eeprom write"), args, 1, kWriteUsage))
+    context.AddPortOption();
+    context.AddYesOption(QStringLiteral("Answer every question Yes."));
+    if (!Parse(context, QStringLiteral("write"), args, 1, kWriteForm))
         return kExitUsage;
-    run.prompt.SetAssumeYes(run.parser.isSet(QStringLiteral("yes")));
-    const QString input = run.parser.positionalArguments().constFirst();
+    context.Prompt().SetAssumeYes(context.IsSet(QStringLiteral("yes")));
+    const QString input = context.Positional().constFirst();
 
     CEepromImage image;
-    const CEepromFile::SLoad loaded = CEepromFile::Load(run.prompt, input, image);
+    const CEepromFile::SLoad loaded = CEepromFile::Load(context.Prompt(), input, image);
     if (loaded.result == CEepromFile::ELoad::Declined)
         return kExitDeclined;
     if (loaded.result == CEepromFile::ELoad::Failed) {
@@ -134,14 +114,11 @@ int Write(const QStringList& args)
         Error(QStringLiteral("%1 holds no EEPROM bytes").arg(Native(input)));
         return kExitFile;
     }
-    int exitCode = kExitOk;
-    if (!run.OpenPort(exitCode))
-        return exitCode;
     EControllerType type = EControllerType::None;
-    if (const int code = IdentifyOrExit(run.link, type); code != kExitOk)
+    if (const int code = context.Connect(type); code != kExitOk)
         return code;
 
-    const CEepromTransfer::SOutcome outcome = CEepromTransfer(run.doc).Send(image);
+    const CEepromTransfer::SOutcome outcome = CEepromTransfer(context.Doc()).Send(image);
     if (!outcome.backupPath.isEmpty())
         PrintRecord({QStringLiteral("backup"), Field(Native(outcome.backupPath))});
     switch (outcome.result) {
@@ -172,12 +149,11 @@ int Write(const QStringList& args)
     return kExitNoReply;
 }
 
-int Show(const QStringList& args)
+int Show(CCommandContext& context, const QStringList& args)
 {
-    SEeprom run;
-    if (!run.Parse(QStringLiteral("eeprom show"), args, 1, kShowUsage))
+    if (!Parse(context, QStringLiteral("show"), args, 1, kShowForm))
         return kExitUsage;
-    const QString input = run.parser.positionalArguments().constFirst();
+    const QString input = context.Positional().constFirst();
     CEepromImage image;
     const CEepromImage::SResult loaded = image.LoadFile(input);
     if (!loaded.Ok()) {
@@ -204,20 +180,17 @@ int Show(const QStringList& args)
 
 } // namespace
 
-int RunEeprom(const QStringList& args)
+int RunEeprom(CCommandContext& context, const QStringList& args)
 {
     const QString sub = args.value(0);
     const QStringList rest = args.mid(1);
     if (sub == QLatin1String("read"))
-        return Read(rest);
+        return Read(context, rest);
     if (sub == QLatin1String("write"))
-        return Write(rest);
+        return Write(context, rest);
     if (sub == QLatin1String("show"))
-        return Show(rest);
-    Error(
-        QStringLiteral("usage: %1 | %2 | %3")
-            .arg(QLatin1String(kReadUsage), QLatin1String(kWriteUsage), QLatin1String(kShowUsage)));
-    return kExitUsage;
+        return Show(context, rest);
+    return context.UsageError();
 }
 
 } // namespace Cli

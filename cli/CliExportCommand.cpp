@@ -1,6 +1,6 @@
 // tavrin-cli export: a profile as the CSV or JSON file of the main window's export, for
 // spreadsheets and scripts.
-#include "cli/CCliParser.h"
+#include "cli/CCommandContext.h"
 #include "cli/CliCommands.h"
 #include "data/CParameterSet.h"
 #include "data/CTagFile.h"
@@ -10,27 +10,20 @@
 
 namespace Cli {
 
-int RunExport(const QStringList& args)
+int RunExport(CCommandContext& context, const QStringList& args)
 {
-    const QString usage =
-        QStringLiteral("usage: export PROFILE [--tags PATH] [--format csv|json] -o OUT");
-    CCliParser parser;
-    parser.AddOption(
-        {QStringLiteral("tags"), QStringLiteral("Tag file or folder."), QStringLiteral("PATH")});
+    CCliParser& parser = context.Parser();
+    context.AddTagsOption();
     parser.AddOption(
         {QStringLiteral("format"), QStringLiteral("csv or json."), QStringLiteral("FORMAT")});
     parser.AddOption({{QStringLiteral("o"), QStringLiteral("output")},
                       QStringLiteral("File to write."),
                       QStringLiteral("OUT")});
-    if (!parser.Parse(QStringLiteral("export"), args) || parser.positionalArguments().size() != 1) {
-        Error(parser.errorText().isEmpty() ? usage : parser.errorText());
-        return kExitUsage;
-    }
+    if (!context.Parse(args) || context.Positional().size() != 1)
+        return context.UsageError();
     const QString output = parser.value(QStringLiteral("o"));
-    if (output.isEmpty()) {
-        Error(usage);
-        return kExitUsage;
-    }
+    if (output.isEmpty())
+        return context.UsageError();
     // Without --format the name tells, as in the main window: ".json" is JSON, else CSV.
     CSetExport::EFormat format = CSetExport::FormatOf(output);
     if (parser.isSet(QStringLiteral("format"))) {
@@ -45,11 +38,10 @@ int RunExport(const QStringList& args)
         }
     }
 
-    const QString path = parser.positionalArguments().constFirst();
     CParameterSet set;
     CTagFile tags;
     int exitCode = kExitOk;
-    if (!LoadProfileAndTags(path, parser.value(QStringLiteral("tags")), set, tags, exitCode))
+    if (!context.LoadProfile(context.Positional().constFirst(), set, tags, exitCode))
         return exitCode;
     // Written whole through QSaveFile, or not at all: an old OUT stays as it was.
     const QString error = CSetExport::Write(output, format, set, tags);

@@ -1,8 +1,6 @@
 // tavrin-cli diff, apply and write --changed-only / --keep: comparing profiles and controllers,
 // and bringing one controller or a whole fleet to a profile.
-#include "app/CAppSettings.h"
-#include "cli/CCliParser.h"
-#include "cli/CTerminalPrompt.h"
+#include "cli/CCommandContext.h"
 #include "cli/CliCommands.h"
 #include "data/CCsv.h"
 #include "data/CParameterSet.h"
@@ -12,6 +10,7 @@
 #include "link/CControllerLink.h"
 #include "ops/params/CCompareFlow.h"
 #include "ops/params/CFleetApply.h"
+#include "ops/params/CPhaseProgress.h"
 #include "ops/params/CWriteFlow.h"
 
 #include <QDir>
@@ -19,8 +18,6 @@
 #include <QSaveFile>
 
 #include <algorithm>
-#include <cstdio>
-#include <mutex>
 
 namespace Cli {
 namespace {
@@ -30,47 +27,25 @@ constexpr int kDiffSame = 0;
 constexpr int kDiffDifferent = 1;
 constexpr int kDiffTrouble = 2;
 
-const char* kDiffUsage = "diff A.prf [B.prf | --port DEV] [--tags PATH] [--keep NAME|TAG,...]";
-const char* kWriteUsage = "write IN.prf [--port DEV] [--tags PATH] [--changed-only] "
-                          "[--keep NAME|TAG,...] [--yes]";
-const char* kApplyUsage = "apply PROFILE --ports DEV1,DEV2,... [--changed-only] "
-                          "[--report FILE.csv] [--tags PATH] [--keep NAME|TAG,...] [--yes]";
-
-// Records and progress lines come from several worker threads in apply: one at a time, each
-// whole.
-std::mutex g_outputMutex;
-
-void PrintLocked(const QStringList& fields)
-{
-    const std::lock_guard lock(g_outputMutex);
-    PrintRecord(fields);
-}
-
-void ErrorLocked(const QString& text)
-{
-    const std::lock_guard lock(g_outputMutex);
-    Error(text);
-}
-
 // The items of every --keep, split at commas.
-QStringList KeepItems(const CCliParser& parser)
+QStringList KeepItems(const CCommandContext& context)
 {
     QStringList items;
-    for (const QString& value : parser.values(QStringLiteral("keep")))
+    for (const QString& value : context.Parser().values(QStringLiteral("keep")))
         items += value.split(QLatin1Char(','), Qt::SkipEmptyParts);
     return items;
 }
 
-void AddCommonOptions(CCliParser& parser)
+void AddCommonOptions(CCommandContext& context)
 {
-    parser.AddOption(
-        {QStringLiteral("tags"), QStringLiteral("Tag file or folder."), QStringLiteral("PATH")});
-    parser.AddOption({QStringLiteral("keep"), QStringLiteral("Per-unit parameters left alone."),
-                      QStringLiteral("LIST")});
+    context.AddTagsOption();
+    context.Parser().AddOption({QStringLiteral("keep"),
+                                QStringLiteral("Per-unit parameters left alone."),
+                                QStringLiteral("LIST")});
 }
 
 // Progress of one unit on standard error, a line at every tenth of a phase: "DEV: writing
-// 40/97", or without a device "writing 40/97".
+// 40/97", or without a device "writing 40/97". Called on the unit's thread in apply.
 CFleetApply::Progress PhaseProgress(const QString& device)
 {
     return [device, lastTenth = -1, lastPhase = -1](CFleetApply::EPhase phase, int done,
@@ -83,9 +58,7 @@ CFleetApply::Progress PhaseProgress(const QString& device)
         const QString line = (device.isEmpty() ? QString() : device + QLatin1String(": ")) +
                              CFleetApply::PhaseWord(phase) +
                              QStringLiteral(" %1/%2").arg(done).arg(total);
-        const std::lock_guard lock(g_outputMutex);
-        std::fprintf(stderr, "%s\n", qPrintable(line));
-        std::fflush(stderr);
+        WriteErrorLine(line);
     };
 }
 
@@ -157,25 +130,27 @@ QByteArray ReportCsv(const std::vector<CFleetApply::SUnit>& units)
 
 } // namespace
 
-QStringList WrittenFields(int confirmed, int failed, int skipped, int unchanged, int kept,
-                          int notSent)
+void PrintWriteRecords(const std::vector<CWriteFlow::SFailure>& failures, int confirmed, int failed,
+                       int skipped, int unchanged, int kept, int notSent, const QString& backup)
 {
-    return {QStringLiteral("written"), QString::number(confirmed), QString::number(failed),
-            QString::number(skipped),  QString::number(unchanged), QString::number(kept),
-            QString::number(notSent)};
+    for (const CWriteFlow::SFailure& failure : failures) {
+        PrintRecord({QStringLiteral("failed"), QString::number(failure.tag), Field(failure.name),
+                     QString::number(static_cast<int>(failure.result))});
+    }
+    PrintRecord({QStringLiteral("written"), QString::number(confirmed), QString::number(failed),
+                 QString::number(skipped), QString::number(unchanged), QString::number(kept),
+                 QString::number(notSent)});
+    if (!backup.isEmpty())
+        PrintRecord({QStringLiteral("backup"), Field(QDir::toNativeSeparators(backup))});
 }
 
-int RunDiff(const QStringList& args)
+int RunDiff(CCommandContext& context, const QStringList& args)
 {
-    CCliParser parser;
-    parser.AddOption(
-        {QStringLiteral("port"), QStringLiteral("Serial device."), QStringLiteral("DEV")});
-    AddCommonOptions(parser);
-    const qsizetype files =
-        parser.Parse(QStringLiteral("diff"), args) ? parser.positionalArguments().size() : 0;
-    if (files < 1 || files > 2 || (files == 2 && parser.isSet(QStringLiteral("port")))) {
-        Error(parser.errorText().isEmpty() ? QStringLiteral("usage: ") + QLatin1String(kDiffUsage)
-                                           : parser.errorText());
+    context.AddPortOption();
+    AddCommonOptions(context);
+    const qsizetype files = context.Parse(args) ? context.Positional().size() : 0;
+    if (files < 1 || files > 2 || (files == 2 && context.IsSet(QStringLiteral("port")))) {
+        context.UsageError();
         return kDiffTrouble;
     }
 
@@ -183,13 +158,13 @@ int RunDiff(const QStringList& args)
     CParameterSet b;
     CTagFile tags;
     int exitCode = kExitOk;
-    const QStringList paths = parser.positionalArguments();
-    if (!LoadProfileAndTags(paths[0], parser.value(QStringLiteral("tags")), a, tags, exitCode))
+    const QStringList paths = context.Positional();
+    if (!context.LoadProfile(paths[0], a, tags, exitCode))
         return kDiffTrouble;
     const EControllerType typeA = ControllerTypeFromNumber(a.DataControllerType());
     std::vector<std::uint16_t> keep;
     QString why;
-    if (!CFleetApply::ResolveKeep(KeepItems(parser), tags, typeA, keep, why)) {
+    if (!CFleetApply::ResolveKeep(KeepItems(context), tags, typeA, keep, why)) {
         Error(why);
         return kDiffTrouble;
     }
@@ -216,31 +191,17 @@ int RunDiff(const QStringList& args)
         }
         rows = CCompareFlow::Compare(a, b, tags);
     } else {
-        CControllerLink link;
-        if (!OpenLink(link, parser.value(QStringLiteral("port")), exitCode))
-            return kDiffTrouble;
         EControllerType type = EControllerType::None;
-        if (IdentifyOrExit(link, type) != kExitOk)
+        if (context.Connect(type) != kExitOk)
             return kDiffTrouble;
         if (type != typeA) {
             Error(CWriteFlow::TypeMismatchText(typeA, type));
             return kDiffTrouble;
         }
         const CFleetApply::Progress progress = PhaseProgress({});
-        struct SSteps : IProgress
-        {
-            const CFleetApply::Progress& report;
-            int total = 0;
-            explicit SSteps(const CFleetApply::Progress& r) : report(r) {}
-            void SetRange(int, int high) override { total = high; }
-            void SetPosition(int position) override
-            {
-                report(CFleetApply::EPhase::Comparing, position, total);
-            }
-            bool Pump() override { return false; }
-        } steps(progress);
+        CPhaseProgress steps(progress, CFleetApply::EPhase::Comparing, int(a.Parameters().size()));
         const CCompareFlow::SControllerRead read =
-            CCompareFlow::CompareWithController(link, tags, type, a, &steps);
+            CCompareFlow::CompareWithController(context.Link(), tags, type, a, &steps);
         if (!read.unanswered.empty() || !read.notRead.empty()) {
             for (const CCompareFlow::SRow& row : read.rows) {
                 if (row.diff != CCompareFlow::EDiff::NoReply)
@@ -299,29 +260,23 @@ int RunDiff(const QStringList& args)
 
 // write with --changed-only or --keep: the comparison, the selection and the journal of the
 // fleet's programming, on one controller, inside the document's transfer session.
-int RunWriteSelective(const QStringList& args)
+int RunWriteSelective(CCommandContext& context, const QStringList& args)
 {
-    CCliParser parser;
-    parser.AddOption(
-        {QStringLiteral("port"), QStringLiteral("Serial device."), QStringLiteral("DEV")});
-    AddCommonOptions(parser);
-    parser.AddOption({QStringLiteral("changed-only"),
-                      QStringLiteral("Write only the records the controller holds otherwise.")});
-    parser.AddOption({QStringLiteral("yes"), QStringLiteral("Overwrite without asking.")});
-    if (!parser.Parse(QStringLiteral("write"), args) || parser.positionalArguments().size() != 1) {
-        Error(parser.errorText().isEmpty() ? QStringLiteral("usage: ") + QLatin1String(kWriteUsage)
-                                           : parser.errorText());
-        return kExitUsage;
-    }
-    CTerminalPrompt prompt;
-    prompt.SetAssumeYes(parser.isSet(QStringLiteral("yes")));
-    CAppSettings settings;
-    CControllerLink link;
-    CTavrinDoc doc(link, settings, prompt);
-    const QString input = parser.positionalArguments().constFirst();
+    context.AddPortOption();
+    AddCommonOptions(context);
+    context.Parser().AddOption(
+        {QStringLiteral("changed-only"),
+         QStringLiteral("Write only the records the controller holds otherwise.")});
+    context.AddYesOption(QStringLiteral("Overwrite without asking."));
+    if (!context.Parse(args) || context.Positional().size() != 1)
+        return context.UsageError();
+    CTerminalPrompt& prompt = context.Prompt();
+    prompt.SetAssumeYes(context.IsSet(QStringLiteral("yes")));
+    CTavrinDoc& doc = context.Doc();
+    CControllerLink& link = context.Link();
+    const QString input = context.Positional().constFirst();
     int exitCode = kExitOk;
-    if (!LoadProfileAndTags(input, parser.value(QStringLiteral("tags")), doc.Parameters(),
-                            doc.Tags(), exitCode))
+    if (!context.LoadProfile(input, doc.Parameters(), doc.Tags(), exitCode))
         return exitCode;
     if (doc.Parameters().RecordCount() == 0) {
         Error(QStringLiteral("%1 holds no parameters").arg(QDir::toNativeSeparators(input)));
@@ -330,21 +285,17 @@ int RunWriteSelective(const QStringList& args)
     CFleetApply::SPlan plan;
     plan.profile = &doc.Parameters();
     plan.tags = &doc.Tags();
-    plan.changedOnly = parser.isSet(QStringLiteral("changed-only"));
+    plan.changedOnly = context.IsSet(QStringLiteral("changed-only"));
     plan.verify = false; // every record is confirmed by its own read-back
     QString why;
-    if (!CFleetApply::ResolveKeep(KeepItems(parser), doc.Tags(), doc.DataType(), plan.keep, why)) {
+    if (!CFleetApply::ResolveKeep(KeepItems(context), doc.Tags(), doc.DataType(), plan.keep, why)) {
         Error(why);
         return kExitUsage;
     }
-    if (!OpenLink(link, parser.value(QStringLiteral("port")), exitCode))
-        return exitCode;
     EControllerType type = EControllerType::None;
-    exitCode = IdentifyOrExit(link, type);
-    if (exitCode != kExitOk)
-        return exitCode;
-    doc.SetConnectedType(type);
-    doc.SetLinkReady(true);
+    if (const int code = context.Connect(type); code != kExitOk)
+        return code;
+    context.DocumentConnected(type);
     if (doc.DataType() != type) {
         Error(CWriteFlow::TypeMismatchText(doc.DataType(), type));
         return kExitRefused;
@@ -374,14 +325,8 @@ int RunWriteSelective(const QStringList& args)
         Error(unit.problems.constLast());
         return kExitFile;
     }
-    for (const CWriteFlow::SFailure& failure : unit.failures) {
-        PrintRecord({QStringLiteral("failed"), QString::number(failure.tag), Field(failure.name),
-                     QString::number(static_cast<int>(failure.result))});
-    }
-    PrintRecord(WrittenFields(unit.confirmed, FailedCount(unit), unit.skipped, unit.unchanged,
-                              unit.kept, unit.notSent));
-    if (!unit.backup.isEmpty())
-        PrintRecord({QStringLiteral("backup"), Field(QDir::toNativeSeparators(unit.backup))});
+    PrintWriteRecords(unit.failures, unit.confirmed, FailedCount(unit), unit.skipped,
+                      unit.unchanged, unit.kept, unit.notSent, unit.backup);
     if (unit.notSent > 0) {
         Error(unit.problems.constLast()); // the controller stopped answering
         return kExitNoReply;
@@ -389,33 +334,30 @@ int RunWriteSelective(const QStringList& args)
     return unit.failures.empty() ? kExitOk : kExitPartly;
 }
 
-int RunApply(const QStringList& args)
+int RunApply(CCommandContext& context, const QStringList& args)
 {
-    CCliParser parser;
+    CCliParser& parser = context.Parser();
     parser.AddOption({QStringLiteral("ports"), QStringLiteral("Serial devices, comma-separated."),
                       QStringLiteral("LIST")});
-    AddCommonOptions(parser);
+    AddCommonOptions(context);
     parser.AddOption({QStringLiteral("changed-only"),
                       QStringLiteral("Write only the records a controller holds otherwise.")});
     parser.AddOption(
         {QStringLiteral("report"), QStringLiteral("CSV report."), QStringLiteral("FILE")});
-    parser.AddOption({QStringLiteral("yes"), QStringLiteral("Overwrite without asking.")});
+    context.AddYesOption(QStringLiteral("Overwrite without asking."));
     QStringList devices;
-    if (parser.Parse(QStringLiteral("apply"), args)) {
+    if (context.Parse(args)) {
         for (const QString& value : parser.values(QStringLiteral("ports")))
             devices += value.split(QLatin1Char(','), Qt::SkipEmptyParts);
     }
     devices.removeDuplicates();
-    if (devices.isEmpty() || parser.positionalArguments().size() != 1) {
-        Error(parser.errorText().isEmpty() ? QStringLiteral("usage: ") + QLatin1String(kApplyUsage)
-                                           : parser.errorText());
-        return kExitUsage;
-    }
+    if (devices.isEmpty() || context.Positional().size() != 1)
+        return context.UsageError();
     CParameterSet profile;
     CTagFile tags;
     int exitCode = kExitOk;
-    const QString input = parser.positionalArguments().constFirst();
-    if (!LoadProfileAndTags(input, parser.value(QStringLiteral("tags")), profile, tags, exitCode))
+    const QString input = context.Positional().constFirst();
+    if (!context.LoadProfile(input, profile, tags, exitCode))
         return exitCode;
     if (profile.RecordCount() == 0) {
         Error(QStringLiteral("%1 holds no parameters").arg(QDir::toNativeSeparators(input)));
@@ -428,7 +370,7 @@ int RunApply(const QStringList& args)
     const QString reportPath = parser.value(QStringLiteral("report"));
     plan.readIdentity = !reportPath.isEmpty();
     QString why;
-    if (!CFleetApply::ResolveKeep(KeepItems(parser), tags,
+    if (!CFleetApply::ResolveKeep(KeepItems(context), tags,
                                   ControllerTypeFromNumber(profile.DataControllerType()), plan.keep,
                                   why)) {
         Error(why);
@@ -439,17 +381,18 @@ int RunApply(const QStringList& args)
         return kExitFile;
     }
     // Asked once for the whole fleet, before any port is opened.
-    CTerminalPrompt prompt;
-    prompt.SetAssumeYes(parser.isSet(QStringLiteral("yes")));
+    CTerminalPrompt& prompt = context.Prompt();
+    prompt.SetAssumeYes(context.IsSet(QStringLiteral("yes")));
     if (!prompt.ConfirmOverwrite())
         return kExitDeclined;
 
     const std::vector<CFleetApply::SUnit> units = CFleetApply::ProgramPorts(
         devices, plan, [](const QString& device) { return PhaseProgress(device); },
         [](const CFleetApply::SUnit& unit) {
+            // Each line is written whole under the output's lock (Error, PrintRecord).
             for (const QString& problem : unit.problems)
-                ErrorLocked(unit.device + QLatin1String(": ") + problem);
-            PrintLocked(PortFields(unit));
+                Error(unit.device + QLatin1String(": ") + problem);
+            PrintRecord(PortFields(unit));
         });
 
     bool allOk = true;

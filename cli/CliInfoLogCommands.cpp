@@ -1,8 +1,7 @@
 // tavrin-cli info and log: the controller-information message and the trip-log windows on a
 // terminal, through the same flows the windows use.
 #include "app/CAppSettings.h"
-#include "cli/CCliParser.h"
-#include "cli/CTerminalPrompt.h"
+#include "cli/CCommandContext.h"
 #include "cli/CliCommands.h"
 #include "doc/CTavrinDoc.h"
 #include "link/CControllerLink.h"
@@ -14,49 +13,26 @@
 namespace Cli {
 namespace {
 
-const char* kInfoUsage = "info [--port DEV] [--tags PATH]";
-const char* kLogUsage = "log system|control [--port DEV] [--tags PATH] [--clear [--yes]]";
-
-// What both commands share: --port and --tags, the terminal prompt and a document whose tag
-// file names the trips.
-struct SControllerCommand
+// What both commands share: --port and --tags, whose tag file names the trips.
+void AddOptions(CCommandContext& context)
 {
-    CCliParser parser;
-    CTerminalPrompt prompt;
-    CAppSettings settings;
-    CControllerLink link;
-    CTavrinDoc doc{link, settings, prompt};
+    context.AddPortOption();
+    context.AddTagsOption(QStringLiteral("Tag file or folder naming the trips."));
+}
 
-    SControllerCommand()
-    {
-        parser.AddOption(
-            {QStringLiteral("port"), QStringLiteral("Serial device."), QStringLiteral("DEV")});
-        parser.AddOption({QStringLiteral("tags"),
-                          QStringLiteral("Tag file or folder naming the trips."),
-                          QStringLiteral("PATH")});
-    }
-
-    // The trip names come from the tag file. Without one given or configured the records
-    // carry the "not found" text instead, which is no reason to refuse the command.
-    bool LoadTags(int& exitCode)
-    {
-        const QString path = parser.value(QStringLiteral("tags"));
-        if (path.isEmpty() && settings.TagFileDir().isEmpty())
-            return true;
-        return LoadTagFile(path, doc.Tags(), exitCode);
-    }
-
-    bool Open(int& exitCode)
-    {
-        return LoadTags(exitCode) && OpenLink(link, parser.value(QStringLiteral("port")), exitCode);
-    }
-};
-
-int Usage(const CCliParser& parser, const char* usage)
+// Loads the tag file into the document, opens the port and identifies the controller:
+// kExitOk, or the exit code after saying why. The trip names come from the tag file; without
+// one given or configured the records carry the "not found" text instead, which is no reason
+// to refuse the command.
+int Connect(CCommandContext& context)
 {
-    Error(parser.errorText().isEmpty() ? QStringLiteral("usage: ") + QLatin1String(usage)
-                                       : parser.errorText());
-    return kExitUsage;
+    const QString path = context.TagsPath();
+    int exitCode = kExitOk;
+    if ((!path.isEmpty() || !context.Settings().TagFileDir().isEmpty()) &&
+        !LoadTagFile(path, context.Doc().Tags(), exitCode))
+        return exitCode;
+    EControllerType type = EControllerType::None;
+    return context.Connect(type);
 }
 
 // The lines of the controller-information text. The trip type line comes last and ends with
@@ -86,20 +62,14 @@ QStringList InfoLines(const QString& text)
 
 } // namespace
 
-int RunInfo(const QStringList& args)
+int RunInfo(CCommandContext& context, const QStringList& args)
 {
-    SControllerCommand command;
-    if (!command.parser.Parse(QStringLiteral("info"), args) ||
-        !command.parser.positionalArguments().isEmpty())
-        return Usage(command.parser, kInfoUsage);
-    int exitCode = kExitOk;
-    if (!command.Open(exitCode))
-        return exitCode;
-
-    EControllerType type = EControllerType::None;
-    if (const int code = IdentifyOrExit(command.link, type); code != kExitOk)
+    AddOptions(context);
+    if (!context.Parse(args) || !context.Positional().isEmpty())
+        return context.UsageError();
+    if (const int code = Connect(context); code != kExitOk)
         return code;
-    CControllerInfo info(command.link, command.doc.Tags());
+    CControllerInfo info(context.Link(), context.Doc().Tags());
     const QString text = info.Build();
     // Without an identification or a trip code the text is only "Comms lost".
     if (info.IdentifiedType() == EControllerType::None || text == LoadString(EString::CommsLost)) {
@@ -111,35 +81,28 @@ int RunInfo(const QStringList& args)
     return kExitOk;
 }
 
-int RunLog(const QStringList& args)
+int RunLog(CCommandContext& context, const QStringList& args)
 {
-    SControllerCommand command;
-    command.parser.AddOption(
+    AddOptions(context);
+    context.Parser().AddOption(
         {QStringLiteral("clear"), QStringLiteral("Clear the log after printing its entries.")});
-    command.parser.AddOption(
-        {QStringLiteral("yes"), QStringLiteral("Answer the clear question Yes.")});
-    const QStringList words = command.parser.Parse(QStringLiteral("log"), args)
-                                  ? command.parser.positionalArguments()
-                                  : QStringList();
+    context.AddYesOption(QStringLiteral("Answer the clear question Yes."));
+    const QStringList words = context.Parse(args) ? context.Positional() : QStringList();
     const QString which = words.value(0);
     if (words.size() != 1 ||
         (which != QLatin1String("system") && which != QLatin1String("control")))
-        return Usage(command.parser, kLogUsage);
-    const bool clear = command.parser.isSet(QStringLiteral("clear"));
-    command.prompt.SetAssumeYes(command.parser.isSet(QStringLiteral("yes")));
+        return context.UsageError();
+    const bool clear = context.IsSet(QStringLiteral("clear"));
+    context.Prompt().SetAssumeYes(context.IsSet(QStringLiteral("yes")));
 
-    CControllerLog log(command.doc, which == QLatin1String("system")
-                                        ? CControllerLog::EKind::System
-                                        : CControllerLog::EKind::Control);
+    CControllerLog log(context.Doc(), which == QLatin1String("system")
+                                          ? CControllerLog::EKind::System
+                                          : CControllerLog::EKind::Control);
     // The question comes before anything is sent: answered No, the controller sees nothing.
     if (clear && !log.ConfirmClear())
         return kExitDeclined;
 
-    int exitCode = kExitOk;
-    if (!command.Open(exitCode))
-        return exitCode;
-    EControllerType type = EControllerType::None;
-    if (const int code = IdentifyOrExit(command.link, type); code != kExitOk)
+    if (const int code = Connect(context); code != kExitOk)
         return code;
     log.Open();
     log.Probe();
@@ -160,7 +123,7 @@ int RunLog(const QStringList& args)
     for (int i = 0; i < log.NonZeroEntries(); ++i) {
         const auto code = log.Code(i);
         PrintRecord({QStringLiteral("entry"), QString::number(code), QString::number(log.Count(i)),
-                     Field(CTripNames::Find(command.doc.Tags(), code)
+                     Field(CTripNames::Find(context.Doc().Tags(), code)
                                .value_or(LoadString(EString::TripNameNotFound)))});
     }
     if (!clear)

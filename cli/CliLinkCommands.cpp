@@ -1,5 +1,5 @@
 // tavrin-cli exchange: one request frame and its reply, for looking at the wire.
-#include "cli/CCliParser.h"
+#include "cli/CCommandContext.h"
 #include "cli/CliCommands.h"
 #include "link/CControllerLink.h"
 
@@ -20,24 +20,18 @@ QString Hex(const LinkFrame& frame)
 
 } // namespace
 
-int RunExchange(const QStringList& args)
+int RunExchange(CCommandContext& context, const QStringList& args)
 {
-    CCliParser parser;
-    parser.AddOption(
-        {QStringLiteral("port"), QStringLiteral("Serial device."), QStringLiteral("DEV")});
+    CCliParser& parser = context.Parser();
+    context.AddPortOption();
     parser.AddOption({QStringLiteral("write"), QStringLiteral("Send a write request.")});
     parser.AddOption(
         {QStringLiteral("attempts"), QStringLiteral("Attempts (default 2)."), QStringLiteral("N")});
-    if (!parser.Parse(QStringLiteral("exchange"), args)) {
-        Error(parser.errorText());
-        return kExitUsage;
-    }
-    const QStringList positional = parser.positionalArguments();
-    if (positional.isEmpty() || positional.size() > 4) {
-        Error(QStringLiteral(
-            "usage: exchange [--port DEV] [--write] [--attempts N] TAG [EXT [WORD2 [WORD3]]]"));
-        return kExitUsage;
-    }
+    if (!context.Parse(args))
+        return context.UsageError(); // the parser's error
+    const QStringList positional = context.Positional();
+    if (positional.isEmpty() || positional.size() > 4)
+        return context.UsageError();
     unsigned words[4] = {0, 0, 0, 0};
     const unsigned limits[4] = {0xFFFF, 0xFF, 0xFFFF, 0xFFFF};
     for (qsizetype i = 0; i < positional.size(); ++i) {
@@ -60,9 +54,9 @@ int RunExchange(const QStringList& args)
         attempts = static_cast<int>(*value);
     }
 
-    CControllerLink link;
+    CControllerLink& link = context.Link();
     int exitCode = kExitOk;
-    if (!OpenLink(link, parser.value(QStringLiteral("port")), exitCode))
+    if (!context.OpenPort(exitCode))
         return exitCode;
 
     CLinkPacket packet;

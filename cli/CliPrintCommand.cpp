@@ -1,6 +1,6 @@
 // tavrin-cli print: a profile printed to PDF in either page style, as the application prints it.
 #include "app/CAppSettings.h"
-#include "cli/CCliParser.h"
+#include "cli/CCommandContext.h"
 #include "cli/CliCommands.h"
 #include "data/CParameterSet.h"
 #include "data/CTagFile.h"
@@ -19,10 +19,6 @@ namespace {
 
 constexpr int kPdfResolution = 600; // dots per inch of the PDF's coordinates
 
-const char* kUsage = "usage: print PROFILE [--tags PATH] -o OUT.pdf [--style simple|columns] "
-                     "[--fill-page] [--main-font \"FAMILY,POINTS\"] [--title-font FAMILY] "
-                     "[--paper A4|Letter] [--notes TEXT]";
-
 // "FAMILY,POINTS" into a main font record as the font dialog stores it.
 bool ParseMainFont(const QString& text, CLogFont& font)
 {
@@ -39,11 +35,10 @@ bool ParseMainFont(const QString& text, CLogFont& font)
 
 } // namespace
 
-int RunPrint(const QStringList& args)
+int RunPrint(CCommandContext& context, const QStringList& args)
 {
-    CCliParser parser;
-    parser.AddOption(
-        {QStringLiteral("tags"), QStringLiteral("Tag file or folder."), QStringLiteral("PATH")});
+    CCliParser& parser = context.Parser();
+    context.AddTagsOption();
     parser.AddOption({QStringLiteral("o"), QStringLiteral("Output PDF."), QStringLiteral("FILE")});
     parser.AddOption(
         {QStringLiteral("style"), QStringLiteral("simple or columns."), QStringLiteral("STYLE")});
@@ -55,14 +50,11 @@ int RunPrint(const QStringList& args)
     parser.AddOption(
         {QStringLiteral("paper"), QStringLiteral("A4 or Letter."), QStringLiteral("PAPER")});
     parser.AddOption({QStringLiteral("notes"), QStringLiteral("Notes."), QStringLiteral("TEXT")});
-    if (!parser.Parse(QStringLiteral("print"), args) || parser.positionalArguments().size() != 1 ||
-        !parser.isSet(QStringLiteral("o"))) {
-        Error(parser.errorText().isEmpty() ? QString::fromLatin1(kUsage) : parser.errorText());
-        return kExitUsage;
-    }
+    if (!context.Parse(args) || context.Positional().size() != 1 ||
+        !parser.isSet(QStringLiteral("o")))
+        return context.UsageError();
 
-    CAppSettings settings;
-    SPrintFormat format = SPrintFormat::FromSettings(settings);
+    SPrintFormat format = SPrintFormat::FromSettings(context.Settings());
     if (parser.isSet(QStringLiteral("style"))) {
         const QString style = parser.value(QStringLiteral("style"));
         if (style != QLatin1String("simple") && style != QLatin1String("columns")) {
@@ -94,11 +86,11 @@ int RunPrint(const QStringList& args)
         }
     }
 
-    const QString path = parser.positionalArguments().constFirst();
+    const QString path = context.Positional().constFirst();
     CParameterSet set;
     CTagFile tags;
     int exitCode = kExitOk;
-    if (!LoadProfileAndTags(path, parser.value(QStringLiteral("tags")), set, tags, exitCode))
+    if (!context.LoadProfile(path, set, tags, exitCode))
         return exitCode;
 
     // The title the application shows for an opened profile: its file name.

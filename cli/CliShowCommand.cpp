@@ -1,6 +1,5 @@
 // tavrin-cli show: a profile's records as the list view shows them, without a controller.
-#include "cli/CCliParser.h"
-#include "cli/CRecordOutput.h"
+#include "cli/CCommandContext.h"
 #include "cli/CliCommands.h"
 #include "data/CCodePage.h"
 #include "data/CParameter.h"
@@ -14,21 +13,15 @@
 
 namespace Cli {
 
-int RunShow(const QStringList& args)
+int RunShow(CCommandContext& context, const QStringList& args)
 {
-    CCliParser parser;
-    parser.AddOption(
-        {QStringLiteral("tags"), QStringLiteral("Tag file or folder."), QStringLiteral("PATH")});
-    if (!parser.Parse(QStringLiteral("show"), args) || parser.positionalArguments().size() != 1) {
-        Error(parser.errorText().isEmpty() ? QStringLiteral("usage: show PROFILE [--tags PATH]")
-                                           : parser.errorText());
-        return kExitUsage;
-    }
-    const QString path = parser.positionalArguments().constFirst();
+    context.AddTagsOption();
+    if (!context.Parse(args) || context.Positional().size() != 1)
+        return context.UsageError();
     CParameterSet set;
     CTagFile tags;
     int exitCode = kExitOk;
-    if (!LoadProfileAndTags(path, parser.value(QStringLiteral("tags")), set, tags, exitCode))
+    if (!context.LoadProfile(context.Positional().constFirst(), set, tags, exitCode))
         return exitCode;
 
     const quint16 type = set.DataControllerType();
@@ -36,7 +29,7 @@ int RunShow(const QStringList& args)
                  QString::number(set.RecordCount()), QString::number(type),
                  Field(CControllerLink::ControllerTypeName(type))});
     // JSON has room for the raw words too; the line formats keep the list view's line.
-    const bool withRaw = CurrentOutputFormat() == EOutputFormat::Json;
+    const bool withRaw = context.Format() == EOutputFormat::Json;
     // File order, which is the order of the read; the list view shows it bottom up.
     for (const auto& record : set.Parameters()) {
         QStringList fields{QStringLiteral("param"), QString::number(record->tagNumber)};

@@ -1,4 +1,5 @@
 // tavrin-cli tags: compile a tag-file source, and print a tag file.
+#include "cli/CCommandContext.h"
 #include "cli/CliCommands.h"
 #include "data/CCodePage.h"
 #include "data/CTagFile.h"
@@ -8,21 +9,16 @@ namespace Cli {
 
 namespace {
 
-const char* kTagsUsage = "usage: tags compile SOURCE -o FILE\n"
-                         "       tags [dump] [PATH] [--type N]";
-
 // A field from a tag file's 8-bit text.
 QString TextField(const QByteArray& text)
 {
     return Field(CCodePage::ToUnicode(text));
 }
 
-int Compile(const QStringList& args)
+int Compile(const CCommandContext& context, const QStringList& args)
 {
-    if (args.size() != 3 || args[1] != QLatin1String("-o")) {
-        Error(QString::fromLatin1(kTagsUsage));
-        return kExitUsage;
-    }
+    if (args.size() != 3 || args[1] != QLatin1String("-o"))
+        return context.UsageError();
     CTagFile tags;
     QString error;
     if (!CTagSource::ParseFile(args[0], tags, &error)) {
@@ -36,7 +32,7 @@ int Compile(const QStringList& args)
     return kExitOk;
 }
 
-int Dump(const QStringList& args)
+int Dump(const CCommandContext& context, const QStringList& args)
 {
     QString path;
     std::optional<unsigned> type;
@@ -50,8 +46,7 @@ int Dump(const QStringList& args)
         } else if (path.isEmpty() && !args[i].startsWith(QLatin1String("--"))) {
             path = args[i];
         } else {
-            Error(QString::fromLatin1(kTagsUsage));
-            return kExitUsage;
+            return context.UsageError();
         }
     }
     // A folder is searched for the newest tag file, as the application does at start; no
@@ -83,15 +78,15 @@ int Dump(const QStringList& args)
 
 } // namespace
 
-int RunTags(const QStringList& args)
+int RunTags(CCommandContext& context, const QStringList& args)
 {
     if (args.isEmpty())
-        return Dump(args);
+        return Dump(context, args);
     if (args.first() == QLatin1String("compile"))
-        return Compile(args.mid(1));
+        return Compile(context, args.mid(1));
     if (args.first() == QLatin1String("dump"))
-        return Dump(args.mid(1));
-    return Dump(args);
+        return Dump(context, args.mid(1));
+    return Dump(context, args);
 }
 
 } // namespace Cli

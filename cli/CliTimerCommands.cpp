@@ -1,8 +1,6 @@
 // tavrin-cli timers: the service timers dialog on a terminal. It lists the hour counters,
 // clears one, or programs the programmable times, through the same steps as the dialog.
-#include "app/CAppSettings.h"
-#include "cli/CCliParser.h"
-#include "cli/CTerminalPrompt.h"
+#include "cli/CCommandContext.h"
 #include "cli/CliCommands.h"
 #include "data/CParameterText.h"
 #include "doc/CTavrinDoc.h"
@@ -11,15 +9,6 @@
 
 namespace Cli {
 namespace {
-
-const char* kUsage = "timers [--port DEV] [--clear LINE [--yes] | --program SERVICE TOTAL BRUSH]";
-
-int Usage(const CCliParser& parser)
-{
-    Error(parser.errorText().isEmpty() ? QStringLiteral("usage: ") + QLatin1String(kUsage)
-                                       : parser.errorText());
-    return kExitUsage;
-}
 
 QString TagText(std::uint16_t tag)
 {
@@ -67,29 +56,28 @@ int Clear(CServiceTimers& timers, int line)
 
 } // namespace
 
-int RunTimers(const QStringList& args)
+int RunTimers(CCommandContext& context, const QStringList& args)
 {
-    CCliParser parser;
-    parser.AddOption(
-        {QStringLiteral("port"), QStringLiteral("Serial device."), QStringLiteral("DEV")});
+    CCliParser& parser = context.Parser();
+    context.AddPortOption();
     parser.AddOption({QStringLiteral("clear"), QStringLiteral("Clear timer line LINE (1..3)."),
                       QStringLiteral("LINE")});
     parser.AddOption({QStringLiteral("program"),
                       QStringLiteral("Program the Service, Total On and Brush times (hours).")});
-    parser.AddOption({QStringLiteral("yes"), QStringLiteral("Answer the clear question Yes.")});
-    if (!parser.Parse(QStringLiteral("timers"), args))
-        return Usage(parser);
-    const bool program = parser.isSet(QStringLiteral("program"));
-    const bool clear = parser.isSet(QStringLiteral("clear"));
-    const QStringList values = parser.positionalArguments();
+    context.AddYesOption(QStringLiteral("Answer the clear question Yes."));
+    if (!context.Parse(args))
+        return context.UsageError();
+    const bool program = context.IsSet(QStringLiteral("program"));
+    const bool clear = context.IsSet(QStringLiteral("clear"));
+    const QStringList values = context.Positional();
     if ((program && clear) || values.size() != (program ? 3 : 0))
-        return Usage(parser);
+        return context.UsageError();
 
     std::optional<unsigned> line;
     if (clear) {
-        line = ParseWord(parser.value(QStringLiteral("clear")), CServiceTimers::kLineCount);
+        line = ParseWord(context.Value(QStringLiteral("clear")), CServiceTimers::kLineCount);
         if (!line || *line < 1)
-            return Usage(parser);
+            return context.UsageError();
     }
     CServiceTimers::SEntries entries;
     if (program) {
@@ -97,7 +85,7 @@ int RunTimers(const QStringList& args)
         for (int i = 0; i < 3; ++i) {
             const auto hours = ParseNumber(values.at(i));
             if (!hours)
-                return Usage(parser);
+                return context.UsageError();
             // Refused rather than replaced by the limit: a script that asks for more than
             // the controller holds must not program something else without knowing.
             if (*hours < 0 || *hours > CServiceTimers::kProgrammableLimitHours) {
@@ -110,8 +98,8 @@ int RunTimers(const QStringList& args)
         }
     }
 
-    CTerminalPrompt prompt;
-    prompt.SetAssumeYes(parser.isSet(QStringLiteral("yes")));
+    CTerminalPrompt& prompt = context.Prompt();
+    prompt.SetAssumeYes(context.IsSet(QStringLiteral("yes")));
     // As for the logs, the question comes before anything is sent: answered No, the
     // controller sees nothing.
     if (clear &&
@@ -120,17 +108,11 @@ int RunTimers(const QStringList& args)
                                      .arg(*line),
                                  IUserPrompt::EIcon::Exclamation) != IUserPrompt::EAnswer::Yes)
         return kExitDeclined;
-    CAppSettings settings;
-    CControllerLink link;
-    CTavrinDoc doc(link, settings, prompt);
-    int exitCode = kExitOk;
-    if (!OpenLink(link, parser.value(QStringLiteral("port")), exitCode))
-        return exitCode;
     EControllerType type = EControllerType::None;
-    if (const int code = IdentifyOrExit(link, type); code != kExitOk)
+    if (const int code = context.Connect(type); code != kExitOk)
         return code;
 
-    CServiceTimers timers(doc);
+    CServiceTimers timers(context.Doc());
     timers.Open();
     if (timers.Type() == EControllerType::None) {
         Error(timers.MessageText());

@@ -1,22 +1,14 @@
 // tavrin-cli update-check: the Options dialog's tag-file update check on a terminal.
 #include "app/CAppSettings.h"
-#include "cli/CCliParser.h"
-#include "cli/CTerminalPrompt.h"
+#include "cli/CCommandContext.h"
 #include "cli/CliCommands.h"
 #include "update/CTagFileUpdate.h"
 
 namespace Cli {
 
-namespace {
-
-const char* kUpdateUsage =
-    "usage: update-check [--tags DIR] [--server URL] [--user U] [--password P] [--yes]";
-
-} // namespace
-
-int RunUpdateCheck(const QStringList& args)
+int RunUpdateCheck(CCommandContext& context, const QStringList& args)
 {
-    CCliParser parser;
+    CCliParser& parser = context.Parser();
     parser.AddOption(
         {QStringLiteral("tags"), QStringLiteral("Tag-file folder."), QStringLiteral("DIR")});
     parser.AddOption(
@@ -24,15 +16,11 @@ int RunUpdateCheck(const QStringList& args)
     parser.AddOption({QStringLiteral("user"), QStringLiteral("Account."), QStringLiteral("U")});
     parser.AddOption(
         {QStringLiteral("password"), QStringLiteral("Password."), QStringLiteral("P")});
-    parser.AddOption({QStringLiteral("yes"), QStringLiteral("Install without asking.")});
-    if (!parser.Parse(QStringLiteral("update-check"), args) ||
-        !parser.positionalArguments().isEmpty()) {
-        Error(parser.errorText().isEmpty() ? QString::fromLatin1(kUpdateUsage)
-                                           : parser.errorText());
-        return kExitUsage;
-    }
+    context.AddYesOption(QStringLiteral("Install without asking."));
+    if (!context.Parse(args) || !context.Positional().isEmpty())
+        return context.UsageError();
 
-    const CAppSettings settings;
+    const CAppSettings& settings = context.Settings();
     SUpdateServer server = SUpdateServer::FromSettings(settings);
     if (parser.isSet(QStringLiteral("server")))
         server.url = parser.value(QStringLiteral("server"));
@@ -44,7 +32,7 @@ int RunUpdateCheck(const QStringList& args)
                                ? parser.value(QStringLiteral("tags"))
                                : settings.TagFileDir();
 
-    CTerminalPrompt prompt;
+    CTerminalPrompt& prompt = context.Prompt();
     prompt.SetAssumeYes(parser.isSet(QStringLiteral("yes")));
     CTagFileUpdate update(server, prompt);
     const CTagFileUpdate::EResult result = update.Run(folder);

@@ -1,10 +1,10 @@
 // tavrin-cli: Tavrin Studio's flows without windows, for scripts and production lines.
+#include "cli/CCommandContext.h"
 #include "cli/CRecordOutput.h"
 #include "cli/CliCommands.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>
-#include <QHash>
 
 #include <cstdio>
 #include <cstdlib>
@@ -17,9 +17,10 @@ namespace {
 
 struct SCommand
 {
-    std::function<int(const QStringList&)> run;
-    const char* synopsis; // usage and what it does
-    const char* details;  // its records and the exit codes it uses
+    std::function<int(Cli::CCommandContext&, const QStringList&)> run;
+    Cli::SUsage usage;         // its usage error and the synopsis of its help
+    const char* details;       // its records and the exit codes it uses
+    QStringList formatRecords; // with --format: the record kinds it prints; else empty
 };
 
 const std::map<QString, SCommand>& Commands()
@@ -27,17 +28,21 @@ const std::map<QString, SCommand>& Commands()
     static const std::map<QString, SCommand> commands = {
         {QStringLiteral("tags"),
          {Cli::RunTags,
-          "tags compile SOURCE -o FILE | tags [dump] [PATH] [--type N]\n"
-          "      compile a tag-file source; print a tag file (or the newest in a folder)",
+          {{QStringLiteral("tags compile SOURCE -o FILE | tags [dump] [PATH] [--type N]")},
+           QStringLiteral(
+               "compile a tag-file source; print a tag file (or the newest in a folder)")},
           "PATH is a tag file or a folder; without it, the \"TagFileDir\" setting's folder.\n"
           "records: file PATH COUNT; tag TAG MASK UNITS GROUP PRESENTATION PRIVILEGE NAME\n"
           "  INFORMATION HELP; text CODE CLASS COUNT TEXT...\n"
-          "exit codes: 0 done, 1 usage, 7 a file cannot be read or written"}},
+          "exit codes: 0 done, 1 usage, 7 a file cannot be read or written",
+          {QStringLiteral("file"), QStringLiteral("tag"), QStringLiteral("text")}}},
         {QStringLiteral("adc"),
          {Cli::RunAdc,
-          "adc --list [--channels FILE] [--port DEV]\n"
-          "adc [--channels FILE] [--count N] [--interval MS] [--tag T]... [--port DEV]\n"
-          "      list the ADC channels of the connected controller, or sample their values",
+          {{QStringLiteral("adc --list [--channels FILE] [--port DEV]"),
+            QStringLiteral(
+                "adc [--channels FILE] [--count N] [--interval MS] [--tag T]... [--port DEV]")},
+           QStringLiteral(
+               "list the ADC channels of the connected controller, or sample their values")},
           "FILE is the ADC channel file (default: the \"ADCFileDirectory\" setting's\n"
           "  ADCChannel.dat, the bundled one unless set). --list prints the channels it offers\n"
           "  for the identified controller type. Otherwise every offered channel (or each\n"
@@ -49,28 +54,33 @@ const std::map<QString, SCommand>& Commands()
           "exit codes: 0 done (also after Ctrl-C), 1 usage or a --tag the type has no channel\n"
           "  for, 2 no controller identified or not one reading answered, 4 no channel for\n"
           "  this controller type, 6 the port cannot be opened, 7 the channel file cannot be\n"
-          "  read"}},
+          "  read",
+          {}}},
         {QStringLiteral("adc-channels"),
          {Cli::RunAdcChannels,
-          "adc-channels compile SOURCE -o FILE | adc-channels dump FILE\n"
-          "      compile an ADC channel source (share/ADCChannels.adcsrc); print a channel file",
+          {{QStringLiteral("adc-channels compile SOURCE -o FILE | adc-channels dump FILE")},
+           QStringLiteral(
+               "compile an ADC channel source (share/ADCChannels.adcsrc); print a channel file")},
           "A bad source line is named by its number on standard error.\n"
           "records: channel TYPE TAG MINIMUM MAXIMUM ACCESS NAME SECOND-TEXT RANGE-LOW RANGE-HIGH\n"
           "exit codes: 0 done, 1 usage, 7 a file cannot be read or written (a bad source line,\n"
-          "  a damaged channel file)"}},
+          "  a damaged channel file)",
+          {}}},
         {QStringLiteral("info"),
          {Cli::RunInfo,
-          "info [--port DEV] [--tags PATH]\n"
-          "      print the controller information: type, versions, battery, checksum, trip",
+          {{QStringLiteral("info [--port DEV] [--tags PATH]")},
+           QStringLiteral(
+               "print the controller information: type, versions, battery, checksum, trip")},
           "One record for each line of the controller-information text. The tag file (--tags,\n"
           "  or the \"TagFileDir\" setting when set) names the trip.\n"
           "records: info LINE\n"
           "exit codes: 0 done, 1 usage, 2 no controller answered, 4 answered but not\n"
-          "  identified, 6 the port cannot be opened, 7 the tag file cannot be read"}},
+          "  identified, 6 the port cannot be opened, 7 the tag file cannot be read",
+          {QStringLiteral("info")}}},
         {QStringLiteral("log"),
          {Cli::RunLog,
-          "log system|control [--port DEV] [--tags PATH] [--clear [--yes]]\n"
-          "      print the controller's system or control trip log; clear it",
+          {{QStringLiteral("log system|control [--port DEV] [--tags PATH] [--clear [--yes]]")},
+           QStringLiteral("print the controller's system or control trip log; clear it")},
           "--clear asks first, before anything is sent (--yes answers Yes; without a terminal\n"
           "  the answer is No), then prints the entries and clears the log as the log window\n"
           "  does. The tag file (--tags, or the \"TagFileDir\" setting when set) names the\n"
@@ -78,24 +88,31 @@ const std::map<QString, SCommand>& Commands()
           "records: entry CODE COUNT TRIP-NAME for each entry in the log's order; cleared LOG\n"
           "exit codes: 0 done, 1 usage, 2 no controller answered, 3 the clear failed part way,\n"
           "  4 the controller keeps no such log, 5 answered No, 6 the port cannot be opened,\n"
-          "  7 the tag file cannot be read"}},
+          "  7 the tag file cannot be read",
+          {QStringLiteral("entry"), QStringLiteral("cleared")}}},
         {QStringLiteral("identify"),
-         {Cli::RunIdentify, "identify [--port DEV]\n      identify the connected controller",
+         {Cli::RunIdentify,
+          {{QStringLiteral("identify [--port DEV]")},
+           QStringLiteral("identify the connected controller")},
           "records: type N NAME\n"
           "exit codes: 0 done, 1 usage, 2 no controller answered, 4 answered but not\n"
           "  identified (temporarily unavailable, not recognised, or a code of no known type),\n"
-          "  6 the port cannot be opened"}},
+          "  6 the port cannot be opened",
+          {QStringLiteral("type")}}},
         {QStringLiteral("param"),
-         {Cli::RunParam, "param TAG [--port DEV] [--units U]\n      read one parameter",
+         {Cli::RunParam,
+          {{QStringLiteral("param TAG [--port DEV] [--units U]")},
+           QStringLiteral("read one parameter")},
           "records: param TAG VALUE MAXIMUM MINIMUM SCALE DIV STEP SHIFT CHECKSUM-WORD FLAGS\n"
           "  EXTENSION (raw words; --units gives the default maximum of a units code)\n"
           "exit codes: 0 done, 1 usage, 2 no reply or not supported, 4 no such parameter,\n"
-          "  6 the port cannot be opened"}},
+          "  6 the port cannot be opened",
+          {}}},
         {QStringLiteral("set"),
          {Cli::RunSet,
-          "set NAME|TAG RAW [--force] [--tags PATH] [--port DEV]\n"
-          "set NAME|TAG --display VALUE [--tags PATH | --units U] [--port DEV]\n"
-          "      write one parameter and confirm it by reading it back",
+          {{QStringLiteral("set NAME|TAG RAW [--force] [--tags PATH] [--port DEV]"),
+            QStringLiteral("set NAME|TAG --display VALUE [--tags PATH | --units U] [--port DEV]")},
+           QStringLiteral("write one parameter and confirm it by reading it back")},
           "NAME is the parameter's exact tag-file name or an unambiguous case-insensitive\n"
           "  prefix of it, among the parameters of the identified controller's type (the tag\n"
           "  file: --tags, or the \"TagFileDir\" setting); an ambiguous one is refused with\n"
@@ -116,9 +133,12 @@ const std::map<QString, SCommand>& Commands()
           "exit codes: 0 confirmed, 1 usage or invalid value (nothing written), 2 no reply,\n"
           "  3 written but the read-back differs, 4 no such parameter, not supported or read\n"
           "  only, or a controller not identified, 6 the port cannot be opened, 7 the tag file\n"
-          "  cannot be read"}},
+          "  cannot be read",
+          {QStringLiteral("set"), QStringLiteral("unchanged"), QStringLiteral("backup")}}},
         {QStringLiteral("get"),
-         {Cli::RunGet, "get NAME|TAG [--port DEV] [--tags PATH]\n      read one parameter",
+         {Cli::RunGet,
+          {{QStringLiteral("get NAME|TAG [--port DEV] [--tags PATH]")},
+           QStringLiteral("read one parameter")},
           "NAME is the parameter's exact tag-file name or an unambiguous case-insensitive\n"
           "  prefix of it, among the parameters of the identified controller's type; an\n"
           "  ambiguous one is refused with its candidates. The tag file (--tags, or the\n"
@@ -128,11 +148,12 @@ const std::map<QString, SCommand>& Commands()
           "  number without a tag file for a TAG)\n"
           "exit codes: 0 read, 1 usage, or a NAME unknown, ambiguous or without a tag file,\n"
           "  2 no controller identified, no reply or not supported, 4 no such parameter,\n"
-          "  6 the port cannot be opened, 7 the tag file cannot be read"}},
+          "  6 the port cannot be opened, 7 the tag file cannot be read",
+          {QStringLiteral("param")}}},
         {QStringLiteral("read"),
          {Cli::RunRead,
-          "read [--port DEV] [--tags PATH] -o OUT.prf\n"
-          "      read the controller's parameter set into a profile",
+          {{QStringLiteral("read [--port DEV] [--tags PATH] -o OUT.prf")},
+           QStringLiteral("read the controller's parameter set into a profile")},
           "Progress goes to standard error. OUT is checked for writing before the read, and\n"
           "  written only when every parameter was read: after a tag without reply an existing\n"
           "  OUT stays as it was and standard error names the parameters not read. The read\n"
@@ -141,12 +162,14 @@ const std::map<QString, SCommand>& Commands()
           "exit codes: 0 done, 1 usage or no tag to read, 2 no controller answered or a tag got\n"
           "  no reply (nothing written), 4 the controller answered but was not identified\n"
           "  (nothing written), 6 the port cannot be opened, 7 the tag file cannot be read or\n"
-          "  OUT cannot be written"}},
+          "  OUT cannot be written",
+          {QStringLiteral("read")}}},
         {QStringLiteral("write"),
          {Cli::RunWrite,
-          "write IN.prf [--port DEV] [--tags PATH] [--changed-only] [--keep NAME|TAG,...]\n"
-          "      [--yes]\n"
-          "      write a profile to the controller, last parameter first, confirming each",
+          {{QStringLiteral("write IN.prf [--port DEV] [--tags PATH] [--changed-only] [--keep "
+                           "NAME|TAG,...] [--yes]")},
+           QStringLiteral(
+               "write a profile to the controller, last parameter first, confirming each")},
           "Asks first unless --yes; without a terminal the answer is No.\n"
           "  --changed-only reads the controller's values first (one exchange a record) and\n"
           "  writes only the records that differ; when none differs nothing is asked.\n"
@@ -165,11 +188,12 @@ const std::map<QString, SCommand>& Commands()
           "  write stopped), 3 not every record confirmed, 4 profile of another controller\n"
           "  type, or a controller that answered but was not identified, 5 answered No,\n"
           "  6 the port cannot be opened, 7 a file cannot be read, or the backups folder\n"
-          "  cannot be written (nothing sent)"}},
+          "  cannot be written (nothing sent)",
+          {QStringLiteral("backup"), QStringLiteral("failed"), QStringLiteral("written")}}},
         {QStringLiteral("diff"),
          {Cli::RunDiff,
-          "diff A.prf [B.prf | --port DEV] [--tags PATH] [--keep NAME|TAG,...]\n"
-          "      compare two profiles, or a profile with the connected controller",
+          {{QStringLiteral("diff A.prf [B.prf | --port DEV] [--tags PATH] [--keep NAME|TAG,...]")},
+           QStringLiteral("compare two profiles, or a profile with the connected controller")},
           "Against a controller only the values are read, one exchange a record of A; the\n"
           "  controller must be of A's type. Texts are as the list view shows them. --keep\n"
           "  leaves the named parameters out of the counts (a tag number, the exact name or\n"
@@ -183,12 +207,15 @@ const std::map<QString, SCommand>& Commands()
           "exit codes (as diff(1)): 0 identical, 1 different, 2 trouble: usage (also an\n"
           "  unknown --format), a file that cannot be read, an unknown or ambiguous --keep\n"
           "  name, profiles of two controller types, the port, no controller identified, a\n"
-          "  controller of another type or a record without reply"}},
+          "  controller of another type or a record without reply",
+          {QStringLiteral("differ"), QStringLiteral("only-a"), QStringLiteral("only-b"),
+           QStringLiteral("kept"), QStringLiteral("diff")}}},
         {QStringLiteral("apply"),
          {Cli::RunApply,
-          "apply PROFILE --ports DEV1,DEV2,... [--changed-only] [--report FILE.csv]\n"
-          "      [--tags PATH] [--keep NAME|TAG,...] [--yes]\n"
-          "      program several controllers with one profile at once, one thread a port",
+          {{QStringLiteral("apply PROFILE --ports DEV1,DEV2,... [--changed-only] [--report "
+                           "FILE.csv] [--tags PATH] [--keep NAME|TAG,...] [--yes]")},
+           QStringLiteral(
+               "program several controllers with one profile at once, one thread a port")},
           "Asks once before any port is opened unless --yes; without a terminal the answer is\n"
           "  No. Each port: identify, check the type, write every record (or with\n"
           "  --changed-only those that differ) saving the values overwritten as a backup\n"
@@ -207,13 +234,14 @@ const std::map<QString, SCommand>& Commands()
           "  or a record was not confirmed, sent or verified)\n"
           "exit codes: 0 every port ok, 1 usage or an unknown or ambiguous --keep name,\n"
           "  3 a port not ok, 5 answered No (nothing sent), 7 a file cannot be read, the\n"
-          "  report cannot be written, or the backups folder cannot be written (nothing sent)"}},
+          "  report cannot be written, or the backups folder cannot be written (nothing sent)",
+          {QStringLiteral("port")}}},
         {QStringLiteral("print"),
          {Cli::RunPrint,
-          "print PROFILE [--tags PATH] -o OUT.pdf [--style simple|columns] [--fill-page]\n"
-          "      [--main-font \"FAMILY,POINTS\"] [--title-font FAMILY] [--paper A4|Letter]\n"
-          "      [--notes TEXT]\n"
-          "      print a profile's records to a PDF as the application prints them",
+          {{QStringLiteral("print PROFILE [--tags PATH] -o OUT.pdf [--style simple|columns] "
+                           "[--fill-page] [--main-font \"FAMILY,POINTS\"] [--title-font FAMILY] "
+                           "[--paper A4|Letter] [--notes TEXT]")},
+           QStringLiteral("print a profile's records to a PDF as the application prints them")},
           "The style, the template's proportions (--fill-page stretches it), the fonts and the\n"
           "  notes default to the \"PrintFormat\", \"Isotropic\", \"MainLF\", \"TitleLF\" and\n"
           "  \"PrintNotes\" settings; the paper defaults to A4. The title is the profile's file\n"
@@ -221,11 +249,13 @@ const std::map<QString, SCommand>& Commands()
           "records: printed PAGES OUT\n"
           "exit codes: 0 printed, 1 usage, nothing to print (the simple list of an empty set)\n"
           "  or the page too small for the text size, 7 the profile or the tag file cannot be\n"
-          "  read, or OUT cannot be written"}},
+          "  read, or OUT cannot be written",
+          {}}},
         {QStringLiteral("export"),
          {Cli::RunExport,
-          "export PROFILE [--tags PATH] [--format csv|json] -o OUT\n"
-          "      write a profile's parameters as CSV or JSON, as the application exports them",
+          {{QStringLiteral("export PROFILE [--tags PATH] [--format csv|json] -o OUT")},
+           QStringLiteral(
+               "write a profile's parameters as CSV or JSON, as the application exports them")},
           "Without --format a name ending in .json gives JSON, any other CSV. CSV: a header\n"
           "  line tag,name,value,raw,minimum,maximum,units,group, then one line a parameter\n"
           "  (RFC 4180, CRLF); JSON: {\"controllerType\", \"controllerName\", \"parameters\"}.\n"
@@ -233,21 +263,24 @@ const std::map<QString, SCommand>& Commands()
           "  written whole or not at all: an existing OUT stays as it was on any failure.\n"
           "records: exported COUNT OUT\n"
           "exit codes: 0 written, 1 usage or an unknown --format, 7 the profile or the tag\n"
-          "  file cannot be read, or OUT cannot be written"}},
+          "  file cannot be read, or OUT cannot be written",
+          {}}},
         {QStringLiteral("show"),
          {Cli::RunShow,
-          "show PROFILE [--tags PATH]\n"
-          "      print a profile's records with their names and value texts",
+          {{QStringLiteral("show PROFILE [--tags PATH]")},
+           QStringLiteral("print a profile's records with their names and value texts")},
           "records: profile HEADER COUNT TYPE TYPE-NAME (HEADER the header word as 0xHHHH),\n"
           "  then for each record in file order param TAG NAME VALUE-TEXT MINIMUM-TEXT\n"
           "  MAXIMUM-TEXT VALUE FLAGS as the list view shows them (VALUE the raw word, FLAGS\n"
           "  0xHH; an empty name and the stored units for a tag the tag file lacks); json adds\n"
           "  the record's other raw words\n"
-          "exit codes: 0 done, 1 usage, 7 the profile or the tag file cannot be read"}},
+          "exit codes: 0 done, 1 usage, 7 the profile or the tag file cannot be read",
+          {QStringLiteral("profile"), QStringLiteral("param")}}},
         {QStringLiteral("timers"),
          {Cli::RunTimers,
-          "timers [--port DEV] [--clear LINE [--yes] | --program SERVICE TOTAL BRUSH]\n"
-          "      show the service timers, clear one, or program the programmable times",
+          {{QStringLiteral(
+               "timers [--port DEV] [--clear LINE [--yes] | --program SERVICE TOTAL BRUSH]")},
+           QStringLiteral("show the service timers, clear one, or program the programmable times")},
           "LINE is 1..3; --clear asks first, before anything is sent (--yes answers Yes;\n"
           "  without a terminal the answer is No). SERVICE, TOTAL and BRUSH are hours, 0..2550;\n"
           "  one outside is refused and nothing is sent. TOTAL must be at least SERVICE and\n"
@@ -259,11 +292,14 @@ const std::map<QString, SCommand>& Commands()
           "  does not show, 2 no controller answered or the clear got no reply, 3 not every\n"
           "  programmed time confirmed, 4 a controller type without service timers, or one\n"
           "  that does not offer programmable times (nothing written), 6 the port cannot be\n"
-          "  opened"}},
+          "  opened",
+          {QStringLiteral("timer"), QStringLiteral("programmable"), QStringLiteral("cleared"),
+           QStringLiteral("programmed")}}},
         {QStringLiteral("update-check"),
          {Cli::RunUpdateCheck,
-          "update-check [--tags DIR] [--server URL] [--user U] [--password P] [--yes]\n"
-          "      look for a newer tag file on the update server and install it",
+          {{QStringLiteral(
+               "update-check [--tags DIR] [--server URL] [--user U] [--password P] [--yes]")},
+           QStringLiteral("look for a newer tag file on the update server and install it")},
           "DIR is the tag-file folder (default: the \"TagFileDir\" setting); the server, account\n"
           "  and folder default to the \"UpdateServer\", \"UpdateUser\", \"UpdatePassword\" and\n"
           "  \"UpdateFolder\" settings. Asks before installing unless --yes; without a terminal\n"
@@ -272,21 +308,24 @@ const std::map<QString, SCommand>& Commands()
           "  declined; nothing when the server cannot be reached\n"
           "exit codes: 0 installed or nothing newer, 1 usage, 2 could not connect, log in or\n"
           "  open the folder, or the transfer failed, 4 the downloaded file is not a valid tag\n"
-          "  file (nothing installed), 5 answered No, 7 the tag-file folder cannot be written"}},
+          "  file (nothing installed), 5 answered No, 7 the tag-file folder cannot be written",
+          {}}},
         {QStringLiteral("zero-tilt"),
          {Cli::RunZeroTilt,
-          "zero-tilt [--port DEV] [--yes] [--retry N]\n"
-          "      take the tilt sensor's present reading as zero (controller type 12)",
+          {{QStringLiteral("zero-tilt [--port DEV] [--yes] [--retry N]")},
+           QStringLiteral("take the tilt sensor's present reading as zero (controller type 12)")},
           "Asks first unless --yes; without a terminal the answer is No. An unanswered\n"
           "  attempt is retried only with --retry N, at most N times.\n"
           "records: tilt zeroed\n"
           "exit codes: 0 zeroed, 1 usage, 2 no controller answered, or the zeroing got no\n"
           "  reply and was not retried, 4 a controller of another type, 5 answered No,\n"
-          "  6 the port cannot be opened"}},
+          "  6 the port cannot be opened",
+          {}}},
         {QStringLiteral("eeprom-defaults"),
          {Cli::RunEepromDefaults,
-          "eeprom-defaults [--port DEV] [--tags PATH] [--yes] [--retry N]\n"
-          "      reset every parameter to its factory value (controller types 9 and 10)",
+          {{QStringLiteral("eeprom-defaults [--port DEV] [--tags PATH] [--yes] [--retry N]")},
+           QStringLiteral(
+               "reset every parameter to its factory value (controller types 9 and 10)")},
           "Asks first unless --yes; without a terminal the answer is No. An unanswered\n"
           "  attempt is retried only with --retry N, at most N times. Then offers to read\n"
           "  every parameter and save it in the backups folder first (--yes does); that read\n"
@@ -295,11 +334,12 @@ const std::map<QString, SCommand>& Commands()
           "exit codes: 0 done, 1 usage, 2 no controller answered, or the reset or the\n"
           "  backup read got no reply, 4 a controller of another type, 5 not confirmed,\n"
           "  6 the port cannot be opened, 7 the tag file cannot be read, or the backup cannot\n"
-          "  be saved or read without a tag file (nothing reset)"}},
+          "  be saved or read without a tag file (nothing reset)",
+          {}}},
         {QStringLiteral("dfile"),
          {Cli::RunDFile,
-          "dfile --type T FILE [--port DEV] [--yes]\n"
-          "      program a D-File into the controller's EEPROM (types 5, 6, 8 and 31)",
+          {{QStringLiteral("dfile --type T FILE [--port DEV] [--yes]")},
+           QStringLiteral("program a D-File into the controller's EEPROM (types 5, 6, 8 and 31)")},
           "FILE is a binary D-File, or for type 31 a text D-File. The controller must identify\n"
           "  as type T. Asks first, and for a text D-File shows its comment and asks again,\n"
           "  unless --yes; without a terminal the answer is No. Progress goes to standard error.\n"
@@ -312,14 +352,15 @@ const std::map<QString, SCommand>& Commands()
           "  failure stay written),\n"
           "  4 a controller of another type, or a file that does not fit (another type, too\n"
           "  short, a bad line or a bad checksum), 5 answered No, 6 the port cannot be opened,\n"
-          "  7 the file cannot be read"}},
+          "  7 the file cannot be read",
+          {}}},
         {QStringLiteral("eeprom"),
          {Cli::RunEeprom,
-          "eeprom read [--port DEV] [--bytes 128|256|512|1024] -o FILE [--text]\n"
-          "eeprom write FILE [--port DEV] [--yes]\n"
-          "eeprom show FILE\n"
-          "      copy a controller's EEPROM bytes into an image file (*.eep), write an image\n"
-          "      back into a controller of its type, print an image",
+          {{QStringLiteral("eeprom read [--port DEV] [--bytes 128|256|512|1024] -o FILE [--text]"),
+            QStringLiteral("eeprom write FILE [--port DEV] [--yes]"),
+            QStringLiteral("eeprom show FILE")},
+           QStringLiteral("copy a controller's EEPROM bytes into an image file (*.eep), write an "
+                          "image\nback into a controller of its type, print an image")},
           "read takes the bytes from address 0 on (256 unless --bytes) and writes the binary\n"
           "  image, or with --text the text dump (which cannot be loaded back); when the read\n"
           "  fails no file is written. write asks before programming, and first whether to\n"
@@ -335,11 +376,12 @@ const std::map<QString, SCommand>& Commands()
           "  sent) or a controller not identified, 5 answered No, 6 the port cannot be opened,\n"
           "  7 a file cannot be read or written (shorter than 4 bytes, over 65536 data bytes,\n"
           "  no bytes to write, or for show not an image: a text dump, a PDF); read checks FILE\n"
-          "  can be written before it reads"}},
+          "  can be written before it reads",
+          {}}},
         {QStringLiteral("commtest"),
          {Cli::RunCommTest,
-          "commtest --ext FROM TO --tag FROM TO --value FROM TO [--port DEV]\n"
-          "      send a read request for every extension, tag and value of the ranges",
+          {{QStringLiteral("commtest --ext FROM TO --tag FROM TO --value FROM TO [--port DEV]")},
+           QStringLiteral("send a read request for every extension, tag and value of the ranges")},
           "Each number is cut to its field's width: 8 bits for the extension, 16 for tag and\n"
           "  value (an extension of 300 is 44). Extension outermost, value innermost; two\n"
           "  attempts a packet; a reply counts only when it echoes the extension and the tag.\n"
@@ -347,14 +389,17 @@ const std::map<QString, SCommand>& Commands()
           "records: bad TX-LINE, then bad RX-LINE for each packet not answered; last\n"
           "  commtest GOOD BAD MS-PER-PACKET (the time taken divided by the packets sent)\n"
           "exit codes: 0 no bad packet, 1 usage, 2 no packet answered, 3 some packets bad,\n"
-          "  6 the port cannot be opened"}},
+          "  6 the port cannot be opened",
+          {}}},
         {QStringLiteral("exchange"),
          {Cli::RunExchange,
-          "exchange [--port DEV] [--write] [--attempts N] TAG [EXT [WORD2 [WORD3]]]\n"
-          "      send one request frame and print it with the reply",
+          {{QStringLiteral(
+               "exchange [--port DEV] [--write] [--attempts N] TAG [EXT [WORD2 [WORD3]]]")},
+           QStringLiteral("send one request frame and print it with the reply")},
           "records: request BYTES; reply BYTES STATUS WORD1 WORD2 WORD3 [NOTE], or reply none\n"
           "exit codes: 0 a reply answered, 1 usage, 2 no reply that answers the request,\n"
-          "  6 the port cannot be opened"}},
+          "  6 the port cannot be opened",
+          {}}},
     };
     return commands;
 }
@@ -381,46 +426,16 @@ void Usage(FILE* out)
     std::fprintf(out, "usage: tavrin-cli COMMAND [ARGS]\n"
                       "       tavrin-cli COMMAND --help | tavrin-cli --version\n\ncommands:\n");
     for (const auto& [name, command] : Commands())
-        std::fprintf(out, "  %s\n", command.synopsis);
+        std::fprintf(out, "%s\n", qPrintable(command.usage.Synopsis(QStringLiteral("  "))));
     std::fprintf(out, "\n%s\n%s", kCommon, kExitCodes);
 }
 
-// The commands that print their records in another format on request.
+// The commands that print their records in another format on request: those whose entry
+// names the record kinds.
 bool HasFormatOption(const QString& command)
 {
-    static const QStringList commands = {
-        QStringLiteral("show"),     QStringLiteral("tags"), QStringLiteral("diff"),
-        QStringLiteral("identify"), QStringLiteral("read"), QStringLiteral("write"),
-        QStringLiteral("apply"),    QStringLiteral("get"),  QStringLiteral("set"),
-        QStringLiteral("info"),     QStringLiteral("log"),  QStringLiteral("timers")};
-    return commands.contains(command);
-}
-
-// The record kinds each command with --format prints, for its help.
-QStringList FormatRecordKinds(const QString& command)
-{
-    static const QHash<QString, QStringList> kinds = {
-        {QStringLiteral("show"), {QStringLiteral("profile"), QStringLiteral("param")}},
-        {QStringLiteral("tags"),
-         {QStringLiteral("file"), QStringLiteral("tag"), QStringLiteral("text")}},
-        {QStringLiteral("diff"),
-         {QStringLiteral("differ"), QStringLiteral("only-a"), QStringLiteral("only-b"),
-          QStringLiteral("kept"), QStringLiteral("diff")}},
-        {QStringLiteral("apply"), {QStringLiteral("port")}},
-        {QStringLiteral("identify"), {QStringLiteral("type")}},
-        {QStringLiteral("get"), {QStringLiteral("param")}},
-        {QStringLiteral("set"),
-         {QStringLiteral("set"), QStringLiteral("unchanged"), QStringLiteral("backup")}},
-        {QStringLiteral("info"), {QStringLiteral("info")}},
-        {QStringLiteral("log"), {QStringLiteral("entry"), QStringLiteral("cleared")}},
-        {QStringLiteral("timers"),
-         {QStringLiteral("timer"), QStringLiteral("programmable"), QStringLiteral("cleared"),
-          QStringLiteral("programmed")}},
-        {QStringLiteral("read"), {QStringLiteral("read")}},
-        {QStringLiteral("write"),
-         {QStringLiteral("backup"), QStringLiteral("failed"), QStringLiteral("written")}},
-    };
-    return kinds.value(command);
+    const auto it = Commands().find(command);
+    return it != Commands().end() && !it->second.formatRecords.isEmpty();
 }
 
 // The --format paragraph of a command's help, with the JSON names of its records' fields.
@@ -431,7 +446,7 @@ QString FormatHelp(const QString& command)
         "  name first, RFC 4180 quoting; json one object at the end, {\"command\": NAME,\n"
         "  \"exit\": CODE, \"records\": [...]}, each record an object with \"record\" and its\n"
         "  fields (numbers marked #, the rest strings):\n");
-    for (const QString& kind : FormatRecordKinds(command)) {
+    for (const QString& kind : Commands().at(command).formatRecords) {
         QStringList names = Cli::RecordFieldNames(command, kind);
         for (QString& name : names) {
             if (name.endsWith(QLatin1String("[]")))
@@ -454,7 +469,8 @@ QString FormatHelp(const QString& command)
 
 void CommandHelp(const QString& name, const SCommand& command)
 {
-    std::printf("usage: %s\n\n%s\n\n", command.synopsis, command.details);
+    std::printf("%s\n\n%s\n\n", qPrintable(command.usage.Synopsis(QStringLiteral("usage: "))),
+                command.details);
     if (HasFormatOption(name))
         std::printf("%s\n", qPrintable(FormatHelp(name)));
     std::printf("%s", kCommon);
@@ -551,8 +567,9 @@ int main(int argc, char* argv[])
     std::optional<Cli::EOutputFormat> format = Cli::EOutputFormat::Tsv;
     if (!TakeFormatOption(name, args, format))
         return name == QLatin1String("diff") ? 2 : Cli::kExitUsage; // diff(1): 2 is trouble
+    Cli::CCommandContext context(name, it->second.usage, *format);
     Cli::BeginOutput(name, *format);
-    const int exitCode = it->second.run(args);
+    const int exitCode = it->second.run(context, args);
     Cli::EndOutput(exitCode);
     return exitCode;
 }

@@ -391,7 +391,8 @@ void CTavrinApp::RegisterCommands()
     // Always enabled: the EEPROM utilities work with files without a controller.
     m_frame->SetCommand(IdEepromTools, [this] { CEepromDlg::Run(*m_doc, m_frame.get()); });
     // Always enabled: the test reports a missing controller as bad packets.
-    m_frame->SetCommand(IdCommunicationTest, [this] { CCommTestDlg::Run(*m_doc); });
+    m_frame->SetCommand(IdCommunicationTest,
+                        [this] { CCommTestDlg::Run(*m_doc, m_commTestRanges); });
     // Always enabled: after start-up this is where the user chooses the port and the tag
     // file.
     m_frame->SetCommand(IdOptions, [this] {

@@ -3,6 +3,7 @@
 #include "app/CAppSettings.h"
 #include "app/CStartupPort.h"
 #include "link/CControllerLink.h"
+#include "ops/tools/CCommTest.h"
 
 #include <QCoreApplication>
 #include <QStringList>
@@ -60,4 +61,5 @@ private:
     std::unique_ptr<CMainFrame> m_frame;
     std::unique_ptr<CPrintCommands> m_print; // keeps the printer chosen in Print Setup
     CTavrinView* m_view = nullptr;           // owned by the frame
+    SCommTestRanges m_commTestRanges;        // the last run's, offered again; all 0..0 at first
 };

@@ -6,6 +6,7 @@
 #include "doc/IUserPrompt.h"
 #include "link/CControllerLink.h"
 #include "ops/params/CParameterNames.h"
+#include "ops/params/CPhaseProgress.h"
 #include "ops/params/CWriteJournal.h"
 #include "res/StringTable.h"
 
@@ -21,40 +22,6 @@ bool Contains(const std::vector<std::uint16_t>& tags, std::uint16_t tag)
 {
     return std::find(tags.begin(), tags.end(), tag) != tags.end();
 }
-
-// Hands a flow's progress steps on as records done of the phase's total.
-class CPhaseProgress : public IProgress
-{
-public:
-    CPhaseProgress(const CFleetApply::Progress& report, CFleetApply::EPhase phase, int total)
-        : m_report(report), m_phase(phase), m_total(total)
-    {
-    }
-    void SetRange(int low, int high) override
-    {
-        m_low = low;
-        m_high = high;
-    }
-    void SetPosition(int position) override
-    {
-        if (!m_report || m_high <= m_low)
-            return;
-        const int done = int(qint64(position - m_low) * m_total / (m_high - m_low));
-        if (done != m_done) {
-            m_done = done;
-            m_report(m_phase, done, m_total);
-        }
-    }
-    bool Pump() override { return false; }
-
-private:
-    const CFleetApply::Progress& m_report;
-    CFleetApply::EPhase m_phase;
-    int m_total;
-    int m_low = 0;
-    int m_high = 0;
-    int m_done = -1;
-};
 
 // The tag of `record` when it applies to `type`, else null.
 const CTagInfo* ApplyingTag(const CTagFile& tags, const CParameter& record, EControllerType type)

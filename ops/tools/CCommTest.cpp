@@ -32,12 +32,6 @@ qint64 SCommTestRanges::TotalPackets() const
     return total;
 }
 
-SCommTestRanges& CCommTest::StoredRanges()
-{
-    static SCommTestRanges ranges;
-    return ranges;
-}
-
 int CCommTest::ProgressPercent(qint64 done, qint64 total)
 {
     return total > 0 ? static_cast<int>(done * 100 / total) : 0;

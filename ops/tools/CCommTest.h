@@ -61,9 +61,6 @@ class CCommTest
 public:
     static constexpr int kAttempts = 2;
 
-    // The ranges last entered, kept while the application runs; all 0..0 at first.
-    static SCommTestRanges& StoredRanges();
-
     explicit CCommTest(CControllerLink& link) : m_link(link) {}
 
     // How a run ended.

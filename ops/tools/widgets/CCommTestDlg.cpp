@@ -43,8 +43,8 @@ qint64 EntryValue(const QLineEdit* edit)
 
 } // namespace
 
-CCommTestDlg::CCommTestDlg(CTavrinDoc& doc, QWidget* parent)
-    : QDialog(parent), m_doc(doc), m_test(doc.Link())
+CCommTestDlg::CCommTestDlg(CTavrinDoc& doc, SCommTestRanges& lastRanges, QWidget* parent)
+    : QDialog(parent), m_doc(doc), m_lastRanges(lastRanges), m_test(doc.Link())
 {
     setWindowTitle(QStringLiteral("Testing communications"));
     auto* layout = new QVBoxLayout(this);
@@ -67,7 +67,7 @@ CCommTestDlg::CCommTestDlg(CTavrinDoc& doc, QWidget* parent)
         ranges->addWidget(toEdit, row, 3);
         return std::pair{fromEdit, toEdit};
     };
-    const SCommTestRanges& stored = CCommTest::StoredRanges();
+    const SCommTestRanges& stored = m_lastRanges; // the last run's, 0..0 before any
     std::tie(m_extensionFrom, m_extensionTo) =
         addRange(0, QStringLiteral("Extension range:"), "extensionFrom", "extensionTo",
                  stored.extensionFrom, stored.extensionTo, SCommTestRanges::kExtensionMax);
@@ -148,9 +148,9 @@ CCommTestDlg::CCommTestDlg(CTavrinDoc& doc, QWidget* parent)
 
 CCommTestDlg::~CCommTestDlg() = default;
 
-void CCommTestDlg::Run(CTavrinDoc& doc)
+void CCommTestDlg::Run(CTavrinDoc& doc, SCommTestRanges& lastRanges)
 {
-    CCommTestDlg dialog(doc);
+    CCommTestDlg dialog(doc, lastRanges);
     // No parent: exec() makes it application modal, which keeps every other window from
     // taking input while a run pumps events.
     dialog.exec();
@@ -189,10 +189,10 @@ void CCommTestDlg::Start()
     m_running = true;
     m_startStop->setText(QStringLiteral("Stop"));
 
-    SCommTestRanges& ranges = CCommTest::StoredRanges();
-    ranges = SCommTestRanges::FromEntries(EntryValue(m_extensionFrom), EntryValue(m_extensionTo),
-                                          EntryValue(m_tagFrom), EntryValue(m_tagTo),
-                                          EntryValue(m_valueFrom), EntryValue(m_valueTo));
+    // Kept by the owner: the next dialog of the session offers these.
+    m_lastRanges = SCommTestRanges::FromEntries(
+        EntryValue(m_extensionFrom), EntryValue(m_extensionTo), EntryValue(m_tagFrom),
+        EntryValue(m_tagTo), EntryValue(m_valueFrom), EntryValue(m_valueTo));
     m_progress->setRange(0, 100);
     m_progress->setValue(0);
     m_badList->clear();
@@ -204,7 +204,7 @@ void CCommTestDlg::Start()
         CTransferSession session(m_doc, CTransferSession::ECancel::Allowed,
                                  CTransferSession::EPollAfter::Restore);
         const QScopedValueRollback<CTransferSession*> current(m_session, &session);
-        result = m_test.Run(ranges, *this);
+        result = m_test.Run(m_lastRanges, *this);
     }
     if (result.completed) {
         m_doc.Prompt().Message(CCommTest::TimingText(result.MsPerPacket()),

@@ -24,6 +24,9 @@ class QPushButton;
 // it, and the dialog closes once the last exchange has ended. Stop keeps the counters and
 // the list as they are.
 //
+// The ranges the user last ran belong to the dialog's owner, which keeps them for the
+// session: the dialog offers them when it opens and stores the ranges of each run there.
+//
 // The controls carry object names for tests: extensionFrom, extensionTo, tagFrom, tagTo,
 // valueFrom, valueTo; extension, tag, value, good, bad, request, timeLeft, progress;
 // badList, clearList, startStop, quit.
@@ -32,11 +35,12 @@ class CCommTestDlg : public QDialog, private ICommTestObserver
     Q_OBJECT
 
 public:
-    explicit CCommTestDlg(CTavrinDoc& doc, QWidget* parent = nullptr);
+    // `lastRanges` must outlive the dialog.
+    CCommTestDlg(CTavrinDoc& doc, SCommTestRanges& lastRanges, QWidget* parent = nullptr);
     ~CCommTestDlg() override;
 
     // Shows the dialog modally, without a parent window (Tools, Communication Test).
-    static void Run(CTavrinDoc& doc);
+    static void Run(CTavrinDoc& doc, SCommTestRanges& lastRanges);
 
     bool Running() const { return m_running; }
 
@@ -59,6 +63,7 @@ private:
     bool Pump() override;
 
     CTavrinDoc& m_doc;
+    SCommTestRanges& m_lastRanges;
     CCommTest m_test;
     bool m_running = false;
     CTransferSession* m_session = nullptr; // while a run lasts

@@ -46,7 +46,8 @@ protected:
         Control<QPushButton>("startStop")->click();
     }
 
-    CCommTestDlg dialog{doc};
+    SCommTestRanges lastRanges; // what the application keeps for the session
+    CCommTestDlg dialog{doc, lastRanges};
 };
 
 } // namespace
@@ -85,6 +86,17 @@ TEST_F(CommTestDlgTest, StopKeepsTheCountsAndEscapeClosesOnceTheRunHasEnded)
     EXPECT_EQ(Text("bad").toInt() * 2, listAtStop);
     EXPECT_EQ(Text("good"), QStringLiteral("0"));
     EXPECT_LT(sim.RequestCount(), 41u * 2);
+
+    // The next dialog of the session offers the ranges last run.
+    CCommTestDlg reopened{doc, lastRanges};
+    const auto offered = [&reopened](const char* name) {
+        const auto* edit = reopened.findChild<QLineEdit*>(QLatin1String(name));
+        return edit ? edit->text() : QStringLiteral("no control");
+    };
+    EXPECT_EQ(offered("tagFrom"), QStringLiteral("7"));
+    EXPECT_EQ(offered("tagTo"), QStringLiteral("7"));
+    EXPECT_EQ(offered("valueFrom"), QStringLiteral("0"));
+    EXPECT_EQ(offered("valueTo"), QStringLiteral("40"));
 
     // Escape during a run stops it; the dialog closes when the exchange in hand has ended.
     sim.ClearRequests();
