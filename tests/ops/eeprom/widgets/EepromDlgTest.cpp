@@ -2,9 +2,9 @@
 // dialog does. The timer enables the commands when it sees a change; a running Get or Send
 // disables them and pauses the timer; closing during a Get stops it; the status poll stays
 // stopped while the dialog is open.
+#include "common/ControlLookup.h"
 #include "ops/OpsSimTest.h"
 #include "ops/eeprom/widgets/CEepromDlg.h"
-#include "ui/ControlId.h"
 
 #include <QComboBox>
 #include <QFile>
@@ -59,12 +59,6 @@ protected:
         doc.SetPrompt(peeking);
     }
 
-    template <class T> static T* Control(CEepromDlg& dialog, int id)
-    {
-        T* control = ControlId::Find<T>(&dialog, id);
-        EXPECT_NE(control, nullptr) << id;
-        return control;
-    }
     // Which of Get, Send, Save and Open are enabled, in that order.
     static std::vector<bool> Enabled(CEepromDlg& dialog)
     {
