@@ -1,17 +1,18 @@
 // The whole application offscreen against the simulator: start-up with a configured port and
 // tag folder, a read, the list view's edit path through the edit dialog (Program Controller
 // included) and File, Export.
+#include "AppTestSupport.h"
 #include "app/CAppSettings.h"
 #include "app/widgets/CMainFrame.h"
 #include "app/widgets/CMenuTable.h"
 #include "app/widgets/CTavrinApp.h"
 #include "common/CScriptedPrompt.h"
 #include "common/CTempSettings.h"
+#include "common/SimModelEdits.h"
 #include "doc/CTavrinDoc.h"
 #include "ops/params/CReadFlow.h"
 #include "res/StringTable.h"
 #include "sim/CControllerSim.h"
-#include "sim/CSimTagTable.h"
 #include "ui/CEditParameterDlg.h"
 #include "ui/CTavrinView.h"
 #include "ui/ControlId.h"
@@ -47,18 +48,9 @@ TEST(Application, StartsConnectedReadsAndEditsThroughTheView)
     CTempSettings temp;
     CTagFile tags;
     ASSERT_TRUE(tags.LoadTagFile(QStringLiteral(TAVRIN_BUNDLED_TAG_FILE)).Ok());
-    CSimModel model;
-    model.SetIdentity(EControllerType::TarnPlus);
-    model.SetTripCodes(0, 0);
-    SimTagTable::AddParameters(model, tags, EControllerType::TarnPlus);
-    CControllerSim sim(std::move(model));
+    CControllerSim sim(ModelWithTagFile(tags, EControllerType::TarnPlus));
     ASSERT_TRUE(sim.Start());
-    CAppSettings::Write(QStringLiteral("Settings"), QStringLiteral("PortDevice"), sim.SlavePath());
-    CAppSettings::Write(QStringLiteral("Settings"), QStringLiteral("TagFileDir"),
-                        QFileInfo(QStringLiteral(TAVRIN_BUNDLED_TAG_FILE)).absolutePath());
-    // The bundled ADC channel file lies beside the tag file.
-    CAppSettings::Write(QStringLiteral("Settings"), QStringLiteral("ADCFileDirectory"),
-                        QFileInfo(QStringLiteral(TAVRIN_BUNDLED_TAG_FILE)).absolutePath());
+    PointSettingsAt(sim.SlavePath());
 
     CTavrinApp app;
     ASSERT_TRUE(app.InitInstance({})) << "no question: the port opens and the tag file loads";

@@ -5,11 +5,11 @@
 #include "app/widgets/CPrintCommands.h"
 #include "common/CScriptedPrompt.h"
 #include "common/CTempSettings.h"
+#include "common/ControlLookup.h"
 #include "data/CCodePage.h"
 #include "doc/CTavrinDoc.h"
 #include "link/CControllerLink.h"
 #include "ui/CPrintFormatDlg.h"
-#include "ui/ControlId.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -39,18 +39,11 @@ template <class T> void WhenShown(std::function<void(T&)> step)
     });
 }
 
-template <class T> T& Control(const QWidget& dialog, int id)
-{
-    T* control = ControlId::Find<T>(&dialog, id);
-    EXPECT_NE(control, nullptr) << id;
-    return *control;
-}
-
 bool ColumnOptionsEnabled(const CPrintFormatDlg& dialog)
 {
-    const bool fill = Control<QCheckBox>(dialog, CPrintFormatDlg::kFillPageId).isEnabled();
-    const bool main = Control<QPushButton>(dialog, CPrintFormatDlg::kMainFontId).isEnabled();
-    const bool title = Control<QPushButton>(dialog, CPrintFormatDlg::kTitleFontId).isEnabled();
+    const bool fill = Control<QCheckBox>(dialog, CPrintFormatDlg::kFillPageId)->isEnabled();
+    const bool main = Control<QPushButton>(dialog, CPrintFormatDlg::kMainFontId)->isEnabled();
+    const bool title = Control<QPushButton>(dialog, CPrintFormatDlg::kTitleFontId)->isEnabled();
     EXPECT_TRUE(fill == main && main == title) << "the three column options go together";
     return fill;
 }
@@ -78,16 +71,16 @@ TEST(PrintFormatDlg, ColumnOptionsFollowTheStyle)
     SPrintFormat format;
     format.simpleList = true;
     CPrintFormatDlg dialog(format);
-    EXPECT_TRUE(Control<QRadioButton>(dialog, CPrintFormatDlg::kSimpleListId).isChecked());
+    EXPECT_TRUE(Control<QRadioButton>(dialog, CPrintFormatDlg::kSimpleListId)->isChecked());
     EXPECT_FALSE(ColumnOptionsEnabled(dialog));
-    Control<QRadioButton>(dialog, CPrintFormatDlg::kMultipleColumnsId).click();
+    Control<QRadioButton>(dialog, CPrintFormatDlg::kMultipleColumnsId)->click();
     EXPECT_TRUE(ColumnOptionsEnabled(dialog));
-    Control<QRadioButton>(dialog, CPrintFormatDlg::kSimpleListId).click();
+    Control<QRadioButton>(dialog, CPrintFormatDlg::kSimpleListId)->click();
     EXPECT_FALSE(ColumnOptionsEnabled(dialog));
 
     format.simpleList = false;
     CPrintFormatDlg columns(format);
-    EXPECT_TRUE(Control<QRadioButton>(columns, CPrintFormatDlg::kMultipleColumnsId).isChecked());
+    EXPECT_TRUE(Control<QRadioButton>(columns, CPrintFormatDlg::kMultipleColumnsId)->isChecked());
     EXPECT_TRUE(ColumnOptionsEnabled(columns));
 }
 
@@ -100,8 +93,8 @@ TEST(PrintFormatDlg, OkStoresEveryChoice)
 
     QString mainFace;
     WhenShown<CPrintFormatDlg>([&mainFace](CPrintFormatDlg& dialog) {
-        Control<QRadioButton>(dialog, CPrintFormatDlg::kMultipleColumnsId).click();
-        Control<QCheckBox>(dialog, CPrintFormatDlg::kFillPageId).click();
+        Control<QRadioButton>(dialog, CPrintFormatDlg::kMultipleColumnsId)->click();
+        Control<QCheckBox>(dialog, CPrintFormatDlg::kFillPageId)->click();
         // The font buttons open the font dialog; choose in it as a user would.
         for (const auto& [button, family] :
              {std::pair{CPrintFormatDlg::kMainFontId, "DejaVu Serif"},
@@ -113,12 +106,12 @@ TEST(PrintFormatDlg, OkStoresEveryChoice)
                 fonts.setCurrentFont(font);
                 fonts.accept();
             });
-            Control<QPushButton>(dialog, button).click();
+            Control<QPushButton>(dialog, button)->click();
         }
-        mainFace = Control<QLabel>(dialog, CPrintFormatDlg::kMainFaceId).text();
+        mainFace = Control<QLabel>(dialog, CPrintFormatDlg::kMainFaceId)->text();
         dialog.findChild<QLineEdit*>(QLatin1String(CPrintFormatDlg::kNotesName))
             ->setText(QStringLiteral("Line 7, machine 12"));
-        Control<QPushButton>(dialog, 1).click();
+        Control<QPushButton>(dialog, 1)->click();
     });
     ASSERT_TRUE(CPrintFormatDlg::Run(settings, nullptr));
 

@@ -2,22 +2,23 @@
 // read pumps its progress window change nothing, and a close asked for during a transfer
 // waits for it (a read stops at its next tag, a write runs to its end), then ends the
 // application's event loop. Outside a transfer the commands follow the document as it changes.
+#include "AppTestSupport.h"
+
 #include "app/CAppSettings.h"
 #include "app/widgets/CMainFrame.h"
 #include "app/widgets/CMenuTable.h"
 #include "app/widgets/CTavrinApp.h"
 #include "common/CTempSettings.h"
+#include "common/SimModelEdits.h"
 #include "data/CParameter.h"
 #include "doc/CTavrinDoc.h"
 #include "ops/params/CReadFlow.h"
 #include "sim/CControllerSim.h"
-#include "sim/CSimTagTable.h"
 #include "ui/CMessageBoxPrompt.h"
 #include "ui/ControlId.h"
 
 #include <QAction>
 #include <QApplication>
-#include <QFileInfo>
 #include <QTimer>
 #include <QToolBar>
 #include <gtest/gtest.h>
@@ -35,19 +36,9 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(tags.LoadTagFile(QStringLiteral(TAVRIN_BUNDLED_TAG_FILE)).Ok());
-        CSimModel model;
-        model.SetIdentity(kType);
-        model.SetTripCodes(0, 0);
-        SimTagTable::AddParameters(model, tags, kType);
-        sim = std::make_unique<CControllerSim>(std::move(model));
+        sim = std::make_unique<CControllerSim>(ModelWithTagFile(tags, kType));
         ASSERT_TRUE(sim->Start());
-        const QString settings = QStringLiteral("Settings");
-        CAppSettings::Write(settings, QStringLiteral("PortDevice"), sim->SlavePath());
-        CAppSettings::Write(settings, QStringLiteral("TagFileDir"),
-                            QFileInfo(QStringLiteral(TAVRIN_BUNDLED_TAG_FILE)).absolutePath());
-        // The bundled ADC channel file lies beside the tag file.
-        CAppSettings::Write(settings, QStringLiteral("ADCFileDirectory"),
-                            QFileInfo(QStringLiteral(TAVRIN_BUNDLED_TAG_FILE)).absolutePath());
+        PointSettingsAt(sim->SlavePath());
         // A profile on the recent-file list, for a command to open in the middle of a read.
         const QString profile = temp.Path() + QStringLiteral("/other.prf");
         CParameterSet set;

@@ -1,15 +1,13 @@
 // The document's status poll against the simulated controller.
 #include "app/CAppSettings.h"
 #include "common/CScriptedPrompt.h"
+#include "common/CSimBehindPath.h"
 #include "common/CTempSettings.h"
 #include "doc/CTavrinDoc.h"
 #include "link/LinkTestSupport.h"
 
-#include <QFile>
+#include <QFileInfo>
 #include <QSignalSpy>
-#include <QTemporaryDir>
-
-#include <memory>
 
 namespace {
 
@@ -154,15 +152,10 @@ TEST_F(DocumentPollTest, StartUpLoadsTheNewestTagFile)
 
 TEST(DocumentReconnectTest, ThePollReopensTheSameDeviceWhenItComesBack)
 {
-    // The link opens a fixed path, as a udev name would be, that points at the simulator's
-    // terminal; a new simulator behind the same path stands for the adapter plugged back in.
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("ttyController"));
-    auto first = std::make_unique<CControllerSim>();
-    ASSERT_TRUE(first->Start());
-    ASSERT_TRUE(QFile::link(first->SlavePath(), path));
+    CSimBehindPath device;
+    ASSERT_TRUE(device.Plug());
     CControllerLink link;
-    link.Configure(path, 19200, CSerialPort::ParityEven, 8, CSerialPort::StopTwo);
+    link.Configure(device.Path(), 19200, CSerialPort::ParityEven, 8, CSerialPort::StopTwo);
     ASSERT_TRUE(link.Open());
     CTempSettings temp;
     CAppSettings settings;
@@ -172,7 +165,7 @@ TEST(DocumentReconnectTest, ThePollReopensTheSameDeviceWhenItComesBack)
     ASSERT_TRUE(doc.LinkReady());
 
     // The device goes away under the open port.
-    first.reset();
+    device.Unplug();
     for (int tick = 0; tick < 2 * CTavrinDoc::kPollLimitLinked && doc.LinkReady(); ++tick)
         doc.PollTick();
     EXPECT_FALSE(doc.LinkReady());
@@ -181,14 +174,11 @@ TEST(DocumentReconnectTest, ThePollReopensTheSameDeviceWhenItComesBack)
     doc.PollTick();
     EXPECT_FALSE(doc.LinkReady()) << "nothing behind the path yet";
 
-    CControllerSim second;
-    ASSERT_TRUE(second.Start());
-    ASSERT_TRUE(QFile::remove(path));
-    ASSERT_TRUE(QFile::link(second.SlavePath(), path));
+    ASSERT_TRUE(device.Plug());
     // The very next tick reopens the device and finds the controller.
     doc.PollTick();
     EXPECT_TRUE(doc.LinkReady());
     EXPECT_FALSE(doc.Reconnecting());
     EXPECT_EQ(doc.ControllerStatusPaneText(), QStringLiteral("Ok"));
-    EXPECT_GT(second.RequestCount(), 0u);
+    EXPECT_GT(device.Sim().RequestCount(), 0u);
 }

@@ -2,6 +2,7 @@
 #include "app/CAppSettings.h"
 #include "common/CScriptedPrompt.h"
 #include "common/CTempSettings.h"
+#include "common/ControlLookup.h"
 #include "data/CParameter.h"
 #include "data/CTagInfo.h"
 #include "doc/CTavrinDoc.h"
@@ -9,7 +10,6 @@
 #include "link/LinkTestSupport.h"
 #include "res/StringTable.h"
 #include "ui/CEditParameterDlg.h"
-#include "ui/ControlId.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -23,13 +23,6 @@
 namespace {
 
 using EIcon = IUserPrompt::EIcon;
-
-template <typename T = QWidget> T* Control(const QWidget& dlg, int id)
-{
-    T* widget = ControlId::Find<T>(&dlg, id);
-    EXPECT_NE(widget, nullptr) << "no control " << id;
-    return widget;
-}
 
 bool IsChecked(const QWidget& dlg, int id)
 {
@@ -110,26 +103,6 @@ TEST_F(EditDlgTest, SliderTicksSnapsAndTurnsTheValueRed)
     EXPECT_EQ(record.value, 20);
 }
 
-TEST_F(EditDlgTest, ForegroundSliderStaysWithinTheRawMaximum)
-{
-    Record(4000, 500, 1000, 0, 10);
-    record.div = 10;
-    record.foreground = true;
-    CEditParameterDlg dlg(doc, record, info);
-    auto* slider = Control<QSlider>(dlg, 1029);
-    auto* value = Control<QLabel>(dlg, 1016);
-    EXPECT_EQ(slider->maximum(), 1000);
-    EXPECT_EQ(slider->value(), 500);
-    EXPECT_EQ(value->text(), "500");
-    EXPECT_EQ(Control<QLabel>(dlg, 1021)->text(), "1000");
-
-    slider->setValue(1000);
-    EXPECT_EQ(record.value, 1000);
-    EXPECT_EQ(value->text(), "1000");
-    Control<QPushButton>(dlg, 1085)->click();
-    EXPECT_EQ(record.value, 1000);
-}
-
 TEST_F(EditDlgTest, CancelAndEscapeRestoreTheOpeningValue)
 {
     Record(4000, 40);
@@ -174,7 +147,9 @@ TEST_F(EditDlgTest, TwoStateButtonsCarryTheLimitTexts)
     EXPECT_EQ(record.value, 1);
 }
 
-TEST_F(EditDlgTest, InhibitLatchBothWays)
+// The choice controls show the value map's state, clicks go through it and Update stores
+// what it applies; the latching box is the dialog's own control beside them.
+TEST_F(EditDlgTest, ChoicesAndLatchBoxFollowTheValueMap)
 {
     Record(7936, 6, 11);
     {
@@ -196,28 +171,6 @@ TEST_F(EditDlgTest, InhibitLatchBothWays)
     Control<QAbstractButton>(dlg, 1108)->click();
     Control<QPushButton>(dlg, 1085)->click();
     EXPECT_EQ(record.value, 8);
-}
-
-TEST_F(EditDlgTest, InhibitTargetOf8018ExchangesBitsTwoAndThree)
-{
-    Record(8002, 4, 31);
-    {
-        CEditParameterDlg dlg(doc, record, info);
-        EXPECT_EQ(dlg.TemplateId(), 179);
-        EXPECT_TRUE(IsChecked(dlg, 1158));
-        EXPECT_EQ(ControlId::Find<QWidget>(&dlg, 243), nullptr) << "no Belly Button below 32";
-    }
-    Record(8018, 4, 31);
-    CEditParameterDlg dlg(doc, record, info);
-    EXPECT_TRUE(IsChecked(dlg, 1322));
-    EXPECT_FALSE(IsChecked(dlg, 1158));
-    Control<QAbstractButton>(dlg, 1155)->click(); // "None" clears the targets
-    EXPECT_FALSE(IsChecked(dlg, 1322));
-    Control<QAbstractButton>(dlg, 1156)->click(); // a target clears "None"
-    EXPECT_FALSE(IsChecked(dlg, 1155));
-    Control<QAbstractButton>(dlg, 1158)->click();
-    Control<QPushButton>(dlg, 1085)->click();
-    EXPECT_EQ(record.value, 1 | 8) << "Auxillary Output 1 is bit 3 of tag 8018";
 }
 
 TEST_F(EditDlgTest, MomentaryRowsRelabelOnEveryClick)
@@ -243,45 +196,6 @@ TEST_F(EditDlgTest, MomentaryRowsRelabelOnEveryClick)
     Record(13360, 0, 255);
     CEditParameterDlg first(doc, record, info);
     EXPECT_EQ(Control<QAbstractButton>(first, 1206)->text(), "Vacuum mode");
-}
-
-TEST_F(EditDlgTest, InvertedAccelTemplate)
-{
-    Record(20512, 0, 15);
-    CEditParameterDlg dlg(doc, record, info);
-    EXPECT_EQ(dlg.TemplateId(), 204);
-    for (int id : {1218, 1232, 1233, 1234}) {
-        EXPECT_TRUE(IsChecked(dlg, id)) << id;
-        Control<QAbstractButton>(dlg, id)->click();
-    }
-    Control<QPushButton>(dlg, 1085)->click();
-    EXPECT_EQ(record.value, 15);
-}
-
-TEST_F(EditDlgTest, SwappedOutputModeOnType30)
-{
-    doc.Parameters().SetDataControllerType(30);
-    Record(16928, 5, 6);
-    CEditParameterDlg dlg(doc, record, info);
-    EXPECT_EQ(dlg.TemplateId(), 180);
-    EXPECT_TRUE(IsChecked(dlg, 1168));
-    Control<QAbstractButton>(dlg, 1249)->click();
-    EXPECT_FALSE(IsChecked(dlg, 1168));
-    Control<QPushButton>(dlg, 1085)->click();
-    EXPECT_EQ(record.value, 6);
-}
-
-TEST_F(EditDlgTest, WindowAndGroupTitles)
-{
-    Record(16736, 1, 5);
-    CEditParameterDlg vacuum(doc, record, info);
-    EXPECT_EQ(vacuum.windowTitle(), "Vacuum mode");
-    EXPECT_TRUE(IsChecked(vacuum, 1114));
-    doc.Parameters().SetDataControllerType(14);
-    Record(337, 2, 2);
-    CEditParameterDlg pot(doc, record, info);
-    EXPECT_EQ(pot.windowTitle(), "Dialog");
-    EXPECT_TRUE(IsChecked(pot, 1258));
 }
 
 TEST_F(EditDlgTest, ReadOnlyLeavesOnlyCancelAndHelp)

@@ -1,10 +1,10 @@
 // The raw parameter window: what it shows, what OK stores, what it refuses, and Cancel.
 #include "common/CScriptedPrompt.h"
+#include "common/ControlLookup.h"
 #include "data/CParameter.h"
 #include "data/CTagInfo.h"
 #include "edit/CRawParameterFields.h"
 #include "ui/CEditParameterSpot.h"
-#include "ui/ControlId.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -39,13 +39,6 @@ CTagInfo SampleTag()
     tag.unitsCode = 6;        // "Celsius"
     tag.displayWord = 0xA5C3; // bit 0 set, presentation code 0x61 = 97, high byte 0xA5
     return tag;
-}
-
-template <typename T> T* Control(QWidget& dialog, int id)
-{
-    T* control = ControlId::Find<T>(&dialog, id);
-    EXPECT_NE(control, nullptr) << "no control id" << id;
-    return control;
 }
 
 void SetText(QWidget& dialog, int id, const QString& text)

@@ -72,12 +72,7 @@ TEST_F(SimLinkTest, AVariantProbeLostOnTheLineIsAskedAgainAndNeverGuessed)
                              const CLinkRecord& request) mutable -> std::optional<QByteArray> {
             if (request.word1 == silentTag && ++asked <= lost)
                 return std::nullopt;
-            const std::optional<CLinkRecord> reply = model->Answer(request);
-            if (!reply)
-                return std::nullopt;
-            const LinkFrame bytes = CSimModel::EncodeReply(*reply);
-            return QByteArray(reinterpret_cast<const char*>(bytes.data()),
-                              static_cast<qsizetype>(bytes.size()));
+            return ReplyBytes(model->Answer(request));
         });
     };
 

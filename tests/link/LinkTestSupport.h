@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/SimRecords.h"
 #include "link/CControllerLink.h"
 #include "sim/CControllerSim.h"
 
@@ -38,11 +39,7 @@ protected:
         return CSimModel::EncodeReply(r);
     }
 
-    static QByteArray Bytes(const LinkFrame& frame)
-    {
-        return QByteArray(reinterpret_cast<const char*>(frame.data()),
-                          static_cast<qsizetype>(frame.size()));
-    }
+    static QByteArray Bytes(const LinkFrame& frame) { return FrameBytes(frame); }
 
     CControllerSim sim; // declared first: outlives the link
     CControllerLink link;

@@ -1,6 +1,7 @@
 // The simulated controller's live ADC values over time moved by hand: how each waveform moves
 // through the drive cycle, the families' channels against the bundled channel file, and the
 // config's per-tag answers.
+#include "common/SimRecords.h"
 #include "data/CADCChannel.h"
 #include "link/LinkProtocol.h"
 #include "ops/adc/CAdcChannels.h"
@@ -17,19 +18,6 @@ namespace {
 
 using namespace LinkProtocol;
 using namespace std::chrono_literals;
-
-CLinkRecord AdcRequest(std::uint16_t tag)
-{
-    CLinkRecord r;
-    r.lead = kRequestLead;
-    r.control = kControlRead;
-    r.extension = kExtAdcValue;
-    r.word1 = tag;
-    r.word2 = 0;
-    r.word3 = 0;
-    r.checksum = r.ComputeChecksum();
-    return r;
-}
 
 // A model of `type` on a clock the test moves.
 class SimAdcTest : public ::testing::Test
@@ -163,19 +151,21 @@ TEST_F(SimAdcTest, ConfigSetsWaveformsFixedValuesAndUnsupportedSilentOrAbsentTag
     EXPECT_EQ(At(start + 1s, kTagAdcBatteryVoltage), 268) << "300 - 50 x (1 - 1/e)";
     EXPECT_EQ(At(start + 10s, kTagAdcBatteryVoltage), 250);
 
-    const auto fixed = model.Answer(AdcRequest(kTagAdcMotorCurrent));
+    const auto fixed = model.Answer(SimRequest(kTagAdcMotorCurrent, kExtAdcValue));
     ASSERT_TRUE(fixed);
     EXPECT_EQ(fixed->control, kStatusSupported);
     EXPECT_EQ(fixed->word2, 0xFFF9) << "-7 as a signed 16-bit word";
-    EXPECT_EQ(model.Answer(AdcRequest(0x0199))->word2, 1234);
+    EXPECT_EQ(model.Answer(SimRequest(0x0199, kExtAdcValue))->word2, 1234);
 
-    const auto unsupported = model.Answer(AdcRequest(kTagAdcBrushCurrent));
+    const auto unsupported = model.Answer(SimRequest(kTagAdcBrushCurrent, kExtAdcValue));
     ASSERT_TRUE(unsupported);
     EXPECT_EQ(unsupported->word1, kTagAdcBrushCurrent);
     EXPECT_EQ(unsupported->control & kStatusSupported, 0);
-    EXPECT_FALSE(model.Answer(AdcRequest(kTagAdcVacuumCurrent))) << "silent";
-    EXPECT_EQ(model.Answer(AdcRequest(kTagAdcLiftCurrent))->word1, 0) << "no such tag";
-    EXPECT_TRUE(model.Answer(AdcRequest(kTagAdcHeatsinkTemperature))) << "untouched channel";
+    EXPECT_FALSE(model.Answer(SimRequest(kTagAdcVacuumCurrent, kExtAdcValue))) << "silent";
+    EXPECT_EQ(model.Answer(SimRequest(kTagAdcLiftCurrent, kExtAdcValue))->word1, 0)
+        << "no such tag";
+    EXPECT_TRUE(model.Answer(SimRequest(kTagAdcHeatsinkTemperature, kExtAdcValue)))
+        << "untouched channel";
 
     for (const char* bad : {R"({"adc": {"channels": {"0x0180": {"waveform": "square"}}}})",
                             R"({"adc": {"channels": {"0x0180": "quiet"}}})",

@@ -1,4 +1,5 @@
 // JSON overrides of the simulated controller.
+#include "common/SimRecords.h"
 #include "sim/CSimConfig.h"
 #include "sim/CSimLogs.h"
 
@@ -53,14 +54,7 @@ TEST(SimConfig, OverridesTagsIdentityTripsStatusAndEeprom)
     EXPECT_EQ(model.Eeprom(), expected);
 
     // The status reply carries the battery reading where the extension would be.
-    CLinkRecord request;
-    request.lead = 0x63;
-    request.control = 1;
-    request.extension = 0;
-    request.word1 = 0xFFFF;
-    request.word2 = request.word3 = 0;
-    request.checksum = request.ComputeChecksum();
-    const auto reply = model.Answer(request);
+    const auto reply = model.Answer(SimRequest(0xFFFF));
     ASSERT_TRUE(reply);
     EXPECT_EQ(reply->extension, 131);
     EXPECT_EQ(reply->word2, 42);

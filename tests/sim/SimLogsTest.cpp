@@ -1,25 +1,8 @@
 // The simulated controller's trip logs, without a port.
+#include "common/SimRecords.h"
 #include "sim/CSimModel.h"
 
 #include <gtest/gtest.h>
-
-namespace {
-
-CLinkRecord Request(std::uint16_t tag, bool write = false, std::uint16_t w2 = 0,
-                    std::uint16_t w3 = 0)
-{
-    CLinkRecord r;
-    r.lead = LinkProtocol::kRequestLead;
-    r.control = write ? LinkProtocol::kControlWrite : LinkProtocol::kControlRead;
-    r.extension = 0;
-    r.word1 = tag;
-    r.word2 = w2;
-    r.word3 = w3;
-    r.checksum = r.ComputeChecksum();
-    return r;
-}
-
-} // namespace
 
 TEST(SimLogs, OnlyAZeroWithTwiceTheChecksumWordClears)
 {
@@ -27,15 +10,15 @@ TEST(SimLogs, OnlyAZeroWithTwiceTheChecksumWordClears)
     model.Logs().SetEntries(CSimLogs::ELog::Control, {{0x0011, 4}});
     const auto key = static_cast<std::uint16_t>(2u * model.ChecksumWord());
 
-    const auto read = model.Answer(Request(0xA0));
+    const auto read = model.Answer(SimRequest(0xA0));
     ASSERT_TRUE(read);
     EXPECT_EQ(read->word2, 0x0011);
     EXPECT_EQ(read->word3, model.ChecksumWord());
     EXPECT_TRUE(read->control & LinkProtocol::kStatusSupported);
 
-    EXPECT_EQ(model.Answer(Request(0xA0, true, 0, model.ChecksumWord()))->word2, 0x0011);
-    EXPECT_EQ(model.Answer(Request(0xA0, true, 5, key))->word2, 0x0011);
-    EXPECT_EQ(model.Answer(Request(0xA0, true, 0, key))->word2, 0);
+    EXPECT_EQ(model.Answer(SimRequest(0xA0, 0, true, 0, model.ChecksumWord()))->word2, 0x0011);
+    EXPECT_EQ(model.Answer(SimRequest(0xA0, 0, true, 5, key))->word2, 0x0011);
+    EXPECT_EQ(model.Answer(SimRequest(0xA0, 0, true, 0, key))->word2, 0);
     EXPECT_EQ(model.Logs().Log(CSimLogs::ELog::Control).codes[0], 0);
     EXPECT_EQ(model.Logs().Log(CSimLogs::ELog::Control).counts[0], 4) << "counts apart";
     EXPECT_TRUE(model.ChecksumConsistent()) << "log clears leave the parameters' checksum";
@@ -44,17 +27,17 @@ TEST(SimLogs, OnlyAZeroWithTwiceTheChecksumWordClears)
 TEST(SimLogs, AbsentLogsLeaveTheirTagsToTheTableAndTheSystemLogMakesATarnPlus)
 {
     CSimModel model = CSimModel::DefaultController(); // identifies as a Tarn, no tag 64
-    const auto absent = model.Answer(Request(0x40));
+    const auto absent = model.Answer(SimRequest(0x40));
     EXPECT_EQ(absent->word1, 0x40) << "the tag is known without the log";
     EXPECT_EQ(absent->control, 0) << "but not supported";
-    EXPECT_EQ(model.Answer(Request(0xAF))->control, 0) << "nor are the other log's tags";
-    EXPECT_EQ(model.Answer(Request(0x70))->word1, 0) << "beyond the logs: no such tag";
+    EXPECT_EQ(model.Answer(SimRequest(0xAF))->control, 0) << "nor are the other log's tags";
+    EXPECT_EQ(model.Answer(SimRequest(0x70))->word1, 0) << "beyond the logs: no such tag";
     model.Logs().SetEntries(CSimLogs::ELog::System, {});
     model.Logs().Log(CSimLogs::ELog::System).length = 2;
-    const auto status = model.Answer(Request(0x40));
+    const auto status = model.Answer(SimRequest(0x40));
     EXPECT_EQ(status->word1, 0x40);
     EXPECT_EQ(status->control, LinkProtocol::kStatusSupported) << "tag 64 now answers";
-    EXPECT_EQ(model.Answer(Request(0x51))->control, LinkProtocol::kStatusSupported);
-    EXPECT_EQ(model.Answer(Request(0x52))->control, 0) << "beyond the log's length";
-    EXPECT_EQ(model.Answer(Request(0x62))->control, 0);
+    EXPECT_EQ(model.Answer(SimRequest(0x51))->control, LinkProtocol::kStatusSupported);
+    EXPECT_EQ(model.Answer(SimRequest(0x52))->control, 0) << "beyond the log's length";
+    EXPECT_EQ(model.Answer(SimRequest(0x62))->control, 0);
 }

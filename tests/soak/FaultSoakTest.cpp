@@ -3,6 +3,7 @@
 // set, every write must confirm or name each record, and no write may be confirmed for a
 // value the controller does not hold. The seed is printed first; TAVRIN_SOAK_SEED replays a
 // run.
+#include "common/SimModelEdits.h"
 #include "ops/params/FlowTestSupport.h"
 
 #include "ops/params/CReadFlow.h"
@@ -164,16 +165,7 @@ TEST_F(FaultSoakTest, ReadsAndWritesStayExactUnderRandomFaults)
     clock.start();
 
     // Every parameter writable, so that each write pass changes real values.
-    sim.WithModel([](CSimModel& m) {
-        for (const auto& [number, tag] : m.Tags()) {
-            if (tag.fixed)
-                continue;
-            CSimTag copy = tag;
-            copy.flags &= static_cast<std::uint8_t>(~LinkProtocol::kStatusReadOnly);
-            m.SetTag(number, copy);
-        }
-        m.ResetChecksum();
-    });
+    sim.WithModel([](CSimModel& m) { MakeAllWritable(m); });
 
     // What a clean line needs: one read, and one write pass that changes every value it can.
     sim.ClearRequests();

@@ -112,8 +112,6 @@ TEST_F(ParameterRowsTest, FilterOnAGroupNoLongerPresentIsDropped)
 TEST_F(ParameterRowsTest, GroupNames)
 {
     EXPECT_EQ(CParameterRows::GroupName(0), QStringLiteral("All"));
-    EXPECT_EQ(CParameterRows::GroupName(16), QStringLiteral("Halvard service"));
-    EXPECT_EQ(CParameterRows::GroupName(19), QStringLiteral("Vac. Motor"));
     EXPECT_EQ(CParameterRows::GroupName(24), QStringLiteral("Engineering"));
     EXPECT_EQ(CParameterRows::GroupName(25), QStringLiteral("Group 25"));
     EXPECT_EQ(CParameterRows::GroupName(0xFFFF), QStringLiteral("Group 65535"));

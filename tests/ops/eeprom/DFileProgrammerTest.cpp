@@ -1,5 +1,6 @@
 // Program D-File against the simulated controller: what reaches its EEPROM, the messages of
 // each way out, and which menu items the identification enables.
+#include "common/SimRecords.h"
 #include "doc/CTransferSession.h"
 #include "ops/OpsSimTest.h"
 #include "ops/eeprom/CDFileProgrammer.h"
@@ -136,11 +137,7 @@ TEST_F(DFileProgrammerTest, NoIdentificationForTheBackupMeansNoProgramming)
     sim.SetResponder([model, identifications](const CLinkRecord& r) -> std::optional<QByteArray> {
         if (r.word1 == LinkProtocol::kTagIdentification && (*identifications)++ < 2)
             return std::nullopt;
-        const std::optional<CLinkRecord> reply = model->Answer(r);
-        if (!reply)
-            return std::nullopt;
-        const LinkFrame bytes = CSimModel::EncodeReply(*reply);
-        return QByteArray(reinterpret_cast<const char*>(bytes.data()), qsizetype(bytes.size()));
+        return ReplyBytes(model->Answer(r));
     });
     sim.ClearRequests();
     prompt.ExpectQuestion(kUntested, EAnswer::Yes)

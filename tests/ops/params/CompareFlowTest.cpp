@@ -2,6 +2,7 @@
 // writing chosen records.
 #include "FlowTestSupport.h"
 
+#include "common/SimModelEdits.h"
 #include "ops/params/CCompareFlow.h"
 #include "ops/params/CReadFlow.h"
 #include "res/StringTable.h"
@@ -24,16 +25,7 @@ protected:
         if (HasFatalFailure())
             return;
         // Every parameter writable, so that any record can be written back.
-        sim.WithModel([](CSimModel& m) {
-            for (const auto& [number, tag] : m.Tags()) {
-                if (tag.fixed)
-                    continue;
-                CSimTag copy = tag;
-                copy.flags &= static_cast<std::uint8_t>(~LinkProtocol::kStatusReadOnly);
-                m.SetTag(number, copy);
-            }
-            m.ResetChecksum();
-        });
+        sim.WithModel([](CSimModel& m) { MakeAllWritable(m); });
         ASSERT_TRUE(CReadFlow::Run(doc).Complete());
         ASSERT_GE(doc.Parameters().RecordCount(), 4);
         sim.ClearRequests();

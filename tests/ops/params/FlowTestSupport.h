@@ -3,11 +3,12 @@
 #include "app/CAppSettings.h"
 #include "common/CScriptedPrompt.h"
 #include "common/CTempSettings.h"
+#include "common/SimModelEdits.h"
+#include "common/SimRecords.h"
 #include "data/CTagFile.h"
 #include "doc/CTavrinDoc.h"
 #include "link/CControllerLink.h"
 #include "sim/CControllerSim.h"
-#include "sim/CSimTagTable.h"
 
 #include <QSignalSpy>
 #include <gtest/gtest.h>
@@ -23,19 +24,10 @@ class FlowTest : public ::testing::Test
 protected:
     static constexpr EControllerType kType = EControllerType::TarnPlus;
 
-    static CSimModel Type10Model(const CTagFile& tags)
-    {
-        CSimModel model;
-        model.SetIdentity(kType);
-        model.SetTripCodes(0, 0);
-        SimTagTable::AddParameters(model, tags, kType);
-        return model;
-    }
-
     void SetUp() override
     {
         ASSERT_TRUE(doc.Tags().LoadTagFile(QStringLiteral(TAVRIN_BUNDLED_TAG_FILE)).Ok());
-        sim.WithModel([this](CSimModel& m) { m = Type10Model(doc.Tags()); });
+        sim.WithModel([this](CSimModel& m) { m = ModelWithTagFile(doc.Tags(), kType); });
         ASSERT_TRUE(sim.Start()) << sim.ErrorString().toStdString();
         link.Configure(sim.SlavePath(), 19200, CSerialPort::ParityEven, 8, CSerialPort::StopTwo);
         ASSERT_TRUE(link.Open());
@@ -83,12 +75,7 @@ protected:
         auto model = std::make_shared<CSimModel>();
         sim.WithModel([&](CSimModel& m) { *model = m; });
         sim.SetResponder([model, hook](const CLinkRecord& request) -> std::optional<QByteArray> {
-            const std::optional<CLinkRecord> reply = hook(request, *model);
-            if (!reply)
-                return std::nullopt;
-            const LinkFrame bytes = CSimModel::EncodeReply(*reply);
-            return QByteArray(reinterpret_cast<const char*>(bytes.data()),
-                              static_cast<qsizetype>(bytes.size()));
+            return ReplyBytes(hook(request, *model));
         });
     }
 

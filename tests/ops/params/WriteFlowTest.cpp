@@ -1,6 +1,7 @@
 // Write to controller and compare against the simulated type-10 controller.
 #include "FlowTestSupport.h"
 
+#include "common/SimModelEdits.h"
 #include "ops/params/CReadFlow.h"
 #include "ops/params/CWriteFlow.h"
 #include "ops/params/CWriteJournal.h"
@@ -33,16 +34,7 @@ protected:
     // Makes every parameter of the controller writable and reads the set again.
     void MakeAllWritable()
     {
-        sim.WithModel([](CSimModel& m) {
-            for (const auto& [number, tag] : m.Tags()) {
-                if (tag.fixed)
-                    continue;
-                CSimTag copy = tag;
-                copy.flags &= static_cast<std::uint8_t>(~LinkProtocol::kStatusReadOnly);
-                m.SetTag(number, copy);
-            }
-            m.ResetChecksum();
-        });
+        sim.WithModel([](CSimModel& m) { ::MakeAllWritable(m); });
         ASSERT_TRUE(CReadFlow::Run(doc).Complete());
         doc.SetModified(false);
         sim.ClearRequests();

@@ -1,5 +1,6 @@
 // Zero tilt and EEPROM defaults against the simulated controller: the exact requests on the
 // tilt and defaults tags, the messages in order, and the refusals.
+#include "common/SimRecords.h"
 #include "ops/OpsSimTest.h"
 #include "ops/tools/CEepromDefaults.h"
 #include "ops/tools/CZeroTilt.h"
@@ -168,11 +169,7 @@ TEST_F(ControllerToolsTest, EepromDefaultsReadsAndResetsNothingWhenTheBackupsIde
     sim.SetResponder([model, identifications](const CLinkRecord& r) -> std::optional<QByteArray> {
         if (r.word1 == LinkProtocol::kTagIdentification && (*identifications)++ > 0)
             return std::nullopt;
-        const std::optional<CLinkRecord> reply = model->Answer(r);
-        if (!reply)
-            return std::nullopt;
-        const LinkFrame bytes = CSimModel::EncodeReply(*reply);
-        return QByteArray(reinterpret_cast<const char*>(bytes.data()), qsizetype(bytes.size()));
+        return ReplyBytes(model->Answer(r));
     });
     sim.ClearRequests();
     prompt.ExpectQuestion(Text(EString::ResetEepromQuestion), EAnswer::Yes)

@@ -3,6 +3,7 @@
 // three ways a window goes (the user, the dialog, a rebuild) without a double delete.
 #include "app/CAppSettings.h"
 #include "common/CScriptedPrompt.h"
+#include "common/CSimBehindPath.h"
 #include "common/CTempSettings.h"
 #include "doc/CTavrinDoc.h"
 #include "link/CControllerLink.h"
@@ -13,13 +14,11 @@
 #include "ui/CTavrinView.h"
 
 #include <QCoreApplication>
-#include <QFile>
 #include <QLabel>
 #include <QListWidget>
 #include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 namespace {
@@ -216,15 +215,10 @@ TEST_F(SelectAdcDlgTest, ARangeWiderThan32767FillsTheBarInProportion)
 
 TEST(AdcWindowLinkTest, WindowsShowCommsLostOnceTheDeviceIsGone)
 {
-    // The link opens a fixed path that points at the simulator's terminal, as a udev name
-    // points at an adapter; ending the simulator is the adapter pulled out.
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("ttyController"));
-    auto sim = std::make_unique<CControllerSim>();
-    ASSERT_TRUE(sim->Start());
-    ASSERT_TRUE(QFile::link(sim->SlavePath(), path));
+    CSimBehindPath device;
+    ASSERT_TRUE(device.Plug());
     CControllerLink link;
-    link.Configure(path, 19200, CSerialPort::ParityEven, 8, CSerialPort::StopTwo);
+    link.Configure(device.Path(), 19200, CSerialPort::ParityEven, 8, CSerialPort::StopTwo);
     ASSERT_TRUE(link.Open());
     CTempSettings temp;
     CAppSettings settings;
@@ -247,7 +241,7 @@ TEST(AdcWindowLinkTest, WindowsShowCommsLostOnceTheDeviceIsGone)
     first->ValueLabel()->text().toInt(&isNumber);
     EXPECT_TRUE(isNumber) << qPrintable(first->ValueLabel()->text());
 
-    sim.reset();
+    device.Unplug();
     for (int tick = 0; tick < 4 * CTavrinDoc::kPollLimitLinked && link.IsOpen(); ++tick)
         doc.PollTick();
     ASSERT_FALSE(link.IsOpen()) << "the reopen failed: nothing behind the path";

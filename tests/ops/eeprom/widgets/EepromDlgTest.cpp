@@ -1,9 +1,9 @@
 // The EEPROM utilities dialog, offscreen, against the simulated controller: what only the
 // dialog does. The commands follow the document's status poll and the image; a running Get
 // or Send disables them and hides the state its transfer makes; closing during a Get stops it.
+#include "common/ControlLookup.h"
 #include "ops/OpsSimTest.h"
 #include "ops/eeprom/widgets/CEepromDlg.h"
-#include "ui/ControlId.h"
 
 #include <QComboBox>
 #include <QFile>
@@ -58,12 +58,6 @@ protected:
         doc.SetPrompt(peeking);
     }
 
-    template <class T> static T* Control(CEepromDlg& dialog, int id)
-    {
-        T* control = ControlId::Find<T>(&dialog, id);
-        EXPECT_NE(control, nullptr) << id;
-        return control;
-    }
     // Which of Get, Send, Save and Open are enabled, in that order.
     static std::vector<bool> Enabled(CEepromDlg& dialog)
     {

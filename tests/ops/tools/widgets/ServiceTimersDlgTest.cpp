@@ -1,6 +1,7 @@
 // The service timers window, offscreen, against the simulated controller: the controls a
 // controller type hides, the Program button following the entries, and the timer stopped
 // on closing.
+#include "common/ControlLookup.h"
 #include "ops/OpsSimTest.h"
 #include "ops/tools/widgets/CServiceTimersDlg.h"
 #include "ui/ControlId.h"
@@ -14,16 +15,7 @@ namespace {
 
 using Dlg = CServiceTimersDlg;
 
-class ServiceTimersDlgTest : public OpsSimTest
-{
-protected:
-    template <class T> static T* Control(QWidget& dialog, int id)
-    {
-        T* control = ControlId::Find<T>(&dialog, id);
-        EXPECT_NE(control, nullptr) << "no control " << id;
-        return control;
-    }
-};
+using ServiceTimersDlgTest = OpsSimTest;
 
 } // namespace
 
