@@ -4,6 +4,7 @@
 #include "data/CADCChannel.h"
 #include "data/CAdcChannelSource.h"
 #include "data/CArchiveException.h"
+#include "data/CParameterText.h"
 
 #include <QFile>
 #include <QSaveFile>
@@ -56,7 +57,7 @@ int Dump(const CCommandContext& context, const QStringList& args)
     }
     for (const CADCChannel& c : channels) {
         PrintRecord({QStringLiteral("channel"), QString::number(c.controllerType),
-                     QStringLiteral("0x%1").arg(c.tag, 4, 16, QLatin1Char('0')),
+                     QStringLiteral("0x%1").arg(HexWord(c.tag, EHexCase::Lower)),
                      QString::number(c.minimum), QString::number(c.maximum),
                      QString::number(c.accessLevel), Field(c.name), Field(c.secondText),
                      QString::number(c.rangeLow), QString::number(c.rangeHigh)});

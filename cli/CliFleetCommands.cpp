@@ -4,6 +4,7 @@
 #include "cli/CliCommands.h"
 #include "data/CCsv.h"
 #include "data/CParameterSet.h"
+#include "data/CParameterText.h"
 #include "data/CTagFile.h"
 #include "doc/CTavrinDoc.h"
 #include "doc/CTransferSession.h"
@@ -209,7 +210,7 @@ int RunDiff(CCommandContext& context, const QStringList& args)
                 const bool asked = std::find(read.notRead.begin(), read.notRead.end(), row.tag) ==
                                    read.notRead.end();
                 Error(QStringLiteral("0x%1 %2: %3")
-                          .arg(row.tag, 4, 16, QLatin1Char('0'))
+                          .arg(HexWord(row.tag, EHexCase::Lower))
                           .arg(row.name, asked ? QStringLiteral("no reply")
                                                : QStringLiteral("not read (the controller "
                                                                 "stopped answering)")));

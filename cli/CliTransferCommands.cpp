@@ -1,6 +1,7 @@
 // tavrin-cli read and write: the document's read and write flows on a terminal.
 #include "cli/CCommandContext.h"
 #include "cli/CliCommands.h"
+#include "data/CParameterText.h"
 #include "data/CTagFile.h"
 #include "doc/CTavrinDoc.h"
 #include "link/CControllerLink.h"
@@ -76,11 +77,11 @@ int RunRead(CCommandContext& context, const QStringList& args)
         };
         for (const std::uint16_t tag : outcome.unanswered)
             Error(QStringLiteral("0x%1 %2: no reply")
-                      .arg(tag, 4, 16, QLatin1Char('0'))
+                      .arg(HexWord(tag, EHexCase::Lower))
                       .arg(name(tag)));
         for (const std::uint16_t tag : outcome.notRead)
             Error(QStringLiteral("0x%1 %2: not read (the controller stopped answering)")
-                      .arg(tag, 4, 16, QLatin1Char('0'))
+                      .arg(HexWord(tag, EHexCase::Lower))
                       .arg(name(tag)));
         Error(QStringLiteral("%1 of %2 parameters read; %3 not written")
                   .arg(outcome.parametersRead)

@@ -1,4 +1,5 @@
 #include "data/CParameterSet.h"
+#include "data/CParameterText.h"
 
 #include "data/CArchive.h"
 #include "res/StringTable.h"
@@ -106,7 +107,7 @@ CParameterSet::Result CParameterSet::Load(CArchive& archive)
     if (count > 0 && headerWord != kReadHeaderWord) {
         return Failure(EStatus::NotAProfile,
                        LoadString(EString::ProfileForeignHeader)
-                           .arg(QStringLiteral("0x%1").arg(headerWord, 4, 16, QLatin1Char('0'))));
+                           .arg(QStringLiteral("0x%1").arg(HexWord(headerWord, EHexCase::Lower))));
     }
 
     try {

@@ -143,7 +143,8 @@ QString DecimalText(qint64 units, int decimals)
         .arg(magnitude % power, decimals, 10, QLatin1Char('0'));
 }
 
-QString HexWord(unsigned word)
+QString HexWord(unsigned word, EHexCase letters)
 {
-    return QStringLiteral("%1").arg(word, 4, 16, QLatin1Char('0')).toUpper();
+    const QString digits = QStringLiteral("%1").arg(word, 4, 16, QLatin1Char('0'));
+    return letters == EHexCase::Upper ? digits.toUpper() : digits;
 }

@@ -37,6 +37,12 @@ int PresentationDecimals(int tagPresentationCode);
 // 115 with one decimal is "11.5", -5 with two is "-0.05". No rounding through a float.
 QString DecimalText(qint64 units, int decimals);
 
-// Four upper-case hexadecimal digits, zero-padded, without a prefix: 0x011C is "011C". Tag
-// numbers and the other 16-bit words the texts show (trip codes, checksums) are written so.
-QString HexWord(unsigned word);
+// Four hexadecimal digits, zero-padded, without a prefix: 0x011C is "011C". Tag numbers and
+// the other 16-bit words the texts show (trip codes, checksums) are written so; the
+// messages and records that name a tag as "0x011c" take the lower-case letters.
+enum class EHexCase
+{
+    Upper,
+    Lower
+};
+QString HexWord(unsigned word, EHexCase letters = EHexCase::Upper);

@@ -1,4 +1,5 @@
 #include "sim/CSimConfig.h"
+#include "data/CParameterText.h"
 
 #include "sim/CSimInfoTags.h"
 #include "sim/CSimLogs.h"
@@ -138,7 +139,7 @@ std::uint16_t* QuantityField(CSimTag& tag, std::uint8_t extension)
 
 bool ApplyTag(std::uint16_t number, const QJsonValue& entry, CSimModel& model, QString& error)
 {
-    const QString where = QStringLiteral("tag 0x%1").arg(number, 4, 16, QLatin1Char('0'));
+    const QString where = QStringLiteral("tag 0x%1").arg(HexWord(number, EHexCase::Lower));
     if (entry.isNull()) {
         model.RemoveTag(number);
         return true;

@@ -1,4 +1,5 @@
 #include "ops/params/CFleetApply.h"
+#include "data/CParameterText.h"
 
 #include "data/CParameter.h"
 #include "data/CParameterSet.h"
@@ -122,7 +123,7 @@ bool CFleetApply::Select(CControllerLink& link, EControllerType type, const SPla
             break;
         case CCompareFlow::EDiff::NoReply:
             unit.problems << LoadString(EString::ApplyNoReply)
-                                 .arg(row.tag, 4, 16, QLatin1Char('0'))
+                                 .arg(HexWord(row.tag, EHexCase::Lower))
                                  .arg(row.name);
             break;
         default: // differs, or refused: the write tries it and reports what it came to
@@ -160,7 +161,7 @@ void CFleetApply::Write(CControllerLink& link, EControllerType type, const SPlan
     unit.notSent = outcome.notSent;
     for (const CWriteFlow::SFailure& failure : outcome.failures) {
         unit.problems << LoadString(EString::ApplyNotConfirmed)
-                             .arg(failure.tag, 4, 16, QLatin1Char('0'))
+                             .arg(HexWord(failure.tag, EHexCase::Lower))
                              .arg(failure.name)
                              .arg(int(failure.result));
     }
@@ -188,12 +189,12 @@ void CFleetApply::Write(CControllerLink& link, EControllerType type, const SPlan
             // after that are named as not read rather than as unanswered.
             if (Contains(read.notRead, row.tag)) {
                 unit.problems << LoadString(EString::ApplyNotVerifiedNotRead)
-                                     .arg(row.tag, 4, 16, QLatin1Char('0'))
+                                     .arg(HexWord(row.tag, EHexCase::Lower))
                                      .arg(row.name);
                 continue;
             }
             unit.problems << LoadString(EString::ApplyVerifyDiffers)
-                                 .arg(row.tag, 4, 16, QLatin1Char('0'))
+                                 .arg(HexWord(row.tag, EHexCase::Lower))
                                  .arg(row.name,
                                       row.diff == CCompareFlow::EDiff::NoReply
                                           ? LoadString(EString::ApplyVerifyNoReply)

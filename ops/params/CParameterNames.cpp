@@ -1,4 +1,5 @@
 #include "ops/params/CParameterNames.h"
+#include "data/CParameterText.h"
 
 #include "data/CCodePage.h"
 #include "data/CTagFile.h"
@@ -62,7 +63,8 @@ std::vector<std::uint16_t> CParameterNames::Resolve(const QString& raw, QString&
         for (const QString& name : prefixedNames) {
             const auto it = std::find_if(m_applying.begin(), m_applying.end(),
                                          [&name](const SNamed& n) { return n.name == name; });
-            candidates << QStringLiteral("0x%1 %2").arg(it->tag, 4, 16, QLatin1Char('0')).arg(name);
+            candidates
+                << QStringLiteral("0x%1 %2").arg(HexWord(it->tag, EHexCase::Lower)).arg(name);
         }
         error = prefixedNames.isEmpty()
                     ? QStringLiteral("no parameter of %2 is named \"%1\"").arg(item, typeName)

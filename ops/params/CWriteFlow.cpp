@@ -1,4 +1,5 @@
 #include "ops/params/CWriteFlow.h"
+#include "data/CParameterText.h"
 
 #include "data/CCodePage.h"
 #include "data/CParameter.h"
@@ -23,7 +24,7 @@ QString FailureLines(const std::vector<CWriteFlow::SFailure>& failures)
     QStringList lines;
     for (const CWriteFlow::SFailure& failure : failures) {
         lines << QStringLiteral("0x%1 %2: %3")
-                     .arg(failure.tag, 4, 16, QLatin1Char('0'))
+                     .arg(HexWord(failure.tag, EHexCase::Lower))
                      .arg(failure.name, CWriteResults::Reason(failure.result));
     }
     return lines.join(QLatin1Char('\n'));
