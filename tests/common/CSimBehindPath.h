@@ -8,8 +8,10 @@
 #include <memory>
 
 // A simulated controller behind a fixed path, a symbolic link to its terminal, as a udev name
-// points at an adapter: Unplug() ends the simulator (the adapter pulled out), Plug() starts a
-// new one behind the same path (plugged back in).
+// points at an adapter: Unplug() removes the name and ends the simulator (the adapter pulled
+// out), Plug() starts a new one behind the same path (plugged back in). The name must go with
+// the simulator: the kernel hands a freed terminal number to the next program that opens one,
+// and a test running beside this one would otherwise answer behind the old name.
 class CSimBehindPath
 {
 public:
@@ -25,7 +27,11 @@ public:
         QFile::remove(Path());
         return QFile::link(m_sim->SlavePath(), Path());
     }
-    void Unplug() { m_sim.reset(); }
+    void Unplug()
+    {
+        QFile::remove(Path());
+        m_sim.reset();
+    }
 
 private:
     QTemporaryDir m_dir;
