@@ -287,7 +287,6 @@ int RunWriteSelective(CCommandContext& context, const QStringList& args)
     plan.profile = &doc.Parameters();
     plan.tags = &doc.Tags();
     plan.changedOnly = context.IsSet(QStringLiteral("changed-only"));
-    plan.verify = false; // every record is confirmed by its own read-back
     QString why;
     if (!CFleetApply::ResolveKeep(KeepItems(context), doc.Tags(), doc.DataType(), plan.keep, why)) {
         Error(why);

@@ -98,6 +98,23 @@ bool CControllerLink::ReadWord(std::uint16_t tag, std::uint8_t extension, std::u
     return true;
 }
 
+bool CControllerLink::ReadVersionPair(std::uint16_t tag, std::uint16_t& major,
+                                      std::uint16_t& minor)
+{
+    std::uint16_t words[2] = {0, 0};
+    for (int i = 0; i < 2; ++i) {
+        CLinkPacket packet;
+        packet.SetRequest(static_cast<std::uint16_t>(tag + i), LinkProtocol::kExtValue);
+        if (!Transact(packet, kVersionAttempts, NoSuchTagAnswers) || packet.ReplyWord1IsZero() ||
+            !packet.IsSupported())
+            return false;
+        words[i] = packet.reply.word2;
+    }
+    major = words[0];
+    minor = words[1];
+    return true;
+}
+
 bool CControllerLink::WriteWord(std::uint16_t tag, std::uint8_t extension, std::uint16_t value,
                                 std::uint16_t aux)
 {

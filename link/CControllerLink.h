@@ -61,6 +61,12 @@ public:
     // and every other command that needs a value or a confirmation (status, trip codes,
     // verified bytes, WriteParameter) take a "no such tag" reply for no reply.
     bool ReadWord(std::uint16_t tag, std::uint8_t extension, std::uint16_t& value);
+    // Attempts of each read of a version pair.
+    static constexpr int kVersionAttempts = 2;
+    // A version pair: major at `tag`, minor at `tag` + 1, each answered with "Supported". The
+    // controller's "no such tag" ends it at once with false, so a controller without version
+    // tags costs one exchange rather than every attempt's time-out.
+    bool ReadVersionPair(std::uint16_t tag, std::uint16_t& major, std::uint16_t& minor);
     // A write request; true when a reply came (its status byte is not examined).
     bool WriteWord(std::uint16_t tag, std::uint8_t extension, std::uint16_t value,
                    std::uint16_t aux);

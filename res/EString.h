@@ -208,9 +208,6 @@ enum class EString : int
     ApplyNoReply = 4855,
     ApplyNotConfirmed = 4856,
     ApplyStopped = 4857,
-    ApplyNotVerifiedNotRead = 4858,
-    ApplyVerifyDiffers = 4859,
-    ApplyVerifyNoReply = 4860,
     TripCode = 4861,
 
     // Main window

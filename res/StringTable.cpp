@@ -333,8 +333,7 @@ const QHash<int, QString>& Table()
             {4839, "Programming D-File"},
             {4840, "The controller did not answer the identification before the backup."},
             // Applying a profile to a fleet, the problems noted for one port. In the lines of
-            // one record %1 is its tag (four lower-case hex digits) and %2 its name; a verify
-            // line goes on with the value read (or 4860) and the profile's.
+            // one record %1 is its tag (four lower-case hex digits) and %2 its name.
             {4851, "--keep: %1"},
             {4852, "cannot open serial port %1"},
             {4853, "no controller answered"},
@@ -342,9 +341,6 @@ const QHash<int, QString>& Table()
             {4855, "0x%1 %2: no reply"},
             {4856, "0x%1 %2: not confirmed (result %3)"},
             {4857, "the controller stopped answering; %1 records not sent"},
-            {4858, "0x%1 %2: not verified, not read (the controller stopped answering)"},
-            {4859, "0x%1 %2: verify read %3, profile holds %4"},
-            {4860, "no reply"},
             {4861, "Trip: %1"},
             {57344, "Tavrin"},
             {57345, "Ready"},

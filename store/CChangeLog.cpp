@@ -33,18 +33,14 @@ enum EField
     FieldCount
 };
 
-// Major and minor of a version pair (tags `tag` and `tag` + 1), both answered "Supported".
+// "major.minor" of the version pair at `tag`.
 bool ReadPair(CControllerLink& link, std::uint16_t tag, QString& text)
 {
-    std::uint16_t words[2] = {0, 0};
-    for (int i = 0; i < 2; ++i) {
-        CLinkPacket packet;
-        packet.SetRequest(static_cast<std::uint16_t>(tag + i), LinkProtocol::kExtValue);
-        if (!link.Transact(packet, CChangeLog::kVersionAttempts) || !packet.IsSupported())
-            return false;
-        words[i] = packet.reply.word2;
-    }
-    text = QStringLiteral("%1.%2").arg(words[0]).arg(words[1]);
+    std::uint16_t major = 0;
+    std::uint16_t minor = 0;
+    if (!link.ReadVersionPair(tag, major, minor))
+        return false;
+    text = QStringLiteral("%1.%2").arg(major).arg(minor);
     return true;
 }
 

@@ -16,8 +16,7 @@ class CControllerLink;
 class CChangeLog
 {
 public:
-    // Attempts at each version read, and the time the lock is waited for.
-    static constexpr int kVersionAttempts = 2;
+    // The time the lock is waited for.
     static constexpr int kLockWaitMs = 5000;
 
     struct SLine

@@ -54,11 +54,9 @@ QString CFleetApply::PhaseWord(EPhase phase)
     case EPhase::Comparing:
         return QStringLiteral("comparing");
     case EPhase::Writing:
-        return QStringLiteral("writing");
-    case EPhase::Verifying:
         break;
     }
-    return QStringLiteral("verifying");
+    return QStringLiteral("writing");
 }
 
 bool CFleetApply::ResolveKeep(const QStringList& items, const CTagFile& tags, EControllerType type,
@@ -171,37 +169,6 @@ void CFleetApply::Write(CControllerLink& link, EControllerType type, const SPlan
         return;
     }
 
-    if (plan.verify) {
-        const CParameterSet& profile = *plan.profile;
-        CPhaseProgress steps(progress, EPhase::Verifying, int(profile.Parameters().size()));
-        const CCompareFlow::SControllerRead read =
-            CCompareFlow::CompareWithController(link, *plan.tags, type, profile, &steps);
-        for (const CCompareFlow::SRow& row : read.rows) {
-            if (row.diff == CCompareFlow::EDiff::Same || Contains(plan.keep, row.tag))
-                continue;
-            unit.notVerified.push_back(row.tag);
-            const bool counted = std::any_of(unit.failures.begin(), unit.failures.end(),
-                                             [&row](const auto& f) { return f.tag == row.tag; });
-            if (counted)
-                continue;
-            ++unit.failed;
-            // The verify pass stops asking once the controller has gone silent: the records
-            // after that are named as not read rather than as unanswered.
-            if (Contains(read.notRead, row.tag)) {
-                unit.problems << LoadString(EString::ApplyNotVerifiedNotRead)
-                                     .arg(HexWord(row.tag, EHexCase::Lower))
-                                     .arg(row.name);
-                continue;
-            }
-            unit.problems << LoadString(EString::ApplyVerifyDiffers)
-                                 .arg(HexWord(row.tag, EHexCase::Lower))
-                                 .arg(row.name,
-                                      row.diff == CCompareFlow::EDiff::NoReply
-                                          ? LoadString(EString::ApplyVerifyNoReply)
-                                          : row.textB,
-                                      row.textA);
-        }
-    }
     unit.result = unit.failed == 0 ? EResult::Ok : EResult::Failed;
 }
 

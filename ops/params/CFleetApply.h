@@ -22,7 +22,9 @@ class CTagFile;
 // Every unit goes the same way: identify, check the type against the profile, note the
 // values about to be overwritten (CWriteJournal: backup profile and change log), write every
 // record or only those the controller holds with another value (CCompareFlow's value-only
-// comparison), and verify by reading every value back. Records named in the keep list are
+// comparison). Each record written is confirmed by its own read-back right after its write
+// (CControllerLink::WriteParameter); a confirmed value is not read a second time, and a record
+// that was not confirmed is named with its result. Records named in the keep list are
 // per-unit values (a node address, a calibration): never written, never counted as differing.
 //
 // Nothing here is a QObject held across threads: each worker creates its own link and journal
@@ -32,10 +34,10 @@ class CFleetApply
 public:
     enum class EResult
     {
-        Ok,           // every record written (or already equal) and verified
+        Ok,           // every record written and confirmed (or already equal)
         TypeMismatch, // a controller of another type: nothing was written
         NoController, // the port opened but no controller answered: nothing was written
-        Failed,       // the port did not open, a record was not confirmed or not verified
+        Failed,       // the port did not open, or a record was not confirmed or not sent
     };
     // "ok", "type-mismatch", "no-controller", "failed".
     static QString ResultWord(EResult result);
@@ -47,7 +49,6 @@ public:
         const CTagFile* tags = nullptr;
         bool changedOnly = false;        // write only records whose value differs
         std::vector<std::uint16_t> keep; // tags never written nor compared
-        bool verify = true;              // read every value back after the write
         bool readIdentity = false;       // read versions and program checksum for a report
     };
 
@@ -55,9 +56,8 @@ public:
     {
         Comparing,
         Writing,
-        Verifying,
     };
-    static QString PhaseWord(EPhase phase); // "comparing", "writing", "verifying"
+    static QString PhaseWord(EPhase phase); // "comparing", "writing"
     // Progress of one unit: records done of total in the phase. Called on the unit's thread.
     using Progress = std::function<void(EPhase phase, int done, int total)>;
 
@@ -69,7 +69,7 @@ public:
         // What the identification found; NoReply also when the port did not open.
         EIdentifyResult identifyResult = EIdentifyResult::NoReply;
         int confirmed = 0; // records written and confirmed
-        int failed = 0;    // records not confirmed, or not verified, or not sent
+        int failed = 0;    // records not confirmed or not sent
         int notSent = 0;   // of failed: records never sent, the controller had stopped answering
         int skipped = 0;   // records without a tag for the controller type
         int kept = 0;      // records of the keep list left as the unit holds them
@@ -79,7 +79,6 @@ public:
         bool backupRefused = false;
         CControllerInfo::SUnitIdentity identity;
         std::vector<CWriteFlow::SFailure> failures; // records not confirmed
-        std::vector<std::uint16_t> notVerified;     // records whose read-back differs
         QStringList problems;                       // what went wrong, one line each, for the user
     };
 
@@ -96,14 +95,13 @@ public:
     static bool Select(CControllerLink& link, EControllerType type, const SPlan& plan,
                        const Progress& progress, SUnit& unit, std::vector<std::uint16_t>& write);
 
-    // Writes `write` with the journal, then verifies when the plan says so; sets the counts,
-    // the backup path and the result.
+    // Writes `write` with the journal; sets the counts, the backup path and the result.
     static void Write(CControllerLink& link, EControllerType type, const SPlan& plan,
                       const std::vector<std::uint16_t>& write, const Progress& progress,
                       SUnit& unit);
 
     // The whole way for one port, on the calling thread: opens `device`, identifies, checks
-    // the type, selects, writes and verifies.
+    // the type, selects and writes.
     static SUnit ProgramPort(const QString& device, const SPlan& plan, const Progress& progress);
 
     // ProgramPort on every device at once, one thread each. `finished` is called on the

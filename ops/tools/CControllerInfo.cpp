@@ -22,20 +22,6 @@ bool CControllerInfo::HasFirmwareStatus(EControllerType type)
     return IsTarnFamily(type) || type == EControllerType::Corvo120;
 }
 
-bool CControllerInfo::ReadSupported(std::uint16_t tag, std::uint16_t& value)
-{
-    CLinkPacket packet;
-    packet.SetRequest(tag, LinkProtocol::kExtValue);
-    if (!m_link.Transact(packet, kVersionAttempts) || !packet.IsSupported())
-        return false;
-    value = packet.reply.word2;
-    return true;
-}
-
-bool CControllerInfo::ReadVersionPair(std::uint16_t tag, std::uint16_t& major, std::uint16_t& minor)
-{
-    return ReadSupported(tag, major) && ReadSupported(static_cast<std::uint16_t>(tag + 1), minor);
-}
 
 bool CControllerInfo::ReadProgramChecksum(EControllerType type, int& checksum)
 {
@@ -57,10 +43,10 @@ CControllerInfo::SUnitIdentity CControllerInfo::ReadUnitIdentity(EControllerType
     };
     std::uint16_t major = 0;
     std::uint16_t minor = 0;
-    if (ReadVersionPair(LinkProtocol::kTagHardwareVersion, major, minor))
+    if (m_link.ReadVersionPair(LinkProtocol::kTagHardwareVersion, major, minor))
         identity.hardware = pair(major, minor);
-    if (ReadVersionPair(LinkProtocol::kTagFirmwareVersion, major, minor) ||
-        ReadVersionPair(LinkProtocol::kTagFirmwareVersionAlt, major, minor))
+    if (m_link.ReadVersionPair(LinkProtocol::kTagFirmwareVersion, major, minor) ||
+        m_link.ReadVersionPair(LinkProtocol::kTagFirmwareVersionAlt, major, minor))
         identity.firmware = pair(major, minor);
     std::uint16_t firmwareByte = 0;
     if (identity.firmware.isEmpty() && HasFirmwareStatus(type) &&
@@ -80,12 +66,12 @@ QString CControllerInfo::Build()
 
     std::uint16_t major = 0;
     std::uint16_t minor = 0;
-    if (ReadVersionPair(LinkProtocol::kTagHardwareVersion, major, minor))
+    if (m_link.ReadVersionPair(LinkProtocol::kTagHardwareVersion, major, minor))
         text += QString::asprintf(Format(EString::HardwareLine).constData(), major, minor);
 
-    if (ReadVersionPair(LinkProtocol::kTagFirmwareVersion, major, minor)) {
+    if (m_link.ReadVersionPair(LinkProtocol::kTagFirmwareVersion, major, minor)) {
         text += QString::asprintf(Format(EString::FirmwareLine).constData(), major, minor);
-    } else if (ReadVersionPair(LinkProtocol::kTagFirmwareVersionAlt, major, minor)) {
+    } else if (m_link.ReadVersionPair(LinkProtocol::kTagFirmwareVersionAlt, major, minor)) {
         text += QString::asprintf(Format(EString::FirmwareLineAlt).constData(), major, minor);
     } else if (HasFirmwareStatus(m_type)) {
         std::uint16_t firmware = 0;

@@ -18,7 +18,6 @@ class CTavrinDoc;
 class CControllerInfo
 {
 public:
-    static constexpr int kVersionAttempts = 2;
     // Raw battery reading counts per volt.
     static constexpr double kBatteryCountsPerVolt = 5.464;
     static constexpr const char* kCaption = "Controller information";
@@ -49,10 +48,6 @@ public:
     static QString Show(CTavrinDoc& doc);
 
 private:
-    // Reads major and minor (value reads of `tag` and `tag` + 1); true when both replies
-    // came with "Supported".
-    bool ReadVersionPair(std::uint16_t tag, std::uint16_t& major, std::uint16_t& minor);
-    bool ReadSupported(std::uint16_t tag, std::uint16_t& value);
     // The program checksum of a controller of `type`; false when it keeps none or is silent.
     bool ReadProgramChecksum(EControllerType type, int& checksum);
     static bool HasFirmwareStatus(EControllerType type);

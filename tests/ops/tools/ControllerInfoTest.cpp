@@ -13,12 +13,13 @@ using EIcon = IUserPrompt::EIcon;
 class ControllerInfoTest : public OpsSimTest
 {
 protected:
-    bool Requested(std::uint16_t tag) const
+    long Requests(std::uint16_t tag) const
     {
         const auto wire = Wire();
-        return std::any_of(wire.begin(), wire.end(),
-                           [tag](const CLinkRecord& r) { return r.word1 == tag; });
+        return std::count_if(wire.begin(), wire.end(),
+                             [tag](const CLinkRecord& r) { return r.word1 == tag; });
     }
+    bool Requested(std::uint16_t tag) const { return Requests(tag) > 0; }
 };
 
 } // namespace
@@ -110,6 +111,9 @@ TEST_F(ControllerInfoTest, OtherFamiliesUseTheSecondFirmwarePairAndNothingElse)
     });
     sim.ClearRequests();
     EXPECT_EQ(info.Build(), QStringLiteral("Controller ID: Rondo\n"));
+    // "No such tag" is the controller's answer: asked once, not again after a time-out.
+    EXPECT_EQ(Requests(LinkProtocol::kTagHardwareVersion), 1);
+    EXPECT_EQ(Requests(LinkProtocol::kTagFirmwareVersionAlt), 1);
     EXPECT_FALSE(Requested(LinkProtocol::kTagStatus)) << "no status fallback for this type";
 }
 
