@@ -79,7 +79,7 @@ QString ReasonText(const CFleetApply::SUnit& unit)
     return unit.problems.join(QLatin1String("; ")).replace(QLatin1Char('\n'), QLatin1Char(' '));
 }
 
-// Tried and not confirmed, or not verified: the failures without the records never sent.
+// Tried and not confirmed: the failures without the records never sent.
 int FailedCount(const CFleetApply::SUnit& unit)
 {
     return unit.failed - unit.notSent;
