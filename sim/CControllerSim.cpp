@@ -33,6 +33,13 @@ Clock::duration Characters(double count)
         std::chrono::duration<double, std::milli>(count * CControllerSim::kCharacterTimeMs));
 }
 
+// The first multiple of `periodMs` on the steady clock after `after`.
+Clock::time_point NextTick(Clock::time_point after, int periodMs)
+{
+    const Clock::duration period = std::chrono::milliseconds(periodMs);
+    return Clock::time_point((after.time_since_epoch() / period + 1) * period);
+}
+
 bool Every(long counter, int n)
 {
     return n > 0 && counter % n == 0;
@@ -326,8 +333,16 @@ void CControllerSim::HandleRequest(const LinkFrame& frame, Clock::time_point at)
     }
     if (delayMs > 0)
         notBefore += std::chrono::milliseconds(delayMs);
-    if (!out.isEmpty())
-        m_pending.emplace(notBefore, SPending{out, faults.wireSpeed});
+    if (out.isEmpty())
+        return;
+    if (faults.adapterLatencyMs > 0) {
+        // The adapter has taken in the paced bytes by then; the client gets them at once.
+        const Clock::time_point lastByte =
+            faults.wireSpeed ? notBefore + Characters(static_cast<double>(out.size())) : notBefore;
+        m_pending.emplace(NextTick(lastByte, faults.adapterLatencyMs), SPending{out, false});
+        return;
+    }
+    m_pending.emplace(notBefore, SPending{out, faults.wireSpeed});
 }
 
 CControllerSim::ERandomFault CControllerSim::DrawRandomFault(const CSimFaults::SRandom& random)

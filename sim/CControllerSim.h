@@ -29,6 +29,11 @@ struct CSimFaults
     QByteArray strayBytes;    // sent before every reply (after the echo)
     int delayMs = 0;          // wait before replying
     bool wireSpeed = false;   // pace traffic like 19200 baud 8E2: 0.625 ms a character
+    // A USB serial adapter's latency timer, in milliseconds (0: none; an FTDI adapter's
+    // default is 16). The adapter holds what the line brings until its timer runs out, so
+    // each reply goes out whole at the first multiple of this period on the steady clock
+    // after its last byte would have left the line (after the other delays and the pacing).
+    int adapterLatencyMs = 0;
 
     // Replies to requests for these tags (word 1) wait a time drawn afresh for each reply
     // from [minMs, maxMs] instead of delayMs. Every reply goes out at its own time while the

@@ -31,6 +31,20 @@ bool ParseCount(const QCommandLineParser& parser, const QString& name, int& out)
     return true;
 }
 
+bool ParseMilliseconds(const QCommandLineParser& parser, const QString& name, int maximum, int& out)
+{
+    if (!parser.isSet(name))
+        return true;
+    bool ok = false;
+    out = parser.value(name).toInt(&ok, 0);
+    if (!ok || out < 0 || out > maximum) {
+        std::fprintf(stderr, "tavrin-sim: --%s needs a whole number of milliseconds from 0 to %d\n",
+                     qPrintable(name), maximum);
+        return false;
+    }
+    return true;
+}
+
 bool ParseProbability(const QCommandLineParser& parser, const QString& name, double& out)
 {
     if (!parser.isSet(name))
@@ -165,6 +179,11 @@ int main(int argc, char* argv[])
          QStringLiteral("ms")},
         {QStringLiteral("wire-speed"),
          QStringLiteral("Pace requests and replies like 19200 baud 8E2 (0.625 ms a byte).")},
+        {QStringLiteral("adapter-latency"),
+         QStringLiteral("Hold each reply until the next multiple of <ms> milliseconds after "
+                        "its last byte, as a USB serial adapter's latency timer does (16 ms on "
+                        "FTDI adapters); 0 to 1000, default 0 (none)."),
+         QStringLiteral("ms")},
         {QStringLiteral("random-drop"), QStringLiteral("Drop a reply with probability <p>."),
          QStringLiteral("p")},
         {QStringLiteral("random-bad-checksum"),
@@ -187,7 +206,9 @@ int main(int argc, char* argv[])
     if (!ParseCount(parser, QStringLiteral("drop-every"), faults.dropEvery) ||
         !ParseCount(parser, QStringLiteral("bad-checksum-every"), faults.badChecksumEvery) ||
         !ParseCount(parser, QStringLiteral("wrong-echo-every"), faults.wrongEchoEvery) ||
-        !ParseCount(parser, QStringLiteral("delay"), faults.delayMs))
+        !ParseCount(parser, QStringLiteral("delay"), faults.delayMs) ||
+        !ParseMilliseconds(parser, QStringLiteral("adapter-latency"), 1000,
+                           faults.adapterLatencyMs))
         return 1;
     for (const auto& [name, target] : {std::pair{"random-drop", &faults.random.drop},
                                        std::pair{"random-bad-checksum", &faults.random.badChecksum},
