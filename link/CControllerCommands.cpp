@@ -98,8 +98,7 @@ bool CControllerLink::ReadWord(std::uint16_t tag, std::uint8_t extension, std::u
     return true;
 }
 
-bool CControllerLink::ReadVersionPair(std::uint16_t tag, std::uint16_t& major,
-                                      std::uint16_t& minor)
+bool CControllerLink::ReadVersionPair(std::uint16_t tag, std::uint16_t& major, std::uint16_t& minor)
 {
     std::uint16_t words[2] = {0, 0};
     for (int i = 0; i < 2; ++i) {

@@ -148,6 +148,8 @@ enum class EString : int
     WriteNoReply = 4208,
     OverwriteQuestion = 4210,
     StoppedAnswering = 4211,
+    ChangedOnlyNotRead = 4212,
+    ChangedOnlyNothingToWrite = 4213,
     WriteNotBackedUp = 4220,
     BackupsFolderNotWritable = 4221,
 

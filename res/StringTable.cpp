@@ -281,6 +281,11 @@ const QHash<int, QString>& Table()
             {4210, "Do you wish to overwrite the settings already in the controller with the ones "
                    "you are editing?"},
             {4211, "The controller stopped answering. %1 parameter(s) were not written."},
+            // Write changed only: the comparison before the write was incomplete, or found
+            // nothing to write.
+            {4212, "%1 parameter(s) could not be read: the controller did not reply.\nNothing "
+                   "was written: which values differ is not known."},
+            {4213, "The controller already holds every displayed value. Nothing was written."},
             // A write with no backup: why a record was not written, and the refusal of a whole
             // write. %1 the backups folder.
             {4220, "not written: the backup could not be saved"},

@@ -59,6 +59,10 @@ const SItem kItems[] = {
 
     {"&Controller", "&Write to Controller", IdWriteToController,
      "Upload data to controller\nWrite to controller", nullptr, nullptr},
+    {nullptr, "Write C&hanged Only", IdWriteChangedOnly,
+     "Read the controller's values and write only the parameters that differ\nWrite changed "
+     "only",
+     nullptr, nullptr},
     {nullptr, "&Read from Controller", IdReadFromController,
      "Download data from controller\nRead from controller", nullptr, nullptr},
     {nullptr, "&Compare with Controller", IdCompareController,

@@ -61,6 +61,7 @@ enum ECommand : int
     IdEditFind = 32833,          // focus the search box
     IdViewChangedOnly = 32834,   // only the rows changed since the last read or open
     IdCompareController = 32835, // compare the document with the connected controller
+    IdWriteChangedOnly = 32836,  // write only the records the controller holds otherwise
     IdSearchBox = 103,           // the tool bar's search box
 };
 

@@ -341,6 +341,9 @@ void CTavrinApp::RegisterCommands()
         IdWriteToController, [this] { CWriteFlow::Run(*m_doc); },
         [this] { return CWriteFlow::CanWrite(*m_doc); });
     m_frame->SetCommand(
+        IdWriteChangedOnly, [this] { CCompareFlow::DocWriteChanged(*m_doc); },
+        [this] { return CWriteFlow::CanWrite(*m_doc); });
+    m_frame->SetCommand(
         IdCompareController, [this] { CCompareDlg::RunController(*m_doc, m_frame.get()); },
         [this] { return CCompareFlow::CanCompareWithController(*m_doc); });
     m_frame->SetCommand(

@@ -258,6 +258,74 @@ CWriteFlow::SOutcome CCompareFlow::WriteSelected(CControllerLink& link, const CT
     return outcome;
 }
 
+CWriteFlow::SOutcome CCompareFlow::DocWriteChanged(CTavrinDoc& doc)
+{
+    CWriteFlow::SOutcome outcome;
+    IUserPrompt& prompt = doc.Prompt();
+    if (!CWriteFlow::CheckSameType(doc))
+        return outcome;
+    const EControllerType connectedType = doc.ConnectedType();
+    if (!prompt.ConfirmOverwrite()) {
+        outcome.status = CWriteFlow::EStatus::Declined;
+        prompt.Message(LoadString(EString::UploadCancelled), IUserPrompt::EIcon::Information);
+        return outcome;
+    }
+    int unread = 0;
+    {
+        CTransferSession session(doc);
+        SControllerRead compared;
+        {
+            std::unique_ptr<IProgress> progress = prompt.BeginProgress(
+                LoadString(EString::ComparingWithController), IUserPrompt::EProgressKind::Plain);
+            doc.SetStatusMessage(EString::Uploading);
+            compared = CompareWithController(doc.Link(), doc.Tags(), connectedType,
+                                             doc.Parameters(), progress.get());
+        }
+        unread = int(compared.unanswered.size() + compared.notRead.size());
+        std::vector<std::uint16_t> write;
+        for (const SRow& row : compared.rows) {
+            // Differs, or refused: the write tries it and reports what it came to.
+            if (row.diff != EDiff::Same && row.diff != EDiff::NoReply)
+                write.push_back(row.tag);
+        }
+        if (unread > 0) {
+            outcome.status = CWriteFlow::EStatus::Stopped;
+            outcome.notSent = int(write.size()) + unread;
+        } else if (write.empty()) {
+            outcome.status = CWriteFlow::EStatus::Finished;
+        } else {
+            std::unique_ptr<IProgress> progress = prompt.BeginProgress(
+                LoadString(EString::WritingDataToController), IUserPrompt::EProgressKind::Plain);
+            doc.SetStatusMessage(EString::Downloading);
+            CWriteJournal journal(doc.Link(), doc.Tags(), connectedType);
+            outcome = WriteSelected(doc.Link(), doc.Tags(), connectedType, doc.Parameters(), write,
+                                    progress.get(), &journal);
+            outcome.backupPath = journal.Finish();
+        }
+        outcome.skipped = compared.skipped;
+        if (outcome.status != CWriteFlow::EStatus::NoBackup) {
+            // Every record read equal or written and confirmed: the controller holds what is
+            // shown.
+            const bool allEqual = unread == 0 && outcome.failures.empty() && outcome.notSent == 0;
+            doc.SetEqualityPane(allEqual);
+            if (allEqual)
+                doc.SetBaseline();
+        }
+        doc.SetStatusMessage(EString::Ready);
+    }
+    if (unread > 0) {
+        prompt.Message(LoadString(EString::ChangedOnlyNotRead).arg(unread),
+                       IUserPrompt::EIcon::Exclamation);
+    } else if (outcome.status == CWriteFlow::EStatus::Finished && outcome.confirmed == 0 &&
+               outcome.failures.empty()) {
+        prompt.Message(LoadString(EString::ChangedOnlyNothingToWrite),
+                       IUserPrompt::EIcon::Information);
+    } else {
+        CWriteFlow::ReportFailures(prompt, outcome);
+    }
+    return outcome;
+}
+
 bool CCompareFlow::CanCompareWithController(const CTavrinDoc& doc)
 {
     return CWriteFlow::CanWrite(doc);

@@ -116,4 +116,12 @@ public:
     // the journal, and the list of records not written.
     static CWriteFlow::SOutcome DocWriteSelected(CTavrinDoc& doc,
                                                  const std::vector<std::uint16_t>& tags);
+
+    // Write changed only: after the overwrite question, reads the controller's value of every
+    // record (one value read each) and writes, as the write to controller does, only those it
+    // holds otherwise or refused. A comparison that got no reply for a record writes nothing:
+    // which values differ is not known. When every record ends equal (read equal, or written
+    // and confirmed) the display matches the controller: the equality pane says so and the
+    // values become the baseline.
+    static CWriteFlow::SOutcome DocWriteChanged(CTavrinDoc& doc);
 };

@@ -22,7 +22,6 @@ bool CControllerInfo::HasFirmwareStatus(EControllerType type)
     return IsTarnFamily(type) || type == EControllerType::Corvo120;
 }
 
-
 bool CControllerInfo::ReadProgramChecksum(EControllerType type, int& checksum)
 {
     std::uint16_t ignored = 0;

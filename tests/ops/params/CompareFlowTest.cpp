@@ -273,3 +273,59 @@ TEST_F(CompareFlowTest, ProfileComparisonShowsDifferencesAndRecordsOnOneSideOnly
     EXPECT_FALSE(CCompareFlow::DocCompareWithProfile(doc, bad).has_value());
     EXPECT_TRUE(prompt.AllShown());
 }
+
+TEST_F(CompareFlowTest, WriteChangedOnlyWritesTheDifferingRecordsAndNothingWhenOneIsUnknown)
+{
+    std::vector<std::uint16_t> edited;
+    for (int index : {1, 3}) {
+        CParameter& record = *doc.Parameters().Parameters()[std::size_t(index)];
+        record.value = OtherValue(record);
+        edited.push_back(record.tagNumber);
+    }
+    const auto writes = [this] {
+        std::vector<std::uint16_t> tags;
+        for (const CSimRequest& request : sim.Requests()) {
+            if (request.Record().control == LinkProtocol::kControlWrite)
+                tags.push_back(request.Record().word1);
+        }
+        return tags;
+    };
+
+    // One record unanswered in the comparison: which values differ is not known, so nothing
+    // is written, not even the two known to differ.
+    bool silent = true;
+    const std::uint16_t unknown = Record(0).tagNumber;
+    AnswerThrough([&](const CLinkRecord& request, CSimModel& model) -> std::optional<CLinkRecord> {
+        if (silent && request.word1 == unknown)
+            return std::nullopt;
+        return model.Answer(request);
+    });
+    prompt.ExpectOverwrite(true);
+    prompt.ExpectMessage(LoadString(EString::ChangedOnlyNotRead).arg(1),
+                         IUserPrompt::EIcon::Exclamation);
+    const CWriteFlow::SOutcome refused = CCompareFlow::DocWriteChanged(doc);
+    EXPECT_EQ(refused.status, CWriteFlow::EStatus::Stopped);
+    EXPECT_TRUE(writes().empty());
+    EXPECT_EQ(Emitted(equality), std::vector<bool>{false});
+
+    // Answered in full: exactly the two edited records go out, and the display then matches.
+    silent = false;
+    sim.ClearRequests();
+    equality.clear();
+    prompt.ExpectOverwrite(true);
+    const CWriteFlow::SOutcome written = CCompareFlow::DocWriteChanged(doc);
+    EXPECT_TRUE(written.AllConfirmed());
+    EXPECT_EQ(written.confirmed, 2);
+    EXPECT_EQ(writes(), (std::vector<std::uint16_t>{edited[1], edited[0]})) << "last record first";
+    EXPECT_EQ(Emitted(equality), std::vector<bool>{true});
+    EXPECT_EQ(doc.Baseline().value(edited[0]), Record(1).value);
+
+    // Nothing differs any more: nothing is written, and the user is told so.
+    sim.ClearRequests();
+    prompt.ExpectOverwrite(true);
+    prompt.ExpectMessage(LoadString(EString::ChangedOnlyNothingToWrite),
+                         IUserPrompt::EIcon::Information);
+    EXPECT_EQ(CCompareFlow::DocWriteChanged(doc).confirmed, 0);
+    EXPECT_TRUE(writes().empty());
+    EXPECT_TRUE(prompt.AllShown());
+}
