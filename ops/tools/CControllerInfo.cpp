@@ -24,9 +24,15 @@ bool CControllerInfo::HasFirmwareStatus(EControllerType type)
 
 bool CControllerInfo::ReadProgramChecksum(EControllerType type, int& checksum)
 {
-    std::uint16_t ignored = 0;
-    if (!IsTarnFamily(type) ||
-        !m_link.ReadWord(LinkProtocol::kTagProgramChecksum, LinkProtocol::kExtValue, ignored))
+    if (!IsTarnFamily(type))
+        return false;
+    // A controller without the tag says so at once ("no such tag"): no checksum, and no
+    // waiting out every attempt, which would also leave the next "no such tag" unbelievable.
+    CLinkPacket packet;
+    packet.SetRequest(LinkProtocol::kTagProgramChecksum, LinkProtocol::kExtValue);
+    if (!m_link.Transact(packet, CControllerLink::kCommandAttempts,
+                         CControllerLink::NoSuchTagAnswers) ||
+        packet.ReplyWord1IsZero())
         return false;
     // The controller keeps this word low byte first: frame byte 5 is its low byte.
     const LinkFrame& frame = m_link.LastReplyBytes();

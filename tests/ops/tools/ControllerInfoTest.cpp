@@ -66,6 +66,14 @@ TEST_F(ControllerInfoTest, TarnPlusWithoutVersionsFallsBackToStatusByteAndBatter
                                            "Checksum: 0xEFBE\n"));
     EXPECT_EQ(info.IdentifiedType(), EControllerType::TarnPlus);
     EXPECT_TRUE(Requested(LinkProtocol::kTagTripCode2)) << "first code 0: the second is read";
+
+    // Without the checksum tag: no line, and its "no such tag" is believed at the first reply.
+    sim.WithModel([](CSimModel& m) { m.RemoveTag(LinkProtocol::kTagProgramChecksum); });
+    sim.ClearRequests();
+    EXPECT_EQ(info.Build(), QStringLiteral("Controller ID: Tarn+\n"
+                                           "FW: 42\n"
+                                           "Battery: 4.9V\n"));
+    EXPECT_EQ(Requests(LinkProtocol::kTagProgramChecksum), 1);
 }
 
 TEST_F(ControllerInfoTest, Corvo120ShowsFirmwareByteAndBatteryAndTheSecondTrip)
