@@ -104,7 +104,6 @@ bool SetKernelLowLatency(int fd, bool on, bool& wasSet)
         ss.flags &= ~ASYNC_LOW_LATENCY;
     return ::ioctl(fd, TIOCSSERIAL, &ss) == 0;
 }
-#endif
 
 // The number in a sysfs attribute ("16\n"); nullopt when the file cannot be read or holds
 // none.
@@ -128,6 +127,7 @@ bool WriteNumberFile(const QString& path, int value)
     const QByteArray text = QByteArray::number(value);
     return file.write(text) == text.size() && file.flush();
 }
+#endif
 
 } // namespace
 
