@@ -124,6 +124,16 @@ bool CAppSettings::SetStandardEnum(bool standard)
     return WriteSetting(kStandardEnum, standard ? 1 : 0);
 }
 
+bool CAppSettings::LowLatency() const
+{
+    return ReadSetting(kLowLatency, true).toBool();
+}
+
+bool CAppSettings::SetLowLatency(bool enabled)
+{
+    return WriteSetting(kLowLatency, enabled ? 1 : 0);
+}
+
 bool CAppSettings::GetFont(const QString& valueName, QByteArray& logFont) const
 {
     const QByteArray stored = Read(QString::fromLatin1(kSettings), valueName).toByteArray();

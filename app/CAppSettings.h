@@ -41,6 +41,7 @@ public:
     static constexpr const char* kAdcFileDirectory = "ADCFileDirectory";
     static constexpr const char* kPreviewPages = "PreviewPages";
     static constexpr const char* kPrintNotes = "PrintNotes";
+    static constexpr const char* kLowLatency = "LowLatency";
     // The tag-file update server (defaults in SUpdateServer).
     static constexpr const char* kUpdateServer = "UpdateServer";
     static constexpr const char* kUpdateUser = "UpdateUser";
@@ -73,6 +74,10 @@ public:
     bool SetIsotropic(int flag);
     bool StandardEnum() const;
     bool SetStandardEnum(bool standard);
+    // "LowLatency": whether the serial port asks the device for low latency
+    // (CSerialPort::SetLowLatency); true when missing. Stored as 1 or 0.
+    bool LowLatency() const;
+    bool SetLowLatency(bool enabled);
 
     // Reads a 60-byte font record ("MainLF" or "TitleLF"). When it is missing (or not 60
     // bytes), creates the default 12-point "Arial", writes it and returns false.

@@ -6,9 +6,10 @@
 
 namespace StartupPort {
 
-bool ConfigureAndOpen(CControllerLink& link, const QString& device)
+bool ConfigureAndOpen(CControllerLink& link, const QString& device, bool lowLatency)
 {
     link.Configure(device, 19200, CSerialPort::ParityEven, 8, CSerialPort::StopTwo);
+    link.SetLowLatency(lowLatency);
     return link.Open();
 }
 
@@ -31,7 +32,7 @@ bool Open(CControllerLink& link, CAppSettings& settings, IUserPrompt& prompt,
         settings.SetPortDevice(device);
         settings.SetPortName(device);
     }
-    ConfigureAndOpen(link, device);
+    ConfigureAndOpen(link, device, settings.LowLatency());
 
     while (!link.IsOpen()) {
         const auto answer = prompt.Question(CannotOpenQuestion(link), IUserPrompt::EButtons::YesNo,
@@ -44,7 +45,8 @@ bool Open(CControllerLink& link, CAppSettings& settings, IUserPrompt& prompt,
         // OK without a line leaves the settings as they were: the old device is tried again.
         if (choice.port)
             settings.SetChosenPort(choice.port->friendlyName, choice.port->devicePath);
-        ConfigureAndOpen(link, settings.PortDevice(QString::fromLatin1(kUnassigned)));
+        ConfigureAndOpen(link, settings.PortDevice(QString::fromLatin1(kUnassigned)),
+                         settings.LowLatency());
     }
     return link.IsOpen();
 }

@@ -39,7 +39,8 @@ bool Open(CControllerLink& link, CAppSettings& settings, IUserPrompt& prompt,
 // failed.
 QString CannotOpenQuestion(const CControllerLink& link);
 
-// Configures the link with `device` and the controller's line settings and opens it.
-bool ConfigureAndOpen(CControllerLink& link, const QString& device);
+// Configures the link with `device`, the controller's line settings and whether to ask for
+// low latency (the "LowLatency" setting), and opens it.
+bool ConfigureAndOpen(CControllerLink& link, const QString& device, bool lowLatency);
 
 } // namespace StartupPort

@@ -249,6 +249,7 @@ QStringList RecordFieldNames(const QString& kind)
         {QStringLiteral("programmable"), {QStringLiteral("state")}},
         {QStringLiteral("programmed"),
          {QStringLiteral("service#"), QStringLiteral("total_on#"), QStringLiteral("brush#")}},
+        {QStringLiteral("lowlatency"), {QStringLiteral("state"), QStringLiteral("text")}},
         {QStringLiteral("diff"),
          {QStringLiteral("differing#"), QStringLiteral("same#"), QStringLiteral("only_a#"),
           QStringLiteral("only_b#")}},

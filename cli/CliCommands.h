@@ -58,8 +58,9 @@ void PrintWriteRecords(const std::vector<CWriteFlow::SFailure>& failures, int co
                        int skipped, int unchanged, int kept, int notSent, const QString& backup);
 
 // Opens `link` on `port` (the "PortDevice" setting when empty) with the controller's line
-// settings. On failure prints the device and the reason and sets `exitCode`: kExitUsage
-// without any port, kExitPortClosed when it does not open.
+// settings, asking for low latency as the "LowLatency" setting says. On failure prints the device
+// and the reason and sets `exitCode`: kExitUsage without any port, kExitPortClosed when it does not
+// open.
 bool OpenLink(CControllerLink& link, const QString& port, int& exitCode);
 
 // Loads `path` into `tags`: a tag file, or a folder and its newest TagList*.tag; an empty

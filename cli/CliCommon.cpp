@@ -141,13 +141,14 @@ QStringList ParamFields(const CParameter& record)
 
 bool OpenLink(CControllerLink& link, const QString& port, int& exitCode)
 {
-    const QString device = port.isEmpty() ? CAppSettings().PortDevice() : port;
+    const CAppSettings settings;
+    const QString device = port.isEmpty() ? settings.PortDevice() : port;
     if (device.isEmpty()) {
         Error(QStringLiteral("no serial port: give --port DEV or set one in the application"));
         exitCode = kExitUsage;
         return false;
     }
-    if (!StartupPort::ConfigureAndOpen(link, device)) {
+    if (!StartupPort::ConfigureAndOpen(link, device, settings.LowLatency())) {
         exitCode = kExitPortClosed;
         if (link.LastOpenFailure() == CSerialPort::EOpenFailure::PermissionDenied) {
             Error(link.PermissionDeniedText());

@@ -257,10 +257,28 @@ std::optional<quint16> RawForText(const CParameter& record, const CTagInfo* tag,
     return std::nullopt;
 }
 
+// The state field of the lowlatency record.
+QString LowLatencyStateField(CSerialPort::ELowLatency state)
+{
+    switch (state) {
+    case CSerialPort::ELowLatency::On:
+        return QStringLiteral("on");
+    case CSerialPort::ELowLatency::NotOffered:
+        return QStringLiteral("not-offered");
+    case CSerialPort::ELowLatency::Disabled:
+        return QStringLiteral("off");
+    case CSerialPort::ELowLatency::NotOpen:
+        break;
+    }
+    return QStringLiteral("closed");
+}
+
 } // namespace
 
 int RunIdentify(CCommandContext& context, const QStringList& args)
 {
+    context.Parser().AddOption(
+        {QStringLiteral("verbose"), QStringLiteral("Also say whether the port has low latency.")});
     int exitCode = kExitOk;
     if (!Start(context, args, 0, exitCode))
         return exitCode;
@@ -269,6 +287,11 @@ int RunIdentify(CCommandContext& context, const QStringList& args)
         return code;
     PrintRecord({QStringLiteral("type"), QString::number(ControllerTypeNumber(type)),
                  Field(CControllerLink::ControllerTypeName(type))});
+    if (context.IsSet(QStringLiteral("verbose"))) {
+        const CControllerLink& link = context.Link();
+        PrintRecord({QStringLiteral("lowlatency"), LowLatencyStateField(link.LowLatencyState()),
+                     Field(link.LowLatencyText())});
+    }
     return kExitOk;
 }
 

@@ -92,13 +92,15 @@ const std::map<QString, SCommand>& Commands()
           {QStringLiteral("entry"), QStringLiteral("cleared")}}},
         {QStringLiteral("identify"),
          {Cli::RunIdentify,
-          {{QStringLiteral("identify [--port DEV]")},
+          {{QStringLiteral("identify [--port DEV] [--verbose]")},
            QStringLiteral("identify the connected controller")},
-          "records: type N NAME\n"
+          "records: type N NAME; with --verbose then lowlatency STATE TEXT for the port: STATE\n"
+          "  on, not-offered (the device has no low-latency mode) or off (the \"LowLatency\"\n"
+          "  setting), TEXT the same in words (\"on (latency timer 1 ms)\")\n"
           "exit codes: 0 done, 1 usage, 2 no controller answered, 4 answered but not\n"
           "  identified (temporarily unavailable, not recognised, or a code of no known type),\n"
           "  6 the port cannot be opened",
-          {QStringLiteral("type")}}},
+          {QStringLiteral("type"), QStringLiteral("lowlatency")}}},
         {QStringLiteral("param"),
          {Cli::RunParam,
           {{QStringLiteral("param TAG [--port DEV] [--units U]")},

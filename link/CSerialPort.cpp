@@ -2,14 +2,21 @@
 
 #include <QDeadlineTimer>
 #include <QFile>
+#include <QFileInfo>
 
 #include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
 #include <grp.h>
+#include <optional>
 #include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
+
+#ifdef __linux__
+#include <linux/serial.h>
+#include <sys/ioctl.h>
+#endif
 
 namespace {
 
@@ -78,6 +85,49 @@ bool UnsettleLine(const QString& device)
     ::close(fd);
     return ok;
 }
+
+#ifdef __linux__
+// Sets or clears the kernel's low-latency flag on an open terminal. `wasSet` receives whether
+// the flag was set before. False when the driver has no serial settings (a pseudo-terminal)
+// or refuses the change.
+bool SetKernelLowLatency(int fd, bool on, bool& wasSet)
+{
+    serial_struct ss{};
+    if (::ioctl(fd, TIOCGSERIAL, &ss) != 0)
+        return false;
+    wasSet = (ss.flags & ASYNC_LOW_LATENCY) != 0;
+    if (wasSet == on)
+        return true;
+    if (on)
+        ss.flags |= ASYNC_LOW_LATENCY;
+    else
+        ss.flags &= ~ASYNC_LOW_LATENCY;
+    return ::ioctl(fd, TIOCSSERIAL, &ss) == 0;
+}
+
+// The number in a sysfs attribute ("16\n"); nullopt when the file cannot be read or holds
+// none.
+std::optional<int> ReadNumberFile(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    bool ok = false;
+    const int value = file.readAll().trimmed().toInt(&ok);
+    return ok ? std::optional<int>(value) : std::nullopt;
+}
+
+bool WriteNumberFile(const QString& path, int value)
+{
+    // Only an existing attribute is written: a file that went away with its device must
+    // not be created again.
+    QFile file(path);
+    if (!file.exists() || !file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return false;
+    const QByteArray text = QByteArray::number(value);
+    return file.write(text) == text.size() && file.flush();
+}
+#endif
 
 } // namespace
 
@@ -229,13 +279,105 @@ bool CSerialPort::Open()
     m_port.setRequestToSend(true);
     m_port.clearError();
 
+    RequestLowLatency();
     return !m_failed;
+}
+
+QString CSerialPort::LatencyTimerPath() const
+{
+    const QFileInfo node(DevicePath());
+    const QString real = node.canonicalFilePath();
+    const QString name = QFileInfo(real.isEmpty() ? node.filePath() : real).fileName();
+    return m_sysfsRoot + QStringLiteral("/class/tty/") + name +
+           QStringLiteral("/device/latency_timer");
+}
+
+void CSerialPort::RequestLowLatency()
+{
+    m_kernelLowLatency = false;
+    m_kernelFlagOurs = false;
+    m_latencyTimerSet = false;
+    m_latencyTimerFile.clear();
+    if (!m_lowLatency) {
+        m_lowLatencyState = ELowLatency::Disabled;
+        return;
+    }
+#if defined(__linux__)
+    bool wasSet = false;
+    m_kernelLowLatency = SetKernelLowLatency(static_cast<int>(m_port.handle()), true, wasSet);
+    m_kernelFlagOurs = m_kernelLowLatency && !wasSet;
+
+    // FTDI adapters keep their own timer besides the kernel's flag; its file is root's
+    // unless a udev rule hands it over, so a timer this user may not write is left alone.
+    const QString timer = LatencyTimerPath();
+    if (const std::optional<int> old = ReadNumberFile(timer)) {
+        if (*old == kLowLatencyTimerMs) {
+            m_latencyTimerSet = true;
+        } else if (WriteNumberFile(timer, kLowLatencyTimerMs)) {
+            m_latencyTimerSet = true;
+            m_latencyTimerFile = timer;
+            m_oldLatencyTimerMs = *old;
+        }
+    }
+#elif defined(Q_OS_WIN)
+    // The FTDI driver on Windows keeps its latency timer in the device's registry key
+    // ("LatencyTimer", shown under the port's Advanced settings), read when the driver
+    // starts the device. Changing it takes administrator rights and a restart of the
+    // device, which a program that only opens the port must not do behind the user's
+    // back; so nothing is asked here, and the state says the port does not offer it.
+#endif
+    m_lowLatencyState =
+        m_kernelLowLatency || m_latencyTimerSet ? ELowLatency::On : ELowLatency::NotOffered;
+}
+
+void CSerialPort::RestoreLatency()
+{
+#if defined(__linux__)
+    // An adapter unplugged under the open port answers neither; nothing is left to restore.
+    if (m_kernelFlagOurs) {
+        bool wasSet = false;
+        SetKernelLowLatency(static_cast<int>(m_port.handle()), false, wasSet);
+    }
+    if (!m_latencyTimerFile.isEmpty())
+        WriteNumberFile(m_latencyTimerFile, m_oldLatencyTimerMs);
+#endif
+    m_kernelLowLatency = false;
+    m_kernelFlagOurs = false;
+    m_latencyTimerSet = false;
+    m_latencyTimerFile.clear();
+    m_lowLatencyState = ELowLatency::NotOpen;
+}
+
+CSerialPort::ELowLatency CSerialPort::LowLatencyState() const
+{
+    return IsOpen() ? m_lowLatencyState : ELowLatency::NotOpen;
+}
+
+QString CSerialPort::LowLatencyText() const
+{
+    switch (LowLatencyState()) {
+    case ELowLatency::NotOpen:
+        return QStringLiteral("port not open");
+    case ELowLatency::Disabled:
+        return QStringLiteral("off (setting)");
+    case ELowLatency::NotOffered:
+        return QStringLiteral("not offered by this port");
+    case ELowLatency::On:
+        break;
+    }
+    if (!m_latencyTimerSet)
+        return QStringLiteral("on");
+    const QString timer = QStringLiteral("latency timer %1 ms").arg(kLowLatencyTimerMs);
+    return m_kernelLowLatency ? QStringLiteral("on (%1)").arg(timer)
+                              : QStringLiteral("on (%1, no kernel flag)").arg(timer);
 }
 
 void CSerialPort::Close()
 {
-    if (m_port.isOpen())
+    if (m_port.isOpen()) {
+        RestoreLatency();
         m_port.close();
+    }
     m_port.clearError();
     m_deviceLost = false;
 }

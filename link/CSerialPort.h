@@ -14,6 +14,13 @@
 // DTR low, RTS high) and closes it. It does no framing and no retries: CControllerLink,
 // derived from it, is the only code that reads and writes bytes.
 //
+// A USB-serial adapter holds a short reply until its latency timer runs out (16 ms on an
+// FTDI adapter), which can more than double the time of one exchange. So, unless told
+// otherwise (SetLowLatency), every Open asks the device for low latency: on Linux the
+// kernel's ASYNC_LOW_LATENCY flag and, where the adapter has one that this user may write,
+// a latency timer of 1 ms. A device that offers neither is used as it is. Close puts back
+// what Open changed, and only that.
+//
 // Single-threaded: use it from the thread that created it (the UI thread).
 class CSerialPort
 {
@@ -64,6 +71,20 @@ public:
     static constexpr std::uint32_t kReadConstantTimeoutMs = 30;
     static constexpr std::uint32_t kWritePerByteTimeoutMs = 60;
     static constexpr std::uint32_t kWriteConstantTimeoutMs = 60;
+
+    // What asking for low latency came to on the port.
+    enum class ELowLatency
+    {
+        NotOpen,    // the port is closed
+        Disabled,   // the setting is off: the device was left as it was
+        NotOffered, // the device offers neither the kernel flag nor a latency timer
+        On,         // the kernel flag or the latency timer (or both) is in effect
+    };
+
+    // Where sysfs is mounted, for finding an adapter's latency timer.
+    static constexpr const char* kSysfsRoot = "/sys";
+    // The latency timer Open sets, in milliseconds.
+    static constexpr int kLowLatencyTimerMs = 1;
 
     CSerialPort();
     virtual ~CSerialPort();
@@ -120,11 +141,36 @@ public:
     // Limit of a one-byte read in milliseconds.
     int ByteReadTimeoutMs() const;
 
+    // Whether Open asks the device for low latency (default on). Takes effect at the next
+    // Open; an open port keeps what its Open set.
+    void SetLowLatency(bool enabled) { m_lowLatency = enabled; }
+    bool LowLatency() const { return m_lowLatency; }
+    // The folder sysfs is mounted on (kSysfsRoot); tests hand a temporary folder.
+    void SetSysfsRoot(const QString& root) { m_sysfsRoot = root; }
+    // The latency timer file of the port's device: its path resolved through symbolic
+    // links (a udev name such as /dev/serial/by-id/... stands for /dev/ttyUSB0), then
+    // "<sysfs root>/class/tty/<node name>/device/latency_timer". Whether it exists is not
+    // checked.
+    QString LatencyTimerPath() const;
+    ELowLatency LowLatencyState() const;
+    // True when the open port has the kernel's low-latency flag, set by Open or before.
+    bool KernelLowLatency() const { return m_kernelLowLatency; }
+    // True when the open port's latency timer stands at kLowLatencyTimerMs.
+    bool LatencyTimerSet() const { return m_latencyTimerSet; }
+    // LowLatencyState in words: "on", "on (latency timer 1 ms)", "on (latency timer 1 ms,
+    // no kernel flag)", "not offered by this port", "off (setting)", "port not open".
+    QString LowLatencyText() const;
+
     // The underlying Qt port, for inspection in tests and diagnostics only.
     const QSerialPort& Device() const { return m_port; }
 
 private:
     bool ApplyLineSettings();
+    // After Open: asks for low latency as the setting says; a device that refuses is left
+    // as it is. RestoreLatency undoes exactly what this changed; a device already gone is
+    // no error.
+    void RequestLowLatency();
+    void RestoreLatency();
 
     QString m_portName = QString::fromLatin1(kUnassignedPort);
     QSerialPort m_port;
@@ -137,4 +183,13 @@ private:
     std::uint32_t m_rtsControl = 0;
     std::uint8_t m_byteSize = 8;
     std::uint8_t m_stopBits = StopTwo;
+
+    bool m_lowLatency = true;
+    ELowLatency m_lowLatencyState = ELowLatency::NotOpen;
+    QString m_sysfsRoot = QString::fromLatin1(kSysfsRoot);
+    bool m_kernelLowLatency = false; // the flag is set on the open port
+    bool m_kernelFlagOurs = false;   // ...and Open set it
+    bool m_latencyTimerSet = false;  // the timer stands at kLowLatencyTimerMs
+    QString m_latencyTimerFile;      // the timer Open changed, empty when none
+    int m_oldLatencyTimerMs = 0;     // ...and what it stood at before
 };

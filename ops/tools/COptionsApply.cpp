@@ -40,7 +40,8 @@ bool Apply(CTavrinDoc& doc, const QString& tagFilePath)
 {
     CAppSettings& settings = doc.Settings();
     const bool open = StartupPort::ConfigureAndOpen(
-        doc.Link(), settings.PortDevice(QString::fromLatin1(StartupPort::kUnassigned)));
+        doc.Link(), settings.PortDevice(QString::fromLatin1(StartupPort::kUnassigned)),
+        settings.LowLatency());
     if (!open) {
         const bool denied =
             doc.Link().LastOpenFailure() == CSerialPort::EOpenFailure::PermissionDenied;

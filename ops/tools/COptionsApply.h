@@ -30,11 +30,12 @@ bool EnumerateReleasingPort(CSerialPort& port, const FEnumerate& enumerate, bool
 // "Can't open serial port: <portName>\nPlease reset using the menu item: Tools\Options".
 QString CannotOpenText(const QString& portName);
 
-// After OK: configures the link with "PortDevice" (19200 baud 8E2) and opens it, telling the
-// user by "PortName" when that fails (stop icon); then, when `tagFilePath` differs from the
-// document's tag file (case-sensitively) and is not empty, loads it into the document
-// (CTavrinDoc::LoadTagFile keeps the old tags when it fails) and refreshes every view with
-// hint 0. True when the port is open at the end.
+// After OK: configures the link with "PortDevice" (19200 baud 8E2, low latency as
+// "LowLatency" says) and opens it, telling the user by "PortName" when that fails (stop
+// icon); then, when `tagFilePath` differs from the document's tag file (case-sensitively)
+// and is not empty, loads it into the document (CTavrinDoc::LoadTagFile keeps the old tags
+// when it fails) and refreshes every view with hint 0. True when the port is open at the
+// end.
 bool Apply(CTavrinDoc& doc, const QString& tagFilePath);
 
 } // namespace OptionsApply

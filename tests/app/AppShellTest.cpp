@@ -21,6 +21,7 @@ TEST(AppSettings, FirstStartReadsTheDefaultsAndCreatesOnlyTheFonts)
     CAppSettings settings;
     EXPECT_EQ(settings.ColumnWidth(), 300);
     EXPECT_TRUE(settings.StandardEnum());
+    EXPECT_TRUE(settings.LowLatency());
     EXPECT_FALSE(settings.PrintFormat());
     EXPECT_FALSE(settings.Isotropic());
     EXPECT_EQ(settings.PortDevice(QStringLiteral("Unassigned")), QStringLiteral("Unassigned"));

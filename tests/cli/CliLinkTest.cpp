@@ -37,6 +37,19 @@ TEST_F(CliLinkTest, IdentifyPrintsTheTypeOrSaysWhyNot)
     SRun run = Cli({QStringLiteral("identify")});
     EXPECT_EQ(run.exitCode, 0);
     EXPECT_EQ(run.out, QStringLiteral("type\t31\tIvor\n"));
+    // --verbose adds whether the port has low latency: a pseudo-terminal has none to give,
+    // and with the setting off none is asked for.
+    run = Cli({QStringLiteral("identify"), QStringLiteral("--verbose")});
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_EQ(run.out, QStringLiteral("type\t31\tIvor\nlowlatency\tnot-offered\tnot offered by "
+                                      "this port\n"));
+    {
+        QSettings settings(config.filePath(QStringLiteral("Kelvane Motion/Tavrin Studio.conf")),
+                           QSettings::IniFormat);
+        settings.setValue(QStringLiteral("Settings/LowLatency"), 0);
+    }
+    run = Cli({QStringLiteral("identify"), QStringLiteral("--verbose")});
+    EXPECT_EQ(run.out, QStringLiteral("type\t31\tIvor\nlowlatency\toff\toff (setting)\n"));
 
     // A code of no known type is answered but not identified.
     sim.WithModel([](CSimModel& m) { m.SetIdentificationCode(0x21); });

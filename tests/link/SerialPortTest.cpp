@@ -1,6 +1,11 @@
 // Opening and configuring the serial port, on a real pseudo-terminal.
 #include "LinkTestSupport.h"
 
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+
 #include <cerrno>
 #include <termios.h>
 
@@ -135,4 +140,59 @@ TEST_F(SimLinkTest, PurgeDropsWhatTheControllerSentEarlier)
     ASSERT_EQ(link.ReadByte(), 0x72);
     link.PurgeRxTx();
     EXPECT_EQ(link.ReadByte(), -1);
+}
+
+namespace {
+
+QByteArray ReadAll(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(unreadable)");
+}
+
+} // namespace
+
+TEST_F(SimLinkTest, LowLatencySetsTheLatencyTimerWhileOpenAndPutsItBackOnClose)
+{
+    // A udev-style link to the terminal, and a sysfs tree in which the terminal's node has
+    // an adapter's latency timer.
+    QTemporaryDir root;
+    const QString byId = root.filePath(QStringLiteral("by-id/usb-cable"));
+    ASSERT_TRUE(QDir().mkpath(QFileInfo(byId).path()));
+    ASSERT_TRUE(QFile::link(sim.SlavePath(), byId));
+    const QString timer = root.filePath(QStringLiteral("class/tty/%1/device/latency_timer")
+                                            .arg(QFileInfo(sim.SlavePath()).fileName()));
+    ASSERT_TRUE(QDir().mkpath(QFileInfo(timer).path()));
+    {
+        QFile file(timer);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("16");
+    }
+    link.Close();
+    link.SetSysfsRoot(root.path());
+    link.SetPortName(byId);
+    EXPECT_EQ(link.LatencyTimerPath(), timer);
+
+    // The pseudo-terminal refuses the kernel's flag; the port opens all the same.
+    ASSERT_TRUE(link.Open());
+    EXPECT_EQ(link.LowLatencyState(), CSerialPort::ELowLatency::On);
+    EXPECT_FALSE(link.KernelLowLatency());
+    EXPECT_TRUE(link.LatencyTimerSet());
+    EXPECT_EQ(link.LowLatencyText(), QStringLiteral("on (latency timer 1 ms, no kernel flag)"));
+    EXPECT_EQ(ReadAll(timer), QByteArray("1"));
+    CLinkPacket packet;
+    packet.SetRequest(8, 0);
+    EXPECT_TRUE(link.Transact(packet, 2));
+    link.Close();
+    EXPECT_EQ(ReadAll(timer), QByteArray("16"));
+    EXPECT_EQ(link.LowLatencyState(), CSerialPort::ELowLatency::NotOpen);
+
+    // With the setting off nothing is touched.
+    link.SetLowLatency(false);
+    ASSERT_TRUE(link.Open());
+    EXPECT_EQ(link.LowLatencyState(), CSerialPort::ELowLatency::Disabled);
+    EXPECT_EQ(link.LowLatencyText(), QStringLiteral("off (setting)"));
+    EXPECT_EQ(ReadAll(timer), QByteArray("16"));
+    link.Close();
+    EXPECT_EQ(ReadAll(timer), QByteArray("16"));
 }

@@ -9,6 +9,7 @@
 #include "ui/ControlId.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QFileDialog>
@@ -83,15 +84,20 @@ COptionsDlg::COptionsDlg(CTavrinDoc& doc, QWidget* parent, OptionsApply::FEnumer
     fields->addWidget(portLabel, 0, 0);
     fields->addWidget(m_port, 0, 1, 1, 2);
 
+    m_lowLatency = new QCheckBox(QStringLiteral("&Low latency for USB adapters"), this);
+    m_lowLatency->setObjectName(QString::fromLatin1(kLowLatencyName));
+    m_lowLatency->setChecked(doc.Settings().LowLatency());
+    fields->addWidget(m_lowLatency, 1, 1, 1, 2);
+
     m_tagFile = WithId(new QLineEdit(this), kTagFileId);
     m_tagFile->setReadOnly(true);
     auto* tagLabel = new QLabel(QStringLiteral("&Tag file"), this);
     tagLabel->setBuddy(m_tagFile);
     auto* browse = WithId(new QPushButton(QStringLiteral("Browse"), this), kBrowseId);
     browse->setAutoDefault(false);
-    fields->addWidget(tagLabel, 1, 0);
-    fields->addWidget(m_tagFile, 1, 1);
-    fields->addWidget(browse, 1, 2);
+    fields->addWidget(tagLabel, 2, 0);
+    fields->addWidget(m_tagFile, 2, 1);
+    fields->addWidget(browse, 2, 2);
 
     auto* updates = new QGroupBox(QStringLiteral("Updates"), this);
     updates->setObjectName(QStringLiteral("updatesGroup"));
@@ -190,6 +196,7 @@ void COptionsDlg::accept()
         m_doc.Prompt().Message(QStringLiteral("Communications device configuration not saved."),
                                IUserPrompt::EIcon::Exclamation);
     }
+    m_doc.Settings().SetLowLatency(m_lowLatency->isChecked());
     QDialog::accept();
 }
 

@@ -9,11 +9,12 @@
 #include <functional>
 
 class CTavrinDoc;
+class QCheckBox;
 class QComboBox;
 class QLineEdit;
 class QPushButton;
 
-// "Options" (dialog 134): the serial port and the tag file.
+// "Options" (dialog 134): the serial port, whether it asks for low latency, and the tag file.
 //
 // Opening it lists the serial ports, closing the link's port meanwhile and reopening it when
 // it was open (OptionsApply::EnumerateReleasingPort), by the method of "StandardEnum"; the
@@ -21,9 +22,10 @@ class QPushButton;
 // error report with the system's details and leaves the port list empty and disabled.
 //
 // OK stores the chosen port ("PortName" and "PortDevice", CAppSettings::SetChosenPort) or
-// says "Communications device configuration not saved." when no listed port is chosen; the
-// tag file chosen with "Browse" or installed by "C&heck" is handed back by TagFilePath() and
-// takes effect through OptionsApply::Apply. Cancel stores nothing.
+// says "Communications device configuration not saved." when no listed port is chosen, and
+// stores the low-latency check box ("LowLatency") either way; the tag file chosen with
+// "Browse" or installed by "C&heck" is handed back by TagFilePath(). Both take effect
+// through OptionsApply::Apply. Cancel stores nothing.
 class COptionsDlg : public QDialog
 {
     Q_OBJECT
@@ -37,6 +39,8 @@ public:
     static constexpr int kOkId = 1;
     static constexpr int kCancelId = 2;
     static constexpr const char* kTagFileFilter = "Tag Files (*.tag)";
+    // The object name of the low-latency check box (it has no resource number).
+    static constexpr const char* kLowLatencyName = "lowLatency";
 
     // Asks for an existing tag file, starting in the folder of `current` with its name
     // preset; empty when the user cancelled.
@@ -80,6 +84,7 @@ private:
     FChooseTagFile m_chooseTagFile;
     FCheck m_check;
     QComboBox* m_port = nullptr;
+    QCheckBox* m_lowLatency = nullptr;
     QLineEdit* m_tagFile = nullptr;
     QPushButton* m_checkButton = nullptr;
     QString m_tagFilePath;

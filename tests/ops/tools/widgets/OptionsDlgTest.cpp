@@ -6,6 +6,7 @@
 #include "res/StringTable.h"
 #include "ui/ControlId.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
 #include <QFileInfo>
@@ -51,6 +52,10 @@ protected:
     static QComboBox* Combo(QDialog& dlg)
     {
         return ControlId::Find<QComboBox>(&dlg, COptionsDlg::kPortId);
+    }
+    static QCheckBox* LowLatency(QDialog& dlg)
+    {
+        return dlg.findChild<QCheckBox*>(QString::fromLatin1(COptionsDlg::kLowLatencyName));
     }
     static void Click(QDialog& dlg, int id)
     {
@@ -116,10 +121,14 @@ TEST_F(OptionsDlgTest, CancelChangesNothingButThePortWasReleasedWhileListing)
     EXPECT_FALSE(check->isEnabled());
 
     Combo(*dlg)->setCurrentIndex(2);
+    ASSERT_NE(LowLatency(*dlg), nullptr);
+    EXPECT_TRUE(LowLatency(*dlg)->isChecked()) << "on by default";
+    LowLatency(*dlg)->setChecked(false);
     Click(*dlg, COptionsDlg::kCancelId);
     EXPECT_EQ(dlg->result(), QDialog::Rejected);
     EXPECT_EQ(settings.PortName(), QStringLiteral("Cable (pts)"));
     EXPECT_EQ(settings.PortDevice(), sim.SlavePath());
+    EXPECT_TRUE(settings.LowLatency());
     EXPECT_EQ(doc.Tags().Path(), bundled);
     ExpectLinkAnswers();
 
@@ -137,15 +146,18 @@ TEST_F(OptionsDlgTest, OkStoresTheChosenPortAndTheLinkReopensOnIt)
     auto dlg = Make();
     EXPECT_EQ(Combo(*dlg)->currentIndex(), 0); // the stored port is gone: the first entry
     Combo(*dlg)->setCurrentIndex(1);
+    LowLatency(*dlg)->setChecked(false);
     Click(*dlg, COptionsDlg::kOkId);
     EXPECT_EQ(dlg->result(), QDialog::Accepted);
     EXPECT_EQ(settings.PortName(), QStringLiteral("Cable (pts)"));
     EXPECT_EQ(settings.PortDevice(), sim.SlavePath());
+    EXPECT_FALSE(settings.LowLatency());
 
     link.Close();
     QSignalSpy views(&doc, &CTavrinDoc::ViewsUpdateRequested);
     EXPECT_TRUE(OptionsApply::Apply(doc, dlg->TagFilePath()));
     ExpectLinkAnswers();
+    EXPECT_EQ(link.LowLatencyState(), CSerialPort::ELowLatency::Disabled);
     EXPECT_EQ(views.count(), 0); // the tag file did not change
 }
 
