@@ -1,5 +1,6 @@
 // tavrin-cli diff, apply and write --changed-only / --keep: comparing profiles and controllers,
 // and bringing one controller or a whole fleet to a profile.
+#include "app/CAppSettings.h"
 #include "cli/CCommandContext.h"
 #include "cli/CliCommands.h"
 #include "data/CCsv.h"
@@ -369,6 +370,7 @@ int RunApply(CCommandContext& context, const QStringList& args)
     plan.changedOnly = parser.isSet(QStringLiteral("changed-only"));
     const QString reportPath = parser.value(QStringLiteral("report"));
     plan.readIdentity = !reportPath.isEmpty();
+    plan.lowLatency = context.Settings().LowLatency();
     QString why;
     if (!CFleetApply::ResolveKeep(KeepItems(context), tags,
                                   ControllerTypeFromNumber(profile.DataControllerType()), plan.keep,

@@ -179,6 +179,7 @@ CFleetApply::SUnit CFleetApply::ProgramPort(const QString& device, const SPlan& 
     unit.device = device;
     CControllerLink link;
     link.Configure(device, 19200, CSerialPort::ParityEven, 8, CSerialPort::StopTwo);
+    link.SetLowLatency(plan.lowLatency);
     if (!link.Open()) {
         unit.problems << (link.LastOpenFailure() == CSerialPort::EOpenFailure::PermissionDenied
                               ? link.PermissionDeniedText()

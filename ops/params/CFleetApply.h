@@ -50,6 +50,7 @@ public:
         bool changedOnly = false;        // write only records whose value differs
         std::vector<std::uint16_t> keep; // tags never written nor compared
         bool readIdentity = false;       // read versions and program checksum for a report
+        bool lowLatency = true;          // ask each port for low latency (CSerialPort)
     };
 
     enum class EPhase
