@@ -308,8 +308,10 @@ CWriteFlow::SOutcome CCompareFlow::DocWriteChanged(CTavrinDoc& doc)
             // shown.
             const bool allEqual = unread == 0 && outcome.failures.empty() && outcome.notSent == 0;
             doc.SetEqualityPane(allEqual);
-            if (allEqual)
+            if (allEqual) {
                 doc.SetBaseline();
+                doc.UpdateAllViews(0); // the list drops its change marks
+            }
         }
         doc.SetStatusMessage(EString::Ready);
     }

@@ -238,9 +238,12 @@ CWriteFlow::SOutcome CWriteFlow::Run(CTavrinDoc& doc)
             // display.
             const bool allConfirmed = outcome.failures.empty() && outcome.notSent == 0;
             doc.SetEqualityPane(allConfirmed);
-            // The controller now holds what is shown: nothing counts as changed any more.
-            if (allConfirmed)
+            // The controller now holds what is shown: nothing counts as changed any more, and
+            // the list drops its change marks.
+            if (allConfirmed) {
                 doc.SetBaseline();
+                doc.UpdateAllViews(0);
+            }
         }
         doc.SetStatusMessage(EString::Ready);
     }

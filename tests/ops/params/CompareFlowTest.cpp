@@ -312,6 +312,7 @@ TEST_F(CompareFlowTest, WriteChangedOnlyWritesTheDifferingRecordsAndNothingWhenO
     silent = false;
     sim.ClearRequests();
     equality.clear();
+    views.clear();
     prompt.ExpectOverwrite(true);
     const CWriteFlow::SOutcome written = CCompareFlow::DocWriteChanged(doc);
     EXPECT_TRUE(written.AllConfirmed());
@@ -319,6 +320,7 @@ TEST_F(CompareFlowTest, WriteChangedOnlyWritesTheDifferingRecordsAndNothingWhenO
     EXPECT_EQ(writes(), (std::vector<std::uint16_t>{edited[1], edited[0]})) << "last record first";
     EXPECT_EQ(Emitted(equality), std::vector<bool>{true});
     EXPECT_EQ(doc.Baseline().value(edited[0]), Record(1).value);
+    EXPECT_EQ(EmittedInts(views), std::vector<int>{0}) << "the change marks are redrawn";
 
     // Nothing differs any more: nothing is written, and the user is told so.
     sim.ClearRequests();

@@ -132,6 +132,7 @@ TEST_F(WriteFlowTest, AConfirmedPassWritesLastRecordFirstAndShowsEqual)
     MakeAllWritable();
     const std::vector<std::uint16_t> order = RecordTags();
     const bool modified = doc.IsModified();
+    views.clear();
 
     prompt.ExpectOverwrite(true);
     const CWriteFlow::SOutcome outcome = CWriteFlow::Run(doc);
@@ -147,6 +148,7 @@ TEST_F(WriteFlowTest, AConfirmedPassWritesLastRecordFirstAndShowsEqual)
         EXPECT_TRUE(m.ChecksumConsistent()) << "every write kept the checksum word";
     });
     EXPECT_EQ(Emitted(equality), std::vector<bool>{true});
+    EXPECT_EQ(EmittedInts(views), std::vector<int>{0}) << "the change marks are redrawn";
 
     ASSERT_EQ(prompt.Progress().size(), 3u) << "two reads, then the write";
     const auto& bar = *prompt.Progress().back();
