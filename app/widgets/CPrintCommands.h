@@ -31,7 +31,7 @@ public:
     CPrintCommands(const CPrintCommands&) = delete;
     CPrintCommands& operator=(const CPrintCommands&) = delete;
 
-    // "Print &Format...": the Print Format dialog; OK stores the choices.
+    // "Print For&mat...": the Print Format dialog; OK stores the choices.
     void EditFormat();
     // "&Print...": the print dialog, then the pages on the chosen printer.
     void Print();

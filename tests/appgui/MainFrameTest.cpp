@@ -12,6 +12,7 @@
 #include <QAction>
 #include <QComboBox>
 #include <QLabel>
+#include <QMenu>
 #include <QMenuBar>
 #include <QSignalSpy>
 #include <QStatusBar>
@@ -77,6 +78,58 @@ TEST_F(MainFrameTest, EveryCommandIsThereAndOnlyBuiltOnesAreEnabled)
     EXPECT_EQ(filter->count(), 1);
     EXPECT_EQ(filter->currentText(), QStringLiteral("All"));
     EXPECT_EQ(frame.size(), QSize(700, 500));
+}
+
+namespace {
+// The Alt letter of a menu text ("E&xit" gives 'x'), lower case; a null QChar for none.
+QChar Mnemonic(const QString& text)
+{
+    for (qsizetype i = 0; i + 1 < text.size(); ++i) {
+        if (text.at(i) != QLatin1Char('&'))
+            continue;
+        if (text.at(i + 1) != QLatin1Char('&'))
+            return text.at(i + 1).toLower();
+        ++i; // "&&" is a literal ampersand
+    }
+    return {};
+}
+
+// Every item of `menu` that has a text has its own Alt letter, sub-menus included.
+void ExpectUniqueMnemonics(const QMenu& menu)
+{
+    QMap<QChar, QString> taken;
+    for (const QAction* action : menu.actions()) {
+        if (action->isSeparator() || action->text().isEmpty() ||
+            action->objectName() == ControlId::Name(MenuTable::IdRecentFile))
+            continue;
+        const QChar letter = Mnemonic(action->text());
+        EXPECT_FALSE(letter.isNull()) << qPrintable(menu.title() + ": " + action->text());
+        EXPECT_FALSE(taken.contains(letter))
+            << qPrintable(menu.title() + ": " + action->text() + " and " + taken.value(letter));
+        taken.insert(letter, action->text());
+        if (action->menu())
+            ExpectUniqueMnemonics(*action->menu());
+    }
+}
+} // namespace
+
+TEST_F(MainFrameTest, EveryMenuAndMenuItemHasItsOwnAltLetter)
+{
+    CMainFrame frame(doc, settings);
+    QMap<QChar, QString> taken;
+    for (const QAction* top : frame.menuBar()->actions()) {
+        const QChar letter = Mnemonic(top->text());
+        EXPECT_FALSE(letter.isNull()) << qPrintable(top->text());
+        EXPECT_FALSE(taken.contains(letter)) << qPrintable(top->text());
+        taken.insert(letter, top->text());
+        ASSERT_NE(top->menu(), nullptr);
+        ExpectUniqueMnemonics(*top->menu());
+    }
+    EXPECT_GE(taken.size(), 7);
+    EXPECT_EQ(frame.Action(MenuTable::IdReadFromController)->shortcut(),
+              QKeySequence(QStringLiteral("Ctrl+R")));
+    EXPECT_EQ(frame.Action(MenuTable::IdWriteToController)->shortcut(),
+              QKeySequence(QStringLiteral("Ctrl+Shift+W")));
 }
 
 TEST_F(MainFrameTest, PanesFollowTheControllerAndTheEqualityPaneItsFlag)
