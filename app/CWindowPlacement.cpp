@@ -1,5 +1,7 @@
 #include "app/CWindowPlacement.h"
 
+#include <algorithm>
+
 namespace WindowPlacement {
 
 SStored ToStored(EState state, bool restoresToMaximised, int left, int top, int right, int bottom)
@@ -53,6 +55,20 @@ SRestore FromStored(const SStored& stored)
         restore.flags = kFlagSetMinPosition;
     }
     return restore;
+}
+
+QRect FitOnScreen(const QRect& stored, const QRect& available)
+{
+    if (!available.isValid())
+        return stored;
+    QRect fitted = stored;
+    fitted.setWidth(std::min(stored.width(), available.width()));
+    fitted.setHeight(std::min(stored.height(), available.height()));
+    fitted.moveLeft(std::clamp(fitted.left(), available.left(),
+                               available.left() + available.width() - fitted.width()));
+    fitted.moveTop(std::clamp(fitted.top(), available.top(),
+                              available.top() + available.height() - fitted.height()));
+    return fitted;
 }
 
 } // namespace WindowPlacement

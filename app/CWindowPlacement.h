@@ -57,4 +57,9 @@ struct SRestore
 };
 SRestore FromStored(const SStored& stored);
 
+// The stored rectangle made to fit `available` (the screen's work area): no wider or taller
+// than it, and moved inside it. A placement saved on a larger screen, or at another scale,
+// would otherwise put the title bar or the status bar out of reach.
+QRect FitOnScreen(const QRect& stored, const QRect& available);
+
 } // namespace WindowPlacement

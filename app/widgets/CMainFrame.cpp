@@ -17,6 +17,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QScreen>
 #include <QStatusBar>
 #include <QStyle>
 #include <QTimer>
@@ -343,8 +344,12 @@ void CMainFrame::RestorePlacement()
     const SRestore restore = FromStored(m_settings.Placement());
 
     if (restore.useStoredRect && restore.right > restore.left && restore.bottom > restore.top) {
-        setGeometry(restore.left, restore.top, restore.right - restore.left,
-                    restore.bottom - restore.top);
+        const QRect stored(restore.left, restore.top, restore.right - restore.left,
+                           restore.bottom - restore.top);
+        const QScreen* screen = QGuiApplication::screenAt(stored.center());
+        if (!screen)
+            screen = QGuiApplication::primaryScreen();
+        setGeometry(screen ? FitOnScreen(stored, screen->availableGeometry()) : stored);
     }
     switch (restore.showCommand) {
     case kShowMinimisedNoActivate:

@@ -114,6 +114,19 @@ TEST(WindowPlacement, StoredValuesFollowTheWindowState)
     EXPECT_EQ(r.flags, kFlagSetMinPosition);
 }
 
+TEST(WindowPlacement, AStoredRectangleLargerThanTheScreenIsShrunkAndMovedOntoIt)
+{
+    using WindowPlacement::FitOnScreen;
+    const QRect screen(0, 0, 1280, 853); // 1920 x 1280 at a scale of 1.5, less a panel
+    EXPECT_EQ(FitOnScreen(QRect(100, 50, 800, 600), screen), QRect(100, 50, 800, 600));
+    EXPECT_EQ(FitOnScreen(QRect(0, 0, 1920, 1200), screen), screen);
+    EXPECT_EQ(FitOnScreen(QRect(900, 700, 600, 400), screen), QRect(680, 453, 600, 400));
+    EXPECT_EQ(FitOnScreen(QRect(-300, -40, 600, 400), screen), QRect(0, 0, 600, 400));
+    // A second screen to the right: its own work area counts.
+    const QRect right(1280, 0, 1920, 1080);
+    EXPECT_EQ(FitOnScreen(QRect(1400, 100, 800, 600), right), QRect(1400, 100, 800, 600));
+}
+
 TEST(OsName, TheVersionTableAndTheReport)
 {
     struct SCase
