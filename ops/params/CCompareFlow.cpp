@@ -262,14 +262,9 @@ CWriteFlow::SOutcome CCompareFlow::DocWriteChanged(CTavrinDoc& doc)
 {
     CWriteFlow::SOutcome outcome;
     IUserPrompt& prompt = doc.Prompt();
-    if (!CWriteFlow::CheckSameType(doc))
+    if (!CWriteFlow::CheckAndConfirm(doc, outcome))
         return outcome;
     const EControllerType connectedType = doc.ConnectedType();
-    if (!prompt.ConfirmOverwrite()) {
-        outcome.status = CWriteFlow::EStatus::Declined;
-        prompt.Message(LoadString(EString::UploadCancelled), IUserPrompt::EIcon::Information);
-        return outcome;
-    }
     int unread = 0;
     {
         CTransferSession session(doc);
@@ -396,14 +391,9 @@ CWriteFlow::SOutcome CCompareFlow::DocWriteSelected(CTavrinDoc& doc,
 {
     CWriteFlow::SOutcome outcome;
     IUserPrompt& prompt = doc.Prompt();
-    if (!CWriteFlow::CheckSameType(doc))
+    if (!CWriteFlow::CheckAndConfirm(doc, outcome))
         return outcome;
     const EControllerType connectedType = doc.ConnectedType();
-    if (!prompt.ConfirmOverwrite()) {
-        outcome.status = CWriteFlow::EStatus::Declined;
-        prompt.Message(LoadString(EString::UploadCancelled), IUserPrompt::EIcon::Information);
-        return outcome;
-    }
     {
         CTransferSession session(doc);
         std::unique_ptr<IProgress> progress = prompt.BeginProgress(

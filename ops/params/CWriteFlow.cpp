@@ -63,6 +63,18 @@ bool CWriteFlow::CheckSameType(CTavrinDoc& doc)
     return false;
 }
 
+bool CWriteFlow::CheckAndConfirm(CTavrinDoc& doc, SOutcome& outcome)
+{
+    if (!CheckSameType(doc))
+        return false;
+    IUserPrompt& prompt = doc.Prompt();
+    if (prompt.ConfirmOverwrite())
+        return true;
+    outcome.status = EStatus::Declined;
+    prompt.Message(LoadString(EString::UploadCancelled), IUserPrompt::EIcon::Information);
+    return false;
+}
+
 CWriteFlow::SRecordWrite CWriteFlow::WriteRecord(CControllerLink& link, const CParameter& record,
                                                  CWriteJournal* journal)
 {
@@ -216,13 +228,8 @@ CWriteFlow::SOutcome CWriteFlow::Run(CTavrinDoc& doc)
 {
     SOutcome outcome;
     IUserPrompt& prompt = doc.Prompt();
-    if (!CheckSameType(doc))
+    if (!CheckAndConfirm(doc, outcome))
         return outcome;
-    if (!prompt.ConfirmOverwrite()) {
-        outcome.status = EStatus::Declined;
-        prompt.Message(LoadString(EString::UploadCancelled), IUserPrompt::EIcon::Information);
-        return outcome;
-    }
 
     {
         CTransferSession session(doc);

@@ -76,6 +76,9 @@ public:
     // The guard before anything is sent for the document: true when its data belongs to the
     // connected controller type; otherwise tells the user (TypeMismatchText) and is false.
     static bool CheckSameType(CTavrinDoc& doc);
+    // What every write of the document asks first: CheckSameType, then the overwrite
+    // question; a No is told to the user and left in `outcome` as Declined. True to go on.
+    static bool CheckAndConfirm(CTavrinDoc& doc, SOutcome& outcome);
 
     // What writing one record came to.
     struct SRecordWrite
