@@ -68,11 +68,13 @@ public:
     // A question; the answer is one of the buttons offered (closing the box counts as
     // Cancel where offered, otherwise No).
     virtual EAnswer Question(const QString& text, EButtons buttons, EIcon icon) = 0;
-    // A Yes/No question whose safe answer is No, asked before something that cannot be
-    // undone: No is the default button, so a hasty Enter does not confirm it.
-    virtual EAnswer QuestionDefaultNo(const QString& text, EIcon icon)
+    // A question whose safe answer is No, asked before something that cannot be undone: No
+    // is the default button, so a hasty Enter does not confirm it. `buttons` is YesNo or
+    // YesNoCancel.
+    virtual EAnswer QuestionDefaultNo(const QString& text, EIcon icon,
+                                      EButtons buttons = EButtons::YesNo)
     {
-        return Question(text, EButtons::YesNo, icon);
+        return Question(text, buttons, icon);
     }
     // "Do you wish to overwrite the settings already in the controller ...?" with its
     // animation; true for Yes, false for No or Escape.

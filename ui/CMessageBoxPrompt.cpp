@@ -147,13 +147,22 @@ private:
 
 } // namespace
 
-IUserPrompt::EAnswer CMessageBoxPrompt::QuestionDefaultNo(const QString& text, EIcon icon)
+IUserPrompt::EAnswer CMessageBoxPrompt::QuestionDefaultNo(const QString& text, EIcon icon,
+                                                          EButtons buttons)
 {
+    const bool cancel = buttons == EButtons::YesNoCancel;
     QMessageBox box(ToQtIcon(icon), QApplication::applicationDisplayName(), text,
-                    QMessageBox::Yes | QMessageBox::No, m_parent);
+                    ToQtButtons(cancel ? EButtons::YesNoCancel : EButtons::YesNo), m_parent);
     box.setDefaultButton(QMessageBox::No);
-    box.setEscapeButton(QMessageBox::No);
-    return box.exec() == QMessageBox::Yes ? EAnswer::Yes : EAnswer::No;
+    box.setEscapeButton(cancel ? QMessageBox::Cancel : QMessageBox::No);
+    switch (box.exec()) {
+    case QMessageBox::Yes:
+        return EAnswer::Yes;
+    case QMessageBox::No:
+        return EAnswer::No;
+    default:
+        return cancel ? EAnswer::Cancel : EAnswer::No;
+    }
 }
 
 bool CMessageBoxPrompt::ConfirmOverwrite()

@@ -17,7 +17,8 @@ public:
     // The details go into the box's expandable "Show Details..." part.
     void MessageWithDetails(const QString& text, const QString& details, EIcon icon) override;
     EAnswer Question(const QString& text, EButtons buttons, EIcon icon) override;
-    EAnswer QuestionDefaultNo(const QString& text, EIcon icon) override;
+    EAnswer QuestionDefaultNo(const QString& text, EIcon icon,
+                              EButtons buttons = EButtons::YesNo) override;
     bool ConfirmOverwrite() override;
     std::unique_ptr<IProgress> BeginProgress(const QString& title, EProgressKind kind) override;
     QString ChooseOpenFile(const QString& caption, const QString& filter) override;

@@ -87,8 +87,9 @@ CEepromDefaults::EBackup CEepromDefaults::SaveBackup()
 bool CEepromDefaults::Confirm(EResult& stopped)
 {
     IUserPrompt& prompt = m_doc.Prompt();
-    if (prompt.Question(LoadString(EString::ResetEepromQuestion), EButtons::YesNoCancel,
-                        EIcon::Exclamation) != EAnswer::Yes) {
+    // No is the default: a reset of every parameter is not to be confirmed by a hasty Enter.
+    if (prompt.QuestionDefaultNo(LoadString(EString::ResetEepromQuestion), EIcon::Exclamation,
+                                 EButtons::YesNoCancel) != EAnswer::Yes) {
         // A deliberate "no" ends here: there is no failure to report.
         prompt.Message(LoadString(EString::EepromResetCancelled), EIcon::Information);
         stopped = EResult::Declined;

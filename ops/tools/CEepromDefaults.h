@@ -31,7 +31,8 @@ public:
     explicit CEepromDefaults(CTavrinDoc& doc) : m_doc(doc) {}
 
     // The menu command with its messages: "Incompatible controller", the warning (Yes, No,
-    // Cancel; anything but Yes ends with "... was cancelled."), Retry/Cancel after an
+    // Cancel, with No the default; anything but Yes ends with "... was cancelled."),
+    // Retry/Cancel after an
     // unanswered reset, and at the end whether the reset was done. Between the warning and
     // the reset, "Save a backup...?" (Yes reads and saves, No skips, Cancel declines); Cancel
     // in the read's progress window declines too.

@@ -32,9 +32,11 @@ public:
         EIcon icon = EIcon::None;
         bool checkIcon = false;
         EAnswer answer = EAnswer::Ok;
-        bool yes = false; // ConfirmOverwrite's answer
-        QString file;     // file choices' answer
-        QString filter;   // ChooseFile's selected filter
+        bool yes = false;                   // ConfirmOverwrite's answer
+        QString file;                       // file choices' answer
+        QString filter;                     // ChooseFile's selected filter
+        bool defaultNo = false;             // a question that must have No as its default button
+        EButtons buttons = EButtons::YesNo; // ... and offer these (checked with defaultNo)
     };
 
     // A record of one progress window.
@@ -74,6 +76,17 @@ public:
     {
         SExpectation e = Make(EKind::Question, text);
         e.answer = answer;
+        m_expected.push_back(e);
+        return *this;
+    }
+    // A question asked with No as the default button (QuestionDefaultNo), offering `buttons`.
+    CScriptedPrompt& ExpectQuestionDefaultNo(const QString& text, EAnswer answer,
+                                             EButtons buttons = EButtons::YesNo)
+    {
+        SExpectation e = Make(EKind::Question, text);
+        e.answer = answer;
+        e.defaultNo = true;
+        e.buttons = buttons;
         m_expected.push_back(e);
         return *this;
     }
@@ -130,13 +143,14 @@ public:
             EXPECT_EQ(static_cast<int>(icon), static_cast<int>(e.icon)) << text.toStdString();
         }
     }
-    EAnswer Question(const QString& text, EButtons, EIcon) override
+    EAnswer Question(const QString& text, EButtons buttons, EIcon) override
     {
-        m_shown << text;
-        SExpectation e;
-        if (!Next(EKind::Question, text, e))
-            return EAnswer::Cancel;
-        return e.answer;
+        return Ask(text, buttons, false);
+    }
+    EAnswer QuestionDefaultNo(const QString& text, EIcon,
+                              EButtons buttons = EButtons::YesNo) override
+    {
+        return Ask(text, buttons, true);
     }
     bool ConfirmOverwrite() override
     {
@@ -171,6 +185,19 @@ private:
         e.kind = kind;
         e.text = text;
         return e;
+    }
+
+    EAnswer Ask(const QString& text, EButtons buttons, bool defaultNo)
+    {
+        m_shown << text;
+        SExpectation e;
+        if (!Next(EKind::Question, text, e))
+            return EAnswer::Cancel;
+        if (e.defaultNo) {
+            EXPECT_TRUE(defaultNo) << "asked with Yes as the default: " << text.toStdString();
+            EXPECT_EQ(static_cast<int>(buttons), static_cast<int>(e.buttons)) << text.toStdString();
+        }
+        return e.answer;
     }
 
     bool Next(EKind kind, const QString& text, SExpectation& out)

@@ -6,6 +6,7 @@
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
 
@@ -49,6 +50,36 @@ TEST(MessageBoxPrompt, QuestionsReturnThePressedButton)
               IUserPrompt::EAnswer::Cancel);
     EXPECT_EQ(seen.buttons, QMessageBox::Ok | QMessageBox::Cancel);
     EXPECT_EQ(seen.icon, QMessageBox::Question);
+}
+
+TEST(MessageBoxPrompt, AQuestionWithNoAsDefaultAnswersNoToReturnAndCancelToEscape)
+{
+    CMessageBoxPrompt prompt;
+    QMessageBox::StandardButtons buttons;
+    const auto pressWhenShown = [&buttons](Qt::Key key) {
+        QTimer::singleShot(0, [key, &buttons] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            ASSERT_NE(box, nullptr);
+            buttons = box->standardButtons();
+            QTest::keyClick(box, key);
+        });
+    };
+    const QString text = QStringLiteral("Reset everything?");
+    pressWhenShown(Qt::Key_Return);
+    EXPECT_EQ(prompt.QuestionDefaultNo(text, IUserPrompt::EIcon::Exclamation,
+                                       IUserPrompt::EButtons::YesNoCancel),
+              IUserPrompt::EAnswer::No);
+    EXPECT_EQ(buttons, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+    pressWhenShown(Qt::Key_Escape);
+    EXPECT_EQ(prompt.QuestionDefaultNo(text, IUserPrompt::EIcon::Exclamation,
+                                       IUserPrompt::EButtons::YesNoCancel),
+              IUserPrompt::EAnswer::Cancel);
+
+    // Without Cancel, Escape answers No.
+    pressWhenShown(Qt::Key_Escape);
+    EXPECT_EQ(prompt.QuestionDefaultNo(text, IUserPrompt::EIcon::Exclamation),
+              IUserPrompt::EAnswer::No);
+    EXPECT_EQ(buttons, QMessageBox::Yes | QMessageBox::No);
 }
 
 TEST(MessageBoxPrompt, MessagesShowTheirIcon)

@@ -47,9 +47,10 @@ IUserPrompt::EAnswer COptionsCheckPrompt::Question(const QString& text, EButtons
     return m_prompt.Question(text, buttons, icon);
 }
 
-IUserPrompt::EAnswer COptionsCheckPrompt::QuestionDefaultNo(const QString& text, EIcon icon)
+IUserPrompt::EAnswer COptionsCheckPrompt::QuestionDefaultNo(const QString& text, EIcon icon,
+                                                            EButtons buttons)
 {
-    return m_prompt.QuestionDefaultNo(text, icon);
+    return m_prompt.QuestionDefaultNo(text, icon, buttons);
 }
 
 bool COptionsCheckPrompt::ConfirmOverwrite()

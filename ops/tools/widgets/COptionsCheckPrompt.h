@@ -17,7 +17,8 @@ public:
     void Message(const QString& text, EIcon icon, const QString& caption = {}) override;
     void MessageWithDetails(const QString& text, const QString& details, EIcon icon) override;
     EAnswer Question(const QString& text, EButtons buttons, EIcon icon) override;
-    EAnswer QuestionDefaultNo(const QString& text, EIcon icon) override;
+    EAnswer QuestionDefaultNo(const QString& text, EIcon icon,
+                              EButtons buttons = EButtons::YesNo) override;
     bool ConfirmOverwrite() override;
     // A cancellable window owned by the dialog, whatever `kind` says.
     std::unique_ptr<IProgress> BeginProgress(const QString& title, EProgressKind kind) override;

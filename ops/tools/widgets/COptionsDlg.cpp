@@ -2,6 +2,7 @@
 
 #include "app/CAppSettings.h"
 #include "app/COsName.h"
+#include "app/CStartupPort.h"
 #include "doc/CTavrinDoc.h"
 #include "doc/IUserPrompt.h"
 #include "link/CControllerLink.h"
@@ -51,6 +52,14 @@ QString ChooseWithFileDialog(QWidget* parent, const QString& current, const QStr
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return QString();
     return QDir::toNativeSeparators(dialog.selectedFiles().first());
+}
+
+// Whether `portName` names a port: not empty, "Unassigned" nor the placeholder the first
+// start stores.
+bool IsAssigned(const QString& portName)
+{
+    return !portName.isEmpty() && portName != QLatin1String(StartupPort::kUnassigned) &&
+           portName != QLatin1String(StartupPort::kNoDevice);
 }
 
 } // namespace
@@ -151,7 +160,20 @@ void COptionsDlg::FillPortList()
     }
     for (const CPortEntry& entry : m_ports)
         m_port->addItem(entry.friendlyName);
-    const int stored = m_port->findText(settings.PortName(), Qt::MatchExactly);
+    const QString name = settings.PortName();
+    const QString device = settings.PortDevice();
+    int stored = CPortEnumerator::FindByFriendlyName(m_ports, name);
+    for (qsizetype i = 0; stored < 0 && i < m_ports.size(); ++i) {
+        if (!device.isEmpty() && m_ports[i].devicePath == device)
+            stored = static_cast<int>(i); // the same device under another name
+    }
+    if (stored < 0 && IsAssigned(name)) {
+        // A configured port that was not found (unplugged, or missed by the enumeration)
+        // stays the choice: falling back to another port would move the link away from it
+        // without a word.
+        m_port->addItem(QStringLiteral("%1 (not present)").arg(name));
+        stored = m_keptIndex = m_port->count() - 1;
+    }
     m_port->setCurrentIndex(stored >= 0 ? stored : (m_port->count() > 0 ? 0 : -1));
 }
 
@@ -187,12 +209,12 @@ void COptionsDlg::Check()
 
 void COptionsDlg::accept()
 {
-    const int index = m_port->currentIndex() < 0
-                          ? -1
-                          : CPortEnumerator::FindByFriendlyName(m_ports, m_port->currentText());
-    if (index >= 0) {
+    // The port box lists m_ports in order, then the configured port when it was not found;
+    // that one stays configured as it is.
+    const int index = m_port->currentIndex();
+    if (index >= 0 && index < static_cast<int>(m_ports.size())) {
         m_doc.Settings().SetChosenPort(m_ports[index].friendlyName, m_ports[index].devicePath);
-    } else {
+    } else if (index < 0 || index != m_keptIndex) {
         m_doc.Prompt().Message(QStringLiteral("Communications device configuration not saved."),
                                IUserPrompt::EIcon::Exclamation);
     }

@@ -18,11 +18,15 @@ class QPushButton;
 //
 // Opening it lists the serial ports, closing the link's port meanwhile and reopening it when
 // it was open (OptionsApply::EnumerateReleasingPort), by the method of "StandardEnum"; the
-// entry named by "PortName" is preselected, else the first. A failed enumeration shows the
-// error report with the system's details and leaves the port list empty and disabled.
+// entry named by "PortName" is preselected, else the one on the device "PortDevice". A
+// configured port that was not found is added as "<PortName> (not present)" and
+// preselected; only without a configured port ("Unassigned", or none) is the first entry
+// preselected. A failed enumeration shows the error report with the system's details and
+// leaves the port list empty and disabled.
 //
-// OK stores the chosen port ("PortName" and "PortDevice", CAppSettings::SetChosenPort) or
-// says "Communications device configuration not saved." when no listed port is chosen, and
+// OK stores the chosen listed port ("PortName" and "PortDevice",
+// CAppSettings::SetChosenPort), leaves both as they are for the port not present, or says
+// "Communications device configuration not saved." when no port is chosen, and
 // stores the low-latency check box ("LowLatency") either way; the tag file chosen with
 // "Browse" or installed by "C&heck" is handed back by TagFilePath(). Both take effect
 // through OptionsApply::Apply. Cancel stores nothing.
@@ -89,5 +93,7 @@ private:
     QPushButton* m_checkButton = nullptr;
     QString m_tagFilePath;
     CPortList m_ports;
+    // The port box's entry for the configured port when it was not listed, else -1.
+    int m_keptIndex = -1;
     bool m_enumerated = false;
 };

@@ -109,7 +109,10 @@ TEST_F(ControllerToolsTest, EepromDefaultsResetsTheParametersOnlyWhenConfirmed)
         m.SetTag(0x1000, tag);
         m.ResetChecksum();
     });
-    prompt.ExpectQuestion(Text(EString::ResetEepromQuestion), EAnswer::No)
+    // No is the default button of the warning.
+    prompt
+        .ExpectQuestionDefaultNo(Text(EString::ResetEepromQuestion), EAnswer::No,
+                                 IUserPrompt::EButtons::YesNoCancel)
         .ExpectMessage(Text(EString::EepromResetCancelled), EIcon::Information);
     EXPECT_EQ(CEepromDefaults(doc).Run(), CEepromDefaults::EResult::Declined);
     EXPECT_TRUE(WireFor(LinkProtocol::kTagEepromDefaults).empty());

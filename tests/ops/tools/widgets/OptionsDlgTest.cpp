@@ -140,20 +140,39 @@ TEST_F(OptionsDlgTest, CancelChangesNothingButThePortWasReleasedWhileListing)
     EXPECT_FALSE(link.IsOpen());
 }
 
-TEST_F(OptionsDlgTest, OkStoresTheChosenPortAndTheLinkReopensOnIt)
+TEST_F(OptionsDlgTest, AConfiguredPortNotFoundStaysUntilAnotherIsPicked)
 {
-    ASSERT_TRUE(settings.SetChosenPort(QStringLiteral("Gone (ttyS7)"), QStringLiteral("/dev/x")));
+    const CPortEntry cable = ports.takeAt(1);
     auto dlg = Make();
-    EXPECT_EQ(Combo(*dlg)->currentIndex(), 0); // the stored port is gone: the first entry
+    EXPECT_EQ(Lines(*dlg),
+              (QStringList{"Modem (ttyS0)", "USB Serial (ttyUSB0)", "Cable (pts) (not present)"}));
+    EXPECT_EQ(Combo(*dlg)->currentIndex(), 2);
+    Click(*dlg, COptionsDlg::kOkId); // the prompt fails the test on any message
+    EXPECT_EQ(dlg->result(), QDialog::Accepted);
+    EXPECT_EQ(settings.PortName(), QStringLiteral("Cable (pts)"));
+    EXPECT_EQ(settings.PortDevice(), sim.SlavePath());
+    EXPECT_TRUE(OptionsApply::Apply(doc, dlg->TagFilePath()));
+    EXPECT_EQ(link.PortName(), sim.SlavePath());
+    ExpectLinkAnswers();
+
+    // Found on its device under another name, the port is that entry.
+    ports.insert(1, cable);
+    ASSERT_TRUE(settings.SetPortName(QStringLiteral("Cable (old name)")));
+    dlg = Make();
+    EXPECT_EQ(Lines(*dlg).size(), 3);
+    EXPECT_EQ(Combo(*dlg)->currentIndex(), 1);
+
+    ASSERT_TRUE(settings.SetChosenPort(QStringLiteral("Gone (ttyS7)"), QStringLiteral("/dev/x")));
+    link.Close();
+    dlg = Make();
+    EXPECT_EQ(Combo(*dlg)->currentText(), QStringLiteral("Gone (ttyS7) (not present)"));
     Combo(*dlg)->setCurrentIndex(1);
     LowLatency(*dlg)->setChecked(false);
     Click(*dlg, COptionsDlg::kOkId);
-    EXPECT_EQ(dlg->result(), QDialog::Accepted);
     EXPECT_EQ(settings.PortName(), QStringLiteral("Cable (pts)"));
     EXPECT_EQ(settings.PortDevice(), sim.SlavePath());
     EXPECT_FALSE(settings.LowLatency());
 
-    link.Close();
     QSignalSpy views(&doc, &CTavrinDoc::ViewsUpdateRequested);
     EXPECT_TRUE(OptionsApply::Apply(doc, dlg->TagFilePath()));
     ExpectLinkAnswers();
@@ -161,16 +180,22 @@ TEST_F(OptionsDlgTest, OkStoresTheChosenPortAndTheLinkReopensOnIt)
     EXPECT_EQ(views.count(), 0); // the tag file did not change
 }
 
-TEST_F(OptionsDlgTest, OkWithoutAListedPortSaysSoAndStoresNothing)
+TEST_F(OptionsDlgTest, WithoutAConfiguredPortTheFirstIsOfferedAndNoneSaysSo)
 {
-    ports.clear();
+    ASSERT_TRUE(settings.SetChosenPort(QStringLiteral("zzz"), QStringLiteral("zzz")));
     auto dlg = Make();
+    EXPECT_EQ(Lines(*dlg).size(), 3);
+    EXPECT_EQ(Combo(*dlg)->currentIndex(), 0);
+
+    ports.clear();
+    dlg = Make();
+    EXPECT_EQ(Combo(*dlg)->count(), 0);
     prompt.ExpectMessage(QStringLiteral("Communications device configuration not saved."),
                          IUserPrompt::EIcon::Exclamation);
     Click(*dlg, COptionsDlg::kOkId);
     EXPECT_EQ(dlg->result(), QDialog::Accepted);
-    EXPECT_EQ(settings.PortName(), QStringLiteral("Cable (pts)"));
-    EXPECT_EQ(settings.PortDevice(), sim.SlavePath());
+    EXPECT_EQ(settings.PortName(), QStringLiteral("zzz"));
+    EXPECT_EQ(settings.PortDevice(), QStringLiteral("zzz"));
 }
 
 TEST_F(OptionsDlgTest, FailedListingShowsTheErrorReportAndDisablesThePortList)
