@@ -186,7 +186,9 @@ CParameterSet::Result CParameterSet::LoadFile(const QString& path)
         const QFileInfo info(path);
         if (!info.exists())
             return Failure(EStatus::OpenFailed, LoadString(EString::ProfileNoSuchFile));
-        if (info.isDir() || !info.isReadable())
+        if (info.isDir())
+            return Failure(EStatus::OpenFailed, LoadString(EString::ProfileIsFolder));
+        if (!info.isReadable())
             return Failure(EStatus::OpenFailed, LoadString(EString::ProfileAccessDenied));
         return Failure(EStatus::OpenFailed,
                        LoadString(EString::ProfileReadError).arg(file.errorString()));

@@ -43,7 +43,7 @@ public:
         int refusedRecord = -1;    // BadChecksum: index of the refused record in the file
         int duplicatesRemoved = 0; // load: records dropped by RemoveDuplicateTags
         // Empty for Ok; otherwise what is wrong, in words, without the file name (e.g. "the
-        // file ends before its last parameter"), or string 123 for BadChecksum.
+        // file ends early (before its last parameter)"), or string 123 for BadChecksum.
         QString errorText;
 
         bool Ok() const { return status == EStatus::Ok; }
@@ -54,6 +54,9 @@ public:
     CParameterSet() = default;
     CParameterSet(const CParameterSet&) = delete;
     CParameterSet& operator=(const CParameterSet&) = delete;
+    // Moving hands over the records (the document takes a set once it loaded whole).
+    CParameterSet(CParameterSet&&) = default;
+    CParameterSet& operator=(CParameterSet&&) = default;
 
     quint16 HeaderWord() const { return m_headerWord; }
     void SetHeaderWord(quint16 word) { m_headerWord = word; }

@@ -9,6 +9,8 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include <utility>
+
 namespace {
 // "Trip: " and the code in four upper-case hex digits
 QString TripText(std::uint16_t code)
@@ -276,14 +278,13 @@ bool CTavrinDoc::ReportProfileLoad(IUserPrompt& prompt, const QString& path,
 
 bool CTavrinDoc::LoadProfile(const QString& path, bool asFile)
 {
-    DeleteContents();
-    if (!ReportProfileLoad(*m_prompt, path, m_parameters.LoadFile(path))) {
-        // Nothing of the previous document may survive a failed open: keeping its path and
-        // modified flag would let the next save write this empty set over that file.
-        m_parameters.Reset();
-        OnNewDocument();
+    // The file is read into a set of its own: the document's set, path, title, baseline and
+    // modified flag are replaced only once it loaded, so a file that cannot be used leaves
+    // the user's work (saved or not) exactly as it was.
+    CParameterSet loaded;
+    if (!ReportProfileLoad(*m_prompt, path, loaded.LoadFile(path)))
         return false;
-    }
+    m_parameters = std::move(loaded);
     m_parameters.SetEmpty(false);
     SetBaseline();
     if (asFile) {

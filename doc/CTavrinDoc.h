@@ -97,11 +97,12 @@ public:
     void DeleteContents();
     // File New: empty, "Untitled", not modified; views updated.
     void OnNewDocument();
-    // File Open: empties the document and loads the profile; the equality pane becomes "not
-    // equal" and the views refresh. A refused record is reported (string 123) and the records
-    // before it stay. A file that cannot be opened, is cut short or is not a profile is
-    // reported by name and cause, and leaves the document as File New does (empty,
-    // "Untitled", no path, not modified); the result is then false.
+    // File Open: loads the profile into a set of its own and, once it loaded, puts it in
+    // place of the document's set; the equality pane becomes "not equal" and the views
+    // refresh. A refused record is reported (string 123) and the records before it stay. A
+    // file that cannot be opened, is cut short or is not a profile is reported by name and
+    // cause and leaves the document as it was (its set, path, title, baseline and modified
+    // flag); the result is then false.
     bool OnOpenDocument(const QString& path);
     // Opens the profile at `path` as an untitled copy, as File Open would but with no path
     // and off the recent-file list: Save asks for a name, so the file itself (a backup) is

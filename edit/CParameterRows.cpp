@@ -90,6 +90,7 @@ SParameterRows CParameterRows::Build(const CParameterSet& set, const CTagFile& t
             continue;
         row.value = parameter.ValueText(*it->tag, type);
         row.tag = parameter.tagNumber;
+        row.readOnly = parameter.readOnly;
         row.group = it->tag->group;
         result.rows.push_back(std::move(row));
     }

@@ -18,7 +18,8 @@ struct SParameterRow
     QString value;
     quint16 tag = 0;
     quint16 group = 0;
-    bool changed = false; // the value differs from the document's baseline value
+    bool changed = false;  // the value differs from the document's baseline value
+    bool readOnly = false; // the controller does not let the value be changed
 };
 
 // Which rows the list shows besides the display group.

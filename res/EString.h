@@ -15,6 +15,10 @@ enum class EString : int
     // Editing a parameter
     ParameterNotSupported = 60,
     ControllerNotUpdated = 63,
+    // A parameter the controller does not let be changed: the edit dialog's note and title,
+    // the parameter list's tool tip
+    ReadOnly = 4871,
+    ReadOnlyTitle = 4872,
 
     // The equality pane's tool tips
     ParametersMatch = 69,
@@ -167,6 +171,7 @@ enum class EString : int
     ProfileNegativeCount = 4607,
     ProfileTrailingBytes = 4608,
     ProfileReadError = 4609,
+    ProfileIsFolder = 4610,
 
     // Printed pages: the simple list's column header and footer, the page number, and the
     // message when the text does not fit the page

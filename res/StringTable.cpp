@@ -302,12 +302,13 @@ const QHash<int, QString>& Table()
             {4602, "the file does not exist"},
             {4603, "access to the file was denied"},
             {4604, "the file is too short to be a profile"},
-            {4605, "the file ends before its last parameter"},
-            {4606, "it is not a profile: it starts with the word %1, which no profile with "
-                   "parameters carries"},
-            {4607, "it is not a profile: it announces a negative number of parameters"},
-            {4608, "it is not a profile: more bytes follow the %1 parameter(s) it announces"},
+            {4605, "the file ends early (before its last parameter)"},
+            {4606, "it is not a profile (it starts with the word %1, which no profile with "
+                   "parameters carries)"},
+            {4607, "it is not a profile (it announces a negative number of parameters)"},
+            {4608, "it is not a profile (more bytes follow the %1 parameter(s) it announces)"},
             {4609, "the file could not be read (%1)"},
+            {4610, "it is a folder, not a profile"},
             // Printed pages (printf-style arguments: the print time, the page and the count).
             {4701, "Parameter"},
             {4702, "Values"},
@@ -347,6 +348,10 @@ const QHash<int, QString>& Table()
             {4856, "0x%1 %2: not confirmed (result %3)"},
             {4857, "the controller stopped answering; %1 records not sent"},
             {4861, "Trip: %1"},
+            // Editing a parameter the controller does not let be changed: the note and the
+            // window title of the edit dialog (%1 its usual title), the parameter list's tool tip.
+            {4871, "Read only"},
+            {4872, "%1 (Read only)"},
             {57344, "Tavrin"},
             {57345, "Ready"},
             {57638, "Program Not Equal."},

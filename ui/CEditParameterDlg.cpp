@@ -63,15 +63,20 @@ CEditParameterDlg::CEditParameterDlg(CTavrinDoc& doc, CParameter& record, const 
       m_dataType(doc.Parameters().DataControllerType()), m_openingValue(record.value),
       m_valueFont(QStringLiteral("Arial"), kValueFontPointSize, QFont::Bold)
 {
-    setWindowTitle(QString::fromLatin1(m_template->windowTitle));
+    const QString title = QString::fromLatin1(m_template->windowTitle);
+    setWindowTitle(m_record.readOnly ? LoadString(EString::ReadOnlyTitle).arg(title) : title);
     BuildCommon();
     LoadTexts();
 
     if (!m_tag.HasHelp())
         m_help->hide();
+    // A read-only record can be looked at, not changed: only Cancel and Help stay usable.
+    m_readOnlyNote->setVisible(m_record.readOnly);
     if (m_record.readOnly) {
         m_updateEditor->setEnabled(false);
         m_programController->setEnabled(false);
+        for (QAbstractButton* choice : m_choices)
+            choice->setEnabled(false);
     }
     m_openingValue = m_record.value;
     if (m_slider)
@@ -95,6 +100,10 @@ void CEditParameterDlg::BuildCommon()
     heading->addWidget(name, 0, 1);
     heading->addWidget(new QLabel(QStringLiteral("Existing value:")), 1, 0);
     heading->addWidget(Named(new QLabel, kIdExistingValue), 1, 1);
+    m_readOnlyNote = new QLabel(LoadString(EString::ReadOnly));
+    m_readOnlyNote->setObjectName(QString::fromLatin1(kReadOnlyName));
+    m_readOnlyNote->setFont(bold);
+    heading->addWidget(m_readOnlyNote, 2, 1);
     heading->setColumnStretch(1, 1);
     left->addLayout(heading);
 
@@ -295,6 +304,11 @@ void CEditParameterDlg::SetUpSlider()
     m_slider->setTickInterval(ToSliderInt(ticks));
     m_slider->setPageStep(ToSliderInt(ticks));
     m_slider->setValue(ToSliderInt(units.value));
+    if (m_record.readOnly) {
+        // The position shows the value; it cannot be moved.
+        m_slider->setEnabled(false);
+        return;
+    }
     connect(m_slider, &QSlider::valueChanged, this, &CEditParameterDlg::OnSliderMoved);
 }
 
@@ -375,7 +389,7 @@ void CEditParameterDlg::SyncChoices()
     }
     if (m_latch) {
         m_latch->setChecked(m_state.latchChecked);
-        m_latch->setEnabled(m_state.latchEnabled);
+        m_latch->setEnabled(m_state.latchEnabled && !m_record.readOnly);
     }
 }
 
@@ -396,6 +410,9 @@ void CEditParameterDlg::OnLatchClicked()
 
 void CEditParameterDlg::ApplyControls()
 {
+    // The controller refuses a new value for a read-only record: the editor keeps its own.
+    if (m_record.readOnly)
+        return;
     if (m_template->kind == EEditKind::Slider) {
         if (m_sliderUsable) {
             m_record.value = CEditValueMap::FromEditUnits(

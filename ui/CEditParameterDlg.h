@@ -39,6 +39,8 @@ public:
     // Object names of the slider template's number box and of its message line.
     static constexpr const char* kEntryName = "valueEntry";
     static constexpr const char* kEntryMessageName = "valueEntryMessage";
+    // Object name of the "Read only" note, shown for a record the controller will not change.
+    static constexpr const char* kReadOnlyName = "readOnlyNote";
 
     CEditParameterDlg(CTavrinDoc& doc, CParameter& record, const CTagInfo& tag,
                       QWidget* parent = nullptr);
@@ -92,6 +94,7 @@ private:
     QLabel* m_valueField = nullptr;
     QLineEdit* m_entry = nullptr;
     QLabel* m_entryMessage = nullptr;
+    QLabel* m_readOnlyNote = nullptr;
     int m_entryDecimals = 0;
     bool m_entryValid = true;
     bool m_fromEntry = false;

@@ -1,8 +1,11 @@
 #include "ui/CTavrinViewModel.h"
 
+#include "res/StringTable.h"
+
 #include <QFont>
 #include <QPainter>
 #include <QPixmap>
+#include <QStringList>
 
 namespace {
 
@@ -59,6 +62,12 @@ QVariant CTavrinViewModel::data(const QModelIndex& index, int role) const
         return row.group;
     case kChangedRole:
         return row.changed;
+    case kReadOnlyRole:
+        return row.readOnly;
+    case Qt::ForegroundRole:
+        if (row.readOnly)
+            return QColor(Qt::gray);
+        return {};
     case Qt::DecorationRole:
         if (index.column() == 0)
             return row.changed ? m_changedMark : m_noMark;
@@ -70,9 +79,14 @@ QVariant CTavrinViewModel::data(const QModelIndex& index, int role) const
             return bold;
         }
         return {};
-    case Qt::ToolTipRole:
-        return row.changed ? tr("Changed since the set was last read, opened or written")
-                           : QVariant();
+    case Qt::ToolTipRole: {
+        QStringList tips;
+        if (row.readOnly)
+            tips.append(LoadString(EString::ReadOnly));
+        if (row.changed)
+            tips.append(tr("Changed since the set was last read, opened or written"));
+        return tips.isEmpty() ? QVariant() : QVariant(tips.join(QLatin1Char('\n')));
+    }
     default:
         return {};
     }

@@ -13,7 +13,8 @@
 // to a few milliseconds.
 //
 // A row whose value differs from the document's baseline is drawn bold with a dot before its
-// name (a decoration, so the name itself stays as printed and exported).
+// name (a decoration, so the name itself stays as printed and exported). A read-only row is
+// drawn in grey, and its tool tip says "Read only".
 class CTavrinViewModel : public QAbstractTableModel
 {
     Q_OBJECT
@@ -22,6 +23,7 @@ public:
     static constexpr int kTagRole = Qt::UserRole;
     static constexpr int kGroupRole = Qt::UserRole + 1;
     static constexpr int kChangedRole = Qt::UserRole + 2;
+    static constexpr int kReadOnlyRole = Qt::UserRole + 3;
     static constexpr int kColumnCount = 2;
 
     explicit CTavrinViewModel(QObject* parent = nullptr);

@@ -203,7 +203,7 @@ TEST(ProfileFormat, TruncatedFilesFailWithEndOfFileAndKeepNothing)
         EXPECT_EQ(result.archiveCause, EArchiveError::EndOfFile);
         EXPECT_EQ(result.errorText, size < CParameterSet::kHeaderSize
                                         ? "the file is too short to be a profile"
-                                        : "the file ends before its last parameter");
+                                        : "the file ends early (before its last parameter)");
         EXPECT_EQ(set.RecordCount(), 0);
         EXPECT_TRUE(set.IsEmpty());
         EXPECT_EQ(set.DataControllerType(), CParameterSet::kNoControllerType);
@@ -227,7 +227,7 @@ TEST(ProfileFormat, HostileRecordCounts)
     result = LoadFromBytes(set, negative);
     EXPECT_EQ(result.status, EStatus::NotAProfile);
     EXPECT_EQ(result.errorText,
-              "it is not a profile: it announces a negative number of parameters");
+              "it is not a profile (it announces a negative number of parameters)");
     EXPECT_EQ(set.DataControllerType(), CParameterSet::kNoControllerType);
 
     QByteArray fewer = kTwoRecords;
@@ -235,7 +235,7 @@ TEST(ProfileFormat, HostileRecordCounts)
     result = LoadFromBytes(set, fewer);
     EXPECT_EQ(result.status, EStatus::NotAProfile);
     EXPECT_EQ(result.errorText,
-              "it is not a profile: more bytes follow the 1 parameter(s) it announces");
+              "it is not a profile (more bytes follow the 1 parameter(s) it announces)");
     EXPECT_EQ(set.RecordCount(), 0);
 }
 
@@ -252,12 +252,12 @@ TEST(ProfileFormat, PlainlyForeignFilesAreRefusedAndKeepNothing)
     const QByteArray trailing = kTwoRecords + QByteArray(1, '\0');
     const QByteArray emptyWithTail = QByteArray::fromHex("0101000000001e00ff");
     const std::pair<QByteArray, const char*> cases[] = {
-        {noise, "it is not a profile: it starts with the word 0x3f8b, which no profile with "
-                "parameters carries"},
-        {foreignHeader, "it is not a profile: it starts with the word 0x0203, which no profile "
-                        "with parameters carries"},
-        {trailing, "it is not a profile: more bytes follow the 2 parameter(s) it announces"},
-        {emptyWithTail, "it is not a profile: more bytes follow the 0 parameter(s) it announces"},
+        {noise, "it is not a profile (it starts with the word 0x3f8b, which no profile with "
+                "parameters carries)"},
+        {foreignHeader, "it is not a profile (it starts with the word 0x0203, which no profile "
+                        "with parameters carries)"},
+        {trailing, "it is not a profile (more bytes follow the 2 parameter(s) it announces)"},
+        {emptyWithTail, "it is not a profile (more bytes follow the 0 parameter(s) it announces)"},
     };
     for (const auto& [bytes, text] : cases) {
         SCOPED_TRACE(text);
@@ -344,7 +344,7 @@ TEST(ProfileFile, MissingFilesAndFoldersAreReportedNotThrown)
     auto result = set.LoadFile(dir.filePath("absent.prf"));
     EXPECT_EQ(result.status, EStatus::OpenFailed);
     EXPECT_EQ(result.errorText, "the file does not exist");
-    EXPECT_EQ(set.LoadFile(dir.path()).errorText, "access to the file was denied");
+    EXPECT_EQ(set.LoadFile(dir.path()).errorText, "it is a folder, not a profile");
     EXPECT_EQ(set.RecordCount(), 0);
 
     CParameterSet one;

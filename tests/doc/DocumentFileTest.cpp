@@ -88,41 +88,68 @@ TEST_F(DocumentFileTest, TheSaveModifiedQuestion)
     EXPECT_FALSE(doc.SaveModified()) << "a cancelled file choice cancels";
 }
 
-TEST_F(DocumentFileTest, BadFilesAreReportedAndLeaveTheDocumentConsistent)
+TEST_F(DocumentFileTest, AFileThatDoesNotOpenLeavesTheCurrentSetAsItWas)
 {
-    QFile bad(File("bad.prf"));
-    ASSERT_TRUE(bad.open(QIODevice::WriteOnly));
-    bad.write(QByteArray::fromHex("0101 05000000 0a00 00"));
-    bad.close();
-    // The message names the file once and says in words what is wrong with it.
-    prompt.ExpectMessage(QStringLiteral("Cannot open %1: the file ends before its last parameter.")
-                             .arg(QDir::toNativeSeparators(File("bad.prf"))),
-                         IUserPrompt::EIcon::Exclamation);
-    EXPECT_FALSE(doc.OnOpenDocument(File("bad.prf")));
-    EXPECT_TRUE(doc.Parameters().IsEmpty());
-    EXPECT_TRUE(doc.Parameters().Parameters().empty());
-
-    // A refused record keeps those before it and says so.
     Fill(3);
-    doc.Parameters().SaveFile(File("three.prf"));
-    QFile three(File("three.prf"));
-    ASSERT_TRUE(three.open(QIODevice::ReadWrite));
-    three.seek(8 + 28 + 24); // second record's checksum
-    three.write(QByteArray::fromHex("ffff0000"));
-    three.close();
+    ASSERT_TRUE(doc.OnSaveDocument(File("current.prf")));
+    doc.SetBaseline();
+    // Unsaved work: a changed value.
+    doc.Parameters().Parameters()[1]->value = 99;
+    doc.SetModified(true);
+    const QHash<quint16, quint16> baseline{{0x100, 0}, {0x101, 3}, {0x102, 6}};
+    ASSERT_EQ(doc.Baseline(), baseline);
+    auto write = [this](const char* name, const QByteArray& bytes) {
+        QFile file(File(name));
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+    };
+    write("garbage.prf", QByteArray::fromHex("7479 70652061 206c 6f6e67206c696e65"));
+    write("short.prf", QByteArray::fromHex("0101 05000000 0a00 00"));
+    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("folder.prf")));
+    const std::pair<const char*, QString> hostile[] = {
+        {"garbage.prf", QStringLiteral("it is not a profile (it starts with the word 0x7974, "
+                                       "which no profile with parameters carries)")},
+        {"short.prf", QStringLiteral("the file ends early (before its last parameter)")},
+        {"folder.prf", QStringLiteral("it is a folder, not a profile")},
+        {"missing.prf", QStringLiteral("the file does not exist")},
+    };
+    QSignalSpy recent(&doc, &CTavrinDoc::RecentFileAdded);
+    QSignalSpy views(&doc, &CTavrinDoc::ViewsUpdateRequested);
+    for (const auto& [name, cause] : hostile) {
+        SCOPED_TRACE(name);
+        // The message names the file once and says in words what is wrong with it.
+        prompt.ExpectMessage(
+            QStringLiteral("Cannot open %1: %2.").arg(QDir::toNativeSeparators(File(name)), cause),
+            IUserPrompt::EIcon::Exclamation);
+        EXPECT_FALSE(doc.OnOpenDocument(File(name)));
+        EXPECT_TRUE(prompt.AllShown());
+        ASSERT_EQ(doc.Parameters().RecordCount(), 3);
+        for (int i = 0; i < 3; ++i) {
+            EXPECT_EQ(doc.Parameters().Parameters()[i]->tagNumber, 0x100 + i);
+            EXPECT_EQ(doc.Parameters().Parameters()[i]->value, i == 1 ? 99 : i * 3);
+        }
+        EXPECT_FALSE(doc.Parameters().IsEmpty());
+        EXPECT_EQ(doc.DataType(), EControllerType::TarnPlus);
+        EXPECT_EQ(doc.PathName(), File("current.prf"));
+        EXPECT_EQ(doc.Title(), QStringLiteral("current.prf"));
+        EXPECT_TRUE(doc.IsModified());
+        EXPECT_EQ(doc.Baseline(), baseline);
+    }
+    EXPECT_EQ(recent.count(), 0);
+    EXPECT_EQ(views.count(), 0);
+
+    // A refused record keeps those before it and says so; that set replaces the current one.
+    QFile current(File("current.prf"));
+    ASSERT_TRUE(current.open(QIODevice::ReadWrite));
+    current.seek(8 + 28 + 24); // second record's checksum
+    current.write(QByteArray::fromHex("ffff0000"));
+    current.close();
     prompt.ExpectMessage(QStringLiteral("Incorrect checksum in the PRF file"),
                          IUserPrompt::EIcon::Exclamation);
-    EXPECT_TRUE(doc.OnOpenDocument(File("three.prf")));
-    EXPECT_EQ(doc.Parameters().Parameters().size(), 1u);
-
-    prompt.ExpectMessage(QStringLiteral("Cannot open %1: the file does not exist.")
-                             .arg(QDir::toNativeSeparators(File("missing.prf"))),
-                         IUserPrompt::EIcon::Exclamation);
-    EXPECT_FALSE(doc.OnOpenDocument(File("missing.prf")));
-
-    doc.OnNewDocument();
-    EXPECT_EQ(doc.Title(), QStringLiteral("Untitled"));
-    EXPECT_TRUE(doc.Parameters().IsEmpty());
+    EXPECT_TRUE(doc.OnOpenDocument(File("current.prf")));
+    EXPECT_EQ(doc.Parameters().RecordCount(), 1);
+    EXPECT_FALSE(doc.IsModified());
+    EXPECT_EQ(doc.Baseline(), (QHash<quint16, quint16>{{0x100, 0}}));
 }
 
 TEST_F(DocumentFileTest, ABadTagFileIsNamedOnce)

@@ -198,18 +198,54 @@ TEST_F(EditDlgTest, MomentaryRowsRelabelOnEveryClick)
     EXPECT_EQ(Control<QAbstractButton>(first, 1206)->text(), "Vacuum mode");
 }
 
-TEST_F(EditDlgTest, ReadOnlyLeavesOnlyCancelAndHelp)
+TEST_F(EditDlgTest, ReadOnlySaysSoAndLeavesOnlyCancelAndHelp)
 {
+    auto note = [](const QWidget& dlg) {
+        return dlg.findChild<QLabel*>(QString::fromLatin1(CEditParameterDlg::kReadOnlyName));
+    };
     Record(4000, 40);
+    {
+        CEditParameterDlg writable(doc, record, info);
+        writable.show();
+        ASSERT_NE(note(writable), nullptr);
+        EXPECT_FALSE(note(writable)->isVisible());
+    }
     record.readOnly = true;
     CEditParameterDlg dlg(doc, record, info);
     dlg.show();
+    EXPECT_EQ(dlg.windowTitle(), "Edit Parameter (Read only)");
+    EXPECT_TRUE(note(dlg)->isVisible());
+    EXPECT_EQ(note(dlg)->text(), "Read only");
+    auto* slider = Control<QSlider>(dlg, 1029);
+    auto* entry = dlg.findChild<QLineEdit*>(QString::fromLatin1(CEditParameterDlg::kEntryName));
+    EXPECT_EQ(slider->value(), 40) << "the position still shows the value";
+    EXPECT_FALSE(slider->isEnabled());
+    EXPECT_FALSE(entry->isEnabled());
     EXPECT_FALSE(Control(dlg, 1085)->isEnabled());
     EXPECT_FALSE(Control(dlg, 1084)->isEnabled());
     EXPECT_TRUE(Control(dlg, 2)->isEnabled());
     EXPECT_TRUE(Control(dlg, 1062)->isVisible());
+    // Neither the keyboard nor the default button gets a value through.
+    QTest::keyClick(slider, Qt::Key_End);
+    QTest::keyClicks(entry, "90");
+    QTest::keyClick(&dlg, Qt::Key_Return);
+    EXPECT_TRUE(dlg.isVisible());
+    EXPECT_EQ(record.value, 40);
     Control<QPushButton>(dlg, 2)->click();
     EXPECT_EQ(record.value, 40);
+
+    // The choice templates: every choice and the latching box are shown but cannot be used.
+    Record(7936, 6, 11);
+    CEditParameterDlg choices(doc, record, info);
+    choices.show();
+    EXPECT_TRUE(note(choices)->isVisible());
+    EXPECT_TRUE(IsChecked(choices, 1178));
+    for (int id : {1178, 1109, 1112, 1108})
+        EXPECT_FALSE(Control(choices, id)->isEnabled()) << id;
+    QTest::mouseClick(Control<QAbstractButton>(choices, 1109), Qt::LeftButton);
+    EXPECT_TRUE(IsChecked(choices, 1178));
+    QTest::keyClick(&choices, Qt::Key_Return);
+    EXPECT_EQ(record.value, 6);
 }
 
 TEST_F(EditDlgTest, HelpShownOnlyWithARealHelpText)

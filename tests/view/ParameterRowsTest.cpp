@@ -2,6 +2,9 @@
 #include "ViewTestDoc.h"
 
 #include "edit/CParameterRows.h"
+#include "ui/CTavrinViewModel.h"
+
+#include <QColor>
 
 namespace {
 
@@ -51,6 +54,24 @@ TEST_F(ParameterRowsTest, RowsRunBackwardsWithNamesValueTextsAndGroups)
     EXPECT_EQ(built.rows[2].name, QStringLiteral("Seat Switch Delay"));
     EXPECT_EQ(built.rows[2].value, QStringLiteral("2 secs"));
     EXPECT_EQ(built.rows[2].group, 4);
+}
+
+TEST_F(ParameterRowsTest, ReadOnlyRowsAreGreyWithATip)
+{
+    SetParameters({0x0116, 0x0105});
+    doc.Parameters().Parameters()[1]->readOnly = true;
+    CTavrinViewModel model;
+    model.SetRows(Build().rows);
+    ASSERT_EQ(model.rowCount(), 2);
+    const QModelIndex readOnly = model.index(0, 0);
+    const QModelIndex writable = model.index(1, 0);
+    ASSERT_EQ(readOnly.data(CTavrinViewModel::kTagRole).toUInt(), 0x0105u);
+    EXPECT_TRUE(readOnly.data(CTavrinViewModel::kReadOnlyRole).toBool());
+    EXPECT_EQ(readOnly.data(Qt::ToolTipRole).toString(), QStringLiteral("Read only"));
+    EXPECT_EQ(model.index(0, 1).data(Qt::ForegroundRole).value<QColor>(), QColor(Qt::gray));
+    EXPECT_FALSE(writable.data(CTavrinViewModel::kReadOnlyRole).toBool());
+    EXPECT_FALSE(writable.data(Qt::ToolTipRole).isValid());
+    EXPECT_FALSE(writable.data(Qt::ForegroundRole).isValid());
 }
 
 TEST_F(ParameterRowsTest, TagsAreLookedUpForTheDataControllerType)
