@@ -11,35 +11,28 @@
 
 #include <csignal>
 #include <cstdio>
+#include <limits>
 #include <pthread.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
 
-bool ParseCount(const QCommandLineParser& parser, const QString& name, int& out)
-{
-    if (!parser.isSet(name))
-        return true;
-    bool ok = false;
-    out = parser.value(name).toInt(&ok, 0);
-    if (!ok || out < 0) {
-        std::fprintf(stderr, "tavrin-sim: --%s needs a whole number of 0 or more\n",
-                     qPrintable(name));
-        return false;
-    }
-    return true;
-}
-
-bool ParseMilliseconds(const QCommandLineParser& parser, const QString& name, int maximum, int& out)
+// A whole number of 0 or more (at most `maximum`) for option `name`, when it is given.
+bool ParseCount(const QCommandLineParser& parser, const QString& name, int& out,
+                int maximum = std::numeric_limits<int>::max())
 {
     if (!parser.isSet(name))
         return true;
     bool ok = false;
     out = parser.value(name).toInt(&ok, 0);
     if (!ok || out < 0 || out > maximum) {
-        std::fprintf(stderr, "tavrin-sim: --%s needs a whole number of milliseconds from 0 to %d\n",
-                     qPrintable(name), maximum);
+        if (maximum == std::numeric_limits<int>::max())
+            std::fprintf(stderr, "tavrin-sim: --%s needs a whole number of 0 or more\n",
+                         qPrintable(name));
+        else
+            std::fprintf(stderr, "tavrin-sim: --%s needs a whole number from 0 to %d\n",
+                         qPrintable(name), maximum);
         return false;
     }
     return true;
@@ -207,8 +200,7 @@ int main(int argc, char* argv[])
         !ParseCount(parser, QStringLiteral("bad-checksum-every"), faults.badChecksumEvery) ||
         !ParseCount(parser, QStringLiteral("wrong-echo-every"), faults.wrongEchoEvery) ||
         !ParseCount(parser, QStringLiteral("delay"), faults.delayMs) ||
-        !ParseMilliseconds(parser, QStringLiteral("adapter-latency"), 1000,
-                           faults.adapterLatencyMs))
+        !ParseCount(parser, QStringLiteral("adapter-latency"), faults.adapterLatencyMs, 1000))
         return 1;
     for (const auto& [name, target] : {std::pair{"random-drop", &faults.random.drop},
                                        std::pair{"random-bad-checksum", &faults.random.badChecksum},

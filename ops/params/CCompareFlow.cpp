@@ -99,6 +99,21 @@ private:
     const CTransferSession& m_session;
 };
 
+// Writes the document's records named in `tags` inside the caller's transfer session, behind
+// the write progress window and with the journal (backup first, then the change log).
+CWriteFlow::SOutcome JournalledWrite(CTavrinDoc& doc, const std::vector<std::uint16_t>& tags)
+{
+    std::unique_ptr<IProgress> progress = doc.Prompt().BeginProgress(
+        LoadString(EString::WritingDataToController), IUserPrompt::EProgressKind::Plain);
+    doc.SetStatusMessage(EString::Downloading);
+    const EControllerType type = doc.ConnectedType();
+    CWriteJournal journal(doc.Link(), doc.Tags(), type);
+    CWriteFlow::SOutcome outcome = CCompareFlow::WriteSelected(
+        doc.Link(), doc.Tags(), type, doc.Parameters(), tags, progress.get(), &journal);
+    outcome.backupPath = journal.Finish();
+    return outcome;
+}
+
 } // namespace
 
 std::vector<CCompareFlow::SRow> CCompareFlow::Compare(const CParameterSet& a,
@@ -289,13 +304,7 @@ CWriteFlow::SOutcome CCompareFlow::DocWriteChanged(CTavrinDoc& doc)
         } else if (write.empty()) {
             outcome.status = CWriteFlow::EStatus::Finished;
         } else {
-            std::unique_ptr<IProgress> progress = prompt.BeginProgress(
-                LoadString(EString::WritingDataToController), IUserPrompt::EProgressKind::Plain);
-            doc.SetStatusMessage(EString::Downloading);
-            CWriteJournal journal(doc.Link(), doc.Tags(), connectedType);
-            outcome = WriteSelected(doc.Link(), doc.Tags(), connectedType, doc.Parameters(), write,
-                                    progress.get(), &journal);
-            outcome.backupPath = journal.Finish();
+            outcome = JournalledWrite(doc, write);
         }
         outcome.skipped = compared.skipped;
         if (outcome.status != CWriteFlow::EStatus::NoBackup) {
@@ -393,16 +402,9 @@ CWriteFlow::SOutcome CCompareFlow::DocWriteSelected(CTavrinDoc& doc,
     IUserPrompt& prompt = doc.Prompt();
     if (!CWriteFlow::CheckAndConfirm(doc, outcome))
         return outcome;
-    const EControllerType connectedType = doc.ConnectedType();
     {
         CTransferSession session(doc);
-        std::unique_ptr<IProgress> progress = prompt.BeginProgress(
-            LoadString(EString::WritingDataToController), IUserPrompt::EProgressKind::Plain);
-        doc.SetStatusMessage(EString::Downloading);
-        CWriteJournal journal(doc.Link(), doc.Tags(), connectedType);
-        outcome = WriteSelected(doc.Link(), doc.Tags(), connectedType, doc.Parameters(), tags,
-                                progress.get(), &journal);
-        journal.Finish();
+        outcome = JournalledWrite(doc, tags);
         // Only some records were sent: whether the rest match is for the next comparison.
         doc.SetEqualityPane(false);
         doc.SetStatusMessage(EString::Ready);
