@@ -297,6 +297,7 @@ bool CTavrinDoc::LoadProfile(const QString& path, bool asFile)
     emit TitleChanged();
     SetEqualityPane(false);
     UpdateAllViews(0);
+    emit ProfileLoaded();
     return true;
 }
 

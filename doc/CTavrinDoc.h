@@ -179,6 +179,9 @@ signals:
     void RecentFileAdded(const QString& path);
     // A transfer began (true) or ended (false).
     void TransferStateChanged(bool active);
+    // A profile was loaded into the document (File Open, a recent file, Open Copy...): the
+    // display no longer shows what the controller was last known to hold.
+    void ProfileLoaded();
 
 private:
     // One reconnecting tick: reopen the device, then poll when it opened.

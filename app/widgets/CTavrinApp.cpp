@@ -10,6 +10,7 @@
 #include "link/widgets/CSelectComPortDlg.h"
 #include "ops/eeprom/CDFileProgrammer.h"
 #include "ops/eeprom/widgets/CEepromDlg.h"
+#include "ops/params/CCompareFlow.h"
 #include "ops/params/CReadFlow.h"
 #include "ops/params/CSetExport.h"
 #include "ops/params/CWriteFlow.h"
@@ -267,6 +268,11 @@ void CTavrinApp::RegisterCommands()
                      &CMainFrame::SetStatusMessage);
     QObject::connect(m_doc.get(), &CTavrinDoc::EqualityPaneRequested, m_frame.get(),
                      &CMainFrame::SetEqualityPane);
+    // A profile just opened may hold exactly what the connected controller holds: look, once
+    // the open has finished (its caller may still be placing the window).
+    QObject::connect(
+        m_doc.get(), &CTavrinDoc::ProfileLoaded, m_frame.get(),
+        [this] { CCompareFlow::DocCheckEquality(*m_doc); }, Qt::QueuedConnection);
     m_frame->SetCloseQuery([this] { return m_doc->SaveModified(); });
     RefreshRecentFiles();
 

@@ -372,6 +372,27 @@ std::optional<CCompareFlow::SControllerRead> CCompareFlow::DocCompareWithControl
     return outcome;
 }
 
+bool CCompareFlow::DocCheckEquality(CTavrinDoc& doc)
+{
+    if (doc.TransferActive() || !CanCompareWithController(doc))
+        return false;
+    SControllerRead outcome;
+    {
+        CTransferSession session(doc, CTransferSession::ECancel::Allowed);
+        std::unique_ptr<IProgress> progress = doc.Prompt().BeginProgress(
+            LoadString(EString::ComparingWithController), IUserPrompt::EProgressKind::Cancellable);
+        CSessionProgress steps(progress.get(), session);
+        outcome = CompareWithController(doc.Link(), doc.Tags(), doc.ConnectedType(),
+                                        doc.Parameters(), &steps);
+    }
+    const bool equal = !outcome.cancelled && outcome.unanswered.empty() &&
+                       outcome.notRead.empty() && outcome.refused.empty() &&
+                       !AnyDifference(outcome.rows);
+    if (equal)
+        doc.SetEqualityPane(true);
+    return equal;
+}
+
 std::optional<CCompareFlow::SProfileCompare> CCompareFlow::DocCompareWithProfile(CTavrinDoc& doc)
 {
     const QString path =

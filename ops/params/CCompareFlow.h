@@ -99,6 +99,13 @@ public:
     // whether everything matched. nullopt when cancelled or not possible.
     static std::optional<SControllerRead> DocCompareWithController(CTavrinDoc& doc);
 
+    // After a profile was opened: when a controller of the profile's type answers, reads its
+    // value of every record (behind the comparison's progress window, Cancel allowed) and
+    // makes the equality pane say "Program Equal." when every value matches. Anything less
+    // (a difference, a refusal, a record unanswered, Cancel) leaves "Program Not Equal.";
+    // nothing is reported. True when the pane now says equal.
+    static bool DocCheckEquality(CTavrinDoc& doc);
+
     // Asks for a profile, loads it (a bad file is reported as File Open reports it) and
     // compares the document with it. nullopt when the user cancelled or the file was bad.
     struct SProfileCompare

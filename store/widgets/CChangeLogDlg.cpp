@@ -24,6 +24,9 @@ CChangeLogDlg::CChangeLogDlg(const QString& controllerName, QWidget* parent)
     m_allTypes->setChecked(m_controller.isEmpty());
     m_allTypes->setEnabled(!m_controller.isEmpty());
     row->addWidget(m_allTypes);
+    m_changedOnly = new QCheckBox(tr("&Changed values only"), this);
+    m_changedOnly->setToolTip(tr("Hide the writes that left the value as it was"));
+    row->addWidget(m_changedOnly);
     row->addStretch();
     m_count = new QLabel(this);
     row->addWidget(m_count);
@@ -31,9 +34,10 @@ CChangeLogDlg::CChangeLogDlg(const QString& controllerName, QWidget* parent)
 
     m_table = new QTreeWidget(this);
     m_table->setRootIsDecorated(false);
-    m_table->setHeaderLabels({tr("Time"), tr("User"), tr("Port"), tr("Controller"), tr("Versions"),
-                              tr("Tag"), tr("Parameter"), tr("Old value"), tr("New value"),
-                              tr("Result")});
+    // What was changed and how comes first; where and by whom after it.
+    m_table->setHeaderLabels({tr("Time"), tr("Parameter"), tr("Old value"), tr("New value"),
+                              tr("Result"), tr("Tag"), tr("Controller"), tr("Versions"), tr("User"),
+                              tr("Port")});
     m_table->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
     layout->addWidget(m_table);
 
@@ -41,6 +45,7 @@ CChangeLogDlg::CChangeLogDlg(const QString& controllerName, QWidget* parent)
     layout->addWidget(buttons);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     connect(m_allTypes, &QCheckBox::toggled, this, [this] { Fill(); });
+    connect(m_changedOnly, &QCheckBox::toggled, this, [this] { Fill(); });
     Fill();
     resize(900, 420);
 }
@@ -49,18 +54,27 @@ void CChangeLogDlg::Fill()
 {
     const std::vector<CChangeLog::SLine> lines = CChangeLog::Read();
     const bool all = m_allTypes->isChecked();
+    const bool changedOnly = m_changedOnly->isChecked();
     m_table->clear();
     // The file grows at its end: newest first is the file read backwards.
     for (auto it = lines.rbegin(); it != lines.rend(); ++it) {
         if (!all && it->controller != m_controller)
             continue;
+        // A line without an old value (its read went unanswered) may have changed it.
+        if (changedOnly && !it->oldValue.isEmpty() && it->oldValue == it->newValue)
+            continue;
         auto* item = new QTreeWidgetItem(m_table);
-        const QStringList fields = {it->time, it->user, it->port,     it->controller, it->versions,
-                                    it->tag,  it->name, it->oldValue, it->newValue,   it->result};
+        const QStringList fields = {it->time,   it->name, it->oldValue,   it->newValue,
+                                    it->result, it->tag,  it->controller, it->versions,
+                                    it->user,   it->port};
         for (int column = 0; column < fields.size(); ++column)
             item->setText(column, fields.at(column));
     }
     const int shown = m_table->topLevelItemCount();
-    const QString values = shown == 1 ? tr("1 value written") : tr("%1 values written").arg(shown);
+    QString values;
+    if (changedOnly)
+        values = shown == 1 ? tr("1 value changed") : tr("%1 values changed").arg(shown);
+    else
+        values = shown == 1 ? tr("1 value written") : tr("%1 values written").arg(shown);
     m_count->setText(all ? values : tr("%1 to %2 controllers").arg(values, m_controller));
 }

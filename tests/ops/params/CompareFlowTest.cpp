@@ -331,3 +331,34 @@ TEST_F(CompareFlowTest, WriteChangedOnlyWritesTheDifferingRecordsAndNothingWhenO
     EXPECT_TRUE(writes().empty());
     EXPECT_TRUE(prompt.AllShown());
 }
+
+TEST_F(CompareFlowTest, AnOpenedProfileShowsEqualOnlyWhenTheControllerHoldsEveryValue)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("same.prf"));
+    ASSERT_TRUE(doc.OnSaveDocument(path));
+
+    ASSERT_TRUE(doc.OnOpenDocument(path));
+    EXPECT_TRUE(CCompareFlow::DocCheckEquality(doc));
+    EXPECT_EQ(Emitted(equality), (std::vector<bool>{false, true}));
+    EXPECT_TRUE(doc.LinkReady());
+
+    // One value otherwise in the controller: not equal. (A copy: each open replaces the set.)
+    const CParameter record = Record(1);
+    SetControllerValue(record.tagNumber, OtherValue(record));
+    equality.clear();
+    ASSERT_TRUE(doc.OnOpenDocument(path));
+    EXPECT_FALSE(CCompareFlow::DocCheckEquality(doc));
+    EXPECT_EQ(Emitted(equality), std::vector<bool>{false});
+
+    // A controller that stops answering tells nothing: not equal, and no message.
+    SetControllerValue(record.tagNumber, record.value);
+    CSimFaults faults;
+    faults.silent = true;
+    sim.SetFaults(faults);
+    equality.clear();
+    ASSERT_TRUE(doc.OnOpenDocument(path));
+    EXPECT_FALSE(CCompareFlow::DocCheckEquality(doc));
+    EXPECT_EQ(Emitted(equality), std::vector<bool>{false});
+    EXPECT_TRUE(prompt.AllShown());
+}
