@@ -5,6 +5,7 @@
 #include "data/CParameterSet.h"
 #include "data/CTagFile.h"
 #include "doc/CTavrinDoc.h"
+#include "doc/CTransferProgress.h"
 #include "doc/CTransferSession.h"
 #include "doc/IUserPrompt.h"
 #include "link/CControllerLink.h"
@@ -103,9 +104,10 @@ private:
 // the write progress window and with the journal (backup first, then the change log).
 CWriteFlow::SOutcome JournalledWrite(CTavrinDoc& doc, const std::vector<std::uint16_t>& tags)
 {
-    std::unique_ptr<IProgress> progress = doc.Prompt().BeginProgress(
-        LoadString(EString::WritingDataToController), IUserPrompt::EProgressKind::Plain);
-    doc.SetStatusMessage(EString::Downloading);
+    std::unique_ptr<IProgress> progress = CTransferProgress::Begin(
+        doc, CTavrinDoc::ETransferDirection::Writing, LoadString(EString::WritingDataToController),
+        IUserPrompt::EProgressKind::Plain);
+    doc.SetStatusMessage(EString::WritingToController);
     const EControllerType type = doc.ConnectedType();
     CWriteJournal journal(doc.Link(), doc.Tags(), type);
     CWriteFlow::SOutcome outcome = CCompareFlow::WriteSelected(
@@ -267,8 +269,6 @@ CWriteFlow::SOutcome CCompareFlow::WriteSelected(CControllerLink& link, const CT
         records.push_back(it->get());
     }
     CWriteFlow::SOutcome outcome;
-    if (progress)
-        progress->SetRange(0, CWriteFlow::kProgressRange);
     CWriteFlow::WriteRecords(link, tagFile, type, records, progress, outcome, journal);
     return outcome;
 }
@@ -285,9 +285,10 @@ CWriteFlow::SOutcome CCompareFlow::DocWriteChanged(CTavrinDoc& doc)
         CTransferSession session(doc);
         SControllerRead compared;
         {
-            std::unique_ptr<IProgress> progress = prompt.BeginProgress(
+            std::unique_ptr<IProgress> progress = CTransferProgress::Begin(
+                doc, CTavrinDoc::ETransferDirection::Reading,
                 LoadString(EString::ComparingWithController), IUserPrompt::EProgressKind::Plain);
-            doc.SetStatusMessage(EString::Uploading);
+            doc.SetStatusMessage(EString::ReadingFromController);
             compared = CompareWithController(doc.Link(), doc.Tags(), connectedType,
                                              doc.Parameters(), progress.get());
         }
@@ -348,9 +349,10 @@ std::optional<CCompareFlow::SControllerRead> CCompareFlow::DocCompareWithControl
     bool closing = false;
     {
         CTransferSession session(doc, CTransferSession::ECancel::Allowed);
-        std::unique_ptr<IProgress> progress = prompt.BeginProgress(
+        std::unique_ptr<IProgress> progress = CTransferProgress::Begin(
+            doc, CTavrinDoc::ETransferDirection::Reading,
             LoadString(EString::ComparingWithController), IUserPrompt::EProgressKind::Cancellable);
-        doc.SetStatusMessage(EString::Uploading);
+        doc.SetStatusMessage(EString::ReadingFromController);
         CSessionProgress steps(progress.get(), session);
         outcome =
             CompareWithController(doc.Link(), doc.Tags(), connectedType, doc.Parameters(), &steps);

@@ -8,22 +8,29 @@
 #include "app/widgets/CMainFrame.h"
 #include "app/widgets/CMenuTable.h"
 #include "app/widgets/CTavrinApp.h"
+#include "common/CScriptedPrompt.h"
 #include "common/CTempSettings.h"
 #include "common/SimModelEdits.h"
 #include "data/CParameter.h"
 #include "doc/CTavrinDoc.h"
+#include "link/CControllerLink.h"
 #include "ops/params/CReadFlow.h"
+#include "ops/params/CWriteFlow.h"
+#include "res/StringTable.h"
 #include "sim/CControllerSim.h"
 #include "ui/CMessageBoxPrompt.h"
 #include "ui/ControlId.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QLabel>
 #include <QTimer>
 #include <QToolBar>
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
+#include <vector>
 
 namespace {
 
@@ -60,6 +67,41 @@ protected:
         for (const auto& tag : tags.Tags())
             count += tag->AppliesToType(kType);
         return count;
+    }
+
+    // The status bar's three panes as one step of a transfer found them.
+    struct SPanes
+    {
+        int position = 0;
+        QString status;
+        QString id;
+        QString equality;
+    };
+    // Runs `flow` with `prompt` as the document's prompt and returns the panes as they were
+    // at each move of its progress window.
+    std::vector<SPanes> PanesDuring(CScriptedPrompt& prompt, const std::function<void()>& flow)
+    {
+        std::vector<SPanes> seen;
+        prompt.OnProgressPosition([&](int position) {
+            seen.push_back(
+                {position, PaneText(59143), PaneText(59142), app.Frame().EqualityPaneText()});
+        });
+        app.Document().SetPrompt(prompt);
+        flow();
+        prompt.OnProgressPosition({});
+        return seen;
+    }
+    QString PaneText(int id)
+    {
+        const auto* label = ControlId::Find<QLabel>(&app.Frame(), id);
+        return label ? label->text() : QStringLiteral("<missing>");
+    }
+    // After a transfer: the controller's own state and the document's equality.
+    void ExpectPanesBack()
+    {
+        EXPECT_EQ(PaneText(59143), QStringLiteral("Ok"));
+        EXPECT_EQ(PaneText(59142), CControllerLink::ControllerTypeName(kType));
+        EXPECT_EQ(app.Frame().EqualityPaneText(), LoadString(EString::ProgramEqual));
     }
 
     // Runs the application's event loop until the window's closing ends it (0), or gives up
@@ -223,4 +265,40 @@ TEST_F(TransferWindowTest, CommandsFollowTheDocumentWithoutATimer)
     EXPECT_TRUE(viewToolbar->isChecked());
     frame.findChild<QToolBar*>()->toggleViewAction()->trigger();
     EXPECT_FALSE(viewToolbar->isChecked());
+}
+
+TEST_F(TransferWindowTest, TheStatusBarCountsTheRecordsReadOfTheType)
+{
+    CScriptedPrompt prompt;
+    const std::vector<SPanes> seen =
+        PanesDuring(prompt, [&] { EXPECT_TRUE(CReadFlow::Run(app.Document()).Complete()); });
+    const int total = ApplyingTagCount();
+    ASSERT_GT(seen.size(), std::size_t(total));
+    for (const SPanes& panes : seen) {
+        EXPECT_EQ(panes.status, QStringLiteral("Reading %1/%2").arg(panes.position).arg(total));
+        EXPECT_EQ(panes.id, CControllerLink::ControllerTypeName(kType));
+        EXPECT_EQ(panes.equality, QString()) << "the link is not ready during the read";
+    }
+    EXPECT_EQ(seen.front().position, 0);
+    EXPECT_EQ(seen.back().position, total);
+    ExpectPanesBack();
+}
+
+TEST_F(TransferWindowTest, TheStatusBarCountsTheRecordsWritten)
+{
+    CScriptedPrompt prompt;
+    CTavrinDoc& doc = app.Document();
+    doc.SetPrompt(prompt);
+    ASSERT_TRUE(CReadFlow::Run(doc).Complete());
+    const int total = doc.Parameters().RecordCount();
+    prompt.ExpectOverwrite(true);
+    const std::vector<SPanes> seen =
+        PanesDuring(prompt, [&] { EXPECT_TRUE(CWriteFlow::Run(doc).AllConfirmed()); });
+    ASSERT_EQ(seen.size(), std::size_t(total) + 1) << "each record's start, then the end";
+    for (std::size_t k = 0; k < seen.size(); ++k) {
+        EXPECT_EQ(seen[k].status, QStringLiteral("Writing %1/%2").arg(k).arg(total));
+        EXPECT_EQ(seen[k].id, CControllerLink::ControllerTypeName(kType));
+        EXPECT_EQ(seen[k].equality, QString());
+    }
+    ExpectPanesBack();
 }
