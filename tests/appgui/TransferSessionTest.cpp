@@ -30,6 +30,7 @@
 
 #include <functional>
 #include <memory>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -69,39 +70,29 @@ protected:
         return count;
     }
 
-    // The status bar's three panes as one step of a transfer found them.
-    struct SPanes
+    // The status, controller id and equality panes of the status bar.
+    QStringList Panes()
     {
-        int position = 0;
-        QString status;
-        QString id;
-        QString equality;
-    };
-    // Runs `flow` with `prompt` as the document's prompt and returns the panes as they were
-    // at each move of its progress window.
-    std::vector<SPanes> PanesDuring(CScriptedPrompt& prompt, const std::function<void()>& flow)
+        QStringList texts;
+        for (int id : {59143, 59142})
+            texts << ControlId::Find<QLabel>(&app.Frame(), id)->text();
+        return texts << app.Frame().EqualityPaneText();
+    }
+    // Runs `flow` and returns the panes at each move of its progress window, with the position.
+    std::vector<std::pair<int, QStringList>> PanesDuring(CScriptedPrompt& prompt,
+                                                         const std::function<void()>& flow)
     {
-        std::vector<SPanes> seen;
-        prompt.OnProgressPosition([&](int position) {
-            seen.push_back(
-                {position, PaneText(59143), PaneText(59142), app.Frame().EqualityPaneText()});
-        });
-        app.Document().SetPrompt(prompt);
+        std::vector<std::pair<int, QStringList>> seen;
+        prompt.OnProgressPosition([&](int position) { seen.emplace_back(position, Panes()); });
         flow();
         prompt.OnProgressPosition({});
         return seen;
     }
-    QString PaneText(int id)
-    {
-        const auto* label = ControlId::Find<QLabel>(&app.Frame(), id);
-        return label ? label->text() : QStringLiteral("<missing>");
-    }
     // After a transfer: the controller's own state and the document's equality.
-    void ExpectPanesBack()
+    static QStringList PanesAfter()
     {
-        EXPECT_EQ(PaneText(59143), QStringLiteral("Ok"));
-        EXPECT_EQ(PaneText(59142), CControllerLink::ControllerTypeName(kType));
-        EXPECT_EQ(app.Frame().EqualityPaneText(), LoadString(EString::ProgramEqual));
+        return {QStringLiteral("Ok"), CControllerLink::ControllerTypeName(kType),
+                LoadString(EString::ProgramEqual)};
     }
 
     // Runs the application's event loop until the window's closing ends it (0), or gives up
@@ -270,18 +261,17 @@ TEST_F(TransferWindowTest, CommandsFollowTheDocumentWithoutATimer)
 TEST_F(TransferWindowTest, TheStatusBarCountsTheRecordsReadOfTheType)
 {
     CScriptedPrompt prompt;
-    const std::vector<SPanes> seen =
-        PanesDuring(prompt, [&] { EXPECT_TRUE(CReadFlow::Run(app.Document()).Complete()); });
+    CTavrinDoc& doc = app.Document();
+    doc.SetPrompt(prompt);
+    const auto seen = PanesDuring(prompt, [&] { EXPECT_TRUE(CReadFlow::Run(doc).Complete()); });
     const int total = ApplyingTagCount();
-    ASSERT_GT(seen.size(), std::size_t(total));
-    for (const SPanes& panes : seen) {
-        EXPECT_EQ(panes.status, QStringLiteral("Reading %1/%2").arg(panes.position).arg(total));
-        EXPECT_EQ(panes.id, CControllerLink::ControllerTypeName(kType));
-        EXPECT_EQ(panes.equality, QString()) << "the link is not ready during the read";
+    ASSERT_GT(seen.size(), std::size_t(total)) << "every tag of the file is pumped past";
+    for (const auto& [position, panes] : seen) {
+        EXPECT_EQ(panes, QStringList({QStringLiteral("Reading %1/%2").arg(position).arg(total),
+                                      CControllerLink::ControllerTypeName(kType), QString()}));
     }
-    EXPECT_EQ(seen.front().position, 0);
-    EXPECT_EQ(seen.back().position, total);
-    ExpectPanesBack();
+    EXPECT_EQ(seen.back().first, total);
+    EXPECT_EQ(Panes(), PanesAfter());
 }
 
 TEST_F(TransferWindowTest, TheStatusBarCountsTheRecordsWritten)
@@ -292,13 +282,12 @@ TEST_F(TransferWindowTest, TheStatusBarCountsTheRecordsWritten)
     ASSERT_TRUE(CReadFlow::Run(doc).Complete());
     const int total = doc.Parameters().RecordCount();
     prompt.ExpectOverwrite(true);
-    const std::vector<SPanes> seen =
+    const auto seen =
         PanesDuring(prompt, [&] { EXPECT_TRUE(CWriteFlow::Run(doc).AllConfirmed()); });
     ASSERT_EQ(seen.size(), std::size_t(total) + 1) << "each record's start, then the end";
-    for (std::size_t k = 0; k < seen.size(); ++k) {
-        EXPECT_EQ(seen[k].status, QStringLiteral("Writing %1/%2").arg(k).arg(total));
-        EXPECT_EQ(seen[k].id, CControllerLink::ControllerTypeName(kType));
-        EXPECT_EQ(seen[k].equality, QString());
+    for (const auto& [position, panes] : seen) {
+        EXPECT_EQ(panes, QStringList({QStringLiteral("Writing %1/%2").arg(position).arg(total),
+                                      CControllerLink::ControllerTypeName(kType), QString()}));
     }
-    ExpectPanesBack();
+    EXPECT_EQ(Panes(), PanesAfter());
 }

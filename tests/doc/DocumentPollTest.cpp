@@ -4,8 +4,6 @@
 #include "common/CSimBehindPath.h"
 #include "common/CTempSettings.h"
 #include "doc/CTavrinDoc.h"
-#include "doc/CTransferProgress.h"
-#include "doc/CTransferSession.h"
 #include "link/LinkTestSupport.h"
 
 #include <QFileInfo>
@@ -59,38 +57,6 @@ TEST_F(DocumentPollTest, PanesFollowTripsAndSilence)
     EXPECT_EQ(doc.ControllerIdPaneText(), QStringLiteral("Comms lost"));
     EXPECT_EQ(doc.ControllerStatusPaneText(), QStringLiteral("Comms lost"));
     EXPECT_EQ(changed.count(), 1);
-}
-
-TEST_F(DocumentPollTest, ATransferCountShowsInThePanesUntilTheOutermostSessionEnds)
-{
-    doc.Poll();
-    {
-        // Outside a transfer a count belongs to nobody: the panes stay as they are.
-        CTransferProgress stray(doc, CTavrinDoc::ETransferDirection::Reading, nullptr);
-        stray.SetRange(0, 5);
-        EXPECT_FALSE(doc.TransferProgress());
-        EXPECT_EQ(doc.ControllerStatusPaneText(), QStringLiteral("Ok"));
-    }
-    QSignalSpy redraws(&doc, &CTavrinDoc::TransferProgressChanged);
-    {
-        CTransferSession outer(doc);
-        EXPECT_EQ(doc.ControllerIdPaneText(), QStringLiteral("Comms lost")) << "no count yet";
-        {
-            CTransferSession inner(doc);
-            CTransferProgress progress(doc, CTavrinDoc::ETransferDirection::Writing, nullptr);
-            progress.SetRange(0, 95);
-            progress.SetPosition(12);
-            EXPECT_FALSE(progress.Pump()) << "no window, no Cancel";
-            EXPECT_EQ(doc.ControllerIdPaneText(), QStringLiteral("Tarn"));
-            EXPECT_EQ(doc.ControllerStatusPaneText(), QStringLiteral("Writing 12/95"));
-        }
-        EXPECT_EQ(doc.ControllerStatusPaneText(), QStringLiteral("Writing 12/95"))
-            << "an inner session's end leaves the count";
-    }
-    EXPECT_FALSE(doc.TransferProgress());
-    EXPECT_EQ(doc.ControllerIdPaneText(), QStringLiteral("Tarn"));
-    EXPECT_EQ(doc.ControllerStatusPaneText(), QStringLiteral("Ok"));
-    EXPECT_EQ(redraws.count(), 3) << "the range, the position, the end";
 }
 
 TEST_F(DocumentPollTest, ATripReadThatFailsLeavesTheTextEmpty)

@@ -217,56 +217,35 @@ TEST(MessageBoxPromptProgress, PlainWindowHasOnlyItsBar)
     EXPECT_EQ(VisibleWindow(155), nullptr);
 }
 
-namespace {
-// A CTimeLeft on a clock the test sets.
-struct STimeLeftRig
+TEST(TimeLeft, EstimatesFromThePaceSinceTheFirstStep)
 {
     qint64 now = 0;
-    CTimeLeft timeLeft{[this] { return now; }};
-    // Moves to `position` at `ms` and returns the text.
-    QString At(qint64 ms, int position)
-    {
+    CTimeLeft timeLeft([&] { return now; });
+    const auto at = [&](qint64 ms, int position) {
         now = ms;
         timeLeft.SetPosition(position);
         return timeLeft.Text();
-    }
-};
-} // namespace
-
-TEST(TimeLeft, EstimatesFromThePaceSinceTheFirstStep)
-{
-    STimeLeftRig rig;
-    rig.timeLeft.SetRange(0, 95);
-    EXPECT_EQ(rig.timeLeft.Text(), QStringLiteral("0 of 95")) << "nothing done yet";
+    };
+    timeLeft.SetRange(0, 0);
+    EXPECT_EQ(at(0, 0), QString()) << "nothing to count";
+    timeLeft.SetRange(0, 95);
+    EXPECT_EQ(timeLeft.Text(), QStringLiteral("0 of 95")) << "nothing done yet";
     // The time before the first step (identification) does not count.
-    EXPECT_EQ(rig.At(9000, 1), QStringLiteral("1 of 95"));
-    EXPECT_EQ(rig.At(9400, 2), QStringLiteral("2 of 95")) << "one step in 0.4 s: too soon";
+    EXPECT_EQ(at(9000, 1), QStringLiteral("1 of 95"));
+    EXPECT_EQ(at(9400, 2), QStringLiteral("2 of 95")) << "one step in 0.4 s: too soon";
     // Two steps in 0.5 s: 92 left at 0.25 s each.
-    EXPECT_EQ(rig.At(9500, 3), QStringLiteral("3 of 95 \u00b7 about 23 s left"));
-    EXPECT_EQ(rig.timeLeft.RemainingMs(), 23000);
-    EXPECT_EQ(rig.At(9500 + 22 * 250, 25), QStringLiteral("25 of 95 \u00b7 about 18 s left"));
-    EXPECT_EQ(rig.At(40000, 95), QStringLiteral("95 of 95")) << "done: no estimate";
-    EXPECT_EQ(rig.timeLeft.RemainingMs(), -1);
+    EXPECT_EQ(at(9500, 3), QStringLiteral("3 of 95 \u00b7 about 23 s left"));
+    EXPECT_EQ(at(9500 + 22 * 250, 25), QStringLiteral("25 of 95 \u00b7 about 18 s left"));
+    EXPECT_EQ(at(40000, 95), QStringLiteral("95 of 95")) << "done: no estimate";
+    EXPECT_EQ(timeLeft.RemainingMs(), -1);
 
     // One slow step is enough once a second has passed; over a minute, minutes and seconds.
-    rig.timeLeft.SetRange(0, 200);
-    EXPECT_EQ(rig.At(50000, 1), QStringLiteral("1 of 200"));
-    EXPECT_EQ(rig.At(51500, 2), QStringLiteral("2 of 200 \u00b7 about 4 min 57 s left"));
+    timeLeft.SetRange(0, 200);
+    EXPECT_EQ(at(50000, 1), QStringLiteral("1 of 200"));
+    EXPECT_EQ(at(51500, 2), QStringLiteral("2 of 200 \u00b7 about 4 min 57 s left"));
     // A step back (a new pass over the same range) measures the pace afresh.
-    EXPECT_EQ(rig.At(52000, 1), QStringLiteral("1 of 200"));
-    EXPECT_EQ(rig.At(52100, 2), QStringLiteral("2 of 200"));
-    EXPECT_EQ(rig.At(52200, 3), QStringLiteral("3 of 200 \u00b7 about 20 s left"));
-}
-
-TEST(TimeLeft, AnEmptyRangeShowsNothingAndPositionsStayInside)
-{
-    STimeLeftRig rig;
-    rig.timeLeft.SetRange(0, 0);
-    EXPECT_EQ(rig.At(1000, 0), QString());
-    EXPECT_EQ(rig.timeLeft.RemainingMs(), -1);
-    rig.timeLeft.SetRange(10, 20);
-    EXPECT_EQ(rig.At(2000, 5), QStringLiteral("0 of 10"));
-    EXPECT_EQ(rig.At(3000, 99), QStringLiteral("10 of 10"));
+    EXPECT_EQ(at(52000, 1), QStringLiteral("1 of 200"));
+    EXPECT_EQ(at(52200, 3), QStringLiteral("3 of 200 \u00b7 about 20 s left"));
 }
 
 TEST(UploadWarningDlg, ContentsAndAnswers)
