@@ -85,7 +85,8 @@ void CTavrinDoc::SetConnectedType(EControllerType type)
 
 QString CTavrinDoc::ControllerIdPaneText() const
 {
-    if (!m_linkReady)
+    // The transfer clears the link-ready flag, but the controller it talks to is there.
+    if (!m_linkReady && !m_transferProgress)
         return LoadString(EString::CommsLost);
     if (m_connectedType == EControllerType::None)
         return LoadString(EString::UnknownController);
@@ -94,7 +95,24 @@ QString CTavrinDoc::ControllerIdPaneText() const
 
 QString CTavrinDoc::ControllerStatusPaneText() const
 {
+    if (m_transferProgress) {
+        const bool reading = m_transferProgress->direction == ETransferDirection::Reading;
+        return LoadString(reading ? EString::TransferReadingCount : EString::TransferWritingCount)
+            .arg(m_transferProgress->done)
+            .arg(m_transferProgress->total);
+    }
     return m_linkReady ? m_statusText : LoadString(EString::CommsLost);
+}
+
+void CTavrinDoc::SetTransferProgress(const STransferProgress& progress)
+{
+    if (!m_transfer)
+        return;
+    if (m_transferProgress && m_transferProgress->direction == progress.direction &&
+        m_transferProgress->done == progress.done && m_transferProgress->total == progress.total)
+        return;
+    m_transferProgress = progress;
+    emit TransferProgressChanged();
 }
 
 void CTavrinDoc::StartStatusPoll()
@@ -113,6 +131,11 @@ void CTavrinDoc::SetTransfer(CTransferSession* transfer)
     if (m_transfer == transfer)
         return;
     m_transfer = transfer;
+    // The panes show the controller's own state again by the time the transfer's end is heard.
+    const bool hadProgress = m_transferProgress.has_value();
+    m_transferProgress.reset();
+    if (hadProgress)
+        emit TransferProgressChanged();
     emit TransferStateChanged(transfer != nullptr);
 }
 

@@ -11,6 +11,7 @@
 #include <QTimer>
 
 #include <cstdint>
+#include <optional>
 
 class CAppSettings;
 class CControllerLink;
@@ -135,7 +136,27 @@ public:
     std::uint16_t LastTripCode() const { return m_lastTripCode; }
     const QString& StatusText() const { return m_statusText; }
 
-    // The two controller panes' texts: "Comms lost" while the link is not ready.
+    // How far the read or write now running has got, as its progress window reports it
+    // (CTransferProgress): records done of the records it handles.
+    enum class ETransferDirection
+    {
+        Reading, // read from the controller, compare with it
+        Writing, // write to it
+    };
+    struct STransferProgress
+    {
+        ETransferDirection direction = ETransferDirection::Reading;
+        int done = 0;
+        int total = 0;
+    };
+    const std::optional<STransferProgress>& TransferProgress() const { return m_transferProgress; }
+    // Called by CTransferProgress only. Ignored outside a transfer; cleared when the outermost
+    // transfer session ends.
+    void SetTransferProgress(const STransferProgress& progress);
+
+    // The two controller panes' texts. While a transfer reports its progress: the connected
+    // type's name and "Reading 34/95" or "Writing 12/95". Otherwise "Comms lost" while the
+    // link is not ready.
     QString ControllerIdPaneText() const;
     QString ControllerStatusPaneText() const;
 
@@ -182,6 +203,8 @@ signals:
     // A profile was loaded into the document (File Open, a recent file, Open Copy...): the
     // display no longer shows what the controller was last known to hold.
     void ProfileLoaded();
+    // The running transfer's progress changed or was cleared.
+    void TransferProgressChanged();
 
 private:
     // One reconnecting tick: reopen the device, then poll when it opened.
@@ -207,4 +230,5 @@ private:
     bool m_reconnecting = false;
     QTimer m_pollTimer;
     CTransferSession* m_transfer = nullptr;
+    std::optional<STransferProgress> m_transferProgress;
 };

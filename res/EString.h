@@ -217,6 +217,15 @@ enum class EString : int
     ApplyStopped = 4857,
     TripCode = 4861,
 
+    // A parameter transfer as the main window and its progress window show it
+    TransferReadingCount = 4881,
+    TransferWritingCount = 4882,
+    ReadingFromController = 4883,
+    WritingToController = 4884,
+    ProgressCount = 4885,
+    ProgressCountSecondsLeft = 4886,
+    ProgressCountMinutesLeft = 4887,
+
     // Main window
     AppName = 57344,
     Ready = 57345,

@@ -348,6 +348,16 @@ const QHash<int, QString>& Table()
             {4856, "0x%1 %2: not confirmed (result %3)"},
             {4857, "the controller stopped answering; %1 records not sent"},
             {4861, "Trip: %1"},
+            // A parameter transfer: the controller status pane (%1 records done, %2 of how
+            // many), the message pane, and the line under a progress bar (%1 done, %2 of how
+            // many, then the time left in seconds, or in minutes %3 and seconds %4).
+            {4881, "Reading %1/%2"},
+            {4882, "Writing %1/%2"},
+            {4883, "Reading from controller"},
+            {4884, "Writing to controller"},
+            {4885, "%1 of %2"},
+            {4886, "%1 of %2 · about %3 s left"},
+            {4887, "%1 of %2 · about %3 min %4 s left"},
             // Editing a parameter the controller does not let be changed: the note and the
             // window title of the edit dialog (%1 its usual title), the parameter list's tool tip.
             {4871, "Read only"},

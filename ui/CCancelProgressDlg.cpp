@@ -5,6 +5,7 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QGuiApplication>
+#include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
@@ -19,7 +20,7 @@ constexpr int kBarWidth = 280;
 } // namespace
 
 CCancelProgressDlg::CCancelProgressDlg(QWidget* parent)
-    : QDialog(parent), m_bar(new QProgressBar(this)),
+    : QDialog(parent), m_bar(new QProgressBar(this)), m_count(new QLabel(this)),
       m_cancel(new QPushButton(QStringLiteral("Cancel"), this))
 {
     setObjectName(ControlId::Name(157));
@@ -32,6 +33,8 @@ CCancelProgressDlg::CCancelProgressDlg(QWidget* parent)
     m_bar->setMinimumWidth(kBarWidth);
     m_bar->setRange(0, 100);
     m_bar->setValue(0);
+    m_count->setObjectName(QStringLiteral("progressCount"));
+    m_count->setAlignment(Qt::AlignHCenter);
 
     m_cancel->setObjectName(ControlId::Name(1065));
     m_cancel->setDefault(true);
@@ -39,6 +42,7 @@ CCancelProgressDlg::CCancelProgressDlg(QWidget* parent)
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_bar);
+    layout->addWidget(m_count);
     layout->addWidget(m_cancel, 0, Qt::AlignHCenter);
     layout->setSizeConstraint(QLayout::SetFixedSize);
 }
@@ -57,11 +61,15 @@ void CCancelProgressDlg::Create()
 void CCancelProgressDlg::SetRange(int low, int high)
 {
     m_bar->setRange(std::clamp(low, 0, 0xFFFF), std::clamp(high, 0, 0xFFFF));
+    m_timeLeft.SetRange(m_bar->minimum(), m_bar->maximum());
+    m_count->setText(m_timeLeft.Text());
 }
 
 void CCancelProgressDlg::SetPosition(int position)
 {
     m_bar->setValue(std::clamp(position, m_bar->minimum(), m_bar->maximum()));
+    m_timeLeft.SetPosition(m_bar->value());
+    m_count->setText(m_timeLeft.Text());
 }
 
 bool CCancelProgressDlg::PumpMessages()

@@ -1,13 +1,17 @@
 #pragma once
 
+#include "ui/CTimeLeft.h"
+
 #include <QDialog>
 
+class QLabel;
 class QProgressBar;
 class QPushButton;
 
 // The progress window of a transfer the user may cancel (reading from a controller): a
-// progress bar and a "Cancel" button. It is modeless and runs on the UI thread beside the
-// transfer, which calls PumpMessages() after every step to let a Cancel click through.
+// progress bar, its count line beneath and a "Cancel" button. It is modeless and runs on the UI
+// thread beside the transfer, which calls PumpMessages() after every step to let a Cancel click
+// through.
 //
 // The cancel flag starts false and, once set by the button, stays set: the window never
 // resets it and never closes itself. Escape and the close box count as Cancel too. The
@@ -32,6 +36,8 @@ public:
 
     bool Cancelled() const { return m_cancelled; }
     QProgressBar* ProgressBar() const { return m_bar; }
+    // The line under the bar: "34 of 95 · about 12 s left" (see CTimeLeft).
+    QLabel* CountLabel() const { return m_count; }
 
     void reject() override;
 
@@ -42,6 +48,8 @@ private:
     void OnCancel();
 
     QProgressBar* m_bar;
+    QLabel* m_count;
+    CTimeLeft m_timeLeft;
     QPushButton* m_cancel;
     bool m_cancelled = false;
 };

@@ -59,6 +59,7 @@ CMainFrame::CMainFrame(CTavrinDoc& doc, CAppSettings& settings, QWidget* parent)
     connect(&m_doc, &CTavrinDoc::ControllerStateChanged, this, &CMainFrame::UpdateCommandStates);
     connect(&m_doc, &CTavrinDoc::ViewsUpdateRequested, this, &CMainFrame::UpdateCommandStates);
     connect(&m_doc, &CTavrinDoc::TransferStateChanged, this, &CMainFrame::OnTransferStateChanged);
+    connect(&m_doc, &CTavrinDoc::TransferProgressChanged, this, &CMainFrame::UpdateControllerPanes);
     connect(m_toolBar, &QToolBar::visibilityChanged, this, &CMainFrame::UpdateCommandStates);
     UpdateCommandStates();
 }
@@ -268,6 +269,7 @@ void CMainFrame::UpdateControllerPanes()
 {
     m_statusPane->setText(m_doc.ControllerStatusPaneText());
     m_idPane->setText(m_doc.ControllerIdPaneText());
+    ShowEqualityPane();
     const int connected = ControllerTypeNumber(m_doc.ConnectedType());
     if (connected != m_lastConnectedType) {
         const bool first = m_lastConnectedType == -1;
@@ -285,9 +287,21 @@ void CMainFrame::SetStatusMessage(EString text)
 void CMainFrame::SetEqualityPane(bool equal)
 {
     m_equal = equal;
+    ShowEqualityPane();
+}
+
+void CMainFrame::ShowEqualityPane()
+{
+    // With no controller answering (none there, or a transfer under way) there is nothing to
+    // be equal to; the flag itself is kept for when the link is ready again.
+    if (!m_doc.LinkReady()) {
+        m_equalityPane->setToolTip(QString());
+        m_equalityPane->setText(QString());
+        return;
+    }
     m_equalityPane->setToolTip(
-        LoadString(equal ? EString::ParametersMatch : EString::ParametersDiffer));
-    m_equalityPane->setText(LoadString(equal ? EString::ProgramEqual : EString::ProgramNotEqual));
+        LoadString(m_equal ? EString::ParametersMatch : EString::ParametersDiffer));
+    m_equalityPane->setText(LoadString(m_equal ? EString::ProgramEqual : EString::ProgramNotEqual));
 }
 
 QString CMainFrame::EqualityPaneText() const

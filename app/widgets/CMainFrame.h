@@ -58,7 +58,8 @@ public:
 
     // Shows a string-table text in the message pane.
     void SetStatusMessage(EString text);
-    // "Program Equal." (with its tool tip) or "Program Not Equal.".
+    // "Program Equal." (with its tool tip) or "Program Not Equal."; the pane stays empty
+    // while the link is not ready and shows the flag again once it is.
     void SetEqualityPane(bool equal);
     QString EqualityPaneText() const;
     bool EqualityPaneEqual() const { return m_equal; }
@@ -92,6 +93,7 @@ private:
     void CreateToolBar();
     void CreateStatusBar();
     void UpdateControllerPanes();
+    void ShowEqualityPane();
     void OnTransferStateChanged(bool active);
     void ClosePending();
 

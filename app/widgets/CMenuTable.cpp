@@ -58,13 +58,13 @@ const SItem kItems[] = {
      nullptr},
 
     {"&Controller", "&Write to Controller\tCtrl+Shift+W", IdWriteToController,
-     "Upload data to controller\nWrite to controller", "Ctrl+Shift+W", nullptr},
+     "Write data to controller\nWrite to controller", "Ctrl+Shift+W", nullptr},
     {nullptr, "Write C&hanged Only", IdWriteChangedOnly,
      "Read the controller's values and write only the parameters that differ\nWrite changed "
      "only",
      nullptr, nullptr},
     {nullptr, "&Read from Controller\tCtrl+R", IdReadFromController,
-     "Download data from controller\nRead from controller", "Ctrl+R", nullptr},
+     "Read data from controller\nRead from controller", "Ctrl+R", nullptr},
     {nullptr, "&Compare with Controller\tCtrl+Shift+C", IdCompareController,
      "Compare the displayed parameters with the controller's values\nCompare with controller",
      "Ctrl+Shift+C", nullptr},

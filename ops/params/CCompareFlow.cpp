@@ -5,6 +5,7 @@
 #include "data/CParameterSet.h"
 #include "data/CTagFile.h"
 #include "doc/CTavrinDoc.h"
+#include "doc/CTransferProgress.h"
 #include "doc/CTransferSession.h"
 #include "doc/IUserPrompt.h"
 #include "link/CControllerLink.h"
@@ -99,13 +100,28 @@ private:
     const CTransferSession& m_session;
 };
 
+// Reads the connected controller's value of every record of the document inside the caller's
+// transfer session, behind the comparison's progress window (Cancel, or the session asked to
+// stop, ends it early).
+CCompareFlow::SControllerRead CompareInSession(CTavrinDoc& doc, const CTransferSession& session)
+{
+    std::unique_ptr<IProgress> progress = CTransferProgress::Begin(
+        doc, CTavrinDoc::ETransferDirection::Reading, LoadString(EString::ComparingWithController),
+        IUserPrompt::EProgressKind::Cancellable);
+    doc.SetStatusMessage(EString::ReadingFromController);
+    CSessionProgress steps(progress.get(), session);
+    return CCompareFlow::CompareWithController(doc.Link(), doc.Tags(), doc.ConnectedType(),
+                                               doc.Parameters(), &steps);
+}
+
 // Writes the document's records named in `tags` inside the caller's transfer session, behind
 // the write progress window and with the journal (backup first, then the change log).
 CWriteFlow::SOutcome JournalledWrite(CTavrinDoc& doc, const std::vector<std::uint16_t>& tags)
 {
-    std::unique_ptr<IProgress> progress = doc.Prompt().BeginProgress(
-        LoadString(EString::WritingDataToController), IUserPrompt::EProgressKind::Plain);
-    doc.SetStatusMessage(EString::Downloading);
+    std::unique_ptr<IProgress> progress = CTransferProgress::Begin(
+        doc, CTavrinDoc::ETransferDirection::Writing, LoadString(EString::WritingDataToController),
+        IUserPrompt::EProgressKind::Plain);
+    doc.SetStatusMessage(EString::WritingToController);
     const EControllerType type = doc.ConnectedType();
     CWriteJournal journal(doc.Link(), doc.Tags(), type);
     CWriteFlow::SOutcome outcome = CCompareFlow::WriteSelected(
@@ -267,8 +283,6 @@ CWriteFlow::SOutcome CCompareFlow::WriteSelected(CControllerLink& link, const CT
         records.push_back(it->get());
     }
     CWriteFlow::SOutcome outcome;
-    if (progress)
-        progress->SetRange(0, CWriteFlow::kProgressRange);
     CWriteFlow::WriteRecords(link, tagFile, type, records, progress, outcome, journal);
     return outcome;
 }
@@ -285,9 +299,10 @@ CWriteFlow::SOutcome CCompareFlow::DocWriteChanged(CTavrinDoc& doc)
         CTransferSession session(doc);
         SControllerRead compared;
         {
-            std::unique_ptr<IProgress> progress = prompt.BeginProgress(
+            std::unique_ptr<IProgress> progress = CTransferProgress::Begin(
+                doc, CTavrinDoc::ETransferDirection::Reading,
                 LoadString(EString::ComparingWithController), IUserPrompt::EProgressKind::Plain);
-            doc.SetStatusMessage(EString::Uploading);
+            doc.SetStatusMessage(EString::ReadingFromController);
             compared = CompareWithController(doc.Link(), doc.Tags(), connectedType,
                                              doc.Parameters(), progress.get());
         }
@@ -342,20 +357,13 @@ std::optional<CCompareFlow::SControllerRead> CCompareFlow::DocCompareWithControl
     IUserPrompt& prompt = doc.Prompt();
     if (!CWriteFlow::CheckSameType(doc))
         return std::nullopt;
-    const EControllerType connectedType = doc.ConnectedType();
 
     SControllerRead outcome;
     bool closing = false;
     {
         CTransferSession session(doc, CTransferSession::ECancel::Allowed);
-        std::unique_ptr<IProgress> progress = prompt.BeginProgress(
-            LoadString(EString::ComparingWithController), IUserPrompt::EProgressKind::Cancellable);
-        doc.SetStatusMessage(EString::Uploading);
-        CSessionProgress steps(progress.get(), session);
-        outcome =
-            CompareWithController(doc.Link(), doc.Tags(), connectedType, doc.Parameters(), &steps);
+        outcome = CompareInSession(doc, session);
         closing = session.CancelRequested();
-        progress.reset();
         if (!outcome.cancelled && !closing) {
             // The comparison knows exactly whether the display matches the controller.
             doc.SetEqualityPane(!AnyDifference(outcome.rows) && outcome.refused.empty());
@@ -379,11 +387,8 @@ bool CCompareFlow::DocCheckEquality(CTavrinDoc& doc)
     SControllerRead outcome;
     {
         CTransferSession session(doc, CTransferSession::ECancel::Allowed);
-        std::unique_ptr<IProgress> progress = doc.Prompt().BeginProgress(
-            LoadString(EString::ComparingWithController), IUserPrompt::EProgressKind::Cancellable);
-        CSessionProgress steps(progress.get(), session);
-        outcome = CompareWithController(doc.Link(), doc.Tags(), doc.ConnectedType(),
-                                        doc.Parameters(), &steps);
+        outcome = CompareInSession(doc, session);
+        doc.SetStatusMessage(EString::Ready);
     }
     const bool equal = !outcome.cancelled && outcome.unanswered.empty() &&
                        outcome.notRead.empty() && outcome.refused.empty() &&

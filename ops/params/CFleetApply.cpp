@@ -141,10 +141,9 @@ void CFleetApply::Write(CControllerLink& link, EControllerType type, const SPlan
     if (!write.empty()) {
         CWriteJournal journal(link, *plan.tags, type);
         CPhaseProgress steps(progress, EPhase::Writing, int(write.size()));
+        // The pass reports each record's start and, at its end, the whole range.
         outcome = CCompareFlow::WriteSelected(link, *plan.tags, type, *plan.profile, write, &steps,
                                               &journal);
-        if (outcome.status != CWriteFlow::EStatus::NoBackup) // nothing was written otherwise
-            steps.SetPosition(CWriteFlow::kProgressRange);   // the pass reports each record's start
         unit.backup = journal.Finish();
     }
     if (outcome.status == CWriteFlow::EStatus::NoBackup) {

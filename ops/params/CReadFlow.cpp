@@ -2,6 +2,7 @@
 
 #include "data/CParameter.h"
 #include "doc/CTavrinDoc.h"
+#include "doc/CTransferProgress.h"
 #include "doc/CTransferSession.h"
 #include "doc/IUserPrompt.h"
 #include "link/CControllerLink.h"
@@ -42,7 +43,13 @@ CReadFlow::SOutcome CReadFlow::ReadSet(CControllerLink& link, const CTagFile& ta
     outcome.status = EStatus::Completed;
     bool cancelled = false;
     bool ending = false;
-    int index = 0;
+    // The bar counts the records of this type: the tags of other types are passed over.
+    int applying = 0;
+    for (const auto& tag : tags.Tags())
+        applying += tag->AppliesToType(type);
+    if (progress)
+        progress->SetRange(0, applying);
+    int done = 0;
     int silentInARow = 0;
     for (const auto& tag : tags.Tags()) {
         if (silentInARow >= CWriteFlow::kSilentRecordLimit) {
@@ -52,13 +59,13 @@ CReadFlow::SOutcome CReadFlow::ReadSet(CControllerLink& link, const CTagFile& ta
             continue;
         }
         if (progress) {
-            progress->SetPosition(index);
+            progress->SetPosition(done);
             cancelled = progress->Pump();
         }
         ending = session.CancelRequested();
         cancelled = cancelled || ending;
-        ++index;
         if (tag->AppliesToType(type)) {
+            ++done;
             bool noReply = false;
             if (std::unique_ptr<CParameter> record = ReadTag(link, *tag, noReply)) {
                 set.Append(std::move(record));
@@ -75,6 +82,8 @@ CReadFlow::SOutcome CReadFlow::ReadSet(CControllerLink& link, const CTagFile& ta
             break;
         }
     }
+    if (progress && outcome.status == EStatus::Completed)
+        progress->SetPosition(done);
     if (closing)
         *closing = ending;
     return outcome;
@@ -114,11 +123,10 @@ CReadFlow::SOutcome CReadFlow::RunOn(CTavrinDoc& doc, std::optional<EControllerT
         // takes no commands while the progress window pumps between tags.
         CTransferSession session(doc, CTransferSession::ECancel::Allowed);
         std::unique_ptr<IProgress> progress =
-            prompt.BeginProgress(LoadString(EString::ReadingDataFromController),
-                                 IUserPrompt::EProgressKind::Cancellable);
-        doc.SetStatusMessage(EString::Uploading);
-        if (progress)
-            progress->SetRange(0, tags.TagCount());
+            CTransferProgress::Begin(doc, CTavrinDoc::ETransferDirection::Reading,
+                                     LoadString(EString::ReadingDataFromController),
+                                     IUserPrompt::EProgressKind::Cancellable);
+        doc.SetStatusMessage(EString::ReadingFromController);
 
         CControllerLink& link = doc.Link();
         if (identified) {

@@ -59,10 +59,12 @@ public:
     static SOutcome Run(CTavrinDoc& doc, EControllerType type);
 
     // The reading loop alone: appends to `set` a record for every tag of `tags` that applies
-    // to `type`, moving `progress` (may be null) one step a tag and stopping after the tag
-    // during which its Cancel was pressed or `session` was asked to end. The outcome's status
-    // is Cancelled or Completed; `closing` tells whether the session asked to end. Fills
-    // parametersRead, unanswered, notRead and refused; identifyResult is left to the caller.
+    // to `type`, pumping `progress` (may be null) every tag and stopping after the tag during
+    // which its Cancel was pressed or `session` was asked to end. The progress range is the
+    // number of tags that apply to `type`, its position how many of them were asked so far
+    // (also after the last one, unless cancelled). The outcome's status is Cancelled or
+    // Completed; `closing` tells whether the session asked to end. Fills parametersRead,
+    // unanswered, notRead and refused; identifyResult is left to the caller.
     static SOutcome ReadSet(CControllerLink& link, const CTagFile& tags, EControllerType type,
                             CParameterSet& set, IProgress* progress,
                             const CTransferSession& session, bool* closing = nullptr);

@@ -4,6 +4,7 @@
 #include "data/CCodePage.h"
 #include "data/CParameter.h"
 #include "doc/CTavrinDoc.h"
+#include "doc/CTransferProgress.h"
 #include "doc/CTransferSession.h"
 #include "doc/IUserPrompt.h"
 #include "link/CControllerLink.h"
@@ -116,11 +117,13 @@ void CWriteFlow::WriteRecords(CControllerLink& link, const CTagFile& tags, ECont
             order.push_back((*it)->tagNumber);
         journal->SetListOrder(std::move(order));
     }
+    if (progress)
+        progress->SetRange(0, count);
     int silentInARow = 0;
     for (int k = 0; k < count; ++k) {
         const CParameter& record = *records[static_cast<std::size_t>(k)];
         if (progress) {
-            progress->SetPosition(k * kProgressRange / count);
+            progress->SetPosition(k);
             // No Cancel here; pumping only lets the window repaint. The transfer session
             // keeps every command of the main window off meanwhile.
             progress->Pump();
@@ -145,9 +148,13 @@ void CWriteFlow::WriteRecords(CControllerLink& link, const CTagFile& tags, ECont
                 const CTagInfo* other = tags.FindTag(number, type);
                 outcome.notSent += other && other->AppliesToType(type);
             }
+            if (progress)
+                progress->SetPosition(count);
             return;
         }
     }
+    if (progress)
+        progress->SetPosition(count);
     outcome.status = EStatus::Finished;
 }
 
@@ -233,11 +240,10 @@ CWriteFlow::SOutcome CWriteFlow::Run(CTavrinDoc& doc)
 
     {
         CTransferSession session(doc);
-        std::unique_ptr<IProgress> progress = prompt.BeginProgress(
+        std::unique_ptr<IProgress> progress = CTransferProgress::Begin(
+            doc, CTavrinDoc::ETransferDirection::Writing,
             LoadString(EString::WritingDataToController), IUserPrompt::EProgressKind::Plain);
-        if (progress)
-            progress->SetRange(0, kProgressRange);
-        doc.SetStatusMessage(EString::Downloading);
+        doc.SetStatusMessage(EString::WritingToController);
         WritePass(doc, progress.get(), outcome);
 
         if (outcome.status != EStatus::NoBackup) {

@@ -29,7 +29,6 @@ class CWriteFlow
 {
 public:
     static constexpr int kWriteAttempts = 4;
-    static constexpr int kProgressRange = 100;
     // Consecutive records that got no reply at all before the pass gives up: a cable pulled
     // or a controller switched off would otherwise cost every remaining record its attempts.
     static constexpr int kSilentRecordLimit = 3;
@@ -99,7 +98,9 @@ public:
 
     // Sends `records` in the given order to a controller of `type`, skipping records without
     // a tag for it, and counts the outcome into `outcome`; ends early (Stopped) when the
-    // controller stops answering. `progress` may be null. The records come last first, as the
+    // controller stops answering. `progress` (may be null) counts records: its range is
+    // 0..records.size(), its position the records sent before the one now going out, and the
+    // whole range once the pass ends (Finished or Stopped). The records come last first, as the
     // write pass sends them: the journal's backup keeps them the other way round, in list
     // order. A journal that is not Ready sends nothing (NoBackup).
     static void WriteRecords(CControllerLink& link, const CTagFile& tags, EControllerType type,

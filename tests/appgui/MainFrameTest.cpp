@@ -137,7 +137,7 @@ TEST_F(MainFrameTest, PanesFollowTheControllerAndTheEqualityPaneItsFlag)
     CMainFrame frame(doc, settings);
     EXPECT_EQ(Pane(frame, 59142), QStringLiteral("Comms lost"));
     EXPECT_EQ(Pane(frame, 59143), QStringLiteral("Comms lost"));
-    EXPECT_EQ(frame.EqualityPaneText(), QStringLiteral("Program Not Equal."));
+    EXPECT_EQ(frame.EqualityPaneText(), QString()) << "no controller to be equal to";
 
     QSignalSpy hints(&frame, &CMainFrame::ViewsNeedUpdate);
     sim.WithModel([](CSimModel& m) { m.SetTripCodes(0x0021, 0); });
@@ -153,7 +153,15 @@ TEST_F(MainFrameTest, PanesFollowTheControllerAndTheEqualityPaneItsFlag)
     auto* pane = frame.findChild<QLabel*>(QStringLiteral("equalityPane"));
     EXPECT_EQ(pane->toolTip(),
               QStringLiteral("The displayed parameters match those in the controller"));
+    doc.SetLinkReady(false); // a transfer, or the controller gone
+    EXPECT_EQ(frame.EqualityPaneText(), QString());
+    EXPECT_EQ(pane->toolTip(), QString());
+    EXPECT_TRUE(frame.EqualityPaneEqual()) << "the flag stays for when the link is back";
+    doc.SetLinkReady(true);
+    EXPECT_EQ(frame.EqualityPaneText(),
+              QStringLiteral("Program Equal.") + QString(60, QLatin1Char(' ')));
     frame.SetEqualityPane(false);
+    EXPECT_EQ(frame.EqualityPaneText(), QStringLiteral("Program Not Equal."));
     EXPECT_EQ(pane->toolTip(),
               QStringLiteral("The displayed parameters don't match those in the controller"));
 

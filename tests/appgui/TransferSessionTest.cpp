@@ -8,22 +8,30 @@
 #include "app/widgets/CMainFrame.h"
 #include "app/widgets/CMenuTable.h"
 #include "app/widgets/CTavrinApp.h"
+#include "common/CScriptedPrompt.h"
 #include "common/CTempSettings.h"
 #include "common/SimModelEdits.h"
 #include "data/CParameter.h"
 #include "doc/CTavrinDoc.h"
+#include "link/CControllerLink.h"
 #include "ops/params/CReadFlow.h"
+#include "ops/params/CWriteFlow.h"
+#include "res/StringTable.h"
 #include "sim/CControllerSim.h"
 #include "ui/CMessageBoxPrompt.h"
 #include "ui/ControlId.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QLabel>
 #include <QTimer>
 #include <QToolBar>
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -60,6 +68,31 @@ protected:
         for (const auto& tag : tags.Tags())
             count += tag->AppliesToType(kType);
         return count;
+    }
+
+    // The status, controller id and equality panes of the status bar.
+    QStringList Panes()
+    {
+        QStringList texts;
+        for (int id : {59143, 59142})
+            texts << ControlId::Find<QLabel>(&app.Frame(), id)->text();
+        return texts << app.Frame().EqualityPaneText();
+    }
+    // Runs `flow` and returns the panes at each move of its progress window, with the position.
+    std::vector<std::pair<int, QStringList>> PanesDuring(CScriptedPrompt& prompt,
+                                                         const std::function<void()>& flow)
+    {
+        std::vector<std::pair<int, QStringList>> seen;
+        prompt.OnProgressPosition([&](int position) { seen.emplace_back(position, Panes()); });
+        flow();
+        prompt.OnProgressPosition({});
+        return seen;
+    }
+    // After a transfer: the controller's own state and the document's equality.
+    static QStringList PanesAfter()
+    {
+        return {QStringLiteral("Ok"), CControllerLink::ControllerTypeName(kType),
+                LoadString(EString::ProgramEqual)};
     }
 
     // Runs the application's event loop until the window's closing ends it (0), or gives up
@@ -223,4 +256,38 @@ TEST_F(TransferWindowTest, CommandsFollowTheDocumentWithoutATimer)
     EXPECT_TRUE(viewToolbar->isChecked());
     frame.findChild<QToolBar*>()->toggleViewAction()->trigger();
     EXPECT_FALSE(viewToolbar->isChecked());
+}
+
+TEST_F(TransferWindowTest, TheStatusBarCountsTheRecordsReadOfTheType)
+{
+    CScriptedPrompt prompt;
+    CTavrinDoc& doc = app.Document();
+    doc.SetPrompt(prompt);
+    const auto seen = PanesDuring(prompt, [&] { EXPECT_TRUE(CReadFlow::Run(doc).Complete()); });
+    const int total = ApplyingTagCount();
+    ASSERT_GT(seen.size(), std::size_t(total)) << "every tag of the file is pumped past";
+    for (const auto& [position, panes] : seen) {
+        EXPECT_EQ(panes, QStringList({QStringLiteral("Reading %1/%2").arg(position).arg(total),
+                                      CControllerLink::ControllerTypeName(kType), QString()}));
+    }
+    EXPECT_EQ(seen.back().first, total);
+    EXPECT_EQ(Panes(), PanesAfter());
+}
+
+TEST_F(TransferWindowTest, TheStatusBarCountsTheRecordsWritten)
+{
+    CScriptedPrompt prompt;
+    CTavrinDoc& doc = app.Document();
+    doc.SetPrompt(prompt);
+    ASSERT_TRUE(CReadFlow::Run(doc).Complete());
+    const int total = doc.Parameters().RecordCount();
+    prompt.ExpectOverwrite(true);
+    const auto seen =
+        PanesDuring(prompt, [&] { EXPECT_TRUE(CWriteFlow::Run(doc).AllConfirmed()); });
+    ASSERT_EQ(seen.size(), std::size_t(total) + 1) << "each record's start, then the end";
+    for (const auto& [position, panes] : seen) {
+        EXPECT_EQ(panes, QStringList({QStringLiteral("Writing %1/%2").arg(position).arg(total),
+                                      CControllerLink::ControllerTypeName(kType), QString()}));
+    }
+    EXPECT_EQ(Panes(), PanesAfter());
 }

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <deque>
+#include <functional>
 #include <memory>
 
 // IUserPrompt for tests: every prompt a flow shows must have been expected, in order, with
@@ -122,6 +123,9 @@ public:
     }
     // The next progress window reports Cancel from its `pumps`-th Pump on (1 = first).
     void CancelProgressAfter(int pumps) { m_cancelAfter = pumps; }
+    // Called each time a progress window is moved, with the position, after it is recorded:
+    // for a test that looks at the main window in the middle of a transfer.
+    void OnProgressPosition(std::function<void(int)> hook) { m_onPosition = std::move(hook); }
     // No progress window can be shown (BeginProgress returns nullptr).
     void RefuseProgress() { m_refuseProgress = true; }
 
@@ -231,14 +235,16 @@ private:
     std::vector<std::shared_ptr<SProgressLog>> m_progress;
     int m_cancelAfter = 0;
     bool m_refuseProgress = false;
+    std::function<void(int)> m_onPosition;
 };
 
 namespace ScriptedPromptDetail {
 class CProgress : public IProgress
 {
 public:
-    CProgress(std::shared_ptr<CScriptedPrompt::SProgressLog> log, int cancelAfter)
-        : m_log(std::move(log)), m_cancelAfter(cancelAfter)
+    CProgress(std::shared_ptr<CScriptedPrompt::SProgressLog> log, int cancelAfter,
+              const std::function<void(int)>& onPosition)
+        : m_log(std::move(log)), m_cancelAfter(cancelAfter), m_onPosition(onPosition)
     {
     }
     ~CProgress() override { m_log->closed = true; }
@@ -247,7 +253,12 @@ public:
         m_log->low = low;
         m_log->high = high;
     }
-    void SetPosition(int position) override { m_log->positions.push_back(position); }
+    void SetPosition(int position) override
+    {
+        m_log->positions.push_back(position);
+        if (m_onPosition)
+            m_onPosition(position);
+    }
     bool Pump() override
     {
         ++m_log->pumps;
@@ -257,6 +268,7 @@ public:
 private:
     std::shared_ptr<CScriptedPrompt::SProgressLog> m_log;
     int m_cancelAfter;
+    const std::function<void(int)>& m_onPosition; // the prompt's, which outlives its windows
 };
 } // namespace ScriptedPromptDetail
 
@@ -271,5 +283,5 @@ inline std::unique_ptr<IProgress> CScriptedPrompt::BeginProgress(const QString& 
     m_progress.push_back(log);
     const int cancelAfter = m_cancelAfter;
     m_cancelAfter = 0;
-    return std::make_unique<ScriptedPromptDetail::CProgress>(log, cancelAfter);
+    return std::make_unique<ScriptedPromptDetail::CProgress>(log, cancelAfter, m_onPosition);
 }

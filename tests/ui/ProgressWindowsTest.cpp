@@ -4,6 +4,7 @@
 #include "ui/CCancelProgressDlg.h"
 #include "ui/CMessageBoxPrompt.h"
 #include "ui/CProgressDlg.h"
+#include "ui/CTimeLeft.h"
 #include "ui/CUploadWarningDlg.h"
 #include "ui/ControlId.h"
 
@@ -168,6 +169,10 @@ TEST(MessageBoxPromptProgress, CancellableWindowOverTheMainWindow)
     ASSERT_NE(bar, nullptr);
     EXPECT_EQ(bar->maximum(), 120);
     EXPECT_EQ(bar->value(), 30);
+    auto* count = window->findChild<QLabel*>(QStringLiteral("progressCount"));
+    ASSERT_NE(count, nullptr);
+    EXPECT_EQ(count->text(), QStringLiteral("30 of 120")) << "no pace known after one move";
+    EXPECT_GT(count->geometry().top(), bar->geometry().bottom()) << "under the bar";
 
     EXPECT_FALSE(progress->Pump());
     QMetaObject::invokeMethod(Find<QPushButton>(window, 1065), &QPushButton::click,
@@ -198,6 +203,9 @@ TEST(MessageBoxPromptProgress, PlainWindowHasOnlyItsBar)
     EXPECT_EQ(bar->value(), 50);
     progress->SetPosition(101);
     EXPECT_EQ(bar->value(), 100);
+    auto* count = window->findChild<QLabel*>(QStringLiteral("progressCount"));
+    ASSERT_NE(count, nullptr);
+    EXPECT_EQ(count->text(), QStringLiteral("100 of 100")) << "nothing left, no estimate";
 
     // No way to cancel, and neither Escape nor the close box hides it mid-write.
     SendKey(window, Qt::Key_Escape);
@@ -207,6 +215,37 @@ TEST(MessageBoxPromptProgress, PlainWindowHasOnlyItsBar)
 
     progress.reset();
     EXPECT_EQ(VisibleWindow(155), nullptr);
+}
+
+TEST(TimeLeft, EstimatesFromThePaceSinceTheFirstStep)
+{
+    qint64 now = 0;
+    CTimeLeft timeLeft([&] { return now; });
+    const auto at = [&](qint64 ms, int position) {
+        now = ms;
+        timeLeft.SetPosition(position);
+        return timeLeft.Text();
+    };
+    timeLeft.SetRange(0, 0);
+    EXPECT_EQ(at(0, 0), QString()) << "nothing to count";
+    timeLeft.SetRange(0, 95);
+    EXPECT_EQ(timeLeft.Text(), QStringLiteral("0 of 95")) << "nothing done yet";
+    // The time before the first step (identification) does not count.
+    EXPECT_EQ(at(9000, 1), QStringLiteral("1 of 95"));
+    EXPECT_EQ(at(9400, 2), QStringLiteral("2 of 95")) << "one step in 0.4 s: too soon";
+    // Two steps in 0.5 s: 92 left at 0.25 s each.
+    EXPECT_EQ(at(9500, 3), QStringLiteral("3 of 95 \u00b7 about 23 s left"));
+    EXPECT_EQ(at(9500 + 22 * 250, 25), QStringLiteral("25 of 95 \u00b7 about 18 s left"));
+    EXPECT_EQ(at(40000, 95), QStringLiteral("95 of 95")) << "done: no estimate";
+    EXPECT_EQ(timeLeft.RemainingMs(), -1);
+
+    // One slow step is enough once a second has passed; over a minute, minutes and seconds.
+    timeLeft.SetRange(0, 200);
+    EXPECT_EQ(at(50000, 1), QStringLiteral("1 of 200"));
+    EXPECT_EQ(at(51500, 2), QStringLiteral("2 of 200 \u00b7 about 4 min 57 s left"));
+    // A step back (a new pass over the same range) measures the pace afresh.
+    EXPECT_EQ(at(52000, 1), QStringLiteral("1 of 200"));
+    EXPECT_EQ(at(52200, 3), QStringLiteral("3 of 200 \u00b7 about 20 s left"));
 }
 
 TEST(UploadWarningDlg, ContentsAndAnswers)

@@ -4,6 +4,7 @@
 #include "ops/params/CReadFlow.h"
 #include "res/StringTable.h"
 
+#include <algorithm>
 #include <map>
 #include <memory>
 #include <set>
@@ -59,18 +60,21 @@ TEST_F(ReadFlowTest, FullReadKeepsTagListOrderAndEveryQuantity)
     EXPECT_TRUE(doc.LinkReady());
     EXPECT_TRUE(doc.StatusPollRunning());
     EXPECT_EQ(Emitted(equality), std::vector<bool>{true});
-    EXPECT_EQ(EmittedInts(status), (std::vector<int>{93, 57345}));
+    EXPECT_EQ(EmittedInts(status), (std::vector<int>{4883, 57345}));
     EXPECT_EQ(EmittedInts(views), std::vector<int>{0});
 
-    // The bar runs over the whole list, skipped tags included.
+    // The bar counts the records of the type; the other types' tags are pumped past without
+    // moving it.
     ASSERT_EQ(prompt.Progress().size(), 1u);
     const auto& bar = *prompt.Progress().front();
     EXPECT_EQ(bar.title, LoadString(EString::ReadingDataFromController));
     EXPECT_EQ(bar.kind, IUserPrompt::EProgressKind::Cancellable);
     EXPECT_EQ(bar.low, 0);
-    EXPECT_EQ(bar.high, doc.Tags().TagCount());
-    ASSERT_EQ(bar.positions.size(), doc.Tags().Tags().size());
-    EXPECT_EQ(bar.positions.back(), static_cast<int>(doc.Tags().Tags().size()) - 1);
+    EXPECT_EQ(bar.high, static_cast<int>(applying.size()));
+    EXPECT_EQ(bar.pumps, static_cast<int>(doc.Tags().Tags().size()));
+    ASSERT_EQ(bar.positions.size(), doc.Tags().Tags().size() + 1);
+    EXPECT_EQ(bar.positions.back(), static_cast<int>(applying.size()));
+    EXPECT_TRUE(std::is_sorted(bar.positions.begin(), bar.positions.end()));
     EXPECT_TRUE(bar.closed);
 }
 

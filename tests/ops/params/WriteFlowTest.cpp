@@ -154,12 +154,15 @@ TEST_F(WriteFlowTest, AConfirmedPassWritesLastRecordFirstAndShowsEqual)
     const auto& bar = *prompt.Progress().back();
     EXPECT_EQ(bar.title, QStringLiteral("Writing data to controller"));
     EXPECT_EQ(bar.kind, IUserPrompt::EProgressKind::Plain);
-    EXPECT_EQ(bar.high, 100);
-    ASSERT_EQ(bar.positions.size(), order.size());
-    EXPECT_EQ(bar.positions[1], 100 / static_cast<int>(order.size()));
+    // The bar counts records: each one's start, then all of them.
+    const int count = static_cast<int>(order.size());
+    EXPECT_EQ(bar.high, count);
+    ASSERT_EQ(bar.positions.size(), order.size() + 1);
+    EXPECT_EQ(bar.positions[1], 1);
+    EXPECT_EQ(bar.positions.back(), count);
     EXPECT_TRUE(bar.closed);
 
-    EXPECT_EQ(EmittedInts(status), (std::vector<int>{96, 57345}));
+    EXPECT_EQ(EmittedInts(status), (std::vector<int>{4884, 57345}));
     EXPECT_TRUE(doc.LinkReady());
     EXPECT_TRUE(doc.StatusPollRunning());
     EXPECT_EQ(RecordTags(), order) << "the document is unchanged";
@@ -264,7 +267,7 @@ TEST_F(WriteFlowTest, RecordsWithoutATagForTheTypeAreSkipped)
     EXPECT_TRUE(outcome.AllConfirmed()) << "skipped records do not count against equality";
     EXPECT_EQ(RequestsFor(0x7ABC, LinkProtocol::kControlRead), 0);
     EXPECT_EQ(Emitted(equality), std::vector<bool>{true});
-    EXPECT_EQ(prompt.Progress().back()->positions, (std::vector<int>{0, 50}));
+    EXPECT_EQ(prompt.Progress().back()->positions, (std::vector<int>{0, 1, 2}));
 }
 
 TEST_F(WriteFlowTest, ASilentControllerLeavesTheSetNotEqualAndSaysWhy)
