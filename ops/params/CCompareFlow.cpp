@@ -9,6 +9,7 @@
 #include "doc/IUserPrompt.h"
 #include "link/CControllerLink.h"
 #include "link/CLinkPacket.h"
+#include "ops/params/CSessionProgress.h"
 #include "ops/params/CWriteJournal.h"
 #include "res/StringTable.h"
 
@@ -68,36 +69,6 @@ EValueRead ReadValue(CControllerLink& link, std::uint16_t tag, std::uint16_t& va
     }
     return outcome;
 }
-
-// The progress window of a comparison inside a transfer session: Cancel also when the
-// session was asked to stop (the main window is closing).
-class CSessionProgress : public IProgress
-{
-public:
-    CSessionProgress(IProgress* window, const CTransferSession& session)
-        : m_window(window), m_session(session)
-    {
-    }
-    void SetRange(int low, int high) override
-    {
-        if (m_window)
-            m_window->SetRange(low, high);
-    }
-    void SetPosition(int position) override
-    {
-        if (m_window)
-            m_window->SetPosition(position);
-    }
-    bool Pump() override
-    {
-        const bool cancelled = m_window && m_window->Pump();
-        return cancelled || m_session.CancelRequested();
-    }
-
-private:
-    IProgress* m_window;
-    const CTransferSession& m_session;
-};
 
 // Writes the document's records named in `tags` inside the caller's transfer session, behind
 // the write progress window and with the journal (backup first, then the change log).
@@ -273,6 +244,38 @@ CWriteFlow::SOutcome CCompareFlow::WriteSelected(CControllerLink& link, const CT
     return outcome;
 }
 
+CWriteFlow::SOutcome CCompareFlow::WriteChanged(CTavrinDoc& doc, const SControllerRead& compared)
+{
+    CWriteFlow::SOutcome outcome;
+    const int unread = int(compared.unanswered.size() + compared.notRead.size());
+    std::vector<std::uint16_t> write;
+    for (const SRow& row : compared.rows) {
+        // Differs, or refused: the write tries it and reports what it came to.
+        if (row.diff != EDiff::Same && row.diff != EDiff::NoReply)
+            write.push_back(row.tag);
+    }
+    if (unread > 0) {
+        outcome.status = CWriteFlow::EStatus::Stopped;
+        outcome.notSent = int(write.size()) + unread;
+    } else if (write.empty()) {
+        outcome.status = CWriteFlow::EStatus::Finished;
+    } else {
+        outcome = JournalledWrite(doc, write);
+    }
+    outcome.skipped = compared.skipped;
+    if (outcome.status != CWriteFlow::EStatus::NoBackup) {
+        // Every record read equal or written and confirmed: the controller holds what is
+        // shown.
+        const bool allEqual = unread == 0 && outcome.failures.empty() && outcome.notSent == 0;
+        doc.SetEqualityPane(allEqual);
+        if (allEqual) {
+            doc.SetBaseline();
+            doc.UpdateAllViews(0); // the list drops its change marks
+        }
+    }
+    return outcome;
+}
+
 CWriteFlow::SOutcome CCompareFlow::DocWriteChanged(CTavrinDoc& doc)
 {
     CWriteFlow::SOutcome outcome;
@@ -292,31 +295,7 @@ CWriteFlow::SOutcome CCompareFlow::DocWriteChanged(CTavrinDoc& doc)
                                              doc.Parameters(), progress.get());
         }
         unread = int(compared.unanswered.size() + compared.notRead.size());
-        std::vector<std::uint16_t> write;
-        for (const SRow& row : compared.rows) {
-            // Differs, or refused: the write tries it and reports what it came to.
-            if (row.diff != EDiff::Same && row.diff != EDiff::NoReply)
-                write.push_back(row.tag);
-        }
-        if (unread > 0) {
-            outcome.status = CWriteFlow::EStatus::Stopped;
-            outcome.notSent = int(write.size()) + unread;
-        } else if (write.empty()) {
-            outcome.status = CWriteFlow::EStatus::Finished;
-        } else {
-            outcome = JournalledWrite(doc, write);
-        }
-        outcome.skipped = compared.skipped;
-        if (outcome.status != CWriteFlow::EStatus::NoBackup) {
-            // Every record read equal or written and confirmed: the controller holds what is
-            // shown.
-            const bool allEqual = unread == 0 && outcome.failures.empty() && outcome.notSent == 0;
-            doc.SetEqualityPane(allEqual);
-            if (allEqual) {
-                doc.SetBaseline();
-                doc.UpdateAllViews(0); // the list drops its change marks
-            }
-        }
+        outcome = WriteChanged(doc, compared);
         doc.SetStatusMessage(EString::Ready);
     }
     if (unread > 0) {
@@ -399,7 +378,6 @@ CWriteFlow::SOutcome CCompareFlow::DocWriteSelected(CTavrinDoc& doc,
                                                     const std::vector<std::uint16_t>& tags)
 {
     CWriteFlow::SOutcome outcome;
-    IUserPrompt& prompt = doc.Prompt();
     if (!CWriteFlow::CheckAndConfirm(doc, outcome))
         return outcome;
     {
@@ -409,6 +387,6 @@ CWriteFlow::SOutcome CCompareFlow::DocWriteSelected(CTavrinDoc& doc,
         doc.SetEqualityPane(false);
         doc.SetStatusMessage(EString::Ready);
     }
-    CWriteFlow::ReportFailures(prompt, outcome);
+    CWriteFlow::ReportWritten(doc, outcome);
     return outcome;
 }

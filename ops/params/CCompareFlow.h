@@ -113,7 +113,8 @@ public:
 
     // Writes the document's records named in `tags` as the write to controller does: the
     // type check, the overwrite question, a transfer session with the write progress window,
-    // the journal, and the list of records not written.
+    // the journal; then how many were written and confirmed (CWriteFlow::ReportWritten, and
+    // the message pane) with the list of records not written.
     static CWriteFlow::SOutcome DocWriteSelected(CTavrinDoc& doc,
                                                  const std::vector<std::uint16_t>& tags);
 
@@ -124,4 +125,9 @@ public:
     // and confirmed) the display matches the controller: the equality pane says so and the
     // values become the baseline.
     static CWriteFlow::SOutcome DocWriteChanged(CTavrinDoc& doc);
+    // DocWriteChanged's write on a comparison already made, inside the caller's transfer
+    // session and without its messages: the records `compared` found differing or refused,
+    // nothing when a value was unknown (Stopped, all of them counted not sent), nothing at
+    // all to write (Finished, none confirmed); then the equality pane and the baseline.
+    static CWriteFlow::SOutcome WriteChanged(CTavrinDoc& doc, const SControllerRead& compared);
 };

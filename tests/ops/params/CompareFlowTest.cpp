@@ -190,8 +190,12 @@ TEST_F(CompareFlowTest, WriteSelectedWritesExactlyTheTickedRecordsThenTheyMatch)
     const std::uint16_t unticked = edited[1];
     const std::uint16_t before = ControllerValue(unticked);
 
+    QSignalSpy texts(&doc, &CTavrinDoc::StatusMessageTextRequested);
     prompt.ExpectOverwrite(true);
+    prompt.ExpectMessage(QStringLiteral("2 written, 2 confirmed"), IUserPrompt::EIcon::Information);
     const CWriteFlow::SOutcome written = CCompareFlow::DocWriteSelected(doc, ticked);
+    ASSERT_EQ(texts.size(), 1);
+    EXPECT_EQ(texts.at(0).at(0).toString(), QStringLiteral("2 written, 2 confirmed"));
     EXPECT_TRUE(written.AllConfirmed());
     EXPECT_EQ(written.confirmed, 2);
 
