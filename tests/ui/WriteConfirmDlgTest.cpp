@@ -57,7 +57,6 @@ TEST(WriteConfirmDlg, CancelAnswersEnterEscapeAndTheCloseBoxAndEachButtonItsOwn)
 
     const QTreeWidget* list = dialog.List();
     ASSERT_EQ(list->topLevelItemCount(), 21);
-    EXPECT_EQ(list->topLevelItem(0)->text(0), QStringLiteral("Parameter 0"));
     EXPECT_EQ(list->topLevelItem(0)->text(1), QStringLiteral("0 V → 1 V"));
     EXPECT_EQ(list->topLevelItem(3)->text(1), QStringLiteral("refused → 4 V"));
     EXPECT_EQ(list->topLevelItem(4)->text(1), QStringLiteral("no reply → 5 V"));
@@ -65,11 +64,7 @@ TEST(WriteConfirmDlg, CancelAnswersEnterEscapeAndTheCloseBoxAndEachButtonItsOwn)
     EXPECT_EQ(dialog.Animation()->FrameCount(), 24) << "the overwrite question's animation";
     EXPECT_FALSE(dialog.ChangedOnlyButton()->isEnabled());
     EXPECT_TRUE(dialog.Reason()->isVisibleTo(&dialog));
-    EXPECT_TRUE(dialog.Reason()->text().contains(QStringLiteral("for 1 parameter(s)")));
-    EXPECT_TRUE(dialog.AllButton()->isEnabled());
     EXPECT_TRUE(dialog.CancelButton()->isDefault());
-    EXPECT_EQ(dialog.ChangedOnlyButton()->text(), QStringLiteral("Write &changed only"));
-    EXPECT_EQ(dialog.AllButton()->text(), QStringLiteral("Write &all"));
 
     EXPECT_EQ(ExecAnd(dialog, [&] { SendKey(&dialog, Qt::Key_Return); }),
               CWriteConfirmDlg::kCancel);
@@ -84,13 +79,6 @@ TEST(WriteConfirmDlg, CancelAnswersEnterEscapeAndTheCloseBoxAndEachButtonItsOwn)
     EXPECT_EQ(ExecAnd(dialog, [&] { dialog.close(); }), CWriteConfirmDlg::kCancel);
     EXPECT_EQ(ExecAnd(dialog, [&] { dialog.AllButton()->click(); }), CWriteConfirmDlg::kAll);
 
-    // Every value known: "write changed only" is on, and no line says otherwise.
-    CWriteConfirmDlg known(QStringLiteral(TAVRIN_SHARE_DIR), Changes(2));
-    EXPECT_EQ(known.List()->topLevelItemCount(), 2);
-    EXPECT_FALSE(known.Reason()->isVisibleTo(&known));
-    EXPECT_EQ(ExecAnd(known, [&] { known.ChangedOnlyButton()->click(); }),
-              CWriteConfirmDlg::kChangedOnly);
-
     // Nothing differs: the list says so; only "write all" and "Cancel" are on.
     CWriteConfirmDlg same(QStringLiteral(TAVRIN_SHARE_DIR), SWritePreview());
     ASSERT_EQ(same.List()->topLevelItemCount(), 1);
@@ -99,14 +87,14 @@ TEST(WriteConfirmDlg, CancelAnswersEnterEscapeAndTheCloseBoxAndEachButtonItsOwn)
     EXPECT_FALSE(same.ChangedOnlyButton()->isEnabled());
     EXPECT_TRUE(same.AllButton()->isEnabled());
 
-    // The application's prompt hands the choice back.
+    // Every value known, through the application's prompt: "write changed only" is on, no
+    // line says otherwise, and the prompt hands the choice back.
     CMessageBoxPrompt prompt;
     QTimer::singleShot(0, [] {
         auto* shown = qobject_cast<CWriteConfirmDlg*>(QApplication::activeModalWidget());
         ASSERT_NE(shown, nullptr);
+        EXPECT_FALSE(shown->Reason()->isVisibleTo(shown));
         shown->ChangedOnlyButton()->click();
     });
     EXPECT_EQ(prompt.ConfirmWrite(Changes(1)), IUserPrompt::EWriteChoice::ChangedOnly);
-    QTimer::singleShot(0, [] { SendKey(QApplication::activeModalWidget(), Qt::Key_Escape); });
-    EXPECT_EQ(prompt.ConfirmWrite(Changes(1)), IUserPrompt::EWriteChoice::Cancel);
 }
