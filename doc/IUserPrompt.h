@@ -104,7 +104,7 @@ public:
         };
         std::vector<SChange> changes; // at most kListLimit
         int more = 0;                 // records that differ beyond `changes`
-        int unknown = 0;              // records of all of them whose value is unknown
+        int unknown = 0; // records, listed or not, whose value in the controller is unknown
 
         bool NothingDiffers() const { return changes.empty(); }
         // A write of the changed records only needs every value known, and one to differ.
