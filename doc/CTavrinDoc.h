@@ -182,6 +182,10 @@ public:
     // Called by CTransferSession only.
     void SetTransfer(CTransferSession* transfer);
 
+    // A text of its own in the message pane (what a write came to), where SetStatusMessage
+    // shows one of the string table.
+    void SetStatusMessageText(const QString& text) { emit StatusMessageTextRequested(text); }
+
 signals:
     // Emitted at the start of every poll tick, before any exchange (the ADC view refreshes
     // its windows on it).
@@ -205,6 +209,9 @@ signals:
     void ProfileLoaded();
     // The running transfer's progress changed or was cleared.
     void TransferProgressChanged();
+
+    // The message pane should show this text.
+    void StatusMessageTextRequested(const QString& text);
 
 private:
     // One reconnecting tick: reopen the device, then poll when it opened.

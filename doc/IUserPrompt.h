@@ -3,6 +3,7 @@
 #include <QString>
 
 #include <memory>
+#include <vector>
 
 // A progress window that a flow drives while it exchanges packets. Flows call Pump() after
 // every step; it lets the window handle input (a Cancel click) and tells whether the user
@@ -79,6 +80,49 @@ public:
     // "Do you wish to overwrite the settings already in the controller ...?" with its
     // animation; true for Yes, false for No or Escape.
     virtual bool ConfirmOverwrite() = 0;
+
+    // What a write of the document would change in the controller, found by comparing the
+    // two first: the records that differ, in the list's order.
+    struct SWritePreview
+    {
+        // Records listed; the rest are only counted (`more`).
+        static constexpr int kListLimit = 20;
+
+        // What the controller answered for a record.
+        enum class EHeld
+        {
+            Value,   // its value, in `before`
+            Refused, // that it has no such parameter
+            NoReply, // nothing: its value is unknown
+        };
+        struct SChange
+        {
+            QString name;   // the tag's name
+            QString before; // the controller's value as the list shows it (Value only)
+            QString after;  // the value to be written, as the list shows it
+            EHeld held = EHeld::Value;
+        };
+        std::vector<SChange> changes; // at most kListLimit
+        int more = 0;                 // records that differ beyond `changes`
+        int unknown = 0; // records, listed or not, whose value in the controller is unknown
+
+        bool NothingDiffers() const { return changes.empty(); }
+        // A write of the changed records only needs every value known, and one to differ.
+        bool ChangedOnlyPossible() const { return unknown == 0 && !changes.empty(); }
+    };
+    enum class EWriteChoice
+    {
+        Cancel,      // nothing is written
+        ChangedOnly, // the records that differ
+        All,         // every record, as the overwrite question's Yes
+    };
+    // The overwrite question with the list of what will change; Cancel is the default and
+    // the answer to Escape. Without a window of its own it is the overwrite question: Yes
+    // writes all.
+    virtual EWriteChoice ConfirmWrite(const SWritePreview&)
+    {
+        return ConfirmOverwrite() ? EWriteChoice::All : EWriteChoice::Cancel;
+    }
     // A progress window titled `title` (may be empty); nullptr when none can be shown, in
     // which case the flow carries on without one.
     virtual std::unique_ptr<IProgress> BeginProgress(const QString& title, EProgressKind kind) = 0;

@@ -157,6 +157,19 @@ enum class EString : int
     WriteNotBackedUp = 4220,
     BackupsFolderNotWritable = 4221,
 
+    // The write confirmation: its list of what will change, its buttons, and what the write
+    // came to
+    WrittenConfirmed = 4230,
+    WritePreviewMore = 4231,
+    WritePreviewNothing = 4232,
+    WritePreviewRefused = 4233,
+    WritePreviewNoReply = 4234,
+    WritePreviewUnknown = 4235,
+    WriteChangedOnlyButton = 4236,
+    WriteAllButton = 4237,
+    WriteCancelButton = 4238,
+    WritePreviewChange = 4239,
+
     // Raw parameter window: a number that does not fit its field
     WordOutOfRange = 4301,
     NumberOutOfRange = 4302,

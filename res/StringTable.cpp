@@ -291,6 +291,22 @@ const QHash<int, QString>& Table()
             {4220, "not written: the backup could not be saved"},
             {4221, "The backups folder %1 cannot be written.\nNothing was written: the values "
                    "about to be overwritten could not be saved first."},
+            // The write confirmation. A listed record shows its name and "controller's value
+            // → new value" (%1, %2), with a word for a value the controller refused or did not
+            // give; then the count of records not listed (%1), or the line when nothing
+            // differs; why "write changed only" is off (%1 the values unknown); the buttons.
+            // After the write: %1 records sent, %2 of them confirmed.
+            {4230, "%1 written, %2 confirmed"},
+            {4231, "… and %1 more"},
+            {4232, "The controller already holds every value shown."},
+            {4233, "refused"},
+            {4234, "no reply"},
+            {4235, "Write changed only is not possible: the controller did not reply for %1 "
+                   "parameter(s), so which values differ is not known."},
+            {4236, "Write &changed only"},
+            {4237, "Write &all"},
+            {4238, "Cancel"},
+            {4239, "%1 → %2"},
             // Raw parameter window: a number that does not fit its field. %1 the field, %2..%3 the
             // range.
             {4301, "%1 must be a whole number from %2 to %3 (a 16-bit word; a negative number is "

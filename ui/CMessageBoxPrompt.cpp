@@ -4,6 +4,7 @@
 #include "ui/CCancelProgressDlg.h"
 #include "ui/CProgressDlg.h"
 #include "ui/CUploadWarningDlg.h"
+#include "ui/CWriteConfirmDlg.h"
 
 #include <QApplication>
 #include <QFileDialog>
@@ -169,6 +170,12 @@ bool CMessageBoxPrompt::ConfirmOverwrite()
 {
     CUploadWarningDlg dialog(CAppSettings().TagFileDir(), m_parent);
     return dialog.exec() == CUploadWarningDlg::kYes;
+}
+
+IUserPrompt::EWriteChoice CMessageBoxPrompt::ConfirmWrite(const SWritePreview& preview)
+{
+    CWriteConfirmDlg dialog(CAppSettings().TagFileDir(), preview, m_parent);
+    return CWriteConfirmDlg::Choice(dialog.exec());
 }
 
 std::unique_ptr<IProgress> CMessageBoxPrompt::BeginProgress(const QString& title,

@@ -20,6 +20,8 @@ public:
     EAnswer QuestionDefaultNo(const QString& text, EIcon icon,
                               EButtons buttons = EButtons::YesNo) override;
     bool ConfirmOverwrite() override;
+    // The write confirmation window (CWriteConfirmDlg).
+    EWriteChoice ConfirmWrite(const SWritePreview& preview) override;
     std::unique_ptr<IProgress> BeginProgress(const QString& title, EProgressKind kind) override;
     QString ChooseOpenFile(const QString& caption, const QString& filter) override;
     QString ChooseSaveFile(const QString& caption, const QString& filter,

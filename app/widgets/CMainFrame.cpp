@@ -473,3 +473,8 @@ void CMainFrame::SetRecentFiles(const QStringList& files,
         m_recentActions << action;
     }
 }
+
+void CMainFrame::SetStatusMessageText(const QString& text)
+{
+    statusBar()->showMessage(text);
+}

@@ -81,6 +81,9 @@ public:
     // Writes the placement to the settings from the current window state.
     void SavePlacement();
 
+    // Shows a text of its own in the message pane (what a write came to).
+    void SetStatusMessageText(const QString& text);
+
 signals:
     // All views should update with this hint (101: the connected controller changed).
     void ViewsNeedUpdate(int hint);

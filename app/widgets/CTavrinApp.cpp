@@ -11,6 +11,7 @@
 #include "ops/eeprom/CDFileProgrammer.h"
 #include "ops/eeprom/widgets/CEepromDlg.h"
 #include "ops/params/CCompareFlow.h"
+#include "ops/params/CConfirmedWrite.h"
 #include "ops/params/CReadFlow.h"
 #include "ops/params/CSetExport.h"
 #include "ops/params/CWriteFlow.h"
@@ -273,6 +274,8 @@ void CTavrinApp::RegisterCommands()
     QObject::connect(
         m_doc.get(), &CTavrinDoc::ProfileLoaded, m_frame.get(),
         [this] { CCompareFlow::DocCheckEquality(*m_doc); }, Qt::QueuedConnection);
+    QObject::connect(m_doc.get(), &CTavrinDoc::StatusMessageTextRequested, m_frame.get(),
+                     &CMainFrame::SetStatusMessageText);
     m_frame->SetCloseQuery([this] { return m_doc->SaveModified(); });
     RefreshRecentFiles();
 
@@ -343,11 +346,12 @@ void CTavrinApp::RegisterCommands()
     auto linkReady = [this] { return m_doc->LinkReady(); };
     m_frame->SetCommand(
         IdReadFromController, [this] { CReadFlow::Run(*m_doc); }, linkReady);
+    // Both write commands show what will change and let the user choose what to write.
     m_frame->SetCommand(
-        IdWriteToController, [this] { CWriteFlow::Run(*m_doc); },
+        IdWriteToController, [this] { CConfirmedWrite::Run(*m_doc); },
         [this] { return CWriteFlow::CanWrite(*m_doc); });
     m_frame->SetCommand(
-        IdWriteChangedOnly, [this] { CCompareFlow::DocWriteChanged(*m_doc); },
+        IdWriteChangedOnly, [this] { CConfirmedWrite::Run(*m_doc); },
         [this] { return CWriteFlow::CanWrite(*m_doc); });
     m_frame->SetCommand(
         IdCompareController, [this] { CCompareDlg::RunController(*m_doc, m_frame.get()); },

@@ -10,6 +10,7 @@
 #include "doc/IUserPrompt.h"
 #include "link/CControllerLink.h"
 #include "link/CLinkPacket.h"
+#include "ops/params/CSessionProgress.h"
 #include "ops/params/CWriteJournal.h"
 #include "res/StringTable.h"
 
@@ -69,36 +70,6 @@ EValueRead ReadValue(CControllerLink& link, std::uint16_t tag, std::uint16_t& va
     }
     return outcome;
 }
-
-// The progress window of a comparison inside a transfer session: Cancel also when the
-// session was asked to stop (the main window is closing).
-class CSessionProgress : public IProgress
-{
-public:
-    CSessionProgress(IProgress* window, const CTransferSession& session)
-        : m_window(window), m_session(session)
-    {
-    }
-    void SetRange(int low, int high) override
-    {
-        if (m_window)
-            m_window->SetRange(low, high);
-    }
-    void SetPosition(int position) override
-    {
-        if (m_window)
-            m_window->SetPosition(position);
-    }
-    bool Pump() override
-    {
-        const bool cancelled = m_window && m_window->Pump();
-        return cancelled || m_session.CancelRequested();
-    }
-
-private:
-    IProgress* m_window;
-    const CTransferSession& m_session;
-};
 
 // Reads the connected controller's value of every record of the document inside the caller's
 // transfer session, behind the comparison's progress window (Cancel, or the session asked to
@@ -287,62 +258,34 @@ CWriteFlow::SOutcome CCompareFlow::WriteSelected(CControllerLink& link, const CT
     return outcome;
 }
 
-CWriteFlow::SOutcome CCompareFlow::DocWriteChanged(CTavrinDoc& doc)
+CWriteFlow::SOutcome CCompareFlow::WriteChanged(CTavrinDoc& doc, const SControllerRead& compared)
 {
     CWriteFlow::SOutcome outcome;
-    IUserPrompt& prompt = doc.Prompt();
-    if (!CWriteFlow::CheckAndConfirm(doc, outcome))
-        return outcome;
-    const EControllerType connectedType = doc.ConnectedType();
-    int unread = 0;
-    {
-        CTransferSession session(doc);
-        SControllerRead compared;
-        {
-            std::unique_ptr<IProgress> progress = CTransferProgress::Begin(
-                doc, CTavrinDoc::ETransferDirection::Reading,
-                LoadString(EString::ComparingWithController), IUserPrompt::EProgressKind::Plain);
-            doc.SetStatusMessage(EString::ReadingFromController);
-            compared = CompareWithController(doc.Link(), doc.Tags(), connectedType,
-                                             doc.Parameters(), progress.get());
-        }
-        unread = int(compared.unanswered.size() + compared.notRead.size());
-        std::vector<std::uint16_t> write;
-        for (const SRow& row : compared.rows) {
-            // Differs, or refused: the write tries it and reports what it came to.
-            if (row.diff != EDiff::Same && row.diff != EDiff::NoReply)
-                write.push_back(row.tag);
-        }
-        if (unread > 0) {
-            outcome.status = CWriteFlow::EStatus::Stopped;
-            outcome.notSent = int(write.size()) + unread;
-        } else if (write.empty()) {
-            outcome.status = CWriteFlow::EStatus::Finished;
-        } else {
-            outcome = JournalledWrite(doc, write);
-        }
-        outcome.skipped = compared.skipped;
-        if (outcome.status != CWriteFlow::EStatus::NoBackup) {
-            // Every record read equal or written and confirmed: the controller holds what is
-            // shown.
-            const bool allEqual = unread == 0 && outcome.failures.empty() && outcome.notSent == 0;
-            doc.SetEqualityPane(allEqual);
-            if (allEqual) {
-                doc.SetBaseline();
-                doc.UpdateAllViews(0); // the list drops its change marks
-            }
-        }
-        doc.SetStatusMessage(EString::Ready);
+    const int unread = int(compared.unanswered.size() + compared.notRead.size());
+    std::vector<std::uint16_t> write;
+    for (const SRow& row : compared.rows) {
+        // Differs, or refused: the write tries it and reports what it came to.
+        if (row.diff != EDiff::Same && row.diff != EDiff::NoReply)
+            write.push_back(row.tag);
     }
     if (unread > 0) {
-        prompt.Message(LoadString(EString::ChangedOnlyNotRead).arg(unread),
-                       IUserPrompt::EIcon::Exclamation);
-    } else if (outcome.status == CWriteFlow::EStatus::Finished && outcome.confirmed == 0 &&
-               outcome.failures.empty()) {
-        prompt.Message(LoadString(EString::ChangedOnlyNothingToWrite),
-                       IUserPrompt::EIcon::Information);
+        outcome.status = CWriteFlow::EStatus::Stopped;
+        outcome.notSent = int(write.size()) + unread;
+    } else if (write.empty()) {
+        outcome.status = CWriteFlow::EStatus::Finished;
     } else {
-        CWriteFlow::ReportFailures(prompt, outcome);
+        outcome = JournalledWrite(doc, write);
+    }
+    outcome.skipped = compared.skipped;
+    if (outcome.status != CWriteFlow::EStatus::NoBackup) {
+        // Every record read equal or written and confirmed: the controller holds what is
+        // shown.
+        const bool allEqual = unread == 0 && outcome.failures.empty() && outcome.notSent == 0;
+        doc.SetEqualityPane(allEqual);
+        if (allEqual) {
+            doc.SetBaseline();
+            doc.UpdateAllViews(0); // the list drops its change marks
+        }
     }
     return outcome;
 }
@@ -352,12 +295,8 @@ bool CCompareFlow::CanCompareWithController(const CTavrinDoc& doc)
     return CWriteFlow::CanWrite(doc);
 }
 
-std::optional<CCompareFlow::SControllerRead> CCompareFlow::DocCompareWithController(CTavrinDoc& doc)
+std::optional<CCompareFlow::SControllerRead> CCompareFlow::DocReadController(CTavrinDoc& doc)
 {
-    IUserPrompt& prompt = doc.Prompt();
-    if (!CWriteFlow::CheckSameType(doc))
-        return std::nullopt;
-
     SControllerRead outcome;
     bool closing = false;
     {
@@ -372,10 +311,18 @@ std::optional<CCompareFlow::SControllerRead> CCompareFlow::DocCompareWithControl
     }
     if (outcome.cancelled || closing)
         return std::nullopt;
-    if (!outcome.unanswered.empty() || !outcome.notRead.empty()) {
-        prompt.Message(LoadString(EString::ParametersNotRead)
-                           .arg(outcome.unanswered.size() + outcome.notRead.size()),
-                       IUserPrompt::EIcon::Exclamation);
+    return outcome;
+}
+
+std::optional<CCompareFlow::SControllerRead> CCompareFlow::DocCompareWithController(CTavrinDoc& doc)
+{
+    if (!CWriteFlow::CheckSameType(doc))
+        return std::nullopt;
+    std::optional<SControllerRead> outcome = DocReadController(doc);
+    if (outcome && (!outcome->unanswered.empty() || !outcome->notRead.empty())) {
+        doc.Prompt().Message(LoadString(EString::ParametersNotRead)
+                                 .arg(outcome->unanswered.size() + outcome->notRead.size()),
+                             IUserPrompt::EIcon::Exclamation);
     }
     return outcome;
 }
@@ -425,7 +372,6 @@ CWriteFlow::SOutcome CCompareFlow::DocWriteSelected(CTavrinDoc& doc,
                                                     const std::vector<std::uint16_t>& tags)
 {
     CWriteFlow::SOutcome outcome;
-    IUserPrompt& prompt = doc.Prompt();
     if (!CWriteFlow::CheckAndConfirm(doc, outcome))
         return outcome;
     {
@@ -435,6 +381,6 @@ CWriteFlow::SOutcome CCompareFlow::DocWriteSelected(CTavrinDoc& doc,
         doc.SetEqualityPane(false);
         doc.SetStatusMessage(EString::Ready);
     }
-    CWriteFlow::ReportFailures(prompt, outcome);
+    CWriteFlow::ReportWritten(doc, outcome);
     return outcome;
 }

@@ -98,6 +98,9 @@ public:
     // a progress window with Cancel. Unanswered records are reported; the equality pane shows
     // whether everything matched. nullopt when cancelled or not possible.
     static std::optional<SControllerRead> DocCompareWithController(CTavrinDoc& doc);
+    // The comparison without the type check and the message: what the write confirmation
+    // lists. nullopt when cancelled or the main window is closing.
+    static std::optional<SControllerRead> DocReadController(CTavrinDoc& doc);
 
     // After a profile was opened: when a controller of the profile's type answers, reads its
     // value of every record (behind the comparison's progress window, Cancel allowed) and
@@ -120,15 +123,15 @@ public:
 
     // Writes the document's records named in `tags` as the write to controller does: the
     // type check, the overwrite question, a transfer session with the write progress window,
-    // the journal, and the list of records not written.
+    // the journal; then how many were written and confirmed (CWriteFlow::ReportWritten, and
+    // the message pane) with the list of records not written.
     static CWriteFlow::SOutcome DocWriteSelected(CTavrinDoc& doc,
                                                  const std::vector<std::uint16_t>& tags);
 
-    // Write changed only: after the overwrite question, reads the controller's value of every
-    // record (one value read each) and writes, as the write to controller does, only those it
-    // holds otherwise or refused. A comparison that got no reply for a record writes nothing:
-    // which values differ is not known. When every record ends equal (read equal, or written
-    // and confirmed) the display matches the controller: the equality pane says so and the
-    // values become the baseline.
-    static CWriteFlow::SOutcome DocWriteChanged(CTavrinDoc& doc);
+    // Write changed only on a comparison already made, inside the caller's transfer session
+    // and without messages: the records `compared` found differing or refused (written as the
+    // write to controller writes them),
+    // nothing when a value was unknown (Stopped, all of them counted not sent), nothing at
+    // all to write (Finished, none confirmed); then the equality pane and the baseline.
+    static CWriteFlow::SOutcome WriteChanged(CTavrinDoc& doc, const SControllerRead& compared);
 };

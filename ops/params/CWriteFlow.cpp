@@ -216,28 +216,54 @@ CWriteFlow::SOneWrite CWriteFlow::WriteOne(CTavrinDoc& doc, const CParameter& re
     return write;
 }
 
-void CWriteFlow::ReportFailures(IUserPrompt& prompt, const SOutcome& outcome)
+void CWriteFlow::ReportFailures(IUserPrompt& prompt, const SOutcome& outcome, const QString& lead)
 {
+    const QString first = lead.isEmpty() ? QString() : lead + QLatin1Char('\n');
     if (outcome.status == EStatus::NoBackup) {
         prompt.Message(CWriteJournal::RefusalText(), IUserPrompt::EIcon::Exclamation);
     } else if (outcome.status == EStatus::Stopped) {
-        prompt.MessageWithDetails(
-            LoadString(EString::StoppedAnswering).arg(outcome.failures.size() + outcome.notSent),
-            FailureLines(outcome.failures), IUserPrompt::EIcon::Exclamation);
+        prompt.MessageWithDetails(first + LoadString(EString::StoppedAnswering)
+                                              .arg(outcome.failures.size() + outcome.notSent),
+                                  FailureLines(outcome.failures), IUserPrompt::EIcon::Exclamation);
     } else if (!outcome.failures.empty()) {
         prompt.MessageWithDetails(
-            LoadString(EString::ParametersNotWritten).arg(outcome.failures.size()),
+            first + LoadString(EString::ParametersNotWritten).arg(outcome.failures.size()),
             FailureLines(outcome.failures), IUserPrompt::EIcon::Exclamation);
     }
+}
+
+QString CWriteFlow::WrittenText(const SOutcome& outcome)
+{
+    // A record that was tried and not confirmed was sent all the same; one never tried
+    // (the controller had stopped answering) or skipped was not.
+    const int written = outcome.confirmed + int(outcome.failures.size());
+    return LoadString(EString::WrittenConfirmed).arg(written).arg(outcome.confirmed);
+}
+
+void CWriteFlow::ReportWritten(CTavrinDoc& doc, const SOutcome& outcome)
+{
+    IUserPrompt& prompt = doc.Prompt();
+    if (outcome.status != EStatus::NoBackup)
+        doc.SetStatusMessageText(WrittenText(outcome));
+    if (outcome.AllConfirmed())
+        prompt.Message(WrittenText(outcome), IUserPrompt::EIcon::Information);
+    else
+        ReportFailures(prompt, outcome, WrittenText(outcome));
 }
 
 CWriteFlow::SOutcome CWriteFlow::Run(CTavrinDoc& doc)
 {
     SOutcome outcome;
-    IUserPrompt& prompt = doc.Prompt();
     if (!CheckAndConfirm(doc, outcome))
         return outcome;
+    outcome = WriteAll(doc);
+    ReportFailures(doc.Prompt(), outcome);
+    return outcome;
+}
 
+CWriteFlow::SOutcome CWriteFlow::WriteAll(CTavrinDoc& doc)
+{
+    SOutcome outcome;
     {
         CTransferSession session(doc);
         std::unique_ptr<IProgress> progress = CTransferProgress::Begin(
@@ -260,6 +286,5 @@ CWriteFlow::SOutcome CWriteFlow::Run(CTavrinDoc& doc)
         }
         doc.SetStatusMessage(EString::Ready);
     }
-    ReportFailures(prompt, outcome);
     return outcome;
 }

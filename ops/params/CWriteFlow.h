@@ -69,6 +69,10 @@ public:
     // Runs the whole command on `doc`; messages, the overwrite question and the progress
     // window go through doc.Prompt().
     static SOutcome Run(CTavrinDoc& doc);
+    // Run's write once the user has agreed, without its report: the pass inside a transfer
+    // session behind the write progress window, then the equality pane and, when every
+    // record was confirmed, the baseline.
+    static SOutcome WriteAll(CTavrinDoc& doc);
 
     // "The text 196" with both controller types' names.
     static QString TypeMismatchText(EControllerType dataType, EControllerType connectedType);
@@ -137,8 +141,17 @@ public:
     static SOneWrite WriteOne(CTavrinDoc& doc, const CParameter& record);
 
     // Tells the user which records were not written, when any were not, or that nothing was
-    // for want of a backup; says nothing for a pass that confirmed everything it sent.
-    static void ReportFailures(IUserPrompt& prompt, const SOutcome& outcome);
+    // for want of a backup; says nothing for a pass that confirmed everything it sent. A
+    // `lead` line, when given, comes first in the message of records not written.
+    static void ReportFailures(IUserPrompt& prompt, const SOutcome& outcome,
+                               const QString& lead = {});
+
+    // "95 written, 93 confirmed": the records sent (confirmed or not) and those confirmed.
+    static QString WrittenText(const SOutcome& outcome);
+    // The report of a write from the main window: WrittenText in the message pane and as an
+    // information message when every record sent was confirmed, otherwise first in
+    // ReportFailures' message. A write refused for want of a backup is only reported so.
+    static void ReportWritten(CTavrinDoc& doc, const SOutcome& outcome);
 
 private:
     // Sends the document's records, last first, and counts the outcome; ends early when the

@@ -189,11 +189,19 @@ TEST_F(TransferWindowTest, CloseDuringAReadStopsItAndEndsTheEventLoop)
 
 TEST_F(TransferWindowTest, CloseDuringAWriteLetsItFinishFirst)
 {
-    // Only the overwrite question is answered here; everything else is the real thing.
+    // Only the confirmation ("write all") and the closing message are answered here;
+    // everything else is the real thing.
     class CYesPrompt : public CMessageBoxPrompt
     {
     public:
-        bool ConfirmOverwrite() override { return true; }
+        EWriteChoice ConfirmWrite(const SWritePreview&) override
+        {
+            confirmed = true;
+            return EWriteChoice::All;
+        }
+        void Message(const QString& text, EIcon, const QString&) override { messages << text; }
+        bool confirmed = false;
+        QStringList messages;
     } prompt;
     CMainFrame& frame = app.Frame();
     CTavrinDoc& doc = app.Document();
@@ -204,9 +212,10 @@ TEST_F(TransferWindowTest, CloseDuringAWriteLetsItFinishFirst)
     doc.SetModified(false);
     frame.SetEqualityPane(false);
 
+    // Closed once the write itself runs, after the comparison and the confirmation.
     QTimer during;
     QObject::connect(&during, &QTimer::timeout, [&] {
-        if (!doc.TransferActive())
+        if (!prompt.confirmed || !doc.TransferActive())
             return;
         during.stop();
         frame.close();
@@ -217,6 +226,8 @@ TEST_F(TransferWindowTest, CloseDuringAWriteLetsItFinishFirst)
     EXPECT_EQ(RunEventLoop(), 0);
     EXPECT_FALSE(frame.isVisible());
     EXPECT_TRUE(frame.EqualityPaneEqual()) << "every record was written and confirmed";
+    const int count = doc.Parameters().RecordCount();
+    EXPECT_EQ(prompt.messages, QStringList{QStringLiteral("%1 written, %1 confirmed").arg(count)});
     EXPECT_FALSE(doc.StatusPollRunning());
 }
 

@@ -20,6 +20,7 @@ public:
         Message,
         Question,
         Overwrite,
+        Write,
         OpenFile,
         SaveFile,
         File
@@ -38,6 +39,8 @@ public:
         QString filter;                     // ChooseFile's selected filter
         bool defaultNo = false;             // a question that must have No as its default button
         EButtons buttons = EButtons::YesNo; // ... and offer these (checked with defaultNo)
+        // ConfirmWrite's answer
+        EWriteChoice write = EWriteChoice::Cancel;
     };
 
     // A record of one progress window.
@@ -98,6 +101,14 @@ public:
         m_expected.push_back(e);
         return *this;
     }
+    // The write confirmation, answered `answer`; what it showed is kept (LastWritePreview).
+    CScriptedPrompt& ExpectWrite(EWriteChoice answer)
+    {
+        SExpectation e = Make(EKind::Write, QString());
+        e.write = answer;
+        m_expected.push_back(e);
+        return *this;
+    }
     CScriptedPrompt& ExpectOpenFile(const QString& answer)
     {
         SExpectation e = Make(EKind::OpenFile, QString());
@@ -133,6 +144,7 @@ public:
     const QStringList& Shown() const { return m_shown; }
     const std::vector<std::shared_ptr<SProgressLog>>& Progress() const { return m_progress; }
     const QString& LastCaption() const { return m_lastCaption; }
+    const SWritePreview& LastWritePreview() const { return m_lastWritePreview; }
     // What the last ChooseFile asked for.
     const SFileChoice& LastFileChoice() const { return m_lastFileChoice; }
 
@@ -161,6 +173,13 @@ public:
         m_shown << QStringLiteral("<overwrite>");
         SExpectation e;
         return Next(EKind::Overwrite, QString(), e) && e.yes;
+    }
+    EWriteChoice ConfirmWrite(const SWritePreview& preview) override
+    {
+        m_shown << QStringLiteral("<write>");
+        m_lastWritePreview = preview;
+        SExpectation e;
+        return Next(EKind::Write, QString(), e) ? e.write : EWriteChoice::Cancel;
     }
     std::unique_ptr<IProgress> BeginProgress(const QString& title, EProgressKind kind) override;
     QString ChooseOpenFile(const QString&, const QString&) override
@@ -232,6 +251,7 @@ private:
     QStringList m_shown;
     QString m_lastCaption;
     SFileChoice m_lastFileChoice;
+    SWritePreview m_lastWritePreview;
     std::vector<std::shared_ptr<SProgressLog>> m_progress;
     int m_cancelAfter = 0;
     bool m_refuseProgress = false;

@@ -4,6 +4,7 @@
 
 #include "common/SimModelEdits.h"
 #include "ops/params/CCompareFlow.h"
+#include "ops/params/CConfirmedWrite.h"
 #include "ops/params/CReadFlow.h"
 #include "res/StringTable.h"
 
@@ -190,8 +191,12 @@ TEST_F(CompareFlowTest, WriteSelectedWritesExactlyTheTickedRecordsThenTheyMatch)
     const std::uint16_t unticked = edited[1];
     const std::uint16_t before = ControllerValue(unticked);
 
+    QSignalSpy texts(&doc, &CTavrinDoc::StatusMessageTextRequested);
     prompt.ExpectOverwrite(true);
+    prompt.ExpectMessage(QStringLiteral("2 written, 2 confirmed"), IUserPrompt::EIcon::Information);
     const CWriteFlow::SOutcome written = CCompareFlow::DocWriteSelected(doc, ticked);
+    ASSERT_EQ(texts.size(), 1);
+    EXPECT_EQ(texts.at(0).at(0).toString(), QStringLiteral("2 written, 2 confirmed"));
     EXPECT_TRUE(written.AllConfirmed());
     EXPECT_EQ(written.confirmed, 2);
 
@@ -274,7 +279,7 @@ TEST_F(CompareFlowTest, ProfileComparisonShowsDifferencesAndRecordsOnOneSideOnly
     EXPECT_TRUE(prompt.AllShown());
 }
 
-TEST_F(CompareFlowTest, WriteChangedOnlyWritesTheDifferingRecordsAndNothingWhenOneIsUnknown)
+TEST_F(CompareFlowTest, WriteChangedOnlyMakesTheWrittenValuesTheBaselineThenHasNothingToWrite)
 {
     std::vector<std::uint16_t> edited;
     for (int index : {1, 3}) {
@@ -291,43 +296,24 @@ TEST_F(CompareFlowTest, WriteChangedOnlyWritesTheDifferingRecordsAndNothingWhenO
         return tags;
     };
 
-    // One record unanswered in the comparison: which values differ is not known, so nothing
-    // is written, not even the two known to differ.
-    bool silent = true;
-    const std::uint16_t unknown = Record(0).tagNumber;
-    AnswerThrough([&](const CLinkRecord& request, CSimModel& model) -> std::optional<CLinkRecord> {
-        if (silent && request.word1 == unknown)
-            return std::nullopt;
-        return model.Answer(request);
-    });
-    prompt.ExpectOverwrite(true);
-    prompt.ExpectMessage(LoadString(EString::ChangedOnlyNotRead).arg(1),
-                         IUserPrompt::EIcon::Exclamation);
-    const CWriteFlow::SOutcome refused = CCompareFlow::DocWriteChanged(doc);
-    EXPECT_EQ(refused.status, CWriteFlow::EStatus::Stopped);
-    EXPECT_TRUE(writes().empty());
-    EXPECT_EQ(Emitted(equality), std::vector<bool>{false});
-
-    // Answered in full: exactly the two edited records go out, and the display then matches.
-    silent = false;
-    sim.ClearRequests();
-    equality.clear();
+    // Exactly the two edited records go out, and the display then matches.
     views.clear();
-    prompt.ExpectOverwrite(true);
-    const CWriteFlow::SOutcome written = CCompareFlow::DocWriteChanged(doc);
+    prompt.ExpectWrite(IUserPrompt::EWriteChoice::ChangedOnly);
+    prompt.ExpectMessage(QStringLiteral("2 written, 2 confirmed"), IUserPrompt::EIcon::Information);
+    const CWriteFlow::SOutcome written = CConfirmedWrite::Run(doc);
     EXPECT_TRUE(written.AllConfirmed());
     EXPECT_EQ(written.confirmed, 2);
     EXPECT_EQ(writes(), (std::vector<std::uint16_t>{edited[1], edited[0]})) << "last record first";
-    EXPECT_EQ(Emitted(equality), std::vector<bool>{true});
+    EXPECT_EQ(Emitted(equality), (std::vector<bool>{false, true}));
     EXPECT_EQ(doc.Baseline().value(edited[0]), Record(1).value);
     EXPECT_EQ(EmittedInts(views), std::vector<int>{0}) << "the change marks are redrawn";
 
     // Nothing differs any more: nothing is written, and the user is told so.
     sim.ClearRequests();
-    prompt.ExpectOverwrite(true);
+    prompt.ExpectWrite(IUserPrompt::EWriteChoice::ChangedOnly);
     prompt.ExpectMessage(LoadString(EString::ChangedOnlyNothingToWrite),
                          IUserPrompt::EIcon::Information);
-    EXPECT_EQ(CCompareFlow::DocWriteChanged(doc).confirmed, 0);
+    EXPECT_EQ(CConfirmedWrite::Run(doc).confirmed, 0);
     EXPECT_TRUE(writes().empty());
     EXPECT_TRUE(prompt.AllShown());
 }

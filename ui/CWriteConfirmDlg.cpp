@@ -1,0 +1,169 @@
+#include "ui/CWriteConfirmDlg.h"
+
+#include "res/StringTable.h"
+#include "ui/CAnimationControl.h"
+#include "ui/CUploadWarningDlg.h"
+#include "ui/ControlId.h"
+
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
+#include <QScreen>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+namespace {
+
+// The animation area, as in the overwrite question.
+constexpr int kAnimationWidth = 104;
+constexpr int kAnimationHeight = 56;
+// Room left on the screen for the window's frame and title.
+constexpr int kFrameAllowance = 40;
+
+using SWritePreview = IUserPrompt::SWritePreview;
+
+// A line across both columns: the count of records not listed, or that nothing differs.
+void AddSpannedLine(QTreeWidget& list, const QString& text)
+{
+    auto* item = new QTreeWidgetItem(&list, QStringList{text});
+    item->setFirstColumnSpanned(true);
+}
+
+} // namespace
+
+CWriteConfirmDlg::CWriteConfirmDlg(const QString& tagFileDir, const SWritePreview& preview,
+                                   QWidget* parent)
+    : QDialog(parent), m_animation(new CAnimationControl(this)), m_list(new QTreeWidget(this)),
+      m_reason(new QLabel(this)),
+      m_changedOnly(new QPushButton(LoadString(EString::WriteChangedOnlyButton), this)),
+      m_all(new QPushButton(LoadString(EString::WriteAllButton), this)),
+      m_cancel(new QPushButton(LoadString(EString::WriteCancelButton), this))
+{
+    setWindowTitle(QStringLiteral("WARNING"));
+    setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
+    QFont dialogFont = font();
+    dialogFont.setPointSize(CUploadWarningDlg::kPointSize);
+    setFont(dialogFont);
+
+    m_animation->setObjectName(ControlId::Name(1129));
+    m_animation->setFixedSize(kAnimationWidth, kAnimationHeight);
+
+    auto* text = new QLabel(LoadString(EString::OverwriteQuestion), this);
+    text->setAlignment(Qt::AlignCenter);
+    text->setWordWrap(true);
+    text->setFixedWidth(kListWidth);
+
+    m_list->setColumnCount(2);
+    m_list->setHeaderHidden(true);
+    m_list->setRootIsDecorated(false);
+    m_list->setSelectionMode(QAbstractItemView::NoSelection);
+    m_list->setFixedWidth(kListWidth);
+    m_list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    FillList(preview);
+
+    m_reason->setWordWrap(true);
+    m_reason->setFixedWidth(kListWidth);
+    m_reason->setText(LoadString(EString::WritePreviewUnknown).arg(preview.unknown));
+    m_reason->setVisible(preview.unknown > 0);
+
+    m_changedOnly->setEnabled(preview.ChangedOnlyPossible());
+    m_cancel->setDefault(true);
+    connect(m_changedOnly, &QPushButton::clicked, this, [this] { done(kChangedOnly); });
+    connect(m_all, &QPushButton::clicked, this, [this] { done(kAll); });
+    connect(m_cancel, &QPushButton::clicked, this, [this] { done(kCancel); });
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(m_changedOnly);
+    buttons->addWidget(m_all);
+    buttons->addWidget(m_cancel);
+    buttons->addStretch();
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(m_animation, 0, Qt::AlignHCenter);
+    layout->addWidget(text, 0, Qt::AlignHCenter);
+    layout->addWidget(m_list, 0, Qt::AlignHCenter);
+    layout->addWidget(m_reason, 0, Qt::AlignHCenter);
+    layout->addLayout(buttons);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+    if (const QScreen* screen = parent ? parent->screen() : QGuiApplication::primaryScreen())
+        FitToHeight(screen->availableGeometry().height() - kFrameAllowance);
+
+    // A missing or unreadable file leaves the area empty and the window as it is.
+    if (m_animation->Open(CUploadWarningDlg::AnimationPath(tagFileDir)))
+        m_animation->Play();
+}
+
+void CWriteConfirmDlg::FillList(const SWritePreview& preview)
+{
+    if (preview.NothingDiffers()) {
+        AddSpannedLine(*m_list, LoadString(EString::WritePreviewNothing));
+        return;
+    }
+    for (const SWritePreview::SChange& change : preview.changes) {
+        QString before = change.before;
+        if (change.held == SWritePreview::EHeld::Refused)
+            before = LoadString(EString::WritePreviewRefused);
+        else if (change.held == SWritePreview::EHeld::NoReply)
+            before = LoadString(EString::WritePreviewNoReply);
+        auto* item = new QTreeWidgetItem(
+            m_list, QStringList{change.name,
+                                LoadString(EString::WritePreviewChange).arg(before, change.after)});
+        if (change.held != SWritePreview::EHeld::Value) {
+            // The word stands out from the values around it.
+            QFont font = item->font(1);
+            font.setItalic(true);
+            item->setFont(1, font);
+        }
+    }
+    if (preview.more > 0)
+        AddSpannedLine(*m_list, LoadString(EString::WritePreviewMore).arg(preview.more));
+    // Long names give way to the values: both columns stay in view, elided if need be.
+    m_list->resizeColumnToContents(0);
+    m_list->setColumnWidth(0, std::min(m_list->columnWidth(0), kListWidth * 11 / 20));
+}
+
+void CWriteConfirmDlg::FitToHeight(int height)
+{
+    const int rowHeight = std::max(m_list->sizeHintForRow(0), 1);
+    const int frame = 2 * m_list->frameWidth();
+    const int full = m_list->topLevelItemCount() * rowHeight + frame;
+    m_list->setFixedHeight(full);
+    const int over = sizeHint().height() - height;
+    if (over > 0)
+        m_list->setFixedHeight(std::max(full - over, kMinimumRows * rowHeight + frame));
+}
+
+IUserPrompt::EWriteChoice CWriteConfirmDlg::Choice(int result)
+{
+    switch (result) {
+    case kChangedOnly:
+        return IUserPrompt::EWriteChoice::ChangedOnly;
+    case kAll:
+        return IUserPrompt::EWriteChoice::All;
+    default:
+        return IUserPrompt::EWriteChoice::Cancel;
+    }
+}
+
+void CWriteConfirmDlg::reject()
+{
+    done(kCancel);
+}
+
+void CWriteConfirmDlg::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    m_cancel->setDefault(true);
+    m_cancel->setFocus();
+}
+
+void CWriteConfirmDlg::done(int result)
+{
+    m_animation->Stop();
+    QDialog::done(result);
+}
