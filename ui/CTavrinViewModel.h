@@ -42,7 +42,6 @@ public:
     const std::vector<SParameterRow>& Rows() const { return m_rows; }
     // The column the rows are sorted by, or -1 (the tag file's order).
     int SortColumn() const { return m_sortColumn; }
-    Qt::SortOrder SortOrder() const { return m_sortOrder; }
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     int columnCount(const QModelIndex& parent = QModelIndex()) const override;
