@@ -40,8 +40,6 @@ public:
     void SetRows(std::vector<SParameterRow> rows);
     // Top to bottom, as shown.
     const std::vector<SParameterRow>& Rows() const { return m_rows; }
-    // The column the rows are sorted by, or -1 (the tag file's order).
-    int SortColumn() const { return m_sortColumn; }
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     int columnCount(const QModelIndex& parent = QModelIndex()) const override;
