@@ -10,14 +10,15 @@
 class CParameterSet;
 class CTagFile;
 
-// One row of the parameter list: the tag's name, the parameter's value text, the tag number
-// and the tag's display group.
+// One row of the parameter list: the tag's name, the parameter's value text, the tag number,
+// the tag's display group and where the tag stands in the tag file.
 struct SParameterRow
 {
     QString name;
     QString value;
     quint16 tag = 0;
     quint16 group = 0;
+    int filePosition = 0;  // index of the tag in the tag file's list (the list's default order)
     bool changed = false;  // the value differs from the document's baseline value
     bool readOnly = false; // the controller does not let the value be changed
 };
@@ -25,7 +26,9 @@ struct SParameterRow
 // Which rows the list shows besides the display group.
 struct SRowFilter
 {
-    QString search;           // a part of the name, any case; empty: every name
+    // A part of the name or of the value text, any case, or a tag number (see CSearch);
+    // empty: every row.
+    QString search;
     bool changedOnly = false; // only the rows whose value differs from the baseline
     // Raw values by tag (the document's baseline); null: no row counts as changed.
     const QHash<quint16, quint16>* baseline = nullptr;
@@ -65,4 +68,26 @@ public:
     // `filter` narrows the group's rows further (both must hold) and marks the changed rows.
     static SParameterRows Build(const CParameterSet& set, const CTagFile& tags, quint16 filterGroup,
                                 const SRowFilter& filter = {});
+
+    // Whether a search text finds a row: its name or value text holds the text, any case; or
+    // the text is a tag number. A text of decimal digits finds the tag of that decimal number
+    // ("272"); four hex digits find the tag written so in hex ("0110", "012a"); "0x" and one to
+    // four hex digits find that tag ("0x0110", "0X110"). A plain number such as "0110" thus
+    // finds tag 110 and tag 0x0110, and still any name or value holding it.
+    class CSearch
+    {
+    public:
+        explicit CSearch(const QString& text);
+        bool IsEmpty() const { return m_text.isEmpty(); }
+        bool MatchesTag(quint16 tag) const { return tag == m_decimal || tag == m_hex; }
+        bool MatchesText(const QString& text) const
+        {
+            return text.contains(m_text, Qt::CaseInsensitive);
+        }
+
+    private:
+        QString m_text;
+        int m_decimal = -1; // the tag number the text names, or -1
+        int m_hex = -1;
+    };
 };

@@ -16,6 +16,15 @@
 #include <QPainter>
 #include <QScrollBar>
 
+#include <algorithm>
+
+namespace {
+
+// The width "Values" starts with while "Group" is shown after it.
+constexpr int kValueWidth = 180;
+
+} // namespace
+
 CTavrinView::CTavrinView(CTavrinDoc& doc, QComboBox* filterBox, QWidget* parent)
     : QTreeView(parent), m_doc(doc), m_filterBox(filterBox), m_model(new CTavrinViewModel(this)),
       m_bitmap(QPixmap::fromImage(CProductBitmap::Draw()))
@@ -28,7 +37,6 @@ CTavrinView::CTavrinView(CTavrinDoc& doc, QComboBox* filterBox, QWidget* parent)
     setSelectionMode(QAbstractItemView::SingleSelection);
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
-    setSortingEnabled(false);
 
     // The selection stays visible when the focus goes to the tool bar or a dialog.
     QPalette colours = palette();
@@ -36,12 +44,20 @@ CTavrinView::CTavrinView(CTavrinDoc& doc, QComboBox* filterBox, QWidget* parent)
         colours.setColor(QPalette::Inactive, role, colours.color(QPalette::Active, role));
     setPalette(colours);
 
-    // "Parameter" keeps the stored width; "Values" takes the rest of the header.
+    // "Parameter" keeps the stored width; the last column shown ("Group" under "All",
+    // "Values" otherwise) takes the rest of the header.
     QHeaderView* head = header();
     head->setSectionsMovable(false);
     head->setStretchLastSection(true);
-    head->setSectionResizeMode(0, QHeaderView::Interactive);
-    head->resizeSection(0, m_doc.Settings().ColumnWidth());
+    head->setSectionResizeMode(QHeaderView::Interactive);
+    head->resizeSection(CTavrinViewModel::kNameColumn, m_doc.Settings().ColumnWidth());
+    head->resizeSection(CTavrinViewModel::kValueColumn, kValueWidth);
+
+    // A header click sorts by its column, ascending, then descending; a third click goes
+    // back to the tag file's order. No indicator at first: the rows start in that order.
+    head->setSortIndicator(-1, Qt::AscendingOrder);
+    head->setSortIndicatorClearable(true);
+    setSortingEnabled(true);
 
     connect(&m_doc, &CTavrinDoc::ViewsUpdateRequested, this, &CTavrinView::OnUpdate);
     // Each status-poll tick refreshes the open ADC windows before the poll's own exchanges;
@@ -119,6 +135,7 @@ void CTavrinView::SetRows(quint16 filterGroup, bool refillBox)
     m_groupRowCount = built.groupRowCount;
     m_groups = std::move(built.groups);
     m_model->SetRows(std::move(built.rows));
+    setColumnHidden(CTavrinViewModel::kGroupColumn, m_filterGroup != 0);
 
     if (refillBox && m_filterBox) {
         m_filterBox->clear();
@@ -185,12 +202,22 @@ void CTavrinView::AfterEditRefresh(int editedRow, bool equal)
     if (!equal)
         m_doc.SetEqualityPane(false);
     const int scroll = verticalScrollBar()->value();
+    // Sorted by value, the edited row may move: it is found again by its tag.
+    const quint16 tag = RowTag(editedRow);
     m_doc.UpdateAllViews();
     // The reset leaves the scroll range to a later layout; lay out now so the old position
     // is still in range when it is put back.
     executeDelayedItemsLayout();
     verticalScrollBar()->setValue(scroll);
-    SelectRow(editedRow);
+    int row = editedRow;
+    if (RowTag(row) != tag) {
+        const std::vector<SParameterRow>& rows = m_model->Rows();
+        const auto at = std::find_if(rows.begin(), rows.end(),
+                                     [tag](const SParameterRow& r) { return r.tag == tag; });
+        if (at != rows.end())
+            row = int(at - rows.begin());
+    }
+    SelectRow(row);
     m_doc.SetModified(true);
 }
 

@@ -15,8 +15,10 @@ class CTavrinViewModel;
 class QComboBox;
 
 // The document's parameter list: a report-style list with the columns "Parameter" (the tag's
-// name) and "Values" (the value text), one row per parameter whose tag is known, the last
-// parameter of the set at the top. Each row carries its tag number (CTavrinViewModel::kTagRole).
+// name), "Values" (the value text) and, while the filter box is on "All", "Group" (the
+// group's name); one row per parameter whose tag is known, in the tag file's order until a
+// column header is clicked (see CTavrinViewModel::sort). Each row carries its tag number
+// (CTavrinViewModel::kTagRole).
 //
 // The view fills the tool bar's filter box with the display groups present and restricts the
 // rows to the group the user picks there. While the document holds no parameter set, the
@@ -46,7 +48,8 @@ public:
     // selected and the rows are unrestricted.
     void Refill();
 
-    // The search: only rows whose name holds `text` (any case) are shown, within the group.
+    // The search: only rows whose name or value text holds `text` (any case), or whose tag
+    // number it is (CParameterRows::CSearch), are shown, within the group.
     void SetSearchText(const QString& text);
     const QString& SearchText() const { return m_search; }
     // Only the rows whose value differs from the document's baseline (marked bold with a dot
@@ -74,8 +77,8 @@ public:
     // After an edit dialog closed with a change: `equal` false when the display no longer
     // matches the controller (the equality pane becomes "Program Not Equal."), true when the
     // value went to the controller (the pane is left as it is). Refreshes every view of the
-    // document keeping this view's scroll position, selects `editedRow` and marks the
-    // document modified.
+    // document keeping this view's scroll position, selects the row of the parameter that
+    // was in `editedRow` (it may have moved, sorted by value) and marks the document modified.
     void AfterEditRefresh(int editedRow, bool equal);
 
     // The picture drawn while the document is empty: 473 by 228 pixels.

@@ -147,7 +147,9 @@ void CMainFrame::CreateToolBar()
     m_searchBox->setFixedWidth(kSearchBoxWidth);
     m_searchBox->setClearButtonEnabled(true);
     m_searchBox->setPlaceholderText(tr("Search parameters"));
-    m_searchBox->setToolTip(tr("Show the parameters whose name holds this text (Ctrl+F)"));
+    m_searchBox->setToolTip(
+        tr("Show the parameters whose name or value holds this text, or whose tag number it "
+           "is: 272, 0110 or 0x0110 (Ctrl+F)"));
     auto* clearSearch = new QAction(m_searchBox);
     clearSearch->setShortcut(QKeySequence(Qt::Key_Escape));
     clearSearch->setShortcutContext(Qt::WidgetShortcut);

@@ -35,22 +35,28 @@ void CAdcSampleLog::Clear()
     m_rows.clear();
 }
 
-QList<QPointF> CAdcSampleLog::WindowPoints(int column, double windowSeconds) const
+QList<QList<QPointF>> CAdcSampleLog::WindowSegments(int column, double windowSeconds) const
 {
-    QList<QPointF> points;
+    QList<QList<QPointF>> segments;
     if (column < 0 || m_rows.empty())
-        return points;
+        return segments;
     const double from = LatestSeconds() - windowSeconds;
     // Rows are in time order: find the first one inside the window without walking the rest.
     const auto first = std::lower_bound(m_rows.begin(), m_rows.end(), from,
                                         [](const SRow& row, double t) { return row.seconds < t; });
-    points.reserve(int(m_rows.end() - first));
     const auto index = std::size_t(column);
+    bool gap = true;
     for (auto row = first; row != m_rows.end(); ++row) {
-        if (index < row->values.size() && row->values[index])
-            points.append(QPointF(row->seconds, *row->values[index]));
+        if (index >= row->values.size() || !row->values[index]) {
+            gap = true;
+            continue;
+        }
+        if (gap)
+            segments.append(QList<QPointF>());
+        segments.last().append(QPointF(row->seconds, *row->values[index]));
+        gap = false;
     }
-    return points;
+    return segments;
 }
 
 QString CAdcSampleLog::LegendText(int column) const

@@ -44,9 +44,11 @@ public:
     // Seconds of the latest row; 0 while empty.
     double LatestSeconds() const { return m_rows.empty() ? 0 : m_rows.back().seconds; }
 
-    // The points (seconds, value) of `column` of the rows in the last `windowSeconds`
-    // before the latest row (boundary included), oldest first.
-    QList<QPointF> WindowPoints(int column, double windowSeconds) const;
+    // The line of `column` over the rows in the last `windowSeconds` before the latest row
+    // (boundary included), oldest first, as runs of points (seconds, value). A row without a
+    // value for the column (no reply, or the channel not open then) ends a run, so the chart
+    // leaves a gap there instead of joining across it.
+    QList<QList<QPointF>> WindowSegments(int column, double windowSeconds) const;
     // The legend text of a column: "Name: value".
     QString LegendText(int column) const;
 

@@ -103,7 +103,7 @@ TEST_F(TavrinViewTest, EmptyDocumentShowsOnlyAllAndThePicture)
     EXPECT_NE(Shown(view, where), expected);
 }
 
-TEST_F(TavrinViewTest, RowsRunBackwardsWithTagsAndValueTexts)
+TEST_F(TavrinViewTest, RowsFollowTheTagFileWithTagsValueTextsAndGroups)
 {
     settings.SetColumnWidth(240);
     SetParameters({0x0116, 0x0105, 0x7777, 16480}, 2);
@@ -113,17 +113,19 @@ TEST_F(TavrinViewTest, RowsRunBackwardsWithTagsAndValueTexts)
 
     EXPECT_EQ(view.model()->headerData(0, Qt::Horizontal).toString(), QStringLiteral("Parameter"));
     EXPECT_EQ(view.model()->headerData(1, Qt::Horizontal).toString(), QStringLiteral("Values"));
+    EXPECT_EQ(view.model()->headerData(2, Qt::Horizontal).toString(), QStringLiteral("Group"));
     EXPECT_EQ(view.header()->sectionSize(0), 240);
-    EXPECT_EQ(view.header()->sectionSize(0) + view.header()->sectionSize(1), view.header()->width())
-        << "Values fills the rest";
 
+    // The tag file lists these tags in ascending order; the set has them otherwise.
     ASSERT_EQ(view.RowCount(), 3) << "0x7777 has no tag";
-    EXPECT_EQ(Tags(view), (std::vector<quint16>{16480, 0x0105, 0x0116}));
-    EXPECT_EQ(view.model()->index(0, 0).data(CTavrinViewModel::kTagRole).toUInt(), 16480u);
-    EXPECT_EQ(Text(view, 0, 0), QStringLiteral("Brush Motor Mode"));
-    EXPECT_EQ(Text(view, 0, 1), QStringLiteral("Forward + Reverse"));
-    EXPECT_EQ(Text(view, 2, 0), QStringLiteral("Seat Switch Delay"));
-    EXPECT_EQ(Text(view, 2, 1), QStringLiteral("2 secs"));
+    EXPECT_EQ(Tags(view), (std::vector<quint16>{0x0105, 0x0116, 16480}));
+    EXPECT_EQ(view.model()->index(2, 0).data(CTavrinViewModel::kTagRole).toUInt(), 16480u);
+    EXPECT_EQ(Text(view, 2, 0), QStringLiteral("Brush Motor Mode"));
+    EXPECT_EQ(Text(view, 2, 1), QStringLiteral("Forward + Reverse"));
+    EXPECT_EQ(Text(view, 2, 2), QStringLiteral("Brush Motor"));
+    EXPECT_EQ(Text(view, 1, 0), QStringLiteral("Seat Switch Delay"));
+    EXPECT_EQ(Text(view, 1, 1), QStringLiteral("2 secs"));
+    EXPECT_EQ(Text(view, 1, 2), QStringLiteral("Input"));
     EXPECT_EQ(Entries(box), (QStringList{"All", "Drive Motor", "Input", "Brush Motor"}));
 
     // Every hint refills, the controller-changed hint included.
@@ -133,20 +135,30 @@ TEST_F(TavrinViewTest, RowsRunBackwardsWithTagsAndValueTexts)
     EXPECT_EQ(Entries(box), (QStringList{"All", "Speed"}));
 }
 
-TEST_F(TavrinViewTest, FilterBoxRestrictsRowsToTheChosenGroup)
+TEST_F(TavrinViewTest, FilterBoxRestrictsRowsToTheChosenGroupAndOnlyAllShowsTheGroups)
 {
     SetParameters({0x0129, 0x0100, 0x012A, 0x0102});
     CTavrinView view(doc, &box);
+    view.resize(700, 460);
+    view.show();
+    const QHeaderView* head = view.header();
     EXPECT_EQ(Entries(box), (QStringList{"All", "Profile 1", "Speed"}));
+    EXPECT_FALSE(view.isColumnHidden(2));
+    EXPECT_EQ(head->sectionSize(0) + head->sectionSize(1) + head->sectionSize(2), head->width())
+        << "Group fills the rest";
 
     Choose(box, QStringLiteral("Speed"));
     EXPECT_EQ(view.FilterGroup(), 12);
-    EXPECT_EQ(Tags(view), (std::vector<quint16>{0x0102, 0x0100}));
+    EXPECT_EQ(Tags(view), (std::vector<quint16>{0x0100, 0x0102}));
     EXPECT_EQ(Entries(box), (QStringList{"All", "Profile 1", "Speed"})) << "box left alone";
+    EXPECT_TRUE(view.isColumnHidden(2));
+    EXPECT_EQ(head->sectionSize(0) + head->sectionSize(1), head->width())
+        << "Values fills the rest";
 
     Choose(box, QStringLiteral("All"));
     EXPECT_EQ(view.FilterGroup(), 0);
     EXPECT_EQ(view.RowCount(), 4);
+    EXPECT_FALSE(view.isColumnHidden(2));
 }
 
 TEST_F(TavrinViewTest, RefillKeepsTheFilterGroupSelectedOrFallsBackToAll)
@@ -161,14 +173,14 @@ TEST_F(TavrinViewTest, RefillKeepsTheFilterGroupSelectedOrFallsBackToAll)
     EXPECT_EQ(Entries(box), (QStringList{"All", "Drive Motor", "Profile 1", "Speed"}));
     EXPECT_EQ(box.currentText(), QStringLiteral("Speed"));
     EXPECT_EQ(view.FilterGroup(), 12);
-    EXPECT_EQ(Tags(view), (std::vector<quint16>{0x0102, 0x0100}));
+    EXPECT_EQ(Tags(view), (std::vector<quint16>{0x0100, 0x0102}));
 
     // Group 12 gone: "All", and every row.
     SetParameters({0x0105, 0x0129});
     doc.UpdateAllViews();
     EXPECT_EQ(box.currentText(), QStringLiteral("All"));
     EXPECT_EQ(view.FilterGroup(), 0);
-    EXPECT_EQ(Tags(view), (std::vector<quint16>{0x0129, 0x0105}));
+    EXPECT_EQ(Tags(view), (std::vector<quint16>{0x0105, 0x0129}));
 
     // A later set with group 12 again stays unrestricted.
     SetParameters({0x0100, 0x0129});
@@ -201,7 +213,7 @@ TEST_F(TavrinViewTest, EnterEditsTheSelectedRowOnly)
     view.SelectRow(1);
     QTest::keyClick(&view, Qt::Key_Return);
     ASSERT_EQ(edits.count(), 1);
-    EXPECT_EQ(edits[0][0].value<quint16>(), 0x0100);
+    EXPECT_EQ(edits[0][0].value<quint16>(), 0x0102);
     EXPECT_EQ(edits[0][1].toInt(), 1);
 }
 
@@ -229,12 +241,12 @@ TEST_F(TavrinViewTest, DoubleClicksReportTheSelectedRowsTag)
 
     DoubleClick(area, Qt::RightButton, {}, RowCentre(view, 1));
     ASSERT_EQ(information.count(), 1);
-    EXPECT_EQ(information[0][0].value<quint16>(), 0x0100);
+    EXPECT_EQ(information[0][0].value<quint16>(), 0x0102);
 
     // Ctrl on the row already selected keeps it selected.
     DoubleClick(area, Qt::RightButton, Qt::ControlModifier, RowCentre(view, 1));
     ASSERT_EQ(raw.count(), 1);
-    EXPECT_EQ(raw[0][0].value<quint16>(), 0x0100);
+    EXPECT_EQ(raw[0][0].value<quint16>(), 0x0102);
     EXPECT_EQ(information.count(), 1);
     EXPECT_EQ(edits.count(), 1);
 }
@@ -255,13 +267,13 @@ TEST_F(TavrinViewTest, AfterEditRefreshKeepsScrollSelectsAndMarksModified)
     doc.SetEqualityPane(true);
     ASSERT_FALSE(doc.IsModified());
 
-    // The edit changed the value of the parameter shown in row 7 (0x0116, seventh from the
-    // end of the set).
+    // The edit changed the value of the parameter shown in row 7 (0x0107, in the tag file's
+    // order).
     const int row = 7;
-    ASSERT_EQ(view.RowTag(row), 0x0116);
-    doc.Parameters().FindParameter(0x0116)->value = 42;
+    ASSERT_EQ(view.RowTag(row), 0x0107);
+    doc.Parameters().FindParameter(0x0107)->value = 42;
     view.AfterEditRefresh(row, true);
-    EXPECT_EQ(Text(view, row, 1), QStringLiteral("42 secs")) << "refilled";
+    EXPECT_EQ(Text(view, row, 1), QStringLiteral("42 Amps")) << "refilled";
     EXPECT_EQ(bar->value(), 5);
     EXPECT_EQ(view.SelectedRow(), row);
     EXPECT_EQ(view.currentIndex().row(), row);
@@ -294,8 +306,8 @@ TEST_F(TavrinViewTest, ColumnWidthIsStoredWhenTheViewGoes)
 
 TEST_F(TavrinViewTest, SearchNarrowsTheChosenGroupAndEditsTheFoundRow)
 {
-    // Rows: 0x0102 "Max Forward Speed" (12), 0x012A "Profile 1 Acceleration" (7),
-    // 0x0100 "Acceleration Delay" (12), 0x0129 "Profile 1 Max Speed" (7).
+    // Rows: 0x0100 "Acceleration Delay" (12), 0x0102 "Max Forward Speed" (12),
+    // 0x0129 "Profile 1 Max Speed" (7), 0x012A "Profile 1 Acceleration" (7).
     SetParameters({0x0129, 0x0100, 0x012A, 0x0102});
     CTavrinView view(doc, &box);
     EXPECT_EQ(view.MatchText(), QString()) << "no search, no count";
@@ -320,6 +332,59 @@ TEST_F(TavrinViewTest, SearchNarrowsTheChosenGroupAndEditsTheFoundRow)
     EXPECT_EQ(edits[0][0].value<quint16>(), 0x0100);
 
     view.SetSearchText(QString());
-    EXPECT_EQ(Tags(view), (std::vector<quint16>{0x0102, 0x0100}));
+    EXPECT_EQ(Tags(view), (std::vector<quint16>{0x0100, 0x0102}));
     EXPECT_EQ(view.MatchText(), QString());
+}
+
+TEST_F(TavrinViewTest, HeaderClicksSortUpDownThenBackToTheTagFileAndEditsFollowTheirRow)
+{
+    // 0x0100 "Acceleration Delay" "0.02 secs", 0x0102 "Max Forward Speed" "2 %",
+    // 0x0129 "Profile 1 Max Speed" "2 %", 0x012A "Profile 1 Acceleration" "0.02 secs".
+    SetParameters({0x0129, 0x0100, 0x012A, 0x0102}, 2);
+    doc.SetBaseline();
+    CTavrinView view(doc, &box);
+    view.resize(700, 460);
+    view.show();
+    QHeaderView* head = view.header();
+    const auto click = [head](int section) {
+        QTest::mouseClick(head->viewport(), Qt::LeftButton, {},
+                          QPoint(head->sectionViewportPosition(section) + 10, head->height() / 2));
+    };
+    using List = std::vector<quint16>;
+    EXPECT_EQ(head->sortIndicatorSection(), -1);
+    EXPECT_EQ(Tags(view), (List{0x0100, 0x0102, 0x0129, 0x012A}));
+
+    click(0);
+    EXPECT_EQ(Tags(view), (List{0x0100, 0x0102, 0x012A, 0x0129}));
+    EXPECT_EQ(head->sortIndicatorSection(), 0);
+    EXPECT_EQ(head->sortIndicatorOrder(), Qt::AscendingOrder);
+    click(0);
+    EXPECT_EQ(Tags(view), (List{0x0129, 0x012A, 0x0102, 0x0100}));
+    EXPECT_EQ(head->sortIndicatorOrder(), Qt::DescendingOrder);
+    click(0);
+    EXPECT_EQ(Tags(view), (List{0x0100, 0x0102, 0x0129, 0x012A}));
+    EXPECT_EQ(head->sortIndicatorSection(), -1) << "indicator cleared";
+
+    // By value; equal texts keep the tag file's order.
+    click(1);
+    ASSERT_EQ(Tags(view), (List{0x0100, 0x012A, 0x0102, 0x0129}));
+    QSignalSpy edits(&view, &CTavrinView::EditRequested);
+    view.SelectRow(1);
+    QTest::keyClick(&view, Qt::Key_Return);
+    ASSERT_EQ(edits.count(), 1);
+    EXPECT_EQ(edits[0][0].value<quint16>(), 0x012A);
+
+    // The new value sorts last: the refresh keeps the sort and selects the row where it went.
+    doc.Parameters().FindParameter(0x012A)->value = 500;
+    view.AfterEditRefresh(edits[0][1].toInt(), true);
+    EXPECT_EQ(Tags(view), (List{0x0100, 0x0102, 0x0129, 0x012A}));
+    EXPECT_EQ(Text(view, 3, 1), QStringLiteral("5.00 secs"));
+    EXPECT_EQ(view.SelectedRow(), 3);
+    EXPECT_EQ(head->sortIndicatorSection(), 1);
+
+    view.SetChangedOnly(true);
+    EXPECT_EQ(Tags(view), List{0x012A});
+    view.SetChangedOnly(false);
+    click(1);
+    EXPECT_EQ(Tags(view), (List{0x012A, 0x0102, 0x0129, 0x0100})) << "descending, still by value";
 }

@@ -6,8 +6,11 @@
 #include <QChartView>
 #include <QComboBox>
 #include <QDir>
+#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLegend>
+#include <QLegendMarker>
 #include <QLineSeries>
 #include <QPushButton>
 #include <QSaveFile>
@@ -26,7 +29,7 @@ constexpr double kEmptyHigh = 255;
 } // namespace
 
 CAdcChartWnd::CAdcChartWnd(CAdcChannels& channels, IUserPrompt& prompt, QWidget* parent)
-    : QWidget(parent, Qt::Window), m_prompt(prompt),
+    : QWidget(parent, Qt::Window), m_channels(channels), m_prompt(prompt),
       m_windowSeconds(kWindowMinutes[kDefaultWindowIndex] * 60.0), m_chart(new QChart),
       m_time(new QValueAxis), m_value(new QValueAxis)
 {
@@ -43,6 +46,11 @@ CAdcChartWnd::CAdcChartWnd(CAdcChannels& channels, IUserPrompt& prompt, QWidget*
     m_chart->addAxis(m_value, Qt::AlignLeft);
     m_view = new QChartView(m_chart, this); // takes the chart
     m_view->setRenderHint(QPainter::Antialiasing, false);
+    m_emptyNote =
+        new QLabel(tr("No ADC channel is open. Choose Tools → ADC View to add one."), this);
+    m_emptyNote->setAlignment(Qt::AlignCenter);
+    m_emptyNote->setWordWrap(true);
+    m_emptyNote->setAttribute(Qt::WA_TransparentForMouseEvents);
 
     m_windowBox = new QComboBox(this);
     for (int minutes : kWindowMinutes)
@@ -61,21 +69,38 @@ CAdcChartWnd::CAdcChartWnd(CAdcChannels& channels, IUserPrompt& prompt, QWidget*
     controls->addWidget(exportButton);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(controls);
-    layout->addWidget(m_view, 1);
+    // The note lies over the middle of the chart, in the same cell.
+    auto* plot = new QGridLayout;
+    plot->addWidget(m_view, 0, 0);
+    plot->addWidget(m_emptyNote, 0, 0, Qt::AlignCenter);
+    layout->addLayout(plot, 1);
 
     connect(m_windowBox, &QComboBox::activated, this,
             [this](int index) { SetWindowMinutes(m_windowBox->itemData(index).toInt()); });
     connect(m_pause, &QPushButton::toggled, this, &CAdcChartWnd::SetPaused);
     connect(exportButton, &QPushButton::clicked, this, &CAdcChartWnd::OnExport);
     connect(&channels, &CAdcChannels::Sampled, this, &CAdcChartWnd::OnSampled);
+    connect(&channels, &CAdcChannels::WindowSetChanged, this, &CAdcChartWnd::UpdateEmptyNote);
 
     resize(760, 460);
     m_clock.start();
     UpdatePlot();
+    UpdateEmptyNote();
+}
+
+void CAdcChartWnd::UpdateEmptyNote()
+{
+    bool anyOpen = false;
+    for (int i = 0; i < m_channels.WindowSetSize() && !anyOpen; ++i)
+        anyOpen = m_channels.IsOpen(i);
+    m_emptyNote->setVisible(!anyOpen);
+    m_emptyNote->raise();
 }
 
 void CAdcChartWnd::OnSampled(const QList<CAdcChannels::SSample>& samples)
 {
+    // Every refresh tells which windows are open: the samples are theirs.
+    m_emptyNote->setVisible(samples.isEmpty());
     // A refresh with no window open has nothing to plot; an empty row would only add a line
     // of commas to the export.
     if (samples.isEmpty())
@@ -93,7 +118,7 @@ void CAdcChartWnd::Record(double seconds, const QList<CAdcChannels::SSample>& sa
 void CAdcChartWnd::UpdatePlot()
 {
     const std::vector<CAdcSampleLog::SColumn>& columns = m_log.Columns();
-    while (m_series.size() < columns.size()) {
+    const auto addSeries = [this] {
         auto* series = new QLineSeries(m_chart);
         // Raster drawing: an OpenGL surface buys nothing at a few thousand points and is
         // missing on remote and virtual displays.
@@ -101,20 +126,37 @@ void CAdcChartWnd::UpdatePlot()
         m_chart->addSeries(series);
         series->attachAxis(m_time);
         series->attachAxis(m_value);
-        m_series.push_back(series);
-    }
+        return series;
+    };
+    while (m_series.size() < columns.size())
+        m_series.push_back({addSeries()});
 
     double low = std::numeric_limits<double>::max();
     double high = std::numeric_limits<double>::lowest();
     for (std::size_t i = 0; i < m_series.size(); ++i) {
-        const QList<QPointF> points = m_log.WindowPoints(int(i), m_windowSeconds);
-        for (const QPointF& point : points) {
-            low = std::min(low, point.y());
-            high = std::max(high, point.y());
+        const QList<QList<QPointF>> segments = m_log.WindowSegments(int(i), m_windowSeconds);
+        std::vector<QLineSeries*>& lines = m_series[i];
+        while (lines.size() < std::size_t(segments.size())) {
+            // A further run: the channel's colour, no legend entry of its own.
+            QLineSeries* more = addSeries();
+            more->setColor(lines.front()->color());
+            for (QLegendMarker* marker : m_chart->legend()->markers(more))
+                marker->setVisible(false);
+            lines.push_back(more);
         }
-        // One replace per series: appending point by point redraws the chart each time.
-        m_series[i]->replace(points);
-        m_series[i]->setName(m_log.LegendText(int(i)));
+        for (std::size_t run = 0; run < lines.size(); ++run) {
+            const QList<QPointF> points =
+                run < std::size_t(segments.size()) ? segments[qsizetype(run)] : QList<QPointF>();
+            for (const QPointF& point : points) {
+                low = std::min(low, point.y());
+                high = std::max(high, point.y());
+            }
+            // One replace per series: appending point by point redraws the chart each time.
+            lines[run]->replace(points);
+            // A lone reading between two gaps makes no line: it shows as a point.
+            lines[run]->setPointsVisible(points.size() == 1);
+        }
+        lines.front()->setName(m_log.LegendText(int(i)));
     }
     if (low > high) {
         low = kEmptyLow;

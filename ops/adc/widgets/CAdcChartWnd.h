@@ -12,6 +12,7 @@ class IUserPrompt;
 class QChart;
 class QChartView;
 class QComboBox;
+class QLabel;
 class QLineSeries;
 class QPushButton;
 class QValueAxis;
@@ -21,6 +22,11 @@ class QValueAxis;
 // readings CAdcChannels::Sampled reports after each refresh of the ADC windows, so it adds
 // no exchanges of its own. Pause freezes the plot while recording goes on; "Export CSV…"
 // saves everything recorded since the window opened (see CAdcSampleLog::CsvText).
+//
+// A channel's line breaks where a refresh got no value for it (no reply, or the channel was
+// not open then): each run of readings is a series of its own, the later runs drawn in the
+// first one's colour and left out of the legend. While no ADC channel is open a note in the
+// middle of the chart says how to open one.
 //
 // A top-level window that deletes itself when closed; the recording goes with it.
 class CAdcChartWnd : public QWidget
@@ -50,11 +56,16 @@ public:
     const CAdcSampleLog& Log() const { return m_log; }
     QChartView* View() const { return m_view; }
     QChart* Chart() const { return m_chart; }
+    // The note shown over the chart while no ADC channel is open.
+    QLabel* EmptyNote() const { return m_emptyNote; }
 
 private:
     void OnSampled(const QList<CAdcChannels::SSample>& samples);
     void OnExport();
+    // Shows the note while no window of the channels' set is open.
+    void UpdateEmptyNote();
 
+    CAdcChannels& m_channels;
     IUserPrompt& m_prompt;
     CAdcSampleLog m_log;
     QElapsedTimer m_clock;
@@ -65,7 +76,9 @@ private:
     QChartView* m_view;
     QValueAxis* m_time;
     QValueAxis* m_value;
-    std::vector<QLineSeries*> m_series;
+    // By column: the series of its runs of readings, the first named in the legend.
+    std::vector<std::vector<QLineSeries*>> m_series;
+    QLabel* m_emptyNote;
     QComboBox* m_windowBox;
     QPushButton* m_pause;
 };

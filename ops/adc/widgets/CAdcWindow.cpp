@@ -1,10 +1,14 @@
 #include "ops/adc/widgets/CAdcWindow.h"
 
+#include <QFont>
 #include <QFontMetrics>
 #include <QGridLayout>
 #include <QLabel>
 #include <QPointer>
 #include <QProgressBar>
+#include <QScreen>
+
+#include <algorithm>
 
 namespace {
 
@@ -51,6 +55,10 @@ CAdcWindow::CAdcWindow(const QString& name, const SAdcRange& range, QWidget* par
     setModal(false);
     setSizeGripEnabled(false);
 
+    m_name = new QLabel(name, this);
+    QFont bold = m_name->font();
+    bold.setBold(true);
+    m_name->setFont(bold);
     m_bar = new QProgressBar(this);
     m_bar->setRange(range.barLow, range.barHigh);
     m_bar->setValue(range.barLow);
@@ -65,11 +73,12 @@ CAdcWindow::CAdcWindow(const QString& name, const SAdcRange& range, QWidget* par
     auto* grid = new QGridLayout(this);
     grid->setContentsMargins(7, 5, 7, 5);
     grid->setVerticalSpacing(3);
-    grid->addWidget(m_bar, 0, 0, 1, 4);
-    grid->addWidget(m_min, 1, 0);
-    grid->addWidget(caption, 1, 1);
-    grid->addWidget(m_value, 1, 2);
-    grid->addWidget(m_max, 1, 3);
+    grid->addWidget(m_name, 0, 0, 1, 4);
+    grid->addWidget(m_bar, 1, 0, 1, 4);
+    grid->addWidget(m_min, 2, 0);
+    grid->addWidget(caption, 2, 1);
+    grid->addWidget(m_value, 2, 2);
+    grid->addWidget(m_max, 2, 3);
     grid->setColumnStretch(0, 1);
     grid->setColumnStretch(3, 1);
     grid->setColumnMinimumWidth(2, QFontMetrics(font()).horizontalAdvance(QStringLiteral(
@@ -81,15 +90,42 @@ CAdcWindow::CAdcWindow(const QString& name, const SAdcRange& range, QWidget* par
     resize(dlu.expandedTo(minimumSizeHint()));
 }
 
-CAdcWindow* CAdcWindow::Open(CAdcChannels& channels, int index, QWidget* parent, QPoint offset)
+CAdcWindow* CAdcWindow::Open(CAdcChannels& channels, int index, QWidget* parent)
 {
     const CADCChannelDlg& entry = channels.Entry(index);
     auto* window = new CAdcWindow(entry.name, CAdcChannels::RangeOf(entry), parent);
     channels.Open(index, std::make_unique<CAdcWindowHandle>(channels, window));
-    // Showing places it where the platform puts a child window; the cascade goes from there.
+    // Shown first, so that its frame is known; then moved to its tile.
     window->show();
-    window->move(window->pos() + offset);
+    QList<QRect> taken;
+    if (parent) {
+        for (const CAdcWindow* other : parent->findChildren<CAdcWindow*>()) {
+            if (other != window && other->isVisible())
+                taken.append(other->frameGeometry());
+        }
+    }
+    const QScreen* screen = parent ? parent->screen() : window->screen();
+    const QRect area = screen ? screen->availableGeometry() : QRect(QPoint(0, 0), window->size());
+    window->move(TilePlace(area, window->frameGeometry().size(), taken));
     return window;
+}
+
+QPoint CAdcWindow::TilePlace(const QRect& area, const QSize& size, const QList<QRect>& taken)
+{
+    const int columns = std::max(1, area.width() / std::max(1, size.width()));
+    const int rows = std::max(1, area.height() / std::max(1, size.height()));
+    for (int row = 0; row < rows; ++row) {
+        for (int column = 0; column < columns; ++column) {
+            const QRect place(area.left() + column * size.width(), area.top() + row * size.height(),
+                              size.width(), size.height());
+            const bool free = std::none_of(taken.begin(), taken.end(), [&place](const QRect& r) {
+                return r.intersects(place);
+            });
+            if (free)
+                return place.topLeft();
+        }
+    }
+    return area.topLeft();
 }
 
 void CAdcWindow::ShowReading(const SAdcReading& reading)

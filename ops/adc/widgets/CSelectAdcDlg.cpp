@@ -77,16 +77,15 @@ void CSelectAdcDlg::Fill()
 
 void CSelectAdcDlg::accept()
 {
-    QPoint offset(0, 0);
     const int lines = std::min(m_list->count(), m_channels.WindowSetSize());
+    // Closing first leaves their places free for the windows opened after.
     for (int i = 0; i < lines; ++i) {
-        const bool selected = m_list->item(i)->isSelected();
-        if (!selected) {
+        if (!m_list->item(i)->isSelected())
             m_channels.Close(i);
-        } else if (!m_channels.IsOpen(i)) {
-            CAdcWindow::Open(m_channels, i, m_windowParent, offset);
-            offset += QPoint(kCascadeStep, kCascadeStep);
-        }
+    }
+    for (int i = 0; i < lines; ++i) {
+        if (m_list->item(i)->isSelected() && !m_channels.IsOpen(i))
+            CAdcWindow::Open(m_channels, i, m_windowParent);
     }
     QDialog::accept();
 }

@@ -10,8 +10,8 @@ class QPushButton;
 
 // The "Select ADC " dialog: one line per channel of the window set (or the single line "No
 // supported controller channels" while the set is empty), lines of open windows selected.
-// OK closes the windows of deselected lines and opens those of newly selected ones, each
-// further window opened by the same OK 30 pixels lower and to the right of the one before;
+// OK closes the windows of deselected lines and opens those of newly selected ones, tiled
+// beside the windows already open (CAdcWindow::Open);
 // "Close all" closes every window and clears the selection, the dialog staying open; Cancel
 // changes nothing. The optional "Chart" button does what OK does, then calls the handler
 // given to SetChartHandler.
@@ -27,8 +27,6 @@ class CSelectAdcDlg : public QDialog
 public:
     static constexpr int kOkId = 1;
     static constexpr int kCancelId = 2;
-    // How far each further window opened by one OK moves down and right, in pixels.
-    static constexpr int kCascadeStep = 30;
 
     // `channels` must outlive the dialog; new windows get `windowParent` (the view) as parent.
     CSelectAdcDlg(CAdcChannels& channels, QWidget* windowParent, QWidget* parent = nullptr);

@@ -10,6 +10,8 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollBar>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
@@ -32,15 +34,20 @@ CCompareDlg::CCompareDlg(CTavrinDoc& doc, EMode mode, const QString& thereName,
     m_table->verticalHeader()->setVisible(false);
     m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
+    // The columns are fitted to their content after each fill (FitToContent); the user may
+    // resize them, and the mark column takes what is left.
     QHeaderView* header = m_table->horizontalHeader();
-    header->setSectionResizeMode(QHeaderView::ResizeToContents);
+    header->setSectionResizeMode(QHeaderView::Interactive);
     header->setSectionResizeMode(ColumnMark, QHeaderView::Stretch);
     m_table->verticalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     m_table->setWordWrap(false);
     m_table->setMinimumSize(720, 360);
 
     m_showAll = new QCheckBox(QStringLiteral("Show &all"), this);
-    connect(m_showAll, &QCheckBox::toggled, this, [this] { ApplyFilter(); });
+    connect(m_showAll, &QCheckBox::toggled, this, [this] {
+        ApplyFilter();
+        FitToContent();
+    });
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
@@ -113,7 +120,34 @@ void CCompareDlg::SetRows(std::vector<CCompareFlow::SRow> rows)
             ? QStringLiteral("All %1 parameters are the same.").arg(m_rows.size())
             : QStringLiteral("%1 of %2 parameters differ.").arg(differing).arg(m_rows.size()));
     ApplyFilter();
+    FitToContent();
     UpdateWriteButton();
+}
+
+void CCompareDlg::FitToContent()
+{
+    m_table->resizeColumnsToContents();
+    // The rows shown and the header texts decide each column's width; the window grows to
+    // show them all without scrolling sideways, as far as the screen allows, and never
+    // shrinks under the user's hand.
+    const QHeaderView* header = m_table->horizontalHeader();
+    const QAbstractItemView* cells = m_table; // sizeHintForColumn is public there
+    int columns = 0;
+    for (int column = 0; column < ColumnCount; ++column)
+        columns += std::max(cells->sizeHintForColumn(column), header->sectionSizeHint(column));
+    const int table =
+        columns + m_table->verticalScrollBar()->sizeHint().width() + 2 * m_table->frameWidth();
+    const QMargins margins = layout()->contentsMargins();
+    int wanted = table + margins.left() + margins.right();
+    if (const QScreen* where = screen()) {
+        const QRect area = where->availableGeometry();
+        // The frame of the window is not part of its width.
+        const int frame = frameGeometry().width() - width();
+        wanted = std::min(wanted, area.width() - frame);
+    }
+    // Before the first show the window would take its size hint: start from that.
+    const QSize now = testAttribute(Qt::WA_Resized) ? size() : sizeHint();
+    resize(std::max(wanted, now.width()), now.height());
 }
 
 void CCompareDlg::ApplyFilter()

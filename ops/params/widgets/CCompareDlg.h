@@ -17,8 +17,10 @@ class QTableWidget;
 // document), the value there (the controller or the profile) and a mark saying how they
 // differ. Only the rows that differ show until "Show all" is ticked. Against a controller
 // every row with a value here has a check box, and "Write selected" writes the ticked rows
-// (CCompareFlow::DocWriteSelected), compares again and shows the new result. All exchanges
-// and texts of the outcome come from CCompareFlow; this class only shows them.
+// (CCompareFlow::DocWriteSelected), compares again and shows the new result. After every
+// fill the columns fit their content and the window is as wide as they need, within the
+// screen. All exchanges and texts of the outcome come from CCompareFlow; this class only
+// shows them.
 class CCompareDlg : public QDialog
 {
     Q_OBJECT
@@ -62,6 +64,8 @@ public slots:
 private:
     void SetRows(std::vector<CCompareFlow::SRow> rows);
     void ApplyFilter();
+    // Fits the name and value columns to the rows shown and widens the window to show them.
+    void FitToContent();
     void UpdateWriteButton();
 
     CTavrinDoc& m_doc;

@@ -37,25 +37,40 @@ TEST(AdcSampleLog, CsvHasAColumnPerChannelInOrderOfAppearanceAndQuotesNames)
     EXPECT_EQ(log.LegendText(0), QStringLiteral("Battery: -3"));
 }
 
-TEST(AdcSampleLog, WindowKeepsTheLastSecondsAndSkipsReadingsWithoutAValue)
+TEST(AdcSampleLog, WindowKeepsTheLastSecondsAndBreaksTheLineWhereNoValueWasTaken)
 {
     CAdcSampleLog log;
     const QString name = QStringLiteral("Throttle");
+    const QString other = QStringLiteral("Battery");
     for (int i = 0; i <= 100; ++i) {
         const double seconds = i * 0.85;
         if (i == 95)
-            log.Record(seconds, {Lost(0x20, name)});
+            log.Record(seconds, {Lost(0x20, name)}); // polled, no reply
+        else if (i == 97)
+            log.Record(seconds, {Value(0x21, other, 1)}); // the channel was not open
         else
             log.Record(seconds, {Value(0x20, name, std::int16_t(i))});
     }
     // Latest 85.0 s: a 10 s window starts at 75.0 s, which is sample 88 (74.8 s is outside).
-    const QList<QPointF> points = log.WindowPoints(0, 10.0);
-    ASSERT_EQ(points.size(), 11); // samples 89..100 without 95
-    EXPECT_DOUBLE_EQ(points.first().x(), 89 * 0.85);
-    EXPECT_EQ(points.first().y(), 89);
-    EXPECT_EQ(points.last().y(), 100);
-    for (const QPointF& point : points)
-        EXPECT_NE(point.y(), 95);
-    EXPECT_EQ(log.WindowPoints(0, 1000.0).size(), 100) << "a window longer than the log";
-    EXPECT_TRUE(log.WindowPoints(1, 10.0).isEmpty()) << "no such column";
+    const auto values = [](const QList<QPointF>& segment) {
+        std::vector<int> ys;
+        for (const QPointF& point : segment)
+            ys.push_back(int(point.y()));
+        return ys;
+    };
+    const QList<QList<QPointF>> segments = log.WindowSegments(0, 10.0);
+    ASSERT_EQ(segments.size(), 3);
+    EXPECT_EQ(values(segments[0]), (std::vector<int>{89, 90, 91, 92, 93, 94}));
+    EXPECT_EQ(values(segments[1]), (std::vector<int>{96}));
+    EXPECT_EQ(values(segments[2]), (std::vector<int>{98, 99, 100}));
+    EXPECT_DOUBLE_EQ(segments[0].first().x(), 89 * 0.85);
+    EXPECT_DOUBLE_EQ(segments[2].last().x(), 100 * 0.85);
+
+    const QList<QList<QPointF>> all = log.WindowSegments(0, 1000.0);
+    ASSERT_EQ(all.size(), 3) << "a window longer than the log";
+    EXPECT_EQ(all[0].size(), 95);
+    const QList<QList<QPointF>> battery = log.WindowSegments(1, 10.0);
+    ASSERT_EQ(battery.size(), 1) << "a column that appeared late starts a line";
+    EXPECT_EQ(values(battery[0]), std::vector<int>{1});
+    EXPECT_TRUE(log.WindowSegments(2, 10.0).isEmpty()) << "no such column";
 }

@@ -1,5 +1,5 @@
 // The "Select ADC " dialog and the channel windows it opens, offscreen: the empty set's line,
-// opening with the cascade, reopening with the open windows selected, "Close all", and the
+// opening tiled, reopening with the open windows selected, "Close all", and the
 // three ways a window goes (the user, the dialog, a rebuild) without a double delete.
 #include "app/CAppSettings.h"
 #include "common/CScriptedPrompt.h"
@@ -8,18 +8,26 @@
 #include "doc/CTavrinDoc.h"
 #include "link/CControllerLink.h"
 #include "ops/adc/CAdcChannels.h"
+#include "ops/adc/widgets/CAdcChartWnd.h"
 #include "ops/adc/widgets/CAdcWindow.h"
 #include "ops/adc/widgets/CSelectAdcDlg.h"
 #include "sim/CControllerSim.h"
 #include "ui/CTavrinView.h"
 
+#include <QChart>
 #include <QCoreApplication>
 #include <QLabel>
+#include <QLegend>
+#include <QLegendMarker>
+#include <QLineSeries>
 #include <QListWidget>
 #include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScreen>
 #include <gtest/gtest.h>
+
+#include <set>
 
 namespace {
 
@@ -87,7 +95,7 @@ TEST_F(SelectAdcDlgTest, WithoutAControllerTheListHoldsOnlyTheNoteAndOkOpensNoth
     EXPECT_TRUE(Windows().isEmpty());
 }
 
-TEST_F(SelectAdcDlgTest, OkOpensCascadedWindowsAndReopeningShowsThemSelected)
+TEST_F(SelectAdcDlgTest, OkOpensTiledWindowsAndReopeningShowsThemSelected)
 {
     channels.RebuildWindowSet(EControllerType::TarnPlus);
     ASSERT_EQ(channels.WindowSetSize(), 3);
@@ -100,7 +108,13 @@ TEST_F(SelectAdcDlgTest, OkOpensCascadedWindowsAndReopeningShowsThemSelected)
         opened[0]->windowTitle() == QStringLiteral("Battery") ? opened[0] : opened[1];
     CAdcWindow* throttle = battery == opened[0] ? opened[1] : opened[0];
     EXPECT_EQ(throttle->windowTitle(), QStringLiteral("Throttle"));
-    EXPECT_EQ(throttle->pos() - battery->pos(), QPoint(30, 30)) << "the second window cascades";
+    EXPECT_EQ(throttle->NameLabel()->text(), QStringLiteral("Throttle")) << "named inside too";
+    EXPECT_EQ(battery->NameLabel()->text(), QStringLiteral("Battery"));
+    EXPECT_GT(battery->NameLabel()->height(), 0);
+    EXPECT_LT(battery->NameLabel()->geometry().bottom(), battery->ValueLabel()->geometry().top())
+        << "the name above the reading";
+    EXPECT_EQ(throttle->pos(), battery->pos() + QPoint(battery->frameGeometry().width(), 0))
+        << "the second window beside the first";
     EXPECT_FALSE(battery->isModal());
 
     // Reopened: the open windows are selected, and OK without a change keeps them as they are.
@@ -116,7 +130,7 @@ TEST_F(SelectAdcDlgTest, OkOpensCascadedWindowsAndReopeningShowsThemSelected)
     DeleteLaterNow();
     EXPECT_EQ(Windows(), opened);
 
-    // Deselecting closes; the first window opened by an OK goes where the platform puts it.
+    // Deselecting closes; the window opened next takes the place that became free.
     const QPoint first = battery->pos();
     const QPointer<CAdcWindow> gone = battery;
     Ok({1, 2});
@@ -128,6 +142,31 @@ TEST_F(SelectAdcDlgTest, OkOpensCascadedWindowsAndReopeningShowsThemSelected)
     ASSERT_EQ(now.size(), 2);
     CAdcWindow* heatsink = now[0] == throttle ? now[1] : now[0];
     EXPECT_EQ(heatsink->pos(), first);
+}
+
+TEST_F(SelectAdcDlgTest, ManyWindowsTileInRowsWithinTheScreenWithoutOverlapping)
+{
+    std::vector<CADCChannel> many;
+    for (int i = 0; i < 9; ++i)
+        many.push_back(Channel(std::uint16_t(0x30 + i), "Channel", 0, 255));
+    channels.SetChannels(std::move(many));
+    channels.RebuildWindowSet(EControllerType::TarnPlus);
+    Ok({0, 1, 2, 3, 4, 5, 6, 7, 8});
+    const QList<CAdcWindow*> opened = Windows();
+    ASSERT_EQ(opened.size(), 9);
+
+    const QRect area = view.screen()->availableGeometry();
+    std::set<int> rows;
+    for (int i = 0; i < opened.size(); ++i) {
+        const QRect frame = opened[i]->frameGeometry();
+        EXPECT_TRUE(area.contains(frame)) << i;
+        rows.insert(frame.top());
+        for (int j = 0; j < i; ++j)
+            EXPECT_FALSE(frame.intersects(opened[j]->frameGeometry())) << i << " and " << j;
+    }
+    const int perRow = area.width() / opened[0]->frameGeometry().width();
+    ASSERT_LT(perRow, 9) << "the test needs more windows than fit in a row";
+    EXPECT_EQ(int(rows.size()), (9 + perRow - 1) / perRow) << "full rows, then the next";
 }
 
 TEST_F(SelectAdcDlgTest, CloseAllClosesEveryWindowAndTheDialogStaysOpen)
@@ -234,7 +273,7 @@ TEST(AdcWindowLinkTest, WindowsShowCommsLostOnceTheDeviceIsGone)
     battery.controllerType = heatsink.controllerType;
     channels.SetChannels({heatsink, battery});
     channels.RebuildWindowSet(EControllerType::Tarn);
-    CAdcWindow* first = CAdcWindow::Open(channels, 0, &view, {});
+    CAdcWindow* first = CAdcWindow::Open(channels, 0, &view);
     doc.PollTick();
     ASSERT_TRUE(doc.LinkReady());
     bool isNumber = false;
@@ -246,9 +285,51 @@ TEST(AdcWindowLinkTest, WindowsShowCommsLostOnceTheDeviceIsGone)
         doc.PollTick();
     ASSERT_FALSE(link.IsOpen()) << "the reopen failed: nothing behind the path";
     // A window opened now, and one that was open all along, both say so on the next tick.
-    CAdcWindow* second = CAdcWindow::Open(channels, 1, &view, {});
+    CAdcWindow* second = CAdcWindow::Open(channels, 1, &view);
     doc.PollTick();
     EXPECT_EQ(first->ValueLabel()->text(), QStringLiteral("Comms lost"));
     EXPECT_EQ(second->ValueLabel()->text(), QStringLiteral("Comms lost"));
     EXPECT_TRUE(first->isVisible()) << "the windows stay open";
+}
+
+TEST_F(SelectAdcDlgTest, TheChartBreaksALineAtAGapAndSaysHowToOpenAChannel)
+{
+    CScriptedPrompt prompt;
+    CControllerLink closed; // never opened: every refresh reads "Comms lost" without exchanges
+    channels.RebuildWindowSet(EControllerType::TarnPlus);
+    CAdcChartWnd chart(channels, prompt);
+    chart.show();
+    EXPECT_TRUE(chart.EmptyNote()->isVisible());
+    EXPECT_EQ(chart.EmptyNote()->text(),
+              QStringLiteral("No ADC channel is open. Choose Tools → ADC View to add one."));
+
+    Ok({0});
+    channels.RefreshWindows(closed);
+    EXPECT_FALSE(chart.EmptyNote()->isVisible()) << "a channel is open";
+
+    // Battery: 10, 11, no reply, 13: two runs, one legend entry.
+    const auto battery = [](SAdcReading::EState state, std::int16_t value) {
+        return QList<CAdcChannels::SSample>{{0, 0x10, QStringLiteral("Battery"), {state, value}}};
+    };
+    chart.Record(1, battery(SAdcReading::EState::Value, 10));
+    chart.Record(2, battery(SAdcReading::EState::Value, 11));
+    chart.Record(3, battery(SAdcReading::EState::CommsLost, 0));
+    chart.Record(4, battery(SAdcReading::EState::Value, 13));
+    std::vector<qsizetype> runs;
+    for (QAbstractSeries* series : chart.Chart()->series()) {
+        const auto* line = qobject_cast<QLineSeries*>(series);
+        ASSERT_NE(line, nullptr);
+        if (line->count() > 0)
+            runs.push_back(line->count());
+    }
+    EXPECT_EQ(runs, (std::vector<qsizetype>{2, 1}));
+    QCoreApplication::processEvents(); // the legend lays its markers out on an event
+    int named = 0;
+    for (QLegendMarker* marker : chart.Chart()->legend()->markers())
+        named += marker->isVisible() ? 1 : 0;
+    EXPECT_EQ(named, 1);
+
+    channels.CloseAll();
+    channels.RefreshWindows(closed);
+    EXPECT_TRUE(chart.EmptyNote()->isVisible()) << "the last channel closed";
 }
