@@ -58,7 +58,8 @@ CWriteConfirmDlg::CWriteConfirmDlg(const QString& tagFileDir, const SWritePrevie
     text->setFixedWidth(kListWidth);
 
     m_list->setColumnCount(2);
-    m_list->setHeaderHidden(true);
+    // Which side is which: the controller's value comes first, the value to write after it.
+    m_list->setHeaderLabels({tr("Parameter"), tr("In the controller \u2192 to write")});
     m_list->setRootIsDecorated(false);
     m_list->setSelectionMode(QAbstractItemView::NoSelection);
     m_list->setFixedWidth(kListWidth);
@@ -130,7 +131,7 @@ void CWriteConfirmDlg::FillList(const SWritePreview& preview)
 void CWriteConfirmDlg::FitToHeight(int height)
 {
     const int rowHeight = std::max(m_list->sizeHintForRow(0), 1);
-    const int frame = 2 * m_list->frameWidth();
+    const int frame = 2 * m_list->frameWidth() + m_list->header()->sizeHint().height();
     const int full = m_list->topLevelItemCount() * rowHeight + frame;
     m_list->setFixedHeight(full);
     const int over = sizeHint().height() - height;

@@ -5,6 +5,7 @@
 #include "ui/ControlId.h"
 
 #include <QApplication>
+#include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
@@ -69,8 +70,9 @@ TEST(WriteConfirmDlg, CancelAnswersEnterEscapeAndTheCloseBoxAndEachButtonItsOwn)
     EXPECT_EQ(ExecAnd(dialog, [&] { SendKey(&dialog, Qt::Key_Return); }),
               CWriteConfirmDlg::kCancel);
     // On a screen too small for every row the list scrolls, and the window fits.
-    EXPECT_EQ(list->height(), 21 * list->sizeHintForRow(0) + 2 * list->frameWidth())
-        << "every row in view on this screen";
+    EXPECT_EQ(list->height(), 21 * list->sizeHintForRow(0) + 2 * list->frameWidth() +
+                                  list->header()->sizeHint().height())
+        << "every row and the header in view on this screen";
     dialog.FitToHeight(400);
     EXPECT_LE(dialog.sizeHint().height(), 400);
     EXPECT_LT(list->height(), 21 * list->sizeHintForRow(0));
