@@ -340,6 +340,14 @@ int CEditValueMap::EntryDecimals(int presentationCode)
     return PresentationDecimals(presentationCode);
 }
 
+quint16 CEditValueMap::SnapToRawStep(const CParameter& record, quint16 word)
+{
+    // The step is a magnitude, whatever the Signed flag says.
+    const qint64 snapped = Snap(record.Raw(word), record.Raw(record.minimum),
+                                record.Raw(record.maximum), qint64(record.step));
+    return ClampToLimits(record, record.ClampRaw(snapped));
+}
+
 QString CEditValueMap::EntryText(qint64 number, int decimals)
 {
     return DecimalText(number, decimals);

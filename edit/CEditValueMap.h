@@ -88,6 +88,10 @@ public:
     // A slider position snapped down (towards zero) to a multiple of the step, kept within
     // minimum..maximum. Only meaningful for a usable slider.
     static qint64 Snap(qint64 position, qint64 minimum, qint64 maximum, qint64 step);
+    // `word` snapped as Snap does, but in raw units (the limits read as the Signed flag says)
+    // with the record's own step, then clamped to its limits: for a step finer than one
+    // display unit.
+    static quint16 SnapToRawStep(const CParameter& record, quint16 word);
 
     // The number box of the slider template shows a value in the dialog's units with the
     // decimals of the tag's presentation (PresentationDecimals): codes 1, 5, 6 and 7 show

@@ -286,7 +286,10 @@ void CEditParameterDlg::SetUpSlider()
     m_entry->setToolTip(tr("From %1 to %2")
                             .arg(CEditValueMap::EntryText(m_minimum, m_entryDecimals),
                                  CEditValueMap::EntryText(m_maximum, m_entryDecimals)));
-    if (!m_sliderUsable || m_record.readOnly) {
+    // A raw step finer than one display unit (raw 0..255 shown as 0..100 %) leaves the
+    // slider unset; the number box still sets any value the controller's step allows.
+    const bool entryUsable = m_sliderUsable || (m_record.step != 0 && m_maximum >= m_minimum);
+    if (!entryUsable || m_record.readOnly) {
         // Nothing to choose from: the slider stays unset and cannot move the value.
         m_entry->setReadOnly(true);
         m_entry->setEnabled(false);
@@ -337,6 +340,13 @@ void CEditParameterDlg::OnEntryEdited(const QString& text)
     ShowEntryState(entry.error);
     if (!entry.valid)
         return;
+    if (!m_sliderUsable) {
+        // No slider to snap through: the raw value snaps to the controller's step.
+        m_record.value = CEditValueMap::SnapToRawStep(
+            m_record, CEditValueMap::FromEditUnits(m_record, entry.number));
+        ShowValueText();
+        return;
+    }
     // The slider snaps a value between its steps as it snaps a dragged position, so the
     // value applied is always one the slider can show.
     m_fromEntry = true;
@@ -347,8 +357,11 @@ void CEditParameterDlg::OnEntryEdited(const QString& text)
 
 void CEditParameterDlg::OnEntryFinished()
 {
-    if (m_entryValid)
-        m_entry->setText(CEditValueMap::EntryText(m_slider->value(), m_entryDecimals));
+    if (!m_entryValid)
+        return;
+    const qint64 shown =
+        m_sliderUsable ? m_slider->value() : CEditValueMap::ToEditUnits(m_record, m_record.value);
+    m_entry->setText(CEditValueMap::EntryText(shown, m_entryDecimals));
 }
 
 void CEditParameterDlg::ShowEntryState(const QString& error)

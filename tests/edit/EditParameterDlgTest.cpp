@@ -132,6 +132,37 @@ TEST_F(EditDlgTest, SliderWithoutAStepCannotChangeTheValue)
     EXPECT_EQ(record.value, 40);
 }
 
+TEST_F(EditDlgTest, AStepFinerThanADisplayUnitIsSetThroughTheNumberBox)
+{
+    // Raw 0..255 shown as 0..100 %: one raw step is 0.39 %, so the slider cannot be set up,
+    // but a typed percentage finds the nearest raw value on the controller's step.
+    Record(4000, 237, 255, 0, 2);
+    record.scale = 100;
+    record.div = 255;
+    CEditParameterDlg dlg(doc, record, info);
+    auto* entry = dlg.findChild<QLineEdit*>(CEditParameterDlg::kEntryName);
+    ASSERT_NE(entry, nullptr);
+    EXPECT_FALSE(Control<QSlider>(dlg, 1029)->isEnabled());
+    ASSERT_TRUE(entry->isEnabled());
+    EXPECT_EQ(entry->text(), "93");
+
+    entry->clear();
+    QTest::keyClicks(entry, QStringLiteral("50"));
+    // 50 % is raw 127.5, rounded to 128, which the step of 2 keeps.
+    EXPECT_EQ(record.value, 128);
+    entry->clear();
+    QTest::keyClicks(entry, QStringLiteral("51"));
+    EXPECT_EQ(record.value, 130) << "raw 130.05 rounds to 130, on the step";
+    entry->clear();
+    QTest::keyClicks(entry, QStringLiteral("20"));
+    EXPECT_EQ(record.value, 50) << "raw 51 snaps down to 50";
+    emit entry->editingFinished();
+    EXPECT_EQ(entry->text(), "20") << "the box shows what will be applied";
+    Control<QPushButton>(dlg, 1085)->click();
+    EXPECT_EQ(dlg.result(), CEditParameterDlg::kResultEditor);
+    EXPECT_EQ(record.value, 50);
+}
+
 TEST_F(EditDlgTest, TwoStateButtonsCarryTheLimitTexts)
 {
     Record(4000, 0, 1, 0);
