@@ -105,8 +105,16 @@ CAdcWindow* CAdcWindow::Open(CAdcChannels& channels, int index, QWidget* parent)
         }
     }
     const QScreen* screen = parent ? parent->screen() : window->screen();
-    const QRect area = screen ? screen->availableGeometry() : QRect(QPoint(0, 0), window->size());
-    window->move(TilePlace(area, window->frameGeometry().size(), taken));
+    QRect area = screen ? screen->availableGeometry() : QRect(QPoint(0, 0), window->size());
+    const QSize size = window->frameGeometry().size();
+    // Over the parameter list, below the main window's menus and tool bar, when one tile fits.
+    if (parent) {
+        const QRect below =
+            area.intersected(QRect(parent->mapToGlobal(QPoint(0, 0)), area.bottomRight()));
+        if (below.width() >= size.width() && below.height() >= size.height())
+            area = below;
+    }
+    window->move(TilePlace(area, size, taken));
     return window;
 }
 

@@ -151,6 +151,9 @@ TEST_F(SelectAdcDlgTest, ManyWindowsTileInRowsWithinTheScreenWithoutOverlapping)
         many.push_back(Channel(std::uint16_t(0x30 + i), "Channel", 0, 255));
     channels.SetChannels(std::move(many));
     channels.RebuildWindowSet(EControllerType::TarnPlus);
+    // The list somewhere below the top of the screen, as under a main window's menus.
+    view.move(40, 120);
+    QCoreApplication::processEvents();
     Ok({0, 1, 2, 3, 4, 5, 6, 7, 8});
     const QList<CAdcWindow*> opened = Windows();
     ASSERT_EQ(opened.size(), 9);
@@ -160,11 +163,13 @@ TEST_F(SelectAdcDlgTest, ManyWindowsTileInRowsWithinTheScreenWithoutOverlapping)
     for (int i = 0; i < opened.size(); ++i) {
         const QRect frame = opened[i]->frameGeometry();
         EXPECT_TRUE(area.contains(frame)) << i;
+        EXPECT_GE(frame.top(), view.mapToGlobal(QPoint(0, 0)).y()) << i << ": over the list";
         rows.insert(frame.top());
         for (int j = 0; j < i; ++j)
             EXPECT_FALSE(frame.intersects(opened[j]->frameGeometry())) << i << " and " << j;
     }
-    const int perRow = area.width() / opened[0]->frameGeometry().width();
+    const int perRow = (area.right() + 1 - view.mapToGlobal(QPoint(0, 0)).x()) /
+                       opened[0]->frameGeometry().width();
     ASSERT_LT(perRow, 9) << "the test needs more windows than fit in a row";
     EXPECT_EQ(int(rows.size()), (9 + perRow - 1) / perRow) << "full rows, then the next";
 }
