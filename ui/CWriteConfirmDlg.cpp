@@ -2,8 +2,6 @@
 
 #include "res/StringTable.h"
 #include "ui/CAnimationControl.h"
-#include "ui/CUploadWarningDlg.h"
-#include "ui/ControlId.h"
 
 #include <QGuiApplication>
 #include <QHBoxLayout>
@@ -18,9 +16,6 @@
 
 namespace {
 
-// The animation area, as in the overwrite question.
-constexpr int kAnimationWidth = 104;
-constexpr int kAnimationHeight = 56;
 // Room left on the screen for the window's frame and title.
 constexpr int kFrameAllowance = 40;
 
@@ -37,25 +32,12 @@ void AddSpannedLine(QTreeWidget& list, const QString& text)
 
 CWriteConfirmDlg::CWriteConfirmDlg(const QString& tagFileDir, const SWritePreview& preview,
                                    QWidget* parent)
-    : QDialog(parent), m_animation(new CAnimationControl(this)), m_list(new QTreeWidget(this)),
-      m_reason(new QLabel(this)),
+    : CSafeQuestionDlg(parent), m_list(new QTreeWidget(this)), m_reason(new QLabel(this)),
       m_changedOnly(new QPushButton(LoadString(EString::WriteChangedOnlyButton), this)),
       m_all(new QPushButton(LoadString(EString::WriteAllButton), this)),
       m_cancel(new QPushButton(LoadString(EString::WriteCancelButton), this))
 {
-    setWindowTitle(QStringLiteral("WARNING"));
-    setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
-    QFont dialogFont = font();
-    dialogFont.setPointSize(CUploadWarningDlg::kPointSize);
-    setFont(dialogFont);
-
-    m_animation->setObjectName(ControlId::Name(1129));
-    m_animation->setFixedSize(kAnimationWidth, kAnimationHeight);
-
-    auto* text = new QLabel(LoadString(EString::OverwriteQuestion), this);
-    text->setAlignment(Qt::AlignCenter);
-    text->setWordWrap(true);
-    text->setFixedWidth(kListWidth);
+    QLabel* text = MakeQuestion(kListWidth);
 
     m_list->setColumnCount(2);
     // Which side is which: the controller's value comes first, the value to write after it.
@@ -72,7 +54,7 @@ CWriteConfirmDlg::CWriteConfirmDlg(const QString& tagFileDir, const SWritePrevie
     m_reason->setVisible(preview.unknown > 0);
 
     m_changedOnly->setEnabled(preview.ChangedOnlyPossible());
-    m_cancel->setDefault(true);
+    SetSafeButton(m_cancel, kCancel);
     connect(m_changedOnly, &QPushButton::clicked, this, [this] { done(kChangedOnly); });
     connect(m_all, &QPushButton::clicked, this, [this] { done(kAll); });
     connect(m_cancel, &QPushButton::clicked, this, [this] { done(kCancel); });
@@ -85,7 +67,7 @@ CWriteConfirmDlg::CWriteConfirmDlg(const QString& tagFileDir, const SWritePrevie
     buttons->addStretch();
 
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(m_animation, 0, Qt::AlignHCenter);
+    layout->addWidget(Animation(), 0, Qt::AlignHCenter);
     layout->addWidget(text, 0, Qt::AlignHCenter);
     layout->addWidget(m_list, 0, Qt::AlignHCenter);
     layout->addWidget(m_reason, 0, Qt::AlignHCenter);
@@ -94,9 +76,7 @@ CWriteConfirmDlg::CWriteConfirmDlg(const QString& tagFileDir, const SWritePrevie
     if (const QScreen* screen = parent ? parent->screen() : QGuiApplication::primaryScreen())
         FitToHeight(screen->availableGeometry().height() - kFrameAllowance);
 
-    // A missing or unreadable file leaves the area empty and the window as it is.
-    if (m_animation->Open(CUploadWarningDlg::AnimationPath(tagFileDir)))
-        m_animation->Play();
+    PlayAnimation(tagFileDir);
 }
 
 void CWriteConfirmDlg::FillList(const SWritePreview& preview)
@@ -149,22 +129,4 @@ IUserPrompt::EWriteChoice CWriteConfirmDlg::Choice(int result)
     default:
         return IUserPrompt::EWriteChoice::Cancel;
     }
-}
-
-void CWriteConfirmDlg::reject()
-{
-    done(kCancel);
-}
-
-void CWriteConfirmDlg::showEvent(QShowEvent* event)
-{
-    QDialog::showEvent(event);
-    m_cancel->setDefault(true);
-    m_cancel->setFocus();
-}
-
-void CWriteConfirmDlg::done(int result)
-{
-    m_animation->Stop();
-    QDialog::done(result);
 }

@@ -1,10 +1,8 @@
 #pragma once
 
 #include "doc/IUserPrompt.h"
+#include "ui/CSafeQuestionDlg.h"
 
-#include <QDialog>
-
-class CAnimationControl;
 class QLabel;
 class QPushButton;
 class QTreeWidget;
@@ -16,7 +14,7 @@ class QTreeWidget;
 // default and the answer to Escape and the close box. "Write changed only" is off when a
 // value is unknown (a line says why) or nothing differs (the list says so). The list
 // scrolls rather than make the window taller than the screen.
-class CWriteConfirmDlg : public QDialog
+class CWriteConfirmDlg : public CSafeQuestionDlg
 {
     Q_OBJECT
 
@@ -35,7 +33,6 @@ public:
     // The answer an exec() result stands for.
     static IUserPrompt::EWriteChoice Choice(int result);
 
-    CAnimationControl* Animation() const { return m_animation; }
     QTreeWidget* List() const { return m_list; }
     // Why "Write changed only" is off; hidden when it is not.
     QLabel* Reason() const { return m_reason; }
@@ -48,18 +45,9 @@ public:
     // window does this for its screen when it is built.
     void FitToHeight(int height);
 
-    // Escape and the close box answer "Cancel".
-    void reject() override;
-    void done(int result) override;
-
-protected:
-    // Every showing starts on "Cancel", so Enter answers it until the user moves.
-    void showEvent(QShowEvent* event) override;
-
 private:
     void FillList(const IUserPrompt::SWritePreview& preview);
 
-    CAnimationControl* m_animation;
     QTreeWidget* m_list;
     QLabel* m_reason;
     QPushButton* m_changedOnly;
