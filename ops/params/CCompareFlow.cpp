@@ -10,7 +10,6 @@
 #include "doc/IUserPrompt.h"
 #include "link/CControllerLink.h"
 #include "link/CLinkPacket.h"
-#include "ops/params/CSessionProgress.h"
 #include "ops/params/CWriteJournal.h"
 #include "res/StringTable.h"
 
@@ -70,6 +69,37 @@ EValueRead ReadValue(CControllerLink& link, std::uint16_t tag, std::uint16_t& va
     }
     return outcome;
 }
+
+// The progress window of a comparison inside a transfer session: Cancel also when the
+// session was asked to stop (the main window is closing). `window` may be null; it and
+// `session` must outlive this object.
+class CSessionProgress : public IProgress
+{
+public:
+    CSessionProgress(IProgress* window, const CTransferSession& session)
+        : m_window(window), m_session(session)
+    {
+    }
+    void SetRange(int low, int high) override
+    {
+        if (m_window)
+            m_window->SetRange(low, high);
+    }
+    void SetPosition(int position) override
+    {
+        if (m_window)
+            m_window->SetPosition(position);
+    }
+    bool Pump() override
+    {
+        const bool cancelled = m_window && m_window->Pump();
+        return cancelled || m_session.CancelRequested();
+    }
+
+private:
+    IProgress* m_window;
+    const CTransferSession& m_session;
+};
 
 // Reads the connected controller's value of every record of the document inside the caller's
 // transfer session, behind the comparison's progress window (Cancel, or the session asked to

@@ -19,11 +19,8 @@ protected:
         FlowTest::SetUp();
         if (HasFatalFailure())
             return;
-        sim.WithModel([](CSimModel& m) { MakeAllWritable(m); });
-        ASSERT_TRUE(CReadFlow::Run(doc).Complete());
+        ReadWholeSet(true);
         ASSERT_GE(doc.Parameters().RecordCount(), 24);
-        sim.ClearRequests();
-        equality.clear();
     }
 
     CParameter& Record(int index) { return *doc.Parameters().Parameters()[std::size_t(index)]; }

@@ -8,6 +8,7 @@
 #include "data/CTagFile.h"
 #include "doc/CTavrinDoc.h"
 #include "link/CControllerLink.h"
+#include "ops/params/CReadFlow.h"
 #include "sim/CControllerSim.h"
 
 #include <QSignalSpy>
@@ -32,6 +33,18 @@ protected:
         link.Configure(sim.SlavePath(), 19200, CSerialPort::ParityEven, 8, CSerialPort::StopTwo);
         ASSERT_TRUE(link.Open());
         doc.SetLinkReady(true);
+    }
+
+    // The set the write and compare tests start from: every parameter read from the
+    // simulator, then that read's requests and equality-pane signals forgotten, so that a
+    // test sees only what it causes itself. `allWritable`: no parameter is read only.
+    void ReadWholeSet(bool allWritable)
+    {
+        if (allWritable)
+            sim.WithModel([](CSimModel& m) { MakeAllWritable(m); });
+        ASSERT_TRUE(CReadFlow::Run(doc).Complete());
+        sim.ClearRequests();
+        equality.clear();
     }
 
     // Tags of the tag list that apply to type 10, in file order.

@@ -24,10 +24,8 @@ protected:
         FlowTest::SetUp();
         if (HasFatalFailure())
             return;
-        ASSERT_TRUE(CReadFlow::Run(doc).Complete());
+        ReadWholeSet(false);
         doc.SetModified(false);
-        sim.ClearRequests();
-        equality.clear();
         status.clear();
     }
 
@@ -35,10 +33,8 @@ protected:
     void MakeAllWritable()
     {
         sim.WithModel([](CSimModel& m) { ::MakeAllWritable(m); });
-        ASSERT_TRUE(CReadFlow::Run(doc).Complete());
+        ReadWholeSet(false);
         doc.SetModified(false);
-        sim.ClearRequests();
-        equality.clear();
         status.clear();
     }
 
